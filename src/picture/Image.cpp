@@ -1,0 +1,117 @@
+#include "picture/Image.h"
+
+#include <QPainter>
+
+#include "picture/Canvas.h"
+#include "toolkit/Application.h"
+
+namespace {
+// Kinds that keep their own transparency; every other kind takes the control's.
+bool KeepsOwnTransparency(const TGraphic& graphic) {
+    const std::string name = graphic.ClassType().Name;
+    return name == "TMetafile" || name == "TIcon";
+}
+} // namespace
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+    Picture_.OnChange = [this](TPicture&) {
+        PictureChanged();
+    };
+    Picture_.OnProgress = [this](TGraphic& sender, TProgressStage stage, int percent) {
+        if (OnProgress)
+            OnProgress(sender, stage, percent);
+    };
+}
+
+void TImage::SetPicture(const TPicture& picture) {
+    Picture_.CopyFrom(&picture);
+}
+
+void TImage::SetStretch(bool on) {
+    if (on != Stretch_) {
+        Stretch_ = on;
+        PictureChanged();
+    }
+}
+
+void TImage::SetCenter(bool on) {
+    if (on != Center_) {
+        Center_ = on;
+        PictureChanged();
+    }
+}
+
+void TImage::SetTransparent(bool on) {
+    if (on != Transparent_) {
+        Transparent_ = on;
+        PictureChanged();
+    }
+}
+
+TRect TImage::TargetRect() const {
+    if (Stretch_)
+        return {0, 0, width(), height()};
+    const int w = Picture_.Width();
+    const int h = Picture_.Height();
+    if (Center_) {
+        const int left = (width() - w) / 2;
+        const int top = (height() - h) / 2;
+        return {left, top, left + w, top + h};
+    }
+    return {0, 0, w, h};
+}
+
+void TImage::PictureChanged() {
+    TGraphic* content = Picture_.Content();
+    if (AutoSize_ && Picture_.Width() > 0 && Picture_.Height() > 0)
+        resize(Picture_.Width(), Picture_.Height());
+    if (content) {
+        if (!KeepsOwnTransparency(*content))
+            content->SetTransparent(Transparent_);
+        Opaque_ = !content->Transparent() &&
+                  (Stretch_ || (Picture_.Width() >= width() && Picture_.Height() >= height()));
+        // Palettes are realized by the paint engine; the flag only records that it is done.
+        if (isVisible())
+            content->PaletteModified = false;
+    } else {
+        Opaque_ = false;
+    }
+    setAttribute(Qt::WA_OpaquePaintEvent, Opaque_);
+    if (!Painting)
+        Invalidate();
+}
+
+void TImage::Invalidate() {
+    Shown = QImage();
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    TGraphic* content = Picture_.Content();
+    if (!content)
+        return;
+    const TRect rect = TargetRect();
+    const QSize size = this->size();
+    if (Shown.isNull() || Shown.size() != size || !(ShownRect == rect)) {
+        // Render into an image of the control's size; what the graphic leaves untouched
+        // stays transparent, so the parent's background shows there.
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        Painting = true;
+        try {
+            QPainter painter(&image);
+            TCanvas canvas(painter, ScreenBitsPerPixel());
+            canvas.DrawStretched(rect, content);
+        } catch (const std::exception& error) {
+            Painting = false;
+            QueueException(error);
+            return;
+        }
+        Painting = false;
+        Shown = std::move(image);
+        ShownRect = rect;
+        ++RenderCount_;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, Shown);
+}

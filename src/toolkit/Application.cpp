@@ -1,0 +1,69 @@
+#include "toolkit/Application.h"
+
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QTranslator>
+
+#include "toolkit/Errors.h"
+#include "toolkit/Modal.h"
+
+namespace {
+std::string& TitleStorage() {
+    static std::string title;
+    return title;
+}
+} // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+const std::string& TApplication::Title() {
+    return TitleStorage();
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    TitleStorage() = title;
+}
+
+void TApplication::LoadGermanTranslations() {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_de", "qt_de"}) {
+        auto* translator = new QTranslator(this);
+        if (translator->load(QString::fromLatin1(name), folder))
+            installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        QueueException(error);
+        return false;
+    }
+}
+
+std::string ErrorDisplayText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        return message + ".";
+    return message;
+}
+
+void ShowException(const std::exception& error) {
+    if (dynamic_cast<const EAbort*>(&error))
+        return;
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(TApplication::Title()),
+                    QString::fromStdString(ErrorDisplayText(error.what())), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    ExecModal(box);
+}
+
+void QueueException(const std::exception& error) {
+    if (dynamic_cast<const EAbort*>(&error))
+        return;
+    const Exception copy(error.what());
+    QTimer::singleShot(0, qApp, [copy] { ShowException(copy); });
+}

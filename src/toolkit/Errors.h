@@ -1,0 +1,53 @@
+// The program's exceptions. Every failure a user can cause is one of these, carrying
+// the German message that the error display shows; nothing below the top-level handler
+// catches them, apart from the few places that deliberately swallow a failure.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Formats like printf into a std::string (UTF-8 text, byte-string paths).
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+#define VC_DECLARE_EXCEPTION(Name, Base)                                                           \
+    class Name : public Base {                                                                     \
+    public:                                                                                        \
+        using Base::Base;                                                                          \
+    }
+
+VC_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
+VC_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
+VC_DECLARE_EXCEPTION(EInvalidOperation, Exception);
+VC_DECLARE_EXCEPTION(EStreamError, Exception);
+VC_DECLARE_EXCEPTION(EFOpenError, EStreamError);
+VC_DECLARE_EXCEPTION(EReadError, EStreamError);
+VC_DECLARE_EXCEPTION(EWriteError, EStreamError);
+VC_DECLARE_EXCEPTION(EJPEG, Exception);
+VC_DECLARE_EXCEPTION(EPrinter, Exception);
+VC_DECLARE_EXCEPTION(ERegistryException, Exception);
+VC_DECLARE_EXCEPTION(EIniFileException, Exception);
+VC_DECLARE_EXCEPTION(EWin32Error, Exception);
+VC_DECLARE_EXCEPTION(EOutOfResources, Exception);
+
+#undef VC_DECLARE_EXCEPTION
+
+// A silent exception: it ends what is running without any message being shown.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation abgebrochen") {}
+};
+
+// The messages of the runtime services, exactly as the user sees them.
+namespace Msg {
+inline constexpr const char* FOpenError = "Datei %s kann nicht geöffnet werden";
+inline constexpr const char* ReadError = "Stream-Read-Fehler";
+inline constexpr const char* IniWriteError = "nach %s kann nicht geschrieben werden";
+inline constexpr const char* Win32Error = "Win32-Fehler.  Code: %d.\n%s";
+inline constexpr const char* OutOfResources = "Systemressourcen erschöpft.";
+} // namespace Msg

@@ -1,0 +1,74 @@
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "vellacour-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    Path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::permissions(Path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(Path_, ignored);
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+fs::path CorpusDir() {
+    if (const char* dir = std::getenv("VELLACOUR_CORPUS"))
+        return fs::exists(dir) ? fs::path(dir) : fs::path();
+    const fs::path dir(VC_CORPUS_DIR);
+    return fs::exists(dir) ? dir : fs::path();
+}
+
+std::string CompareImages(const QImage& actual, const QImage& expected, int tolerance) {
+    if (actual.size() != expected.size()) {
+        std::ostringstream text;
+        text << "size " << actual.width() << "x" << actual.height() << " instead of "
+             << expected.width() << "x" << expected.height();
+        return text.str();
+    }
+    const QImage a = actual.convertToFormat(QImage::Format_RGB32);
+    const QImage e = expected.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* re = reinterpret_cast<const QRgb*>(e.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            const int dr = std::abs(qRed(ra[x]) - qRed(re[x]));
+            const int dg = std::abs(qGreen(ra[x]) - qGreen(re[x]));
+            const int db = std::abs(qBlue(ra[x]) - qBlue(re[x]));
+            if (dr > tolerance || dg > tolerance || db > tolerance) {
+                std::ostringstream text;
+                text << "pixel (" << x << "," << y << ") is " << std::hex << (ra[x] & 0xFFFFFF)
+                     << " instead of " << (re[x] & 0xFFFFFF);
+                return text.str();
+            }
+        }
+    }
+    return {};
+}

@@ -1,0 +1,44 @@
+// Helpers shared by the test suites: temporary folders, the public corpus, and answering
+// modal dialogs.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& Path() const { return Path_; }
+    std::string File(const std::string& name) const { return (Path_ / name).string(); }
+
+private:
+    fs::path Path_;
+};
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteFileText(const std::string& path, const std::string& text);
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+std::string ReadFileText(const std::string& path);
+
+// The public test corpus, or an empty path when it is not beside the checkout.
+fs::path CorpusDir();
+
+// Skips the current test when the corpus (or the given folder of it) is missing.
+#define SKIP_WITHOUT_CORPUS(sub)                                                                   \
+    do {                                                                                           \
+        if (CorpusDir().empty() || !fs::exists(CorpusDir() / (sub)))                               \
+            GTEST_SKIP() << "corpus folder " << (sub) << " not present";                           \
+    } while (0)
+
+// Compares two images pixel by pixel (as RGB), allowing each channel to differ by at most
+// tolerance; returns a description of the first difference, or an empty string.
+std::string CompareImages(const QImage& actual, const QImage& expected, int tolerance = 0);
