@@ -48,11 +48,13 @@ std::string LowerCaseExtension(std::string_view extension) {
         if (c >= 'A' && c <= 'Z') {
             lower[i] = static_cast<char>(c + 32);
         } else if (c == 0xC3 && i + 1 < lower.size()) {
-            // Latin-1 capitals À..Þ (except ×) as UTF-8: C3 80..C3 9E
+            // Latin-1 capitals À..Þ (except ×) as UTF-8: C3 80..C3 9E. Only a continuation
+            // byte belongs to the sequence; anything else is looked at on its own.
             auto next = static_cast<unsigned char>(lower[i + 1]);
             if (next >= 0x80 && next <= 0x9E && next != 0x97)
                 lower[i + 1] = static_cast<char>(next + 0x20);
-            ++i;
+            if (next >= 0x80 && next <= 0xBF)
+                ++i;
         }
     }
     return lower;
