@@ -1,0 +1,58 @@
+// Private-profile (INI) files as the Windows functions read and write them: sections in
+// square brackets, "key=value" lines, names matched regardless of ASCII letter case.
+// The text rules live in pure functions (text in, value or new text out); TIniFile adds
+// the file: reading leniently, and writing by replacing the whole file atomically, so an
+// existing file is never left half-written.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+using TIniValues = std::vector<std::pair<std::string, std::string>>;
+
+// A value read from a file is cut to this many bytes, as a 2048-byte buffer with its
+// terminator would hold.
+inline constexpr size_t IniMaxValueLength = 2047;
+
+// The value of key in the first section called section, unquoted and without surrounding
+// blanks but not cut; nothing when the section or the key is missing.
+std::optional<std::string> IniFindValue(std::string_view text, std::string_view section,
+                                        std::string_view key);
+
+// Whether section, key and value can be written so that they read back unchanged: names
+// must be non-empty, no part may hold a line break, and a key may neither contain '=' nor
+// begin like a comment or a section header.
+bool IniCanWrite(std::string_view section, std::string_view key, std::string_view value);
+
+// The text with each key of values set in section, in the given order. Every other line
+// keeps its bytes; new lines take the text's own line end (LF for a text without one).
+// Every entry must pass IniCanWrite.
+std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values);
+
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName);
+    const std::string& FileName() const { return FileName_; }
+    // The value of key in section, or defaultValue when the file, section or key is missing.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // Sets one key (one atomic replacement of the file).
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Sets several keys of one section in a single atomic replacement of the file, in the
+    // given order.
+    void WriteStrings(const std::string& section, const TIniValues& values);
+
+private:
+    std::string FileName_;
+};
+
+// Test seam: called with the temporary file's path after it has been written and synced,
+// just before it is renamed over the real file. An exception from the hook aborts the
+// write as a crash at that moment would, except that the temporary file is removed.
+using TIniBeforeRenameHook = std::function<void(const std::string& tempFile)>;
+void SetIniBeforeRenameHook(TIniBeforeRenameHook hook);
