@@ -1,3 +1,24 @@
-int main() {
-    return 0;
+// vellacour-export: runs without a display; the offscreen platform is used unless the
+// caller chose another.
+#include <QGuiApplication>
+#include <iostream>
+
+#include "export/Export.h"
+
+namespace {
+// Only the program's own messages belong on stderr; Qt's notes about the environment
+// would garble them for scripts.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << message.toLocal8Bit().constData() << "\n";
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    qInstallMessageHandler(QuietQtMessages);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return RunExport(args, std::cerr);
 }

@@ -1,0 +1,145 @@
+#include "app/Icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+constexpr int Size = 16;
+
+QPixmap Blank() {
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+// A sheet of paper with a folded top-right corner.
+void DrawSheet(QPainter& p, int left, int top, int width, int height) {
+    const int fold = 4;
+    QPainterPath sheet;
+    sheet.moveTo(left, top);
+    sheet.lineTo(left + width - fold, top);
+    sheet.lineTo(left + width, top + fold);
+    sheet.lineTo(left + width, top + height);
+    sheet.lineTo(left, top + height);
+    sheet.closeSubpath();
+    p.setPen(QColor(40, 40, 40));
+    p.setBrush(Qt::white);
+    p.drawPath(sheet);
+    p.drawLine(left + width - fold, top, left + width - fold, top + fold);
+    p.drawLine(left + width - fold, top + fold, left + width, top + fold);
+}
+
+// A small landscape: sky, hill and sun, standing for "a picture".
+void DrawPicture(QPainter& p, const QRect& r) {
+    p.setPen(QColor(30, 30, 60));
+    p.setBrush(QColor(120, 180, 240));
+    p.drawRect(r);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 150, 60));
+    p.drawEllipse(QRect(r.left() - 2, r.center().y() + 1, r.width() + 4, r.height()));
+    p.setBrush(QColor(250, 210, 40));
+    p.drawEllipse(QRect(r.right() - 4, r.top() + 2, 3, 3));
+}
+
+void DrawPlus(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 140, 0));
+    p.drawRect(10, 12, 6, 2);
+    p.drawRect(12, 10, 2, 6);
+}
+
+QIcon InsertCover() {
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    DrawPicture(p, QRect(1, 1, 12, 12));
+    DrawPlus(p);
+    return QIcon(pixmap);
+}
+
+QIcon InsertBack() {
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    // The inlay is wider than high, with its two spines marked.
+    DrawPicture(p, QRect(0, 3, 14, 9));
+    p.setPen(QColor(30, 30, 60));
+    p.drawLine(2, 3, 2, 12);
+    p.drawLine(12, 3, 12, 12);
+    DrawPlus(p);
+    return QIcon(pixmap);
+}
+
+QIcon Print() {
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    DrawSheet(p, 4, 0, 8, 6);
+    p.setPen(QColor(40, 40, 40));
+    p.setBrush(QColor(190, 190, 190));
+    p.drawRect(1, 6, 14, 6);
+    p.setBrush(QColor(120, 120, 120));
+    p.drawRect(3, 12, 10, 3);
+    p.setPen(QColor(0, 170, 0));
+    p.drawPoint(12, 8);
+    return QIcon(pixmap);
+}
+
+QIcon New() {
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    DrawSheet(p, 3, 1, 10, 14);
+    return QIcon(pixmap);
+}
+
+QIcon Open() {
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.setPen(QColor(120, 90, 10));
+    p.setBrush(QColor(240, 200, 80));
+    p.drawRect(1, 4, 12, 10);
+    p.drawRect(1, 2, 5, 2);
+    p.setBrush(QColor(250, 225, 130));
+    const QPointF flap[] = {{3, 7}, {15, 7}, {13, 14}, {1, 14}};
+    p.drawPolygon(flap, 4);
+    return QIcon(pixmap);
+}
+
+QIcon Save() {
+    QPixmap pixmap = Blank();
+    QPainter p(&pixmap);
+    p.setPen(QColor(20, 20, 70));
+    p.setBrush(QColor(50, 70, 160));
+    p.drawRect(1, 1, 14, 14);
+    p.setBrush(Qt::white);
+    p.drawRect(4, 1, 8, 5);
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(4, 9, 8, 6);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 20, 70));
+    p.drawRect(9, 2, 2, 3);
+    return QIcon(pixmap);
+}
+} // namespace
+
+QList<QIcon> CreateImageList() {
+    return {InsertCover(), InsertBack(), Print(), New(), Open(), Save()};
+}
+
+QIcon ApplicationIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A disc in front of a jewel case.
+    p.setPen(QColor(40, 40, 40));
+    p.setBrush(QColor(230, 230, 240));
+    p.drawRect(1, 1, 24, 24);
+    QRadialGradient disc(QPointF(18, 18), 13);
+    disc.setColorAt(0, QColor(250, 250, 255));
+    disc.setColorAt(0.6, QColor(160, 190, 230));
+    disc.setColorAt(1, QColor(200, 160, 230));
+    p.setBrush(disc);
+    p.drawEllipse(QPointF(18, 18), 13, 13);
+    p.setBrush(QColor(230, 230, 240));
+    p.drawEllipse(QPointF(18, 18), 3, 3);
+    return QIcon(pixmap);
+}

@@ -1,0 +1,222 @@
+#include "app/MainForm.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/Icons.h"
+#include "toolkit/Application.h"
+
+namespace {
+// Tool bar geometry: a 2-pixel edge plus a 2-pixel border before the first item.
+constexpr int ToolBarInset = 4;
+constexpr int ToolBarHeight = 32;
+constexpr int ButtonWidth = 23;
+constexpr int ButtonHeight = 22;
+constexpr int SeparatorWidth = 8;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    setWindowTitle(QString::fromStdString(TApplication::Title()));
+    setWindowIcon(ApplicationIcon());
+    // Fixed size with system menu and minimize box, no maximize box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // "MS Sans Serif" at 8 points; where it is missing, the metric-compatible Liberation
+    // Sans keeps captions inside the sizes the window was designed for.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial")});
+    font.setPixelSize(11);
+    setFont(font);
+
+    ImageList = CreateImageList();
+    CreateMenu();
+
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+    ToolBar = new QFrame(client);
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setGeometry(0, 0, ClientWidth, ToolBarHeight);
+    pnlMain = new QFrame(client);
+    pnlMain->setObjectName("pnlMain");
+    pnlMain->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlMain->setLineWidth(1);
+    pnlMain->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
+    CreateToolBar();
+    CreatePage();
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QAction* TfrmMain::AddItem(QMenu* menu, const char* caption, const QKeySequence& shortcut,
+                           const char* hint, int image, void (TfrmMain::*handler)()) {
+    QAction* item = menu->addAction(Text(caption));
+    item->setShortcut(shortcut);
+    item->setShortcutContext(Qt::WindowShortcut);
+    if (hint) {
+        item->setToolTip(Text(hint));
+        item->setStatusTip(Text(hint));
+    }
+    if (image >= 0)
+        item->setIcon(ImageList[image]);
+    if (handler)
+        connect(item, &QAction::triggered, this,
+                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    return item;
+}
+
+void TfrmMain::CreateMenu() {
+    MainMenu = menuBar();
+    MainMenu->setObjectName("MainMenu");
+    Datei = MainMenu->addMenu(Text("&Datei"));
+    Datei->setObjectName("Datei");
+    Neu = AddItem(Datei, "&Neu", QKeySequence(Qt::CTRL | Qt::Key_N), "Neues Coverlayout", imgNew,
+                  &TfrmMain::btnNewClick);
+    Laden = AddItem(Datei, "&Laden", QKeySequence(Qt::CTRL | Qt::Key_O), "Coverlayout laden",
+                    imgOpen, &TfrmMain::btnOpenClick);
+    LetzteDateien = Datei->addMenu(Text("Let&zte Dateien"));
+    LetzteDateien->setObjectName("LetzteDateien");
+    Speichern = AddItem(Datei, "&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S),
+                        "Coverlayout speichern", imgSave, &TfrmMain::btnSaveClick);
+    Speichernunter =
+        AddItem(Datei, "Speichern &unter...", QKeySequence(Qt::Key_F12),
+                "Coverlayout unter anderem Namen speichern", -1, &TfrmMain::SpeichernunterClick);
+    N1 = Datei->addSeparator();
+    Drucken = AddItem(Datei, "Druc&ken", QKeySequence(Qt::CTRL | Qt::Key_P), "Coverlayout drucken",
+                      imgPrint, &TfrmMain::btnPrintClick);
+    N2 = Datei->addSeparator();
+    Beenden = AddItem(Datei, "&Beenden", QKeySequence(), nullptr, -1, &TfrmMain::BeendenClick);
+
+    Einfuegen = MainMenu->addMenu(Text("&Einfügen"));
+    Einfuegen->setObjectName("Einfuegen");
+    Cover1 = AddItem(Einfuegen, "&Cover", QKeySequence(Qt::Key_F2), "Bilddatei als Cover einfügen",
+                     imgInsertCover, &TfrmMain::btnInsertCoverClick);
+    Rueckseite =
+        AddItem(Einfuegen, "&Rückseite", QKeySequence(Qt::Key_F3),
+                "Bilddatei als Rückseite einfügen", imgInsertBack, &TfrmMain::btnInsertBackClick);
+
+    N3 = MainMenu->addMenu(Text("&?"));
+    N3->setObjectName("N3");
+    Info = AddItem(N3, "&Info...", QKeySequence(), nullptr, -1, &TfrmMain::InfoClick);
+}
+
+QToolButton* TfrmMain::AddButton(int left, const QAction* item, void (TfrmMain::*handler)()) {
+    // The button takes the menu item's caption, hint and image; its click runs its own
+    // handler.
+    auto* button = new QToolButton(ToolBar);
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setText(item->text());
+    button->setToolTip(item->toolTip());
+    button->setIcon(item->icon());
+    button->setIconSize(QSize(16, 16));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(ToolBarInset + left, ToolBarInset, ButtonWidth, ButtonHeight);
+    connect(button, &QToolButton::clicked, this,
+            [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    return button;
+}
+
+QWidget* TfrmMain::AddSeparator(int left) {
+    auto* separator = new QFrame(ToolBar);
+    separator->setGeometry(ToolBarInset + left, ToolBarInset, SeparatorWidth, ButtonHeight);
+    return separator;
+}
+
+void TfrmMain::CreateToolBar() {
+    btnNew = AddButton(0, Neu, &TfrmMain::btnNewClick);
+    btnNew->setObjectName("btnNew");
+    btnOpen = AddButton(23, Laden, &TfrmMain::btnOpenClick);
+    btnOpen->setObjectName("btnOpen");
+    btnSave = AddButton(46, Speichern, &TfrmMain::btnSaveClick);
+    btnSave->setObjectName("btnSave");
+    btnPrint = AddButton(69, Drucken, &TfrmMain::btnPrintClick);
+    btnPrint->setObjectName("btnPrint");
+    btnSep = AddSeparator(92);
+    btnSep->setObjectName("btnSep");
+    btnInsertCover = AddButton(100, Cover1, &TfrmMain::btnInsertCoverClick);
+    btnInsertCover->setObjectName("btnInsertCover");
+    btnInsertBack = AddButton(123, Rueckseite, &TfrmMain::btnInsertBackClick);
+    btnInsertBack->setObjectName("btnInsertBack");
+    ToolButton1 = AddSeparator(146);
+    ToolButton1->setObjectName("ToolButton1");
+    cbRahmen = new QCheckBox(Text("Hilfsrahmen drucken"), ToolBar);
+    cbRahmen->setObjectName("cbRahmen");
+    cbRahmen->setGeometry(ToolBarInset + 154, ToolBarInset, 125, 22);
+    cbRahmen->setChecked(false);
+    cbRahmen->setFocusPolicy(Qt::ClickFocus); // skipped by the Tab key
+}
+
+void TfrmMain::CreatePage() {
+    pnlPage = new QWidget(pnlMain);
+    pnlPage->setObjectName("pnlPage");
+    pnlPage->setGeometry(32, 32, 513, 345);
+    pnlPage->setAutoFillBackground(true);
+    QPalette white = pnlPage->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    pnlPage->setPalette(white);
+
+    Cover = new TImage(pnlPage);
+    Cover->setObjectName("Cover");
+    Cover->setGeometry(32, 72, 200, 200);
+    Cover->SetStretch(true);
+    Back = new TImage(pnlPage);
+    Back->setObjectName("Back");
+    Back->setGeometry(240, 80, 241, 192);
+    Back->SetStretch(true);
+    Image_Empty = new TImage(pnlPage);
+    Image_Empty->setObjectName("Image_Empty");
+    Image_Empty->setGeometry(440, 280, 41, 41);
+    Image_Empty->setVisible(false);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!Shown) {
+        Shown = true;
+        Guarded([this] { FormShow(); });
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // A failure inside the close query (a save that could not be written, say) keeps the
+    // window open, like an answer of "Abbrechen".
+    bool canClose = true;
+    try {
+        FormCloseQuery(canClose);
+    } catch (const std::exception& error) {
+        ShowException(error);
+        canClose = false;
+    }
+    if (!canClose) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Guarded([this] { FormClose(); });
+}
+
+void TfrmMain::BeendenClick() {
+    close();
+}
+
+// Printing, the recent-files list and the info window are not part of this build yet;
+// their handlers are wired to the menu and tool bar already.
+void TfrmMain::btnPrintClick() {}
+void TfrmMain::PrintPage() {}
+void TfrmMain::FormShow() {}
+void TfrmMain::FormClose() {}
+void TfrmMain::AddToMRU(const std::string&) {}
+void TfrmMain::MRUItemClick(const std::string&) {}
+void TfrmMain::InfoClick() {}

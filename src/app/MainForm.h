@@ -1,0 +1,93 @@
+// The main window: the white page with the front cover and the back inlay, the menu, the
+// tool bar and the handlers that run the program's commands.
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QList>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolButton>
+#include <string>
+
+#include "picture/Image.h"
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+
+    // Components, in the order the window declares them.
+    QFrame* pnlMain = nullptr;
+    QMenuBar* MainMenu = nullptr;
+    QMenu* Datei = nullptr;
+    QAction* Neu = nullptr;
+    QAction* Laden = nullptr;
+    QAction* Speichern = nullptr;
+    QAction* Speichernunter = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Drucken = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Beenden = nullptr;
+    QFrame* ToolBar = nullptr;
+    QList<QIcon> ImageList;
+    QToolButton* btnPrint = nullptr;
+    QWidget* btnSep = nullptr;
+    QToolButton* btnInsertCover = nullptr;
+    QToolButton* btnInsertBack = nullptr;
+    QMenu* Einfuegen = nullptr;
+    QAction* Cover1 = nullptr;
+    QAction* Rueckseite = nullptr;
+    QMenu* N3 = nullptr;
+    QAction* Info = nullptr;
+    QWidget* pnlPage = nullptr;
+    TImage* Cover = nullptr;
+    TImage* Back = nullptr;
+    QToolButton* btnNew = nullptr;
+    QToolButton* btnOpen = nullptr;
+    QToolButton* btnSave = nullptr;
+    QMenu* LetzteDateien = nullptr;
+    TImage* Image_Empty = nullptr;
+    QCheckBox* cbRahmen = nullptr;
+    QWidget* ToolButton1 = nullptr;
+
+    // Handlers, named after the component and the event that runs them.
+    void btnInsertCoverClick();
+    void btnInsertBackClick();
+    void btnPrintClick();
+    void PrintPage();
+    void FormShow();
+    void FormClose();
+    void AddToMRU(const std::string& fileName);
+    void btnSaveClick();
+    void btnOpenClick();
+    bool Changed() const;
+    void SaveCover(const std::string& fileName);
+    void LoadCover(const std::string& fileName);
+    void MRUItemClick(const std::string& fileName);
+    void SpeichernunterClick();
+    void BeendenClick();
+    void btnNewClick();
+    void FormCloseQuery(bool& canClose);
+    void InfoClick();
+
+    // The client area below the menu: tool bar plus main panel.
+    static constexpr int ClientWidth = 578;
+    static constexpr int ClientHeight = 433;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenu();
+    void CreateToolBar();
+    void CreatePage();
+    QAction* AddItem(QMenu* menu, const char* caption, const QKeySequence& shortcut,
+                     const char* hint, int image, void (TfrmMain::*handler)());
+    QToolButton* AddButton(int left, const QAction* item, void (TfrmMain::*handler)());
+    QWidget* AddSeparator(int left);
+
+    bool Shown = false;
+};

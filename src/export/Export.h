@@ -1,0 +1,15 @@
+// The command-line companion: the picture layer and page composition without a window,
+// for scripts and batch work.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Runs one command line (without the program name); messages go to err. Returns the
+// exit status: 0 done, 1 failed (nothing written), 2 wrong usage.
+int RunExport(const std::vector<std::string>& args, std::ostream& err);
+
+// "picture FILE -o OUT.png [--size WxH]": draws FILE stretched into a white image of
+// W × H pixels (default: the picture's own size) and writes it as PNG.
+int ExportPicture(const std::vector<std::string>& args, std::ostream& err);

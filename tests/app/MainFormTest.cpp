@@ -1,0 +1,148 @@
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/MainForm.h"
+#include "toolkit/Application.h"
+
+namespace {
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        TApplication::SetTitle("Vellacour");
+        Form = std::make_unique<TfrmMain>();
+    }
+    std::unique_ptr<TfrmMain> Form;
+};
+
+QRect Geometry(const QWidget* widget) {
+    return widget->geometry();
+}
+} // namespace
+
+TEST_F(MainWindow, StartsUntitledWithEmptyPicturesAndUncheckedFrames) {
+    EXPECT_EQ(Form->windowTitle(), "Vellacour");
+    EXPECT_EQ(Form->Cover->Picture().Content(), nullptr);
+    EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
+    EXPECT_FALSE(Form->cbRahmen->isChecked());
+    EXPECT_EQ(Form->cbRahmen->text(), "Hilfsrahmen drucken");
+    EXPECT_FALSE(Form->cbRahmen->focusPolicy() & Qt::TabFocus);
+}
+
+TEST_F(MainWindow, HasFixedClientAreaAndNoMaximizeBox) {
+    Form->show();
+    EXPECT_EQ(Form->centralWidget()->size(), QSize(578, 433));
+    EXPECT_EQ(Form->minimumSize(), Form->maximumSize());
+    EXPECT_FALSE(Form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(Form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    Form->resize(900, 700);
+    EXPECT_EQ(Form->centralWidget()->size(), QSize(578, 433));
+}
+
+TEST_F(MainWindow, PageAndPictureControlsSitWhereDesigned) {
+    EXPECT_EQ(Geometry(Form->pnlMain), QRect(0, 32, 578, 401));
+    EXPECT_EQ(Geometry(Form->pnlPage), QRect(32, 32, 513, 345));
+    EXPECT_EQ(Form->pnlPage->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(Geometry(Form->Cover), QRect(32, 72, 200, 200));
+    EXPECT_EQ(Geometry(Form->Back), QRect(240, 80, 241, 192));
+    EXPECT_EQ(Geometry(Form->Image_Empty), QRect(440, 280, 41, 41));
+    EXPECT_TRUE(Form->Cover->Stretch());
+    EXPECT_TRUE(Form->Back->Stretch());
+    EXPECT_FALSE(Form->Image_Empty->Stretch());
+    EXPECT_TRUE(Form->Image_Empty->isHidden());
+    EXPECT_EQ(Form->Cover->parentWidget(), Form->pnlPage);
+    EXPECT_EQ(Form->pnlPage->parentWidget(), Form->pnlMain);
+}
+
+TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
+    struct Item {
+        QAction* Action;
+        const char* Caption;
+        QKeySequence Shortcut;
+        const char* Hint;
+        bool HasImage;
+    };
+    const Item items[] = {
+        {Form->Neu, "&Neu", QKeySequence("Ctrl+N"), "Neues Coverlayout", true},
+        {Form->Laden, "&Laden", QKeySequence("Ctrl+O"), "Coverlayout laden", true},
+        {Form->Speichern, "&Speichern", QKeySequence("Ctrl+S"), "Coverlayout speichern", true},
+        {Form->Speichernunter, "Speichern &unter...", QKeySequence("F12"),
+         "Coverlayout unter anderem Namen speichern", false},
+        {Form->Drucken, "Druc&ken", QKeySequence("Ctrl+P"), "Coverlayout drucken", true},
+        {Form->Beenden, "&Beenden", QKeySequence(), "", false},
+        {Form->Cover1, "&Cover", QKeySequence("F2"), "Bilddatei als Cover einfügen", true},
+        {Form->Rueckseite, "&Rückseite", QKeySequence("F3"), "Bilddatei als Rückseite einfügen",
+         true},
+        {Form->Info, "&Info...", QKeySequence(), "", false},
+    };
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.Caption);
+        EXPECT_EQ(item.Action->text(), QString::fromUtf8(item.Caption));
+        EXPECT_EQ(item.Action->shortcut(), item.Shortcut);
+        EXPECT_EQ(item.Action->statusTip(), QString::fromUtf8(item.Hint));
+        EXPECT_EQ(!item.Action->icon().isNull(), item.HasImage);
+    }
+    const QList<QAction*> top = Form->MainMenu->actions();
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(top[0]->text(), "&Datei");
+    EXPECT_EQ(top[1]->text(), QString::fromUtf8("&Einfügen"));
+    EXPECT_EQ(top[2]->text(), "&?");
+    const QList<QAction*> file = Form->Datei->actions();
+    ASSERT_EQ(file.size(), 9);
+    EXPECT_EQ(file[0], Form->Neu);
+    EXPECT_EQ(file[1], Form->Laden);
+    EXPECT_EQ(file[2]->menu(), Form->LetzteDateien);
+    EXPECT_EQ(Form->LetzteDateien->title(), "Let&zte Dateien");
+    EXPECT_EQ(file[3], Form->Speichern);
+    EXPECT_EQ(file[4], Form->Speichernunter);
+    EXPECT_TRUE(file[5]->isSeparator());
+    EXPECT_EQ(file[6], Form->Drucken);
+    EXPECT_TRUE(file[7]->isSeparator());
+    EXPECT_EQ(file[8], Form->Beenden);
+}
+
+TEST_F(MainWindow, ToolButtonsShowOnlyTheirLinkedItemsImageWithHintAsTooltip) {
+    struct Button {
+        QToolButton* Tool;
+        QAction* Item;
+        int Left;
+    };
+    const Button buttons[] = {{Form->btnNew, Form->Neu, 0},
+                              {Form->btnOpen, Form->Laden, 23},
+                              {Form->btnSave, Form->Speichern, 46},
+                              {Form->btnPrint, Form->Drucken, 69},
+                              {Form->btnInsertCover, Form->Cover1, 100},
+                              {Form->btnInsertBack, Form->Rueckseite, 123}};
+    const int origin = Form->btnNew->x();
+    for (const Button& button : buttons) {
+        SCOPED_TRACE(button.Tool->objectName().toStdString());
+        EXPECT_EQ(button.Tool->x() - origin, button.Left);
+        EXPECT_EQ(button.Tool->size(), QSize(23, 22));
+        EXPECT_EQ(button.Tool->toolTip(), button.Item->statusTip());
+        EXPECT_EQ(button.Tool->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        EXPECT_TRUE(button.Tool->autoRaise());
+        EXPECT_EQ(button.Tool->icon().cacheKey(), button.Item->icon().cacheKey());
+    }
+    EXPECT_EQ(Form->btnSep->x() - origin, 92);
+    EXPECT_EQ(Form->btnSep->width(), 8);
+    EXPECT_EQ(Form->ToolButton1->x() - origin, 146);
+    EXPECT_EQ(Form->cbRahmen->x() - origin, 154);
+    EXPECT_EQ(Form->cbRahmen->size(), QSize(125, 22));
+}
+
+TEST_F(MainWindow, SixDistinctImagesOfSixteenPixels) {
+    ASSERT_EQ(Form->ImageList.size(), 6);
+    for (int i = 0; i < 6; ++i) {
+        const QImage image = Form->ImageList[i].pixmap(16, 16).toImage();
+        EXPECT_EQ(image.size(), QSize(16, 16));
+        for (int j = 0; j < i; ++j)
+            EXPECT_NE(image, Form->ImageList[j].pixmap(16, 16).toImage()) << i << " vs " << j;
+    }
+}
+
+TEST_F(MainWindow, ExitClosesTheWindow) {
+    Form->show();
+    ASSERT_TRUE(Form->isVisible());
+    Form->Beenden->trigger();
+    EXPECT_FALSE(Form->isVisible());
+}
