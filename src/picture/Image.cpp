@@ -68,7 +68,9 @@ void TImage::PictureChanged() {
     if (content) {
         if (!KeepsOwnTransparency(*content))
             content->SetTransparent(Transparent_);
-        Opaque_ = !content->Transparent() &&
+        // An empty graphic draws nothing, so it must not hide the parent: the backing store
+        // would go on showing the previous picture.
+        Opaque_ = !content->IsEmpty() && !content->Transparent() &&
                   (Stretch_ || (Picture_.Width() >= width() && Picture_.Height() >= height()));
         // Palettes are realized by the paint engine; the flag only records that it is done.
         if (isVisible())
