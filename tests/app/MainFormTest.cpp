@@ -1,5 +1,4 @@
 #include <QMenuBar>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/MainForm.h"
