@@ -1,0 +1,176 @@
+#include "picture/Jpeg.h"
+
+#include <cstdlib>
+
+#include "picture/Canvas.h"
+#include "picture/Picture.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Stream.h"
+
+const TGraphicClass TJPEGImage::Class = {"TJPEGImage", [] {
+                                             return std::unique_ptr<TGraphic>(new TJPEGImage);
+                                         }};
+
+namespace {
+
+// A bitmap whose pixels are zero (black) until rows are written. calloc hands out large
+// blocks as fresh zero pages, so rows that are never decoded cost nothing.
+std::shared_ptr<TBitmapImage> NewZeroedImage(unsigned width, unsigned height, int bitCount) {
+    CheckDecodedSize(width, height, bitCount);
+    const uint64_t stride = BitmapRowBytes(width, bitCount);
+    auto image = std::make_shared<TBitmapImage>();
+    image->BitCount = bitCount;
+    if (width == 0 || height == 0)
+        return image;
+    void* bits = std::calloc(size_t(stride * height), 1);
+    if (!bits)
+        throw EOutOfResources(Msg::OutOfResources);
+    const QImage::Format format = bitCount == 8 ? QImage::Format_Indexed8 : QImage::Format_BGR888;
+    image->Image = QImage(
+        static_cast<uchar*>(bits), int(width), int(height), qsizetype(stride), format,
+        [](void* memory) { std::free(memory); }, bits);
+    if (image->Image.isNull()) {
+        std::free(bits);
+        throw EOutOfResources(Msg::OutOfResources);
+    }
+    return image;
+}
+
+} // namespace
+
+TJPEGSettings& JPEGDefaults() {
+    static TJPEGSettings defaults;
+    return defaults;
+}
+
+TJPEGImage::TJPEGImage() : Settings(JPEGDefaults()) {}
+
+void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
+    canvas.DrawStretched(rect, &DecodedBitmap());
+}
+
+bool TJPEGImage::IsEmpty() const {
+    return !Data_ && (!Bitmap_ || Bitmap_->IsEmpty());
+}
+
+int TJPEGImage::PixelWidth() const {
+    if (Bitmap_)
+        return Bitmap_->PixelWidth();
+    if (!Data_ || Data_->Bytes.empty() || Settings.ScaleShift == 0)
+        return Data_ ? Data_->ImageWidth : 0;
+    return int(ReadJpegHeader(Data_->Bytes, Settings).OutputWidth);
+}
+
+int TJPEGImage::PixelHeight() const {
+    if (Bitmap_)
+        return Bitmap_->PixelHeight();
+    if (!Data_ || Data_->Bytes.empty() || Settings.ScaleShift == 0)
+        return Data_ ? Data_->ImageHeight : 0;
+    return int(ReadJpegHeader(Data_->Bytes, Settings).OutputHeight);
+}
+
+bool TJPEGImage::HasPalette() const {
+    return Bitmap_ && !Bitmap_->Image().colorTable().isEmpty();
+}
+
+void TJPEGImage::SetWidth(int) {
+    throw EInvalidGraphicOperation(Msg::JPEGSizeChange);
+}
+
+void TJPEGImage::SetHeight(int) {
+    throw EInvalidGraphicOperation(Msg::JPEGSizeChange);
+}
+
+void TJPEGImage::ReadFrom(TStream& stream) {
+    auto data = std::make_shared<TJPEGData>();
+    data->Bytes.resize(size_t(stream.Remaining()));
+    stream.ReadBuffer(data->Bytes.data(), data->Bytes.size());
+    bool multiScan = false;
+    // Without bytes there is no header to read; the failure comes at the first drawing.
+    if (!data->Bytes.empty()) {
+        const TJpegHeader header = ReadJpegHeader(data->Bytes, Settings);
+        CheckDecodedSize(header.OutputWidth, header.OutputHeight, header.BitCount);
+        data->ImageWidth = int(header.ImageWidth);
+        data->ImageHeight = int(header.ImageHeight);
+        data->IsGrayscale = header.IsGrayscale;
+        multiScan = header.MultiScan;
+    }
+    Data_ = std::move(data);
+    Bitmap_.reset();
+    MultiScan_ = multiScan;
+    PaletteModified = true;
+    NotifyChange();
+}
+
+void TJPEGImage::Assign(const TGraphic& source) {
+    const auto& jpeg = dynamic_cast<const TJPEGImage&>(source);
+    std::unique_ptr<TBitmap> bitmap;
+    if (jpeg.Bitmap_) {
+        bitmap = std::make_unique<TBitmap>();
+        bitmap->Assign(*jpeg.Bitmap_);
+    }
+    Data_ = jpeg.Data_;
+    Bitmap_ = std::move(bitmap);
+    MultiScan_ = jpeg.MultiScan_;
+    PaletteModified = jpeg.PaletteModified;
+    NotifyChange();
+}
+
+TBitmap& TJPEGImage::DecodedBitmap() {
+    if (Bitmap_)
+        return *Bitmap_;
+    Bitmap_ = std::make_unique<TBitmap>();
+    try {
+        Decode(*Bitmap_);
+    } catch (const EAbort&) {
+    }
+    return *Bitmap_;
+}
+
+void TJPEGImage::Decode(TBitmap& bitmap) {
+    // An image nothing was loaded into has nothing to decode; a loaded empty file has,
+    // and fails.
+    if (!Data_)
+        return;
+    try {
+        TJpegDecoder decoder(
+            Data_->Bytes, [this](TProgressStage stage, int percent) { Progress(stage, percent); });
+        decoder.Setup(Settings);
+        decoder.Start();
+        std::shared_ptr<TBitmapImage> image =
+            NewZeroedImage(decoder.OutputWidth(), decoder.OutputHeight(), decoder.BitCount());
+        if (decoder.BitCount() == 8) {
+            image->Table = decoder.ColorTable();
+            image->Image.setColorTable(QList<QRgb>(image->Table.begin(), image->Table.end()));
+            PaletteModified = true;
+        }
+        bitmap.SetImage(std::move(image));
+        if (!bitmap.IsEmpty()) {
+            QImage& pixels = bitmap.MutableImage();
+            decoder.ReadRows(pixels.bits(), size_t(pixels.bytesPerLine()));
+        }
+        decoder.Finish();
+    } catch (...) {
+        Progress(TProgressStage::psEnding, 0);
+        throw;
+    }
+    Progress(TProgressStage::psEnding, 100);
+    if (PaletteModified)
+        NotifyChange();
+}
+
+void RegisterJpegFormat() {
+    TFileFormatsList& formats = TFileFormatsList::Instance();
+    formats.RemoveFormats(TJPEGImage::Class);
+    formats.AddFormat("jpeg", Msg::JPEGDescription, TJPEGImage::Class);
+    formats.AddFormat("jpg", Msg::JPEGDescription, TJPEGImage::Class);
+}
+
+void UnregisterJpegFormat() {
+    TFileFormatsList::Instance().RemoveFormats(TJPEGImage::Class);
+}
+
+void InitJpegDefaults(int screenBitsPerPixel) {
+    JPEGDefaults() = TJPEGSettings{};
+    JPEGDefaults().EightBitOutput = screenBitsPerPixel <= 8;
+}

@@ -1,0 +1,73 @@
+// The JPEG kind: keeps the whole file in memory, reads only its header when loaded, and
+// decodes the image once, into a bitmap of its own, when it is first drawn.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "picture/Bitmap.h"
+#include "picture/Graphic.h"
+#include "picture/JpegDecoder.h"
+
+namespace Msg {
+inline constexpr const char* JPEGError = "JPEG-Fehlernr. %d";
+inline constexpr const char* JPEGSizeChange =
+    "Die Größe eines JPEG-Bildes kann nicht verändert werden";
+inline constexpr const char* JPEGTooLarge =
+    "JPEG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden";
+inline constexpr const char* JPEGDescription = "JPEG Bilddatei";
+} // namespace Msg
+
+// The image data copies of a JPEG image share: the file's bytes and its header facts.
+struct TJPEGData {
+    std::vector<uint8_t> Bytes;
+    int ImageWidth = 0;
+    int ImageHeight = 0;
+    bool IsGrayscale = false;
+};
+
+// The decode settings every new JPEG image starts with.
+TJPEGSettings& JPEGDefaults();
+
+class TJPEGImage : public TGraphic {
+public:
+    static const TGraphicClass Class;
+    TJPEGImage();
+
+    const TGraphicClass& ClassType() const override { return Class; }
+    void Render(TCanvas& canvas, const TRect& rect) override;
+    bool IsEmpty() const override;
+    int PixelWidth() const override;
+    int PixelHeight() const override;
+    bool HasPalette() const override;
+    void SetWidth(int width) override;
+    void SetHeight(int height) override;
+    void ReadFrom(TStream& stream) override;
+    void Assign(const TGraphic& source) override;
+
+    // Decodes the image the first time it is asked for, then returns the same bitmap. A
+    // failed decode raises once; the bitmap keeps what was decoded (undecoded rows black).
+    TBitmap& DecodedBitmap();
+    bool HasDecodedBitmap() const { return Bitmap_ != nullptr; }
+
+    // The shared data; none until something was loaded.
+    const TJPEGData* Data() const { return Data_.get(); }
+    bool MultiScan() const { return MultiScan_; }
+
+    // Read at the next decode.
+    TJPEGSettings Settings;
+
+private:
+    void Decode(TBitmap& bitmap);
+
+    std::shared_ptr<const TJPEGData> Data_;
+    std::unique_ptr<TBitmap> Bitmap_;
+    bool MultiScan_ = false;
+};
+
+// Adds "jpeg" and "jpg" to the picture file formats (once, however often it is called).
+void RegisterJpegFormat();
+void UnregisterJpegFormat();
+// Fixes the process-wide defaults from the screen's depth: 8-bit output on palette screens.
+void InitJpegDefaults(int screenBitsPerPixel);
