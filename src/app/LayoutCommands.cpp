@@ -1,14 +1,162 @@
-#include "app/MainForm.h"
+// The layout document's commands: inserting pictures, New, Open, Save, Save as and the
+// close query, with the prompt that offers to save unsaved changes.
+#include <QFile>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 
-void TfrmMain::btnInsertCoverClick() {}
-void TfrmMain::btnInsertBackClick() {}
-void TfrmMain::btnSaveClick() {}
-void TfrmMain::btnOpenClick() {}
-bool TfrmMain::Changed() const {
+#include "app/LayoutFile.h"
+#include "app/MainForm.h"
+#include "picture/OpenPictureDialog.h"
+#include "toolkit/Application.h"
+#include "toolkit/FileDialog.h"
+#include "toolkit/Modal.h"
+
+namespace {
+constexpr const char* PictureFilter =
+    "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
+    "JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
+    "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf";
+constexpr const char* LayoutFilter = "Vellacour-Dateien (*.vco)|*.vco";
+constexpr const char* LayoutExtension = "vco";
+constexpr const char* Untitled = "<Unbenannt>";
+
+QString Path(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
+} // namespace
+
+void TfrmMain::CreateDialogs() {
+    dlgOpen = new TOpenPictureDialog(this);
+    dlgOpen->Filter = PictureFilter;
+    dlgOpen->Options = {ofHideReadOnly, ofEnableSizing};
+    OpenDialog = new TOpenDialog(this);
+    OpenDialog->DefaultExt = LayoutExtension;
+    OpenDialog->Filter = LayoutFilter;
+    OpenDialog->Options = {ofHideReadOnly, ofEnableSizing};
+    SaveDialog = new TSaveDialog(this);
+    SaveDialog->DefaultExt = LayoutExtension;
+    SaveDialog->Filter = LayoutFilter;
+    SaveDialog->Options = {ofOverwritePrompt, ofHideReadOnly, ofEnableSizing};
+}
+
+void TfrmMain::SetCaption(const std::string& layoutFile) {
+    const QString title = QString::fromStdString(TApplication::Title());
+    setWindowTitle(layoutFile.empty() ? title : Path(layoutFile) + " - " + title);
+}
+
+TfrmMain::TSaveAnswer TfrmMain::AskToSave(bool asQuestion) {
+    const std::string name = LayoutFile.empty() ? Untitled : LayoutFile;
+    const QString text = QString::fromUtf8("Änderungen in ") + Path(name) +
+                         QString::fromUtf8(asQuestion ? " speichern?" : " speichern");
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"), text,
+                    QMessageBox::NoButton, this);
+    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QString::fromUtf8("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        box.adjustSize();
+        box.move(screen->availableGeometry().center() - box.rect().center());
+    }
+    ExecModal(box);
+    if (box.clickedButton() == yes)
+        return TSaveAnswer::Yes;
+    if (box.clickedButton() == no)
+        return TSaveAnswer::No;
+    return TSaveAnswer::Cancel;
+}
+
+bool TfrmMain::OfferToSave(bool asQuestion) {
+    if (!Changed())
+        return true;
+    switch (AskToSave(asQuestion)) {
+    case TSaveAnswer::Yes:
+        btnSaveClick();
+        return true;
+    case TSaveAnswer::No:
+        return true;
+    case TSaveAnswer::Cancel:
+        break;
+    }
     return false;
 }
-void TfrmMain::SaveCover(const std::string&) {}
-void TfrmMain::LoadCover(const std::string&) {}
-void TfrmMain::SpeichernunterClick() {}
-void TfrmMain::btnNewClick() {}
-void TfrmMain::FormCloseQuery(bool&) {}
+
+bool TfrmMain::Changed() const {
+    return LayoutChanged(LayoutFile, {CoverFile, BackFile});
+}
+
+void TfrmMain::btnInsertCoverClick() {
+    if (!dlgOpen->Execute(this))
+        return;
+    Cover->Picture().LoadByExtension(dlgOpen->FileName);
+    CoverFile = dlgOpen->FileName;
+}
+
+void TfrmMain::btnInsertBackClick() {
+    if (!dlgOpen->Execute(this))
+        return;
+    Back->Picture().LoadByExtension(dlgOpen->FileName);
+    BackFile = dlgOpen->FileName;
+}
+
+void TfrmMain::btnNewClick() {
+    if (!OfferToSave(true))
+        return;
+    LayoutFile.clear();
+    CoverFile.clear();
+    BackFile.clear();
+    Cover->SetPicture(Image_Empty->Picture());
+    Back->SetPicture(Image_Empty->Picture());
+    SetCaption("");
+}
+
+void TfrmMain::btnOpenClick() {
+    if (!OfferToSave(false))
+        return;
+    if (OpenDialog->Execute(this))
+        LoadCover(OpenDialog->FileName);
+}
+
+void TfrmMain::LoadCover(const std::string& fileName) {
+    // Both pictures load before anything changes, so a layout that fails to open leaves
+    // the current one whole: its paths, its pictures, its file and the caption.
+    const TLayoutPaths paths = ReadLayout(fileName);
+    TPicture cover;
+    cover.LoadByExtension(paths.Cover);
+    TPicture back;
+    back.LoadByExtension(paths.Back);
+    CoverFile = paths.Cover;
+    BackFile = paths.Back;
+    Cover->SetPicture(cover);
+    Back->SetPicture(back);
+    SetCaption(fileName);
+    LayoutFile = fileName;
+}
+
+void TfrmMain::btnSaveClick() {
+    if (!LayoutFile.empty())
+        SaveCover(LayoutFile);
+    else if (SaveDialog->Execute(this))
+        SaveCover(SaveDialog->FileName);
+}
+
+void TfrmMain::SpeichernunterClick() {
+    if (SaveDialog->Execute(this))
+        SaveCover(SaveDialog->FileName);
+}
+
+void TfrmMain::SaveCover(const std::string& fileName) {
+    WriteLayout(fileName, {CoverFile, BackFile});
+    SetCaption(fileName);
+    LayoutFile = fileName;
+    AddToMRU(fileName);
+}
+
+void TfrmMain::FormCloseQuery(bool& canClose) {
+    canClose = true;
+    if (!OfferToSave(true))
+        canClose = false;
+}

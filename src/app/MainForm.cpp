@@ -55,6 +55,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     pnlMain->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
     CreateToolBar();
     CreatePage();
+    CreateDialogs();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -13,6 +13,10 @@
 
 #include "picture/Image.h"
 
+class TOpenDialog;
+class TOpenPictureDialog;
+class TSaveDialog;
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -36,6 +40,7 @@ public:
     QWidget* btnSep = nullptr;
     QToolButton* btnInsertCover = nullptr;
     QToolButton* btnInsertBack = nullptr;
+    TOpenPictureDialog* dlgOpen = nullptr;
     QMenu* Einfuegen = nullptr;
     QAction* Cover1 = nullptr;
     QAction* Rueckseite = nullptr;
@@ -47,6 +52,8 @@ public:
     QToolButton* btnNew = nullptr;
     QToolButton* btnOpen = nullptr;
     QToolButton* btnSave = nullptr;
+    TSaveDialog* SaveDialog = nullptr;
+    TOpenDialog* OpenDialog = nullptr;
     QMenu* LetzteDateien = nullptr;
     TImage* Image_Empty = nullptr;
     QCheckBox* cbRahmen = nullptr;
@@ -72,6 +79,11 @@ public:
     void FormCloseQuery(bool& canClose);
     void InfoClick();
 
+    // The layout: the current layout file (empty while untitled) and the two picture files.
+    std::string LayoutFile;
+    std::string CoverFile;
+    std::string BackFile;
+
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
     static constexpr int ClientHeight = 433;
@@ -88,6 +100,14 @@ private:
                      const char* hint, int image, void (TfrmMain::*handler)());
     QToolButton* AddButton(int left, const QAction* item, void (TfrmMain::*handler)());
     QWidget* AddSeparator(int left);
+    void CreateDialogs();
+
+    enum class TSaveAnswer { Yes, No, Cancel };
+    // The save prompt; asQuestion ends the text with "?".
+    TSaveAnswer AskToSave(bool asQuestion);
+    // Asks to save unsaved changes; false when the user chose "Abbrechen".
+    bool OfferToSave(bool asQuestion);
+    void SetCaption(const std::string& layoutFile);
 
     bool Shown = false;
 };

@@ -1,0 +1,34 @@
+// Scripted answers for the modal dialogs a command opens, and small picture files.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Answers modal dialogs in order, one step each; records what each dialog showed.
+class DialogScript {
+public:
+    using Step = std::function<int(QDialog&)>;
+    DialogScript();
+    ~DialogScript();
+
+    // Chooses a file in a file dialog.
+    DialogScript& Choose(const std::string& path);
+    // Cancels whatever dialog comes.
+    DialogScript& Cancel();
+    // Clicks the message box button with this caption.
+    DialogScript& Click(const char* caption);
+
+    // Title and text of every message box shown, and the title of every other dialog.
+    std::vector<QString> Shown;
+    int Pending() const { return static_cast<int>(Steps.size()); }
+
+private:
+    std::deque<Step> Steps;
+};
+
+// Writes a small 24-bit bottom-up BMP filled with one colour.
+void WriteBmp(const std::string& path, int width, int height, unsigned rgb);

@@ -1,0 +1,298 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "AppTestSupport.h"
+#include "TestSupport.h"
+#include "app/LayoutFile.h"
+#include "app/MainForm.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+
+namespace {
+const QString UntitledQuestion =
+    QString::fromUtf8("Bestätigung|Änderungen in <Unbenannt> speichern?");
+
+class LayoutCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        TApplication::SetTitle("Vellacour");
+        Form = std::make_unique<TfrmMain>();
+        CoverBmp = Dir.File("vorne.bmp");
+        BackBmp = Dir.File("hinten.bmp");
+        OtherBmp = Dir.File("anders.bmp");
+        WriteBmp(CoverBmp, 8, 8, 0xFF0000);
+        WriteBmp(BackBmp, 12, 6, 0x00FF00);
+        WriteBmp(OtherBmp, 4, 4, 0x0000FF);
+    }
+
+    // A layout file on disk, opened through the Open command.
+    std::string OpenLayout(DialogScript& script, const TLayoutPaths& paths) {
+        const std::string file = Dir.File("layout.vco");
+        WriteLayout(file, paths);
+        script.Choose(file);
+        Form->btnOpenClick();
+        return file;
+    }
+
+    QString Caption() const { return Form->windowTitle(); }
+
+    TempDir Dir;
+    std::string CoverBmp, BackBmp, OtherBmp;
+    std::unique_ptr<TfrmMain> Form;
+};
+} // namespace
+
+TEST_F(LayoutCommands, NewOnAFreshLayoutAsksNothing) {
+    DialogScript script;
+    Form->btnNewClick();
+    EXPECT_TRUE(script.Shown.empty());
+    EXPECT_EQ(Caption(), "Vellacour");
+}
+
+TEST_F(LayoutCommands, InsertingLoadsThePictureAndKeepsTheCaption) {
+    DialogScript script;
+    script.Choose(CoverBmp).Choose(BackBmp);
+    Form->btnInsertCoverClick();
+    Form->btnInsertBackClick();
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->BackFile, BackBmp);
+    EXPECT_EQ(Form->Cover->Picture().Width(), 8);
+    EXPECT_EQ(Form->Back->Picture().Width(), 12);
+    EXPECT_EQ(Caption(), "Vellacour");
+    EXPECT_TRUE(Form->LayoutFile.empty());
+}
+
+TEST_F(LayoutCommands, CancelledOrFailedInsertLeavesEverything) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    const TGraphic* before = Form->Cover->Picture().Content();
+    script.Cancel();
+    Form->btnInsertCoverClick();
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    const std::string gif = Dir.File("bild.gif");
+    WriteFileText(gif, "GIF89a");
+    script.Choose(gif);
+    EXPECT_THROW(Form->btnInsertCoverClick(), EInvalidGraphic);
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Cover->Picture().Content(), before);
+}
+
+TEST_F(LayoutCommands, NewAfterChoosingAPictureAsksAndNoEmptiesBothControls) {
+    DialogScript script;
+    script.Choose(CoverBmp).Choose(BackBmp);
+    Form->btnInsertCoverClick();
+    Form->btnInsertBackClick();
+    script.Click("&Nein");
+    Form->btnNewClick();
+    EXPECT_EQ(script.Shown.back(), UntitledQuestion);
+    EXPECT_EQ(Form->Cover->Picture().Content(), nullptr);
+    EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
+    EXPECT_TRUE(Form->CoverFile.empty());
+    EXPECT_TRUE(Form->BackFile.empty());
+    EXPECT_EQ(Caption(), "Vellacour");
+}
+
+TEST_F(LayoutCommands, SavePromptHasItsButtonsDefaultAndEscape) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    bool checked = false;
+    SetModalHandler([&](QDialog& dialog) {
+        auto& box = dynamic_cast<QMessageBox&>(dialog);
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        QStringList captions;
+        for (QAbstractButton* button : box.buttons())
+            captions << button->text();
+        EXPECT_EQ(captions, QStringList({"&Ja", "&Nein", "Abbrechen"}));
+        EXPECT_EQ(box.defaultButton()->text(), "&Ja");
+        EXPECT_EQ(box.escapeButton()->text(), "Abbrechen");
+        checked = true;
+        box.escapeButton()->click();
+        return box.result();
+    });
+    Form->btnNewClick();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(Form->CoverFile, CoverBmp) << "Abbrechen stops New";
+    EXPECT_NE(Form->Cover->Picture().Content(), nullptr);
+}
+
+TEST_F(LayoutCommands, OpenPromptEndsWithoutQuestionMark) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    script.Click("&Nein").Cancel();
+    Form->btnOpenClick();
+    ASSERT_EQ(script.Shown.size(), 3u);
+    EXPECT_EQ(script.Shown[1],
+              QString::fromUtf8("Bestätigung|Änderungen in <Unbenannt> speichern"));
+    EXPECT_EQ(Form->CoverFile, CoverBmp) << "cancelled open changes nothing";
+}
+
+TEST_F(LayoutCommands, SaveAsTiesTheLayoutToTheFile) {
+    DialogScript script;
+    script.Choose(CoverBmp).Choose(BackBmp);
+    Form->btnInsertCoverClick();
+    Form->btnInsertBackClick();
+    const std::string file = Dir.File("mein.vco");
+    script.Choose(file);
+    Form->SpeichernunterClick();
+    EXPECT_EQ(Caption(), QString::fromStdString(file + " - Vellacour"));
+    EXPECT_EQ(Form->LayoutFile, file);
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=" + CoverBmp + "\nback=" + BackBmp + "\n");
+    // Save now writes to the same file without a dialog.
+    script.Choose(OtherBmp);
+    Form->btnInsertCoverClick();
+    Form->btnSaveClick();
+    EXPECT_EQ(ReadLayout(file).Cover, OtherBmp);
+    EXPECT_EQ(script.Pending(), 0);
+}
+
+TEST_F(LayoutCommands, SaveOfUntitledLayoutAsksForANameAndAddsTheExtension) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    script.Choose(Dir.File("ohne"));
+    Form->btnSaveClick();
+    EXPECT_EQ(Form->LayoutFile, Dir.File("ohne.vco"));
+    EXPECT_EQ(ReadLayout(Dir.File("ohne.vco")).Cover, CoverBmp);
+}
+
+TEST_F(LayoutCommands, OpenedLayoutWithoutChangesAsksNothing) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    EXPECT_EQ(Caption(), QString::fromStdString(file + " - Vellacour"));
+    EXPECT_EQ(Form->Cover->Picture().Width(), 8);
+    EXPECT_EQ(Form->Back->Picture().Width(), 12);
+    // Choosing the very same file again is no change.
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    Form->btnNewClick();
+    EXPECT_EQ(script.Shown.size(), 2u);
+    EXPECT_EQ(Caption(), "Vellacour");
+}
+
+TEST_F(LayoutCommands, OtherPictureInOpenedLayoutAsksWithTheLayoutsPath) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    script.Choose(OtherBmp).Click("&Nein");
+    Form->btnInsertBackClick();
+    Form->btnNewClick();
+    EXPECT_EQ(script.Shown.back(), QString::fromUtf8("Bestätigung|Änderungen in ") +
+                                       QString::fromStdString(file) + " speichern?");
+}
+
+TEST_F(LayoutCommands, LayoutEditedOrDeletedBehindTheProgramsBackCountsAsChanged) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    EXPECT_FALSE(Form->Changed());
+    WriteFileText(file, "[Vellacour]\ncover=" + CoverBmp + "\nback=" + OtherBmp + "\n");
+    EXPECT_TRUE(Form->Changed());
+    std::remove(file.c_str());
+    EXPECT_TRUE(Form->Changed());
+    script.Click("&Nein");
+    Form->btnNewClick();
+    EXPECT_EQ(script.Pending(), 0);
+}
+
+TEST_F(LayoutCommands, YesWithCancelledSaveDialogStillGoesOn) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    script.Click("&Ja").Cancel();
+    Form->btnNewClick();
+    EXPECT_TRUE(Form->CoverFile.empty()) << "New still clears";
+
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    script.Click("&Ja").Cancel().Cancel();
+    Form->btnOpenClick();
+    EXPECT_EQ(script.Pending(), 0) << "Open still shows its dialog";
+
+    Form->show();
+    script.Click("&Ja").Cancel();
+    Form->Beenden->trigger();
+    EXPECT_FALSE(Form->isVisible()) << "Exit still closes";
+}
+
+TEST_F(LayoutCommands, CancelInCloseQueryKeepsTheWindowOpen) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    Form->show();
+    script.Click("Abbrechen");
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Caption(), "Vellacour");
+}
+
+TEST_F(LayoutCommands, FailingSaveFromTheCloseQueryKeepsTheWindowOpen) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    script.Choose(OtherBmp);
+    Form->btnInsertCoverClick();
+    chmod(file.c_str(), 0444);
+    Form->show();
+    script.Click("&Ja").Click("OK");
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    ASSERT_EQ(script.Shown.size(), 4u);
+    EXPECT_EQ(script.Shown[3],
+              QString::fromStdString("Vellacour|nach " + file + " kann nicht geschrieben werden."));
+    EXPECT_EQ(ReadLayout(file).Cover, CoverBmp);
+}
+
+TEST_F(LayoutCommands, FailedSaveKeepsCaptionAndLayoutFile) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    script.Choose(Dir.File("fehlt/neu.vco"));
+    EXPECT_THROW(Form->SpeichernunterClick(), EIniFileException);
+    EXPECT_EQ(Form->LayoutFile, file);
+    EXPECT_EQ(Caption(), QString::fromStdString(file + " - Vellacour"));
+}
+
+TEST_F(LayoutCommands, LayoutWithOnlyACoverFailsToOpenAndLeavesTheCurrentOne) {
+    DialogScript script;
+    const std::string current = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string onlyCover = Dir.File("nur-cover.vco");
+    WriteLayout(onlyCover, {OtherBmp, ""});
+    script.Choose(onlyCover);
+    try {
+        Form->btnOpenClick();
+        FAIL() << "no error";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_STREQ(error.what(), "Unbekannte Bilddateierweiterung (.)");
+    }
+    EXPECT_EQ(Form->LayoutFile, current);
+    EXPECT_EQ(Caption(), QString::fromStdString(current + " - Vellacour"));
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->BackFile, BackBmp);
+    EXPECT_EQ(Form->Cover->Picture().Width(), 8) << "the cover loaded first is not kept";
+    EXPECT_FALSE(Form->Changed());
+}
+
+TEST_F(LayoutCommands, KeyboardShortcutRunsNew) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    Form->show();
+    QApplication::setActiveWindow(Form.get());
+    script.Click("&Nein");
+    QTest::keyClick(Form.get(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(script.Shown.back(), UntitledQuestion);
+    EXPECT_TRUE(Form->CoverFile.empty());
+}
+
+TEST_F(LayoutCommands, ToolButtonAndMenuItemRunTheSameCommand) {
+    DialogScript script;
+    script.Choose(CoverBmp).Choose(BackBmp);
+    Form->btnInsertCover->click();
+    Form->Rueckseite->trigger();
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->BackFile, BackBmp);
+}

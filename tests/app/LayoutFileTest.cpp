@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "app/LayoutFile.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+
+namespace {
+class LayoutFile : public testing::Test {
+protected:
+    void SetUp() override { TApplication::SetTitle("Vellacour"); }
+    TempDir Dir;
+};
+} // namespace
+
+TEST_F(LayoutFile, NewFileHasSectionAndBothKeysEvenWhenEmpty) {
+    const std::string file = Dir.File("neu.vco");
+    WriteLayout(file, {"/bilder/vorne.jpg", ""});
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/bilder/vorne.jpg\nback=\n");
+    WriteLayout(file, {"", ""});
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=\nback=\n");
+}
+
+TEST_F(LayoutFile, SavingOverAnotherIniFileKeepsEverythingElse) {
+    const std::string file = Dir.File("andere.ini");
+    WriteFileText(file, "; Einstellungen\r\n[Allgemein]\r\nSprache=de\r\n\r\n[VELLACOUR]\r\n"
+                        "Cover=/alt.bmp\r\nNotiz=bleibt\r\n");
+    WriteLayout(file, {"/neu.bmp", "/rueck.bmp"});
+    EXPECT_EQ(ReadFileText(file), "; Einstellungen\r\n[Allgemein]\r\nSprache=de\r\n\r\n"
+                                  "[VELLACOUR]\r\nCover=/neu.bmp\r\nNotiz=bleibt\r\n"
+                                  "back=/rueck.bmp\r\n");
+    EXPECT_EQ(ReadLayout(file), (TLayoutPaths{"/neu.bmp", "/rueck.bmp"}));
+}
+
+TEST_F(LayoutFile, MissingFileSectionOrKeyReadsEmpty) {
+    EXPECT_EQ(ReadLayout(Dir.File("fehlt.vco")), TLayoutPaths{});
+    const std::string file = Dir.File("leer.vco");
+    WriteFileText(file, "[Anderes]\ncover=/x.bmp\n");
+    EXPECT_EQ(ReadLayout(file), TLayoutPaths{});
+    WriteFileText(file, "[vellacour]\nBACK=/r.bmp\n");
+    EXPECT_EQ(ReadLayout(file), (TLayoutPaths{"", "/r.bmp"}));
+}
+
+TEST_F(LayoutFile, UnwritableFileFailsWithItsNameAndStaysUnchanged) {
+    const std::string file = Dir.File("schreibgeschuetzt.vco");
+    WriteFileText(file, "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n");
+    chmod(file.c_str(), 0444);
+    try {
+        WriteLayout(file, {"/c.bmp", "/d.bmp"});
+        FAIL() << "no error";
+    } catch (const EIniFileException& error) {
+        EXPECT_EQ(std::string(error.what()), "nach " + file + " kann nicht geschrieben werden");
+    }
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n");
+    EXPECT_THROW(WriteLayout(Dir.File("fehlt/x.vco"), {}), EIniFileException);
+}
+
+TEST_F(LayoutFile, ChangeDetection) {
+    EXPECT_FALSE(LayoutChanged("", {}));
+    EXPECT_TRUE(LayoutChanged("", {"/a.bmp", ""}));
+    EXPECT_TRUE(LayoutChanged("", {"", "/b.bmp"}));
+    const std::string file = Dir.File("l.vco");
+    WriteLayout(file, {"/a.bmp", "/b.bmp"});
+    EXPECT_FALSE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
+    EXPECT_TRUE(LayoutChanged(file, {"/A.bmp", "/b.bmp"})) << "letter case counts";
+    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", ""}));
+    // Read afresh every time: edited or deleted behind the program's back.
+    WriteFileText(file, "[Vellacour]\ncover=/a.bmp\nback=/c.bmp\n");
+    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
+    std::remove(file.c_str());
+    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
+    EXPECT_FALSE(LayoutChanged(file, {}));
+}
