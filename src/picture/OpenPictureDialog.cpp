@@ -1,0 +1,334 @@
+#include "picture/OpenPictureDialog.h"
+
+#include <QBoxLayout>
+#include <QDialog>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QToolButton>
+#include <QToolTip>
+#include <cmath>
+#include <filesystem>
+
+#include "picture/Canvas.h"
+#include "picture/Image.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Modal.h"
+
+namespace {
+
+// The frame around the preview: a lowered outer and a raised inner bevel, one pixel each.
+class TBevelPanel : public QWidget {
+public:
+    explicit TBevelPanel(QWidget* parent) : QWidget(parent) { setContentsMargins(2, 2, 2, 2); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QColor shadow = palette().color(QPalette::Dark);
+        const QColor light = palette().color(QPalette::Light);
+        Bevel(painter, rect(), shadow, light);
+        Bevel(painter, rect().adjusted(1, 1, -1, -1), light, shadow);
+    }
+
+private:
+    static void Bevel(QPainter& painter, const QRect& r, const QColor& topLeft,
+                      const QColor& bottomRight) {
+        painter.setPen(topLeft);
+        painter.drawLine(r.left(), r.bottom() - 1, r.left(), r.top());
+        painter.drawLine(r.left(), r.top(), r.right() - 1, r.top());
+        painter.setPen(bottomRight);
+        painter.drawLine(r.right(), r.top(), r.right(), r.bottom());
+        painter.drawLine(r.right(), r.bottom(), r.left(), r.bottom());
+    }
+};
+
+// The size of a new window that is not given one.
+constexpr QSize DefaultFormSize(320, 240);
+
+int RoundToInt(double value) {
+    return static_cast<int>(std::lround(value));
+}
+
+QScreen* ScreenOf(const QWidget* widget) {
+    if (widget && widget->window()->screen())
+        return widget->window()->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+QIcon PreviewGlyph() {
+    // k black, o olive (drawn transparent), s silver, c aqua, w white.
+    static const char* const Rows[16] = {
+        "okkkkkkkkooooooo", "okwwwwwwkkoooooo", "okwwwwwwkwkooooo", "okwwwwwwkwwkoooo",
+        "okwwwwwwkkkkkooo", "okwwwwwwwwwwkooo", "okwwwwwwkkkwkooo", "okwwwwwkccskkooo",
+        "okwwwwkcsssskooo", "okwwwwkcsssskooo", "okwwwwksssssskoo", "okwwwwwksssskkoo",
+        "okwwwwwwkkkkkkoo", "okwwwwwwwwwwkkko", "okwwwwwwwwwwkkkk", "okkkkkkkkkkkkokk",
+    };
+    // The 16 standard colours in their usual order.
+    static const QRgb Colors[16] = {
+        0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080,
+        0xFF008080, 0xFFC0C0C0, 0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00,
+        0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF,
+    };
+    QImage glyph(16, 16, QImage::Format_Indexed8);
+    glyph.setColorTable(QList<QRgb>(std::begin(Colors), std::end(Colors)));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            int index = 3;
+            switch (Rows[y][x]) {
+            case 'k':
+                index = 0;
+                break;
+            case 's':
+                index = 7;
+                break;
+            case 'c':
+                index = 14;
+                break;
+            case 'w':
+                index = 15;
+                break;
+            }
+            glyph.setPixel(x, y, index);
+        }
+    // The colour of the bottom-left pixel is the button's transparent colour.
+    QImage shown = glyph.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = shown.pixel(0, 15);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (shown.pixel(x, y) == transparent)
+                shown.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return QIcon(QPixmap::fromImage(shown));
+}
+
+TOpenPictureDialog::TOpenPictureDialog(QObject* owner) : TOpenDialog(owner) {
+    PicturePanel = new QWidget;
+    PicturePanel->setObjectName("PicturePanel");
+    PicturePanel->setFixedWidth(169);
+    PicturePanel->resize(169, 200);
+    PicturePanel->setContentsMargins(6, 6, 6, 6);
+    auto* column = new QVBoxLayout(PicturePanel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    PictureLabel = new QLabel(PicturePanel);
+    PictureLabel->setObjectName("PictureLabel");
+    PictureLabel->setFixedHeight(23);
+    PictureLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    column->addWidget(PictureLabel);
+
+    PaintPanel = new TBevelPanel(PicturePanel);
+    PaintPanel->setObjectName("PaintPanel");
+    column->addWidget(PaintPanel, 1);
+    auto* inside = new QVBoxLayout(PaintPanel);
+    inside->setContentsMargins(0, 0, 0, 0);
+    PaintBox = new QWidget(PaintPanel);
+    PaintBox->setObjectName("PaintBox");
+    inside->addWidget(PaintBox);
+
+    // Not in the layout: it sits on the label line, at the preview frame's right end.
+    PreviewButton = new QToolButton(PicturePanel);
+    PreviewButton->setObjectName("PreviewButton");
+    PreviewButton->setFixedSize(23, 22);
+    PreviewButton->setIconSize(QSize(16, 16));
+    PreviewButton->setIcon(PreviewGlyph());
+    PreviewButton->setToolTip(QString::fromUtf8(Msg::Preview));
+    PreviewButton->setFocusPolicy(Qt::NoFocus);
+    PreviewButton->setEnabled(false);
+    PreviewButton->move(77, 1);
+    PreviewButton->raise();
+    connect(PreviewButton, &QToolButton::clicked, this,
+            [this] { Guarded([this] { PreviewClick(); }); });
+
+    PaintBox->installEventFilter(this);
+    PaintPanel->installEventFilter(this);
+    Picture_.OnChange = [this](TPicture&) {
+        PaintBox->update();
+    };
+}
+
+TOpenPictureDialog::~TOpenPictureDialog() {
+    PaintBox->removeEventFilter(this);
+    PaintPanel->removeEventFilter(this);
+    delete PicturePanel;
+}
+
+void TOpenPictureDialog::Attach(QFileDialog& dialog) {
+    if (Options.contains(ofOldStyleDialog))
+        return;
+    // Qt's dialog lays its controls out in a grid; the preview takes a column of its own
+    // at the right, over all rows.
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    grid->addWidget(PicturePanel, 0, grid->columnCount(), grid->rowCount(), 1);
+    PicturePanel->show();
+    Attached = true;
+}
+
+void TOpenPictureDialog::Detach(QFileDialog& dialog) {
+    if (!Attached)
+        return;
+    // Taken back before Qt's dialog is destroyed, which would take the panel with it.
+    if (QLayout* layout = dialog.layout())
+        layout->removeWidget(PicturePanel);
+    PicturePanel->hide();
+    PicturePanel->setParent(nullptr);
+    Attached = false;
+}
+
+void TOpenPictureDialog::DoShow(QFileDialog& dialog) {
+    if (!dialog.testAttribute(Qt::WA_Resized))
+        dialog.adjustSize();
+    if (QLayout* layout = dialog.layout())
+        layout->activate();
+    PlacePreviewButton();
+    Picture_.CopyFrom(static_cast<const TGraphic*>(nullptr));
+    TOpenDialog::DoShow(dialog);
+
+    // Centred across the main window's screen, a third of the free height from its top.
+    const QRect screen = ScreenOf(dialog.parentWidget())->geometry();
+    const QSize size = dialog.size();
+    dialog.move(screen.left() + (screen.width() - size.width()) / 2,
+                screen.top() + (screen.height() - size.height()) / 3);
+}
+
+void TOpenPictureDialog::DoSelectionChange(const std::string& path) {
+    bool isPicture = false;
+    std::error_code error;
+    if (!path.empty() && std::filesystem::is_regular_file(path, error)) {
+        // A file that does not load is simply no picture here; the caller's own load of
+        // it reports the failure.
+        try {
+            Picture_.LoadByExtension(path);
+            isPicture = true;
+        } catch (const std::exception&) {
+        }
+    }
+    if (isPicture) {
+        PictureLabel->setText(
+            QString::fromStdString(Format(Msg::PictureDesc, Picture_.Width(), Picture_.Height())));
+        PreviewButton->setEnabled(true);
+    } else {
+        PictureLabel->setText(QString::fromUtf8(Msg::PictureLabel));
+        PreviewButton->setEnabled(false);
+        Picture_.CopyFrom(static_cast<const TGraphic*>(nullptr));
+    }
+    PaintBox->update();
+    TOpenDialog::DoSelectionChange(path);
+}
+
+void TOpenPictureDialog::DoClose() {
+    QToolTip::hideText();
+    TOpenDialog::DoClose();
+}
+
+bool TOpenPictureDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PaintBox) {
+        if (event->type() == QEvent::Paint) {
+            PaintPreview();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            Guarded([this] { PreviewClick(); });
+            return true;
+        }
+    } else if (watched == PaintPanel &&
+               (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        PlacePreviewButton();
+    }
+    return TOpenDialog::eventFilter(watched, event);
+}
+
+void TOpenPictureDialog::PlacePreviewButton() {
+    const QRect frame = PaintPanel->geometry();
+    PreviewButton->move(frame.x() + frame.width() - PreviewButton->width() - 2, PreviewButton->y());
+}
+
+void TOpenPictureDialog::PaintPreview() {
+    // A picture that fails only when drawn (a JPEG that does not decode) is reported, but
+    // never through Qt's paint machinery.
+    try {
+        QPainter painter(PaintBox);
+        TCanvas canvas(painter, ScreenBitsPerPixel());
+        const QColor background = PaintBox->palette().color(PaintBox->backgroundRole());
+        canvas.BrushColor = background;
+        const int areaWidth = PaintBox->width();
+        const int areaHeight = PaintBox->height();
+        const int width = Picture_.Width();
+        const int height = Picture_.Height();
+
+        if (width <= 0) {
+            const QString text = QString::fromUtf8(Msg::PreviewEmpty);
+            const QFontMetrics metrics(PaintBox->font());
+            const QRect box((areaWidth - metrics.horizontalAdvance(text)) / 2,
+                            (areaHeight - metrics.height()) / 2, metrics.horizontalAdvance(text),
+                            metrics.height());
+            painter.fillRect(box, background);
+            painter.setPen(PaintBox->palette().color(QPalette::WindowText));
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        } else if (width <= areaWidth && height <= areaHeight) {
+            canvas.DrawAt((areaWidth - width) / 2, (areaHeight - height) / 2, Picture_.Content());
+        } else {
+            // Scaled to fit from the top-left corner, keeping the proportions; the longer
+            // side decides which edge moves.
+            TRect rect{0, 0, areaWidth, areaHeight};
+            if (height < width)
+                rect.Bottom = rect.Top + RoundToInt(double(height) * areaWidth / width);
+            else
+                rect.Right = rect.Left + RoundToInt(double(width) * areaHeight / height);
+            canvas.DrawStretched(rect, Picture_.Content());
+        }
+    } catch (const std::exception& error) {
+        QueueException(error);
+    }
+}
+
+void TOpenPictureDialog::PreviewClick() {
+    QWidget* owner = Attached ? PicturePanel->window() : nullptr;
+    QDialog form(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    form.setObjectName("PreviewForm");
+    form.setWindowTitle(QString::fromUtf8(Msg::Preview));
+    auto* outer = new QVBoxLayout(&form);
+    outer->setContentsMargins(0, 0, 0, 0);
+
+    // A single border round a 5-pixel margin in the window colour.
+    auto* panel = new QFrame(&form);
+    panel->setObjectName("Panel");
+    panel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    panel->setLineWidth(1);
+    panel->setAutoFillBackground(true);
+    QPalette colours = panel->palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+    panel->setPalette(colours);
+    outer->addWidget(panel);
+    auto* margin = new QVBoxLayout(panel);
+    margin->setContentsMargins(5, 5, 5, 5);
+
+    auto* image = new TImage(panel);
+    image->setObjectName("Image");
+    image->SetStretch(true);
+    image->SetPicture(Picture_);
+    margin->addWidget(image);
+
+    form.resize(DefaultFormSize);
+    if (Picture_.Width() > 0) {
+        // Grown so that the panel's inside is the picture plus its margin.
+        outer->activate();
+        const QSize inside = panel->contentsRect().size();
+        form.resize(form.width() + Picture_.Width() - inside.width() + 10,
+                    form.height() + Picture_.Height() - inside.height() + 10);
+    }
+    const QRect screen = ScreenOf(owner)->geometry();
+    form.move(screen.left() + (screen.width() - form.width()) / 2,
+              screen.top() + (screen.height() - form.height()) / 2);
+    ExecModal(form);
+}

@@ -1,0 +1,59 @@
+// The picture-open dialog: the toolkit's open dialog with a preview area at its right,
+// showing the selected picture's size, a small preview, and a button for a larger one.
+// The preview loads with the same picture layer as the caller, but swallows a failed load.
+#pragma once
+
+#include <QIcon>
+
+#include "picture/Picture.h"
+#include "toolkit/FileDialog.h"
+
+class QLabel;
+class QToolButton;
+class QWidget;
+
+namespace Msg {
+inline constexpr const char* PictureDesc = " (%dx%d)";
+inline constexpr const char* PictureLabel = "Grafik:";
+inline constexpr const char* PreviewEmpty = "(Leer)";
+inline constexpr const char* Preview = "Vorschau";
+} // namespace Msg
+
+// The preview button's picture: a sheet of paper under a magnifying glass, 16 × 16 in the
+// 16 standard colours, its olive background transparent.
+QIcon PreviewGlyph();
+
+class TOpenPictureDialog : public TOpenDialog {
+    Q_OBJECT
+public:
+    explicit TOpenPictureDialog(QObject* owner = nullptr);
+    ~TOpenPictureDialog() override;
+
+    // The picture of the current selection; empty unless it is a readable picture.
+    TPicture& PreviewPicture() { return Picture_; }
+
+    // The preview area, created once and lent to each dialog window.
+    QWidget* PicturePanel;
+    QLabel* PictureLabel;
+    QToolButton* PreviewButton;
+    QWidget* PaintPanel;
+    QWidget* PaintBox;
+
+    // Shows the preview picture in a window of its own ("Vorschau"), modally.
+    void PreviewClick();
+
+protected:
+    void Attach(QFileDialog& dialog) override;
+    void Detach(QFileDialog& dialog) override;
+    void DoShow(QFileDialog& dialog) override;
+    void DoSelectionChange(const std::string& path) override;
+    void DoClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PaintPreview();
+    void PlacePreviewButton();
+
+    TPicture Picture_;
+    bool Attached = false;
+};

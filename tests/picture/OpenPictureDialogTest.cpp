@@ -1,0 +1,419 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "picture/Image.h"
+#include "picture/OpenPictureDialog.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Modal.h"
+
+namespace {
+
+const char* const PictureFilter =
+    "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
+    "JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
+    "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf";
+
+const QRgb Red = qRgb(255, 0, 0);
+
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+// A 24-bit bitmap with a 40-byte info header, filled with one colour.
+std::vector<uint8_t> SolidBmp(int width, int height, QRgb color) {
+    const uint32_t row = (uint32_t(width) * 3 + 3) & ~3u;
+    const uint32_t pixels = row * uint32_t(height);
+    std::vector<uint8_t> out;
+    Put16(out, 0x4D42);
+    Put32(out, 54 + pixels);
+    Put32(out, 0);
+    Put32(out, 54);
+    Put32(out, 40);
+    Put32(out, uint32_t(width));
+    Put32(out, uint32_t(height));
+    Put16(out, 1);
+    Put16(out, 24);
+    for (int i = 0; i < 6; ++i)
+        Put32(out, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            out.push_back(uint8_t(qBlue(color)));
+            out.push_back(uint8_t(qGreen(color)));
+            out.push_back(uint8_t(qRed(color)));
+        }
+        out.resize(out.size() + row - uint32_t(width) * 3);
+    }
+    return out;
+}
+
+// Answers every modal dialog with the given function for the lifetime of the object.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(TModalHandler handler) { SetModalHandler(std::move(handler)); }
+    ~ModalAnswer() { SetModalHandler({}); }
+};
+
+QImage Render(QWidget* widget) {
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+bool Is(const QImage& image, int x, int y, QRgb color) {
+    return (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
+}
+
+// The bounding box of the pixels that differ from the top-left pixel (the background).
+QRect Drawn(const QImage& image) {
+    QRect box;
+    const QRgb background = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Shows the real file dialog (offscreen) so the preview area has its real geometry, selects
+// the file as the list view would report it, and leaves the dialog with the given result.
+struct Selecting {
+    TOpenPictureDialog& Dialog;
+    std::function<void(QFileDialog&)> Check;
+
+    int operator()(QDialog& modal) const {
+        auto& fileDialog = dynamic_cast<QFileDialog&>(modal);
+        fileDialog.show();
+        QApplication::processEvents();
+        Check(fileDialog);
+        fileDialog.hide();
+        return QDialog::Rejected;
+    }
+};
+
+void Select(QFileDialog& dialog, const std::string& path) {
+    emit dialog.currentChanged(QString::fromStdString(path));
+}
+
+// A kind whose drawing fails, as a JPEG that does not decode does.
+class TFailingGraphic : public TGraphic {
+public:
+    static const TGraphicClass Class;
+    const TGraphicClass& ClassType() const override { return Class; }
+    void Render(TCanvas&, const TRect&) override { throw EJPEG("JPEG-Fehlernr. 42"); }
+    bool IsEmpty() const override { return false; }
+    int PixelWidth() const override { return 50; }
+    int PixelHeight() const override { return 40; }
+    void SetWidth(int) override {}
+    void SetHeight(int) override {}
+    void ReadFrom(TStream&) override {}
+    void Assign(const TGraphic&) override {}
+};
+const TGraphicClass TFailingGraphic::Class = {"TFailingGraphic", [] {
+                                                  return std::unique_ptr<TGraphic>(
+                                                      new TFailingGraphic);
+                                              }};
+
+} // namespace
+
+TEST(OpenPictureDialog, PreviewAreaSitsRightOfQtsControlsAndGoesBackAfterwards) {
+    TempDir dir;
+    TOpenPictureDialog dialog;
+    dialog.Filter = PictureFilter;
+    dialog.InitialDir = dir.Path().string();
+    bool checked = false;
+    ModalAnswer answer(Selecting{
+        dialog, [&](QFileDialog& fileDialog) {
+            checked = true;
+            EXPECT_EQ(fileDialog.nameFilters().size(), 7);
+            EXPECT_EQ(fileDialog.selectedNameFilter(),
+                      QString("Alle Dateien (*.jpg *.jpeg *.bmp *.ico *.emf *.wmf)"));
+            ASSERT_EQ(dialog.PicturePanel->window(), &fileDialog);
+            const QRect panel = dialog.PicturePanel->geometry();
+            EXPECT_EQ(panel.width(), 169);
+            QLayout* layout = fileDialog.layout();
+            for (int i = 0; i < layout->count(); ++i) {
+                const QWidget* control = layout->itemAt(i)->widget();
+                if (control && control != dialog.PicturePanel) {
+                    EXPECT_LE(control->geometry().right(), panel.left())
+                        << control->metaObject()->className();
+                }
+            }
+
+            const QRect label = dialog.PictureLabel->geometry();
+            const QRect frame = dialog.PaintPanel->geometry();
+            EXPECT_EQ(label.topLeft(), QPoint(6, 6));
+            EXPECT_EQ(label.height(), 23);
+            EXPECT_EQ(frame.top(), 29);
+            EXPECT_EQ(frame.x() + frame.width(), 169 - 6);
+            EXPECT_EQ(dialog.PaintBox->geometry(),
+                      frame.adjusted(2, 2, -2, -2).translated(-frame.topLeft()));
+            EXPECT_EQ(dialog.PreviewButton->size(), QSize(23, 22));
+            EXPECT_EQ(dialog.PreviewButton->x(), frame.x() + frame.width() - 23 - 2);
+            EXPECT_EQ(dialog.PreviewButton->toolTip(), QString("Vorschau"));
+            EXPECT_FALSE(dialog.PreviewButton->isEnabled());
+            EXPECT_EQ(dialog.PictureLabel->text(), QString());
+
+            const QRect screen = fileDialog.screen()->geometry();
+            EXPECT_EQ(fileDialog.x(), screen.left() + (screen.width() - fileDialog.width()) / 2);
+            EXPECT_EQ(fileDialog.y(), screen.top() + (screen.height() - fileDialog.height()) / 3);
+        }});
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_TRUE(checked);
+    // Qt's dialog is gone; the preview area lives on with the component.
+    EXPECT_EQ(dialog.PicturePanel->parentWidget(), nullptr);
+    EXPECT_EQ(dialog.PictureLabel->parentWidget(), dialog.PicturePanel);
+
+    dialog.Options.insert(ofOldStyleDialog);
+    checked = false;
+    SetModalHandler([&](QDialog& modal) {
+        checked = true;
+        EXPECT_NE(dialog.PicturePanel->window(), &modal);
+        return int(QDialog::Rejected);
+    });
+    dialog.Execute();
+    EXPECT_TRUE(checked);
+}
+
+TEST(OpenPictureDialog, GlyphIsASixteenPixelPictureOnATransparentBackground) {
+    const QImage glyph =
+        PreviewGlyph().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(glyph.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(glyph.pixel(0, 15)), 0);
+    EXPECT_EQ(qAlpha(glyph.pixel(15, 0)), 0);
+    EXPECT_EQ(glyph.pixel(3, 3), qRgb(255, 255, 255)); // the sheet
+    EXPECT_EQ(glyph.pixel(1, 0), qRgb(0, 0, 0));       // its outline
+    EXPECT_EQ(glyph.pixel(8, 7), qRgb(0, 255, 255));   // a highlight on the lens
+    EXPECT_EQ(glyph.pixel(15, 15), qRgb(0, 0, 0));     // the handle's end
+}
+
+TEST(OpenPictureDialog, LargePictureIsScaledToTheAreaWidthFromTheTopLeft) {
+    TempDir dir;
+    const std::string file = dir.File("gross.bmp");
+    WriteFileBytes(file, SolidBmp(640, 480, Red));
+    TOpenPictureDialog dialog;
+    int events = 0;
+    dialog.OnSelectionChange = [&] {
+        ++events;
+    };
+    ModalAnswer answer(
+        Selecting{dialog, [&](QFileDialog& fileDialog) {
+                      Select(fileDialog, file);
+                      EXPECT_EQ(dialog.PictureLabel->text(), QString(" (640x480)"));
+                      EXPECT_TRUE(dialog.PreviewButton->isEnabled());
+                      const QImage shown = Render(dialog.PaintBox);
+                      const int w = shown.width();
+                      const int bottom = int(std::lround(480.0 * w / 640));
+                      ASSERT_LT(w, 640);
+                      ASSERT_LT(bottom, shown.height());
+                      EXPECT_TRUE(Is(shown, 0, 0, Red));
+                      EXPECT_TRUE(Is(shown, w - 1, bottom - 1, Red));
+                      EXPECT_FALSE(Is(shown, w - 1, bottom, Red));
+                      EXPECT_EQ(Drawn(shown.copy(0, bottom, w, shown.height() - bottom)), QRect());
+                  }});
+    dialog.Execute();
+    EXPECT_EQ(events, 1);
+}
+
+TEST(OpenPictureDialog, SmallPictureIsDrawnUnscaledInTheCentre) {
+    TempDir dir;
+    const std::string file = dir.File("klein.BMP");
+    WriteFileBytes(file, SolidBmp(100, 80, Red));
+    TOpenPictureDialog dialog;
+    ModalAnswer answer(Selecting{
+        dialog, [&](QFileDialog& fileDialog) {
+            Select(fileDialog, file);
+            EXPECT_EQ(dialog.PictureLabel->text(), QString(" (100x80)"));
+            const QImage shown = Render(dialog.PaintBox);
+            const QRect expected((shown.width() - 100) / 2, (shown.height() - 80) / 2, 100, 80);
+            EXPECT_EQ(Drawn(shown), expected);
+            EXPECT_TRUE(Is(shown, expected.left(), expected.top(), Red));
+            EXPECT_TRUE(Is(shown, expected.right(), expected.bottom(), Red));
+        }});
+    dialog.Execute();
+}
+
+TEST(OpenPictureDialog, WhatIsNoPictureShowsGrafikAndLeerWithoutAnyMessage) {
+    TempDir dir;
+    const std::string good = dir.File("gut.bmp");
+    WriteFileBytes(good, SolidBmp(20, 10, Red));
+    const std::string gif = dir.File("bild.gif");
+    WriteFileBytes(gif, SolidBmp(20, 10, Red));
+    const std::string damaged = dir.File("kaputt.bmp");
+    WriteFileText(damaged, "XX kein Bitmap");
+    const std::string truncated = dir.File("kurz.bmp");
+    WriteFileBytes(truncated, {'B', 'M', 0, 0});
+    fs::create_directory(dir.File("ordner.bmp"));
+
+    TOpenPictureDialog dialog;
+    int boxes = 0;
+    std::vector<std::string> failures;
+    const Selecting selecting{
+        dialog, [&](QFileDialog& fileDialog) {
+            for (const std::string& path :
+                 {dir.File("ordner.bmp"), gif, damaged, truncated, dir.File("fehlt.bmp")}) {
+                Select(fileDialog, good);
+                ASSERT_EQ(dialog.PictureLabel->text(), QString(" (20x10)"));
+                Select(fileDialog, path);
+                QApplication::processEvents();
+                const QImage shown = Render(dialog.PaintBox);
+                const QFontMetrics metrics(dialog.PaintBox->font());
+                const int textWidth = metrics.horizontalAdvance("(Leer)");
+                const QRect text((shown.width() - textWidth) / 2,
+                                 (shown.height() - metrics.height()) / 2, textWidth,
+                                 metrics.height());
+                if (dialog.PictureLabel->text() != "Grafik:" || dialog.PreviewButton->isEnabled() ||
+                    dialog.PreviewPicture().Content() || !text.contains(Drawn(shown)) ||
+                    Drawn(shown).isEmpty())
+                    failures.push_back(path);
+            }
+        }};
+    ModalAnswer answer([&](QDialog& modal) {
+        if (qobject_cast<QMessageBox*>(&modal)) {
+            ++boxes;
+            return int(QMessageBox::Ok);
+        }
+        return selecting(modal);
+    });
+    dialog.Execute();
+    QApplication::processEvents();
+    EXPECT_EQ(failures, std::vector<std::string>{});
+    EXPECT_EQ(boxes, 0);
+}
+
+TEST(OpenPictureDialog, ZeroLengthPictureHasNoSizeButCountsAsPicture) {
+    TempDir dir;
+    const std::string file = dir.File("leer.bmp");
+    WriteFileBytes(file, {});
+    TOpenPictureDialog dialog;
+    ModalAnswer answer(Selecting{dialog, [&](QFileDialog& fileDialog) {
+                                     Select(fileDialog, file);
+                                     EXPECT_EQ(dialog.PictureLabel->text(), QString(" (0x0)"));
+                                     EXPECT_TRUE(dialog.PreviewButton->isEnabled());
+                                     const QImage shown = Render(dialog.PaintBox);
+                                     const QRect drawn = Drawn(shown);
+                                     EXPECT_FALSE(drawn.isEmpty());
+                                     EXPECT_LE(std::abs(drawn.center().x() - shown.width() / 2), 2);
+                                     EXPECT_LE(std::abs(drawn.center().y() - shown.height() / 2),
+                                               2);
+                                 }});
+    dialog.Execute();
+}
+
+TEST(OpenPictureDialog, LargerPreviewShowsThePictureAtItsSizeInsideAFivePixelMargin) {
+    TempDir dir;
+    const std::string file = dir.File("mittel.bmp");
+    WriteFileBytes(file, SolidBmp(300, 200, Red));
+    TOpenPictureDialog dialog;
+    int previews = 0;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (auto* fileDialog = qobject_cast<QFileDialog*>(&modal)) {
+            Select(*fileDialog, file);
+            dialog.PreviewButton->click();
+            return int(QDialog::Rejected);
+        }
+        ++previews;
+        EXPECT_EQ(modal.windowTitle(), QString("Vorschau"));
+        EXPECT_EQ(modal.windowType(), Qt::Tool);
+        modal.show();
+        QApplication::processEvents();
+        auto* image = modal.findChild<TImage*>();
+        auto* panel = modal.findChild<QFrame*>("Panel");
+        EXPECT_TRUE(image && panel);
+        if (!image || !panel)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(image->size(), QSize(300, 200));
+        EXPECT_EQ(image->geometry().topLeft(), panel->contentsRect().topLeft() + QPoint(5, 5));
+        EXPECT_EQ(panel->contentsRect().size(), QSize(310, 210));
+        EXPECT_EQ(panel->frameWidth(), 1);
+
+        const QImage shown = Render(&modal);
+        const QPoint inside = panel->geometry().topLeft() + panel->contentsRect().topLeft();
+        const QRgb window = modal.palette().color(QPalette::Base).rgb();
+        EXPECT_TRUE(Is(shown, inside.x(), inside.y(), window));
+        EXPECT_TRUE(Is(shown, inside.x() + 4, inside.y() + 4, window));
+        EXPECT_TRUE(Is(shown, inside.x() + 5, inside.y() + 5, Red));
+        EXPECT_TRUE(Is(shown, inside.x() + 304, inside.y() + 204, Red));
+        EXPECT_TRUE(Is(shown, inside.x() + 305, inside.y() + 205, window));
+
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(image, &escape);
+        EXPECT_FALSE(modal.isVisible());
+        return modal.result();
+    });
+    dialog.Execute();
+    EXPECT_EQ(previews, 1);
+}
+
+TEST(OpenPictureDialog, ReopeningShowsLeerWhileLabelAndButtonKeepTheLastSelection) {
+    TempDir dir;
+    const std::string file = dir.File("bild.bmp");
+    WriteFileBytes(file, SolidBmp(640, 480, Red));
+    TOpenPictureDialog dialog;
+    {
+        ModalAnswer answer([&](QDialog& modal) {
+            Select(dynamic_cast<QFileDialog&>(modal), file);
+            return int(QDialog::Rejected);
+        });
+        dialog.Execute();
+    }
+    ASSERT_EQ(dialog.PreviewPicture().Width(), 640);
+
+    int previews = 0;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (auto* fileDialog = qobject_cast<QFileDialog*>(&modal)) {
+            fileDialog->show();
+            QApplication::processEvents();
+            EXPECT_EQ(dialog.PreviewPicture().Content(), nullptr);
+            EXPECT_EQ(dialog.PictureLabel->text(), QString(" (640x480)"));
+            EXPECT_TRUE(dialog.PreviewButton->isEnabled());
+            const QImage shown = Render(dialog.PaintBox);
+            EXPECT_FALSE(Drawn(shown).isEmpty());
+            EXPECT_FALSE(Is(shown, 0, 0, Red));
+            dialog.PreviewButton->click();
+            // A double click on the preview opens the window too, whatever the button says.
+            dialog.PreviewButton->setEnabled(false);
+            QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(5, 5),
+                              dialog.PaintBox->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(dialog.PaintBox, &click);
+            fileDialog->hide();
+            return int(QDialog::Rejected);
+        }
+        ++previews;
+        auto* image = modal.findChild<TImage*>();
+        EXPECT_TRUE(image && image->Picture().Content() == nullptr);
+        EXPECT_EQ(modal.size(), QSize(320, 240));
+        return int(QDialog::Rejected);
+    });
+    dialog.Execute();
+    EXPECT_EQ(previews, 2);
+}
+
+TEST(OpenPictureDialog, DrawingErrorsAreShownNotSwallowed) {
+    TOpenPictureDialog dialog;
+    TFailingGraphic failing;
+    dialog.PreviewPicture().CopyFrom(&failing);
+    std::vector<std::string> messages;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(&modal))
+            messages.push_back(box->text().toStdString());
+        return int(QMessageBox::Ok);
+    });
+    dialog.PicturePanel->show();
+    Render(dialog.PaintBox);
+    QApplication::processEvents();
+    dialog.PicturePanel->hide();
+    EXPECT_EQ(messages, std::vector<std::string>{"JPEG-Fehlernr. 42."});
+}
