@@ -154,20 +154,15 @@ void ProgressMonitor(j_common_ptr info) {
         longjmp(s.Error.Jump, 1);
 }
 
-// Print programs write four-component files with inverted values and an Adobe marker;
-// without the marker the values are taken as plain CMYK.
-void CmykRowToBgr(const JSAMPLE* cmyk, uint8_t* bgr, unsigned width, bool inverted) {
+// Print programs write four-component files with inverted values (an Adobe marker says
+// so, but files without it are inverted as well in practice); libjpeg-turbo's own tools
+// read every such file that way, and so do we.
+void CmykRowToBgr(const JSAMPLE* cmyk, uint8_t* bgr, unsigned width) {
     for (unsigned x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
-        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
-        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+        const unsigned k = cmyk[3];
+        bgr[0] = static_cast<uint8_t>((cmyk[2] * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>((cmyk[1] * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>((cmyk[0] * k + 127) / 255);
     }
 }
 
@@ -204,7 +199,7 @@ void ReadRowsStep(TSession& s) {
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
             break;
         if (s.CmykRow)
-            CmykRowToBgr(row, target, info.output_width, info.saw_Adobe_marker);
+            CmykRowToBgr(row, target, info.output_width);
     }
 }
 

@@ -42,7 +42,8 @@ struct TEncoding {
     int Quality = 90;
     bool Progressive = false;
     bool Grey = false;
-    // Four components: inverted CMYK as print programs write it, as YCCK if asked.
+    // Four components: inverted CMYK as print programs write it, as YCCK if asked, with or
+    // without the Adobe marker that announces the inversion.
     bool Cmyk = false;
     bool Ycck = false;
     bool AdobeMarker = true;
@@ -83,7 +84,7 @@ std::vector<uint8_t> EncodeJpeg(const QImage& rgb, const TEncoding& how = {}) {
                 const int ink[4] = {(max - r) * 255 / max, (max - g) * 255 / max,
                                     (max - b) * 255 / max, k};
                 for (int c = 0; c < 4; ++c)
-                    row[4 * x + c] = uint8_t(how.AdobeMarker ? 255 - ink[c] : ink[c]);
+                    row[4 * x + c] = uint8_t(255 - ink[c]);
             } else {
                 std::copy(in + 3 * x, in + 3 * x + 3, row.begin() + 3 * x);
             }
