@@ -264,9 +264,11 @@ void ConvertBitFields(const THeader& h, const uint8_t* source, uint8_t* target) 
 
 // The unused top byte of 32-bit pixels may hold anything; the image format wants it 0xFF.
 void MakeOpaque(QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
+    const int width = image.width();
+    const int height = image.height();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < width; ++x)
             line[x] |= 0xFF000000u;
     }
 }
