@@ -133,42 +133,42 @@ TEST(OpenPictureDialog, PreviewAreaSitsRightOfQtsControlsAndGoesBackAfterwards) 
     dialog.Filter = PictureFilter;
     dialog.InitialDir = dir.Path().string();
     bool checked = false;
-    ModalAnswer answer(Selecting{
-        dialog, [&](QFileDialog& fileDialog) {
-            checked = true;
-            EXPECT_EQ(fileDialog.nameFilters().size(), 7);
-            EXPECT_EQ(fileDialog.selectedNameFilter(),
-                      QString("Alle Dateien (*.jpg *.jpeg *.bmp *.ico *.emf *.wmf)"));
-            ASSERT_EQ(dialog.PicturePanel->window(), &fileDialog);
-            const QRect panel = dialog.PicturePanel->geometry();
-            EXPECT_EQ(panel.width(), 169);
-            QLayout* layout = fileDialog.layout();
-            for (int i = 0; i < layout->count(); ++i) {
-                const QWidget* control = layout->itemAt(i)->widget();
-                if (control && control != dialog.PicturePanel) {
-                    EXPECT_LE(control->geometry().right(), panel.left())
-                        << control->metaObject()->className();
-                }
+    const auto check = [&](QFileDialog& fileDialog) {
+        checked = true;
+        EXPECT_EQ(fileDialog.nameFilters().size(), 7);
+        EXPECT_EQ(fileDialog.selectedNameFilter(),
+                  QString("Alle Dateien (*.jpg *.jpeg *.bmp *.ico *.emf *.wmf)"));
+        ASSERT_EQ(dialog.PicturePanel->window(), &fileDialog);
+        const QRect panel = dialog.PicturePanel->geometry();
+        EXPECT_EQ(panel.width(), 169);
+        QLayout* layout = fileDialog.layout();
+        for (int i = 0; i < layout->count(); ++i) {
+            const QWidget* control = layout->itemAt(i)->widget();
+            if (control && control != dialog.PicturePanel) {
+                EXPECT_LE(control->geometry().right(), panel.left())
+                    << control->metaObject()->className();
             }
+        }
 
-            const QRect label = dialog.PictureLabel->geometry();
-            const QRect frame = dialog.PaintPanel->geometry();
-            EXPECT_EQ(label.topLeft(), QPoint(6, 6));
-            EXPECT_EQ(label.height(), 23);
-            EXPECT_EQ(frame.top(), 29);
-            EXPECT_EQ(frame.x() + frame.width(), 169 - 6);
-            EXPECT_EQ(dialog.PaintBox->geometry(),
-                      frame.adjusted(2, 2, -2, -2).translated(-frame.topLeft()));
-            EXPECT_EQ(dialog.PreviewButton->size(), QSize(23, 22));
-            EXPECT_EQ(dialog.PreviewButton->x(), frame.x() + frame.width() - 23 - 2);
-            EXPECT_EQ(dialog.PreviewButton->toolTip(), QString("Vorschau"));
-            EXPECT_FALSE(dialog.PreviewButton->isEnabled());
-            EXPECT_EQ(dialog.PictureLabel->text(), QString());
+        const QRect label = dialog.PictureLabel->geometry();
+        const QRect frame = dialog.PaintPanel->geometry();
+        EXPECT_EQ(label.topLeft(), QPoint(6, 6));
+        EXPECT_EQ(label.height(), 23);
+        EXPECT_EQ(frame.top(), 29);
+        EXPECT_EQ(frame.x() + frame.width(), 169 - 6);
+        EXPECT_EQ(dialog.PaintBox->geometry(),
+                  frame.adjusted(2, 2, -2, -2).translated(-frame.topLeft()));
+        EXPECT_EQ(dialog.PreviewButton->size(), QSize(23, 22));
+        EXPECT_EQ(dialog.PreviewButton->x(), frame.x() + frame.width() - 23 - 2);
+        EXPECT_EQ(dialog.PreviewButton->toolTip(), QString("Vorschau"));
+        EXPECT_FALSE(dialog.PreviewButton->isEnabled());
+        EXPECT_EQ(dialog.PictureLabel->text(), QString());
 
-            const QRect screen = fileDialog.screen()->geometry();
-            EXPECT_EQ(fileDialog.x(), screen.left() + (screen.width() - fileDialog.width()) / 2);
-            EXPECT_EQ(fileDialog.y(), screen.top() + (screen.height() - fileDialog.height()) / 3);
-        }});
+        const QRect screen = fileDialog.screen()->geometry();
+        EXPECT_EQ(fileDialog.x(), screen.left() + (screen.width() - fileDialog.width()) / 2);
+        EXPECT_EQ(fileDialog.y(), screen.top() + (screen.height() - fileDialog.height()) / 3);
+    };
+    ModalAnswer answer(Selecting{dialog, check});
     EXPECT_FALSE(dialog.Execute());
     EXPECT_TRUE(checked);
     // Qt's dialog is gone; the preview area lives on with the component.
@@ -202,28 +202,38 @@ TEST(OpenPictureDialog, LargePictureIsScaledToTheAreaWidthFromTheTopLeft) {
     TempDir dir;
     const std::string file = dir.File("gross.bmp");
     WriteFileBytes(file, SolidBmp(640, 480, Red));
+    const std::string tall = dir.File("hoch.bmp");
+    WriteFileBytes(tall, SolidBmp(60, 1000, Red));
     TOpenPictureDialog dialog;
     int events = 0;
     dialog.OnSelectionChange = [&] {
         ++events;
     };
-    ModalAnswer answer(
-        Selecting{dialog, [&](QFileDialog& fileDialog) {
-                      Select(fileDialog, file);
-                      EXPECT_EQ(dialog.PictureLabel->text(), QString(" (640x480)"));
-                      EXPECT_TRUE(dialog.PreviewButton->isEnabled());
-                      const QImage shown = Render(dialog.PaintBox);
-                      const int w = shown.width();
-                      const int bottom = int(std::lround(480.0 * w / 640));
-                      ASSERT_LT(w, 640);
-                      ASSERT_LT(bottom, shown.height());
-                      EXPECT_TRUE(Is(shown, 0, 0, Red));
-                      EXPECT_TRUE(Is(shown, w - 1, bottom - 1, Red));
-                      EXPECT_FALSE(Is(shown, w - 1, bottom, Red));
-                      EXPECT_EQ(Drawn(shown.copy(0, bottom, w, shown.height() - bottom)), QRect());
-                  }});
+    const auto check = [&](QFileDialog& fileDialog) {
+        Select(fileDialog, file);
+        EXPECT_EQ(dialog.PictureLabel->text(), QString(" (640x480)"));
+        EXPECT_TRUE(dialog.PreviewButton->isEnabled());
+        const QImage shown = Render(dialog.PaintBox);
+        const int w = shown.width();
+        const int bottom = int(std::lround(480.0 * w / 640));
+        ASSERT_LT(w, 640);
+        ASSERT_LT(bottom, shown.height());
+        EXPECT_TRUE(Is(shown, 0, 0, Red));
+        EXPECT_TRUE(Is(shown, w - 1, bottom - 1, Red));
+        EXPECT_FALSE(Is(shown, w - 1, bottom, Red));
+        EXPECT_EQ(Drawn(shown.copy(0, bottom, w, shown.height() - bottom)), QRect());
+
+        // Higher than wide: the full height, and the width in proportion.
+        Select(fileDialog, tall);
+        const QImage high = Render(dialog.PaintBox);
+        const int right = int(std::lround(60.0 * high.height() / 1000));
+        EXPECT_TRUE(Is(high, right - 1, high.height() - 1, Red));
+        EXPECT_FALSE(Is(high, right, 0, Red));
+        EXPECT_EQ(Drawn(high.copy(right, 0, high.width() - right, high.height())), QRect());
+    };
+    ModalAnswer answer(Selecting{dialog, check});
     dialog.Execute();
-    EXPECT_EQ(events, 1);
+    EXPECT_EQ(events, 2);
 }
 
 TEST(OpenPictureDialog, SmallPictureIsDrawnUnscaledInTheCentre) {
@@ -231,16 +241,16 @@ TEST(OpenPictureDialog, SmallPictureIsDrawnUnscaledInTheCentre) {
     const std::string file = dir.File("klein.BMP");
     WriteFileBytes(file, SolidBmp(100, 80, Red));
     TOpenPictureDialog dialog;
-    ModalAnswer answer(Selecting{
-        dialog, [&](QFileDialog& fileDialog) {
-            Select(fileDialog, file);
-            EXPECT_EQ(dialog.PictureLabel->text(), QString(" (100x80)"));
-            const QImage shown = Render(dialog.PaintBox);
-            const QRect expected((shown.width() - 100) / 2, (shown.height() - 80) / 2, 100, 80);
-            EXPECT_EQ(Drawn(shown), expected);
-            EXPECT_TRUE(Is(shown, expected.left(), expected.top(), Red));
-            EXPECT_TRUE(Is(shown, expected.right(), expected.bottom(), Red));
-        }});
+    const auto check = [&](QFileDialog& fileDialog) {
+        Select(fileDialog, file);
+        EXPECT_EQ(dialog.PictureLabel->text(), QString(" (100x80)"));
+        const QImage shown = Render(dialog.PaintBox);
+        const QRect expected((shown.width() - 100) / 2, (shown.height() - 80) / 2, 100, 80);
+        EXPECT_EQ(Drawn(shown), expected);
+        EXPECT_TRUE(Is(shown, expected.left(), expected.top(), Red));
+        EXPECT_TRUE(Is(shown, expected.right(), expected.bottom(), Red));
+    };
+    ModalAnswer answer(Selecting{dialog, check});
     dialog.Execute();
 }
 
@@ -297,17 +307,17 @@ TEST(OpenPictureDialog, ZeroLengthPictureHasNoSizeButCountsAsPicture) {
     const std::string file = dir.File("leer.bmp");
     WriteFileBytes(file, {});
     TOpenPictureDialog dialog;
-    ModalAnswer answer(Selecting{dialog, [&](QFileDialog& fileDialog) {
-                                     Select(fileDialog, file);
-                                     EXPECT_EQ(dialog.PictureLabel->text(), QString(" (0x0)"));
-                                     EXPECT_TRUE(dialog.PreviewButton->isEnabled());
-                                     const QImage shown = Render(dialog.PaintBox);
-                                     const QRect drawn = Drawn(shown);
-                                     EXPECT_FALSE(drawn.isEmpty());
-                                     EXPECT_LE(std::abs(drawn.center().x() - shown.width() / 2), 2);
-                                     EXPECT_LE(std::abs(drawn.center().y() - shown.height() / 2),
-                                               2);
-                                 }});
+    const auto check = [&](QFileDialog& fileDialog) {
+        Select(fileDialog, file);
+        EXPECT_EQ(dialog.PictureLabel->text(), QString(" (0x0)"));
+        EXPECT_TRUE(dialog.PreviewButton->isEnabled());
+        const QImage shown = Render(dialog.PaintBox);
+        const QRect drawn = Drawn(shown);
+        EXPECT_FALSE(drawn.isEmpty());
+        EXPECT_LE(std::abs(drawn.center().x() - shown.width() / 2), 2);
+        EXPECT_LE(std::abs(drawn.center().y() - shown.height() / 2), 2);
+    };
+    ModalAnswer answer(Selecting{dialog, check});
     dialog.Execute();
 }
 
