@@ -52,9 +52,11 @@ TfrmMain::TSaveAnswer TfrmMain::AskToSave(bool asQuestion) {
                          QString::fromUtf8(asQuestion ? " speichern?" : " speichern");
     QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"), text,
                     QMessageBox::NoButton, this);
-    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::NoRole);
-    QPushButton* cancel = box.addButton(QString::fromUtf8("Abbrechen"), QMessageBox::RejectRole);
+    // One role for all three keeps them in this order whatever the desktop's button layout;
+    // the answer is read from the button clicked.
+    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::ActionRole);
+    QPushButton* cancel = box.addButton(QString::fromUtf8("Abbrechen"), QMessageBox::ActionRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

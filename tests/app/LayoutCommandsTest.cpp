@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include "app/MainForm.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Modal.h"
 
 namespace {
 const QString UntitledQuestion =
