@@ -6,11 +6,15 @@
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "picture/Canvas.h"
+#include "picture/Jpeg.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.LoadGermanTranslations();
+    // JPEG files are known before any window exists.
+    RegisterJpegFormat();
+    InitJpegDefaults(ScreenBitsPerPixel());
     TApplication::SetTitle("Vellacour");
     app.setWindowIcon(ApplicationIcon());
 
@@ -22,5 +26,7 @@ int main(int argc, char** argv) {
         frmMain.move(area.center() - QPoint(frmMain.width() / 2, frmMain.height() / 2));
     }
     frmMain.show();
-    return app.exec();
+    const int status = app.exec();
+    UnregisterJpegFormat();
+    return status;
 }

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "export/Export.h"
+#include "picture/Jpeg.h"
 
 namespace {
 // Only the program's own messages belong on stderr; Qt's notes about the environment
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    RegisterJpegFormat();
+    // Pictures are written in full colour whatever the screen, so decode to 24 bits.
+    InitJpegDefaults(24);
     std::vector<std::string> args(argv + 1, argv + argc);
     return RunExport(args, std::cerr);
 }

@@ -1,0 +1,189 @@
+#include <QImage>
+#include <QProcess>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace {
+struct Result {
+    int Status = -1;
+    std::string Errors;
+};
+
+// Runs the real vellacour-export program.
+Result Export(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export"), args);
+    process.waitForFinished(120000);
+    return {process.exitCode(), process.readAllStandardError().toStdString()};
+}
+
+QString Q(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+void WriteBmp24(const std::string& path, int width, int height, const std::vector<QRgb>& pixels) {
+    const int row = (width * 3 + 3) & ~3;
+    std::vector<uint8_t> bytes(54 + static_cast<size_t>(row * height), 0);
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = pixels[static_cast<size_t>((height - 1 - y) * width + x)];
+            uint8_t* p = &bytes[54 + static_cast<size_t>(y * row + x * 3)];
+            p[0] = static_cast<uint8_t>(qBlue(c));
+            p[1] = static_cast<uint8_t>(qGreen(c));
+            p[2] = static_cast<uint8_t>(qRed(c));
+        }
+    WriteFileBytes(path, bytes);
+}
+} // namespace
+
+TEST(ExportPicture, WritesThePictureAtItsOwnSize) {
+    TempDir dir;
+    const std::string bmp = dir.File("zwei.bmp");
+    WriteBmp24(bmp, 2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    const std::string png = dir.File("out.png");
+    const Result result = Export({"picture", Q(bmp), "-o", Q(png)});
+    ASSERT_EQ(result.Status, 0) << result.Errors;
+    const QImage image(Q(png));
+    ASSERT_EQ(image.size(), QSize(2, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 255));
+}
+
+TEST(ExportPicture, StretchesToTheGivenSize) {
+    TempDir dir;
+    const std::string bmp = dir.File("zwei.bmp");
+    WriteBmp24(bmp, 2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    const std::string png = dir.File("out.png");
+    const Result result = Export({"picture", Q(bmp), "-o", Q(png), "--size", "8x4"});
+    ASSERT_EQ(result.Status, 0) << result.Errors;
+    const QImage image(Q(png));
+    ASSERT_EQ(image.size(), QSize(8, 4));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(3, 3), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(4, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(7, 3), qRgb(0, 0, 255));
+}
+
+TEST(ExportPicture, EmptyPictureGivesOneWhitePixel) {
+    TempDir dir;
+    const std::string bmp = dir.File("leer.bmp");
+    WriteFileBytes(bmp, {});
+    const std::string png = dir.File("out.png");
+    const Result result = Export({"picture", Q(bmp), "-o", Q(png)});
+    ASSERT_EQ(result.Status, 0) << result.Errors;
+    const QImage image(Q(png));
+    ASSERT_EQ(image.size(), QSize(1, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+TEST(ExportPicture, FailureWritesNothingAndPrintsTheMessageAsTheWindowShowsIt) {
+    TempDir dir;
+    const std::string png = dir.File("out.png");
+    const std::string missing = dir.File("fehlt.bmp");
+    Result result = Export({"picture", Q(missing), "-o", Q(png)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Datei " + missing + " kann nicht geöffnet werden.\n");
+    EXPECT_FALSE(fs::exists(png));
+
+    result = Export({"picture", Q(dir.File("bild.GIF")), "-o", Q(png)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.GIF)\n");
+
+    const std::string bad = dir.File("kaputt.bmp");
+    WriteFileText(bad, "XX not a bitmap");
+    result = Export({"picture", Q(bad), "-o", Q(png)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Bitmap ist ungültig.\n");
+    EXPECT_FALSE(fs::exists(png));
+}
+
+TEST(ExportPicture, ExistingOutputSurvivesAFailure) {
+    TempDir dir;
+    const std::string png = dir.File("out.png");
+    WriteFileText(png, "alt");
+    const Result result = Export({"picture", Q(dir.File("fehlt.bmp")), "-o", Q(png)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(ReadFileText(png), "alt");
+}
+
+TEST(ExportPicture, WrongUsageIsRefused) {
+    EXPECT_EQ(Export({}).Status, 2);
+    EXPECT_EQ(Export({"picture", "a.bmp"}).Status, 2);
+    EXPECT_EQ(Export({"bild", "a.bmp", "-o", "b.png"}).Status, 2);
+    for (const char* size : {"0x10", "10", "10x", "-5x5", "99999x10", "axb"}) {
+        const Result result = Export({"picture", "a.bmp", "-o", "b.png", "--size", size});
+        EXPECT_EQ(result.Status, 2) << size;
+        EXPECT_NE(result.Errors.find("Ungültige Größe"), std::string::npos) << size;
+    }
+}
+
+TEST(ExportPicture, JpegFilesLoadInAnyLetterCase) {
+    TempDir dir;
+    const std::string ppm = dir.File("quelle.ppm");
+    WriteFileText(ppm, std::string("P6\n4 4\n255\n") + std::string(48, '\x80'));
+    const std::string jpg = dir.File("Foto.JPG");
+    const std::string command = "cjpeg -quality 95 -outfile '" + jpg + "' '" + ppm + "'";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "cjpeg is not installed";
+    const std::string png = dir.File("out.png");
+    const Result result = Export({"picture", Q(jpg), "-o", Q(png)});
+    ASSERT_EQ(result.Status, 0) << result.Errors;
+    const QImage image(Q(png));
+    ASSERT_EQ(image.size(), QSize(4, 4));
+    EXPECT_LE(std::abs(qRed(image.pixel(2, 2)) - 0x80), 2);
+}
+
+TEST(ExportPicture, GoodBmpSuiteFilesRenderAsTheirReferences) {
+    SKIP_WITHOUT_CORPUS("bmp/bmpsuite-2.8/INDEX.tsv");
+    const fs::path suite = CorpusDir() / "bmp/bmpsuite-2.8";
+    std::ifstream index(suite / "INDEX.tsv");
+    std::string line;
+    std::getline(index, line);
+    int checked = 0;
+    TempDir dir;
+    while (std::getline(index, line)) {
+        std::vector<std::string> columns;
+        size_t start = 0;
+        for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            columns.push_back(line.substr(start, tab - start));
+        columns.push_back(line.substr(start));
+        if (columns.size() < 4 || columns[1] != "good")
+            continue;
+        SCOPED_TRACE(columns[0]);
+        const std::string png = dir.File("out.png");
+        const Result result = Export({"picture", Q((suite / columns[0]).string()), "-o", Q(png)});
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        const QImage actual(Q(png));
+        std::string differences;
+        bool matched = false;
+        size_t from = 0;
+        const std::string& refs = columns[3];
+        while (from <= refs.size() && !matched) {
+            size_t comma = refs.find(',', from);
+            if (comma == std::string::npos)
+                comma = refs.size();
+            const std::string ref = refs.substr(from, comma - from);
+            const std::string difference =
+                CompareImages(actual, QImage(Q((suite / "refs" / ref).string())), 1);
+            matched = difference.empty();
+            differences += ref + ": " + difference + "; ";
+            from = comma + 1;
+        }
+        EXPECT_TRUE(matched) << differences;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 27);
+}
