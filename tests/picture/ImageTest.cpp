@@ -152,6 +152,18 @@ TEST_F(PageWithImage, ZeroLengthBitmapShowsNothing) {
     ExpectPageOnly(Parent.grab().toImage());
 }
 
+TEST_F(PageWithImage, FailedLoadLeavesThePreviousPictureOnScreen) {
+    TempDir dir;
+    WriteFileBytes(dir.File("kaputt.bmp"), std::vector<uint8_t>(20, 'x'));
+    Image->Picture().CopyFrom(MakeBitmap().get());
+    ExpectCornersFilled(OnScreen());
+    const int renders = Image->RenderCount();
+    EXPECT_THROW(Image->Picture().LoadByExtension(dir.File("kaputt.bmp")), EInvalidGraphic);
+    EXPECT_THROW(Image->Picture().LoadByExtension(dir.File("fehlt.bmp")), EFOpenError);
+    ExpectCornersFilled(OnScreen());
+    EXPECT_EQ(Image->RenderCount(), renders);
+}
+
 TEST_F(PageWithImage, TargetRectFollowsStretchAndCenter) {
     Image->Picture().CopyFrom(MakeSizedBitmap(10, 6).get());
     EXPECT_EQ(Image->TargetRect(), (TRect{0, 0, 40, 30}));
