@@ -14,6 +14,7 @@
 #include <QToolTip>
 #include <cmath>
 #include <filesystem>
+#include <string_view>
 
 #include "picture/Canvas.h"
 #include "picture/Image.h"
@@ -66,12 +67,26 @@ QScreen* ScreenOf(const QWidget* widget) {
 
 QIcon PreviewGlyph() {
     // k black, o olive (drawn transparent), s silver, c aqua, w white.
+    // clang-format off
     static const char* const Rows[16] = {
-        "okkkkkkkkooooooo", "okwwwwwwkkoooooo", "okwwwwwwkwkooooo", "okwwwwwwkwwkoooo",
-        "okwwwwwwkkkkkooo", "okwwwwwwwwwwkooo", "okwwwwwwkkkwkooo", "okwwwwwkccskkooo",
-        "okwwwwkcsssskooo", "okwwwwkcsssskooo", "okwwwwksssssskoo", "okwwwwwksssskkoo",
-        "okwwwwwwkkkkkkoo", "okwwwwwwwwwwkkko", "okwwwwwwwwwwkkkk", "okkkkkkkkkkkkokk",
+        "okkkkkkkkooooooo",
+        "okwwwwwwkkoooooo",
+        "okwwwwwwkwkooooo",
+        "okwwwwwwkwwkoooo",
+        "okwwwwwwkkkkkooo",
+        "okwwwwwwwwwwkooo",
+        "okwwwwwwkkkwkooo",
+        "okwwwwwkccskkooo",
+        "okwwwwkcsssskooo",
+        "okwwwwkcsssskooo",
+        "okwwwwksssssskoo",
+        "okwwwwwksssskkoo",
+        "okwwwwwwkkkkkkoo",
+        "okwwwwwwwwwwkkko",
+        "okwwwwwwwwwwkkkk",
+        "okkkkkkkkkkkkokk",
     };
+    // clang-format on
     // The 16 standard colours in their usual order.
     static const QRgb Colors[16] = {
         0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080,
@@ -80,25 +95,11 @@ QIcon PreviewGlyph() {
     };
     QImage glyph(16, 16, QImage::Format_Indexed8);
     glyph.setColorTable(QList<QRgb>(std::begin(Colors), std::end(Colors)));
+    // Each letter stands for the colour at its position here.
+    constexpr std::string_view Letters = "k..o...s......cw";
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            int index = 3;
-            switch (Rows[y][x]) {
-            case 'k':
-                index = 0;
-                break;
-            case 's':
-                index = 7;
-                break;
-            case 'c':
-                index = 14;
-                break;
-            case 'w':
-                index = 15;
-                break;
-            }
-            glyph.setPixel(x, y, index);
-        }
+        for (int x = 0; x < 16; ++x)
+            glyph.setPixel(x, y, uint(Letters.find(Rows[y][x])));
     // The colour of the bottom-left pixel is the button's transparent colour.
     QImage shown = glyph.convertToFormat(QImage::Format_ARGB32);
     const QRgb transparent = shown.pixel(0, 15);
