@@ -427,3 +427,42 @@ TEST(OpenPictureDialog, DrawingErrorsAreShownNotSwallowed) {
     dialog.PicturePanel->hide();
     EXPECT_EQ(messages, std::vector<std::string>{"JPEG-Fehlernr. 42."});
 }
+
+TEST(OpenPictureDialog, PreviewsExactlyTheCorpusBitmapsThatLoad) {
+    SKIP_WITHOUT_CORPUS("bmp");
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(CorpusDir() / "bmp"))
+        if (entry.is_regular_file() && entry.path().extension() == ".bmp")
+            files.push_back(entry.path().string());
+    ASSERT_FALSE(files.empty());
+
+    TOpenPictureDialog dialog;
+    int boxes = 0;
+    std::vector<std::string> mismatches;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (qobject_cast<QMessageBox*>(&modal)) {
+            ++boxes;
+            return int(QMessageBox::Ok);
+        }
+        for (const std::string& file : files) {
+            Select(dynamic_cast<QFileDialog&>(modal), file);
+            TPicture picture;
+            bool loads = true;
+            try {
+                picture.LoadByExtension(file);
+            } catch (const std::exception&) {
+                loads = false;
+            }
+            const QString expected =
+                loads ? QString(" (%1x%2)").arg(picture.Width()).arg(picture.Height()) : "Grafik:";
+            if (dialog.PictureLabel->text() != expected ||
+                dialog.PreviewButton->isEnabled() != loads)
+                mismatches.push_back(file);
+        }
+        return int(QDialog::Rejected);
+    });
+    dialog.Execute();
+    QApplication::processEvents();
+    EXPECT_EQ(mismatches, std::vector<std::string>{});
+    EXPECT_EQ(boxes, 0);
+}
