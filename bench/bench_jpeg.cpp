@@ -1,0 +1,195 @@
+// Loading and first drawing of a 6000 x 4000 baseline JPEG (quality 90) as the program
+// does it, against a plain libjpeg-turbo decode of the same bytes into a buffer, in the
+// same run. Prints the time ratios and the peak memory of one load and first drawing.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <jpeglib.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "picture/Canvas.h"
+#include "picture/Jpeg.h"
+#include "toolkit/Stream.h"
+
+namespace {
+
+constexpr int Width = 6000;
+constexpr int Height = 4000;
+
+// A photo-like picture: smooth gradients, a few hard edges and sensor-like noise.
+std::vector<uint8_t> MakeJpeg() {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = Width;
+    info.image_height = Height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(Width * 3);
+    uint32_t noise = 1;
+    while (info.next_scanline < info.image_height) {
+        const int y = int(info.next_scanline);
+        for (int x = 0; x < Width; ++x) {
+            noise = noise * 1103515245 + 12345;
+            const int n = int(noise >> 28) - 8;
+            const bool edge = (x / 700 + y / 500) % 3 == 0;
+            row[3 * x + 0] = uint8_t(std::clamp(x * 255 / Width + n + (edge ? 40 : 0), 0, 255));
+            row[3 * x + 1] = uint8_t(std::clamp(y * 255 / Height + n, 0, 255));
+            row[3 * x + 2] = uint8_t(std::clamp(128 + (x - y) / 64 + n, 0, 255));
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<uint8_t> bytes(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return bytes;
+}
+
+const std::vector<uint8_t>& Bytes() {
+    static const std::vector<uint8_t> bytes = MakeJpeg();
+    return bytes;
+}
+
+// libjpeg-turbo alone: decode into a freshly allocated buffer of the same layout as the
+// program's bitmap (blue, green, red; rows padded to 32 bits), as many rows per call as
+// libjpeg offers.
+void RawDecode(const std::vector<uint8_t>& bytes) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&info);
+    const size_t stride = (size_t(info.output_width) * 3 + 3) / 4 * 4;
+    std::unique_ptr<uint8_t[]> pixels(new uint8_t[stride * info.output_height]);
+    std::vector<JSAMPROW> rows(info.output_height);
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = pixels.get() + y * stride;
+    while (info.output_scanline < info.output_height)
+        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
+                            info.output_height - info.output_scanline);
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    benchmark::DoNotOptimize(pixels.get());
+}
+
+// The program: load (header only), then the first drawing, which decodes and stretches
+// the bitmap into a small target as the picture controls do.
+void LoadAndDraw(const std::vector<uint8_t>& bytes, bool draw) {
+    TJPEGImage image;
+    TBytesStream stream(bytes);
+    image.ReadFrom(stream);
+    if (!draw) {
+        benchmark::DoNotOptimize(image.DecodedBitmap().Image().constBits());
+        return;
+    }
+    QImage target(200, 200, QImage::Format_RGB32);
+    QPainter painter(&target);
+    TCanvas canvas(painter, 24);
+    canvas.DrawStretched({0, 0, 200, 200}, &image);
+    painter.end();
+    benchmark::DoNotOptimize(target.constBits());
+}
+
+void BM_LibjpegDecode(benchmark::State& state) {
+    for (auto _ : state)
+        RawDecode(Bytes());
+}
+
+void BM_LoadAndDecode(benchmark::State& state) {
+    for (auto _ : state)
+        LoadAndDraw(Bytes(), false);
+}
+
+void BM_LoadAndFirstDrawing(benchmark::State& state) {
+    for (auto _ : state)
+        LoadAndDraw(Bytes(), true);
+}
+
+BENCHMARK(BM_LibjpegDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadAndDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadAndFirstDrawing)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeps the mean time of every benchmark for the ratios printed at the end.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration)
+                continue;
+            auto& [sum, count] = Times[run.run_name.function_name];
+            sum += run.GetAdjustedRealTime();
+            ++count;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double Mean(const std::string& name) const {
+        const auto it = Times.find(name);
+        return it == Times.end() ? 0 : it->second.first / it->second.second;
+    }
+
+private:
+    std::map<std::string, std::pair<double, int>> Times;
+};
+
+long StatusKilobytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::string(field).size()));
+    return -1;
+}
+
+// Peak memory of one load and first drawing above what the process held before, measured
+// by resetting the kernel's high-water mark.
+void ReportPeakMemory() {
+    const std::vector<uint8_t>& bytes = Bytes();
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long before = StatusKilobytes("VmHWM:");
+    LoadAndDraw(bytes, true);
+    const long peak = StatusKilobytes("VmHWM:");
+    const double bitmap = double(Width) * 3 * Height / 1048576;
+    const double compressed = double(bytes.size()) / 1048576;
+    std::printf("memory: peak %.1f MiB above start; compressed %.1f MiB + bitmap %.1f MiB = "
+                "%.1f MiB\n",
+                double(peak - before) / 1024, compressed, bitmap, compressed + bitmap);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    ReportPeakMemory();
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double raw = reporter.Mean("BM_LibjpegDecode");
+    if (raw > 0) {
+        std::printf("ratio load + decode / libjpeg decode: %.3f\n",
+                    reporter.Mean("BM_LoadAndDecode") / raw);
+        std::printf("ratio load + first drawing / libjpeg decode: %.3f\n",
+                    reporter.Mean("BM_LoadAndFirstDrawing") / raw);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,24 @@
+// Loads arbitrary bytes as a JPEG picture and decodes it, as the first drawing would. Any
+// of the program's errors is a fine outcome; a crash, a leak or a hang is not.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "picture/Jpeg.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Stream.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    TJPEGImage image;
+    TBytesStream stream(std::span<const uint8_t>(data, size));
+    try {
+        image.ReadFrom(stream);
+    } catch (const Exception&) {
+        return 0;
+    }
+    try {
+        image.DecodedBitmap();
+    } catch (const Exception&) {
+    }
+    return 0;
+}
