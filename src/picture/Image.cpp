@@ -85,6 +85,7 @@ void TImage::PictureChanged() {
 
 void TImage::Invalidate() {
     Shown = QImage();
+    RetriedAfterFailure = false;
     update();
 }
 
@@ -107,6 +108,14 @@ void TImage::paintEvent(QPaintEvent*) {
         } catch (const std::exception& error) {
             Painting = false;
             QueueException(error);
+            // Nothing was drawn, so the control must not go on showing the picture it held
+            // before: let the parent paint behind it and try once more (a picture that
+            // decodes on first drawing may draw what it got), but never loop on errors.
+            if (!RetriedAfterFailure) {
+                RetriedAfterFailure = true;
+                setAttribute(Qt::WA_OpaquePaintEvent, false);
+                update();
+            }
             return;
         }
         Painting = false;

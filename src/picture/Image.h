@@ -54,4 +54,5 @@ private:
     QImage Shown; // the picture as rendered at the control's current size
     TRect ShownRect;
     int RenderCount_ = 0;
+    bool RetriedAfterFailure = false; // since the last change of the picture
 };
