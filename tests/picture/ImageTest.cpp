@@ -5,11 +5,13 @@
 
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QWindow>
 
 #include "TestSupport.h"
 #include "picture/Bitmap.h"
+#include "picture/Canvas.h"
 #include "picture/Image.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
@@ -67,6 +69,29 @@ const TGraphicClass TFailingGraphic::Class = {"TFailingGraphic", [] {
                                                   return std::unique_ptr<TGraphic>(
                                                       new TFailingGraphic);
                                               }};
+
+// A kind that fails its first drawing and fills its rectangle blue afterwards, as a picture
+// whose decoding fails at first drawing and then draws what it got.
+class TFailOnceGraphic : public TFailingGraphic {
+public:
+    static const TGraphicClass Class;
+    const TGraphicClass& ClassType() const override { return Class; }
+    void Render(TCanvas& canvas, const TRect& rect) override {
+        if (!FailedOnce) {
+            FailedOnce = true;
+            throw EInvalidGraphic("Erstes Zeichnen gescheitert");
+        }
+        canvas.Painter().fillRect(rect.Left, rect.Top, rect.Width(), rect.Height(), QColor(Blue));
+    }
+
+private:
+    bool FailedOnce = false;
+};
+
+const TGraphicClass TFailOnceGraphic::Class = {"TFailOnceGraphic", [] {
+                                                   return std::unique_ptr<TGraphic>(
+                                                       new TFailOnceGraphic);
+                                               }};
 
 template <class Condition> bool ProcessEventsUntil(Condition&& done, int milliseconds = 2000) {
     QElapsedTimer timer;
@@ -284,4 +309,42 @@ TEST_F(PageWithImage, FailingPaintIsShownAsAnError) {
     EXPECT_EQ(std::get<0>(boxes[0]), "Vellacour");
     EXPECT_EQ(std::get<1>(boxes[0]), "Zeichnen gescheitert.");
     EXPECT_EQ(std::get<2>(boxes[0]), QMessageBox::Critical);
+}
+
+// Collects the error boxes the control's paint failures end in.
+struct PageWithErrors : PageWithImage {
+    std::vector<QString> Boxes;
+    PageWithErrors() {
+        TApplication::SetTitle("Vellacour");
+        SetModalHandler([this](QDialog& dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+                Boxes.push_back(box->text());
+            return static_cast<int>(QMessageBox::Ok);
+        });
+    }
+    ~PageWithErrors() override { SetModalHandler({}); }
+};
+
+TEST_F(PageWithErrors, PictureFailingItsFirstDrawingReplacesThePreviousOneOnScreen) {
+    Image->Picture().CopyFrom(MakeBitmap().get());
+    ExpectCornersFilled(OnScreen());
+    TFailOnceGraphic graphic;
+    Image->Picture().CopyFrom(&graphic);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !Boxes.empty(); }));
+    const QImage page = OnScreen();
+    for (const QPoint corner : {QPoint(10, 10), QPoint(49, 10), QPoint(10, 39), QPoint(49, 39)})
+        EXPECT_EQ(page.pixel(corner), Blue) << corner.x() << "," << corner.y();
+    EXPECT_EQ(page.pixel(9, 9), Page);
+    EXPECT_EQ(Boxes, std::vector<QString>{"Erstes Zeichnen gescheitert."});
+}
+
+TEST_F(PageWithErrors, PictureThatNeverDrawsShowsThePageWithoutEndlessErrors) {
+    Image->Picture().CopyFrom(MakeBitmap().get());
+    ExpectCornersFilled(OnScreen());
+    TFailingGraphic graphic;
+    Image->Picture().CopyFrom(&graphic);
+    ProcessEventsUntil([&] { return Boxes.size() > 2; }, 500);
+    ExpectPageOnly(OnScreen());
+    EXPECT_GE(Boxes.size(), 1u);
+    EXPECT_LE(Boxes.size(), 2u);
 }
