@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <csetjmp>
-#include <cstdio>
 #include <exception>
+#include <utility>
 
 // jpeglib.h needs FILE and size_t declared before it.
+#include <cstdio>
 #include <jerror.h>
 #include <jpeglib.h>
 
@@ -172,8 +173,9 @@ void CmykRowToBgr(const JSAMPLE* cmyk, uint8_t* bgr, unsigned width) {
 using TStep = void (*)(TSession&);
 
 void CreateStep(TSession& s) {
-    jpeg_create_decompress(&s.Info);
+    // Destroying is safe on the zeroed structure, and frees what a failed creation left.
     s.Created = true;
+    jpeg_create_decompress(&s.Info);
 }
 
 void ReadHeaderStep(TSession& s) {
