@@ -20,8 +20,8 @@ void TCanvas::DrawStretched(const TRect& rect, TGraphic* graphic) {
 void TCanvas::DrawAt(int x, int y, TGraphic* graphic) {
     if (!graphic || graphic->IsEmpty())
         return;
-    Painter_.setBackground(BrushColor);
-    Painter_.setPen(FontColor);
+    // Background and text colours would colour device-dependent monochrome bitmaps; ours
+    // all carry their own colour table, so nothing on the painter needs to change.
     DrawStretched({x, y, x + graphic->PixelWidth(), y + graphic->PixelHeight()}, graphic);
 }
 

@@ -37,7 +37,6 @@ public:
 
     QColor BrushColor = Qt::white;
     QFont Font;
-    QColor FontColor = Qt::black;
     std::function<void()> OnChanging;
     std::function<void()> OnChange;
 
