@@ -65,29 +65,5 @@ DialogScript& DialogScript::Click(const char* caption) {
 }
 
 void WriteBmp(const std::string& path, int width, int height, unsigned rgb) {
-    const int row = (width * 3 + 3) & ~3;
-    const uint32_t pixels = static_cast<uint32_t>(row * height);
-    std::vector<uint8_t> bytes(54 + pixels, 0);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    put32(34, pixels);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &bytes[54 + y * row + x * 3];
-            p[0] = rgb & 0xFF;
-            p[1] = (rgb >> 8) & 0xFF;
-            p[2] = (rgb >> 16) & 0xFF;
-        }
-    WriteFileBytes(path, bytes);
+    WriteFileBytes(path, Bmp24(SolidImage(width, height, 0xFF000000 | rgb)));
 }

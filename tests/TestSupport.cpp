@@ -72,3 +72,50 @@ std::string CompareImages(const QImage& actual, const QImage& expected, int tole
     }
     return {};
 }
+
+namespace {
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+} // namespace
+
+std::vector<uint8_t> Bmp24(const QImage& image) {
+    const auto width = static_cast<uint32_t>(image.width());
+    const auto height = static_cast<uint32_t>(image.height());
+    const uint32_t rowSize = (width * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> out;
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, 14 + 40 + rowSize * height);
+    Put32(out, 0);
+    Put32(out, 14 + 40);
+    Put32(out, 40);
+    Put32(out, width);
+    Put32(out, height);
+    Put16(out, 1);
+    Put16(out, 24);
+    for (int i = 0; i < 6; ++i)
+        Put32(out, 0);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            out.push_back(static_cast<uint8_t>(qBlue(pixel)));
+            out.push_back(static_cast<uint8_t>(qGreen(pixel)));
+            out.push_back(static_cast<uint8_t>(qRed(pixel)));
+        }
+        out.resize(out.size() + rowSize - width * 3, 0);
+    }
+    return out;
+}
+
+QImage SolidImage(int width, int height, QRgb color) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}

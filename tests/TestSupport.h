@@ -39,6 +39,12 @@ fs::path CorpusDir();
             GTEST_SKIP() << "corpus folder " << (sub) << " not present";                           \
     } while (0)
 
+// The plainest BMP there is: 24 bits per pixel, a 40-byte info header, rows bottom-up and
+// padded to four bytes.
+std::vector<uint8_t> Bmp24(const QImage& image);
+// An image of one colour.
+QImage SolidImage(int width, int height, QRgb color);
+
 // Compares two images pixel by pixel (as RGB), allowing each channel to differ by at most
 // tolerance; returns a description of the first difference, or an empty string.
 std::string CompareImages(const QImage& actual, const QImage& expected, int tolerance = 0);

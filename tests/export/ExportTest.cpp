@@ -24,28 +24,11 @@ QString Q(const std::string& path) {
 }
 
 void WriteBmp24(const std::string& path, int width, int height, const std::vector<QRgb>& pixels) {
-    const int row = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> bytes(54 + static_cast<size_t>(row * height), 0);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bytes[26] = 1;
-    bytes[28] = 24;
+    QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = pixels[static_cast<size_t>((height - 1 - y) * width + x)];
-            uint8_t* p = &bytes[54 + static_cast<size_t>(y * row + x * 3)];
-            p[0] = static_cast<uint8_t>(qBlue(c));
-            p[1] = static_cast<uint8_t>(qGreen(c));
-            p[2] = static_cast<uint8_t>(qRed(c));
-        }
-    WriteFileBytes(path, bytes);
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, pixels[static_cast<size_t>(y * width + x)]);
+    WriteFileBytes(path, Bmp24(image));
 }
 } // namespace
 

@@ -23,43 +23,6 @@ const char* const PictureFilter =
 
 const QRgb Red = qRgb(255, 0, 0);
 
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-// A 24-bit bitmap with a 40-byte info header, filled with one colour.
-std::vector<uint8_t> SolidBmp(int width, int height, QRgb color) {
-    const uint32_t row = (uint32_t(width) * 3 + 3) & ~3u;
-    const uint32_t pixels = row * uint32_t(height);
-    std::vector<uint8_t> out;
-    Put16(out, 0x4D42);
-    Put32(out, 54 + pixels);
-    Put32(out, 0);
-    Put32(out, 54);
-    Put32(out, 40);
-    Put32(out, uint32_t(width));
-    Put32(out, uint32_t(height));
-    Put16(out, 1);
-    Put16(out, 24);
-    for (int i = 0; i < 6; ++i)
-        Put32(out, 0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            out.push_back(uint8_t(qBlue(color)));
-            out.push_back(uint8_t(qGreen(color)));
-            out.push_back(uint8_t(qRed(color)));
-        }
-        out.resize(out.size() + row - uint32_t(width) * 3);
-    }
-    return out;
-}
-
 // Answers every modal dialog with the given function for the lifetime of the object.
 class ModalAnswer {
 public:
@@ -201,9 +164,9 @@ TEST(OpenPictureDialog, GlyphIsASixteenPixelPictureOnATransparentBackground) {
 TEST(OpenPictureDialog, LargePictureIsScaledToTheAreaWidthFromTheTopLeft) {
     TempDir dir;
     const std::string file = dir.File("gross.bmp");
-    WriteFileBytes(file, SolidBmp(640, 480, Red));
+    WriteFileBytes(file, Bmp24(SolidImage(640, 480, Red)));
     const std::string tall = dir.File("hoch.bmp");
-    WriteFileBytes(tall, SolidBmp(60, 1000, Red));
+    WriteFileBytes(tall, Bmp24(SolidImage(60, 1000, Red)));
     TOpenPictureDialog dialog;
     int events = 0;
     dialog.OnSelectionChange = [&] {
@@ -239,7 +202,7 @@ TEST(OpenPictureDialog, LargePictureIsScaledToTheAreaWidthFromTheTopLeft) {
 TEST(OpenPictureDialog, SmallPictureIsDrawnUnscaledInTheCentre) {
     TempDir dir;
     const std::string file = dir.File("klein.BMP");
-    WriteFileBytes(file, SolidBmp(100, 80, Red));
+    WriteFileBytes(file, Bmp24(SolidImage(100, 80, Red)));
     TOpenPictureDialog dialog;
     const auto check = [&](QFileDialog& fileDialog) {
         Select(fileDialog, file);
@@ -257,9 +220,9 @@ TEST(OpenPictureDialog, SmallPictureIsDrawnUnscaledInTheCentre) {
 TEST(OpenPictureDialog, WhatIsNoPictureShowsGrafikAndLeerWithoutAnyMessage) {
     TempDir dir;
     const std::string good = dir.File("gut.bmp");
-    WriteFileBytes(good, SolidBmp(20, 10, Red));
+    WriteFileBytes(good, Bmp24(SolidImage(20, 10, Red)));
     const std::string gif = dir.File("bild.gif");
-    WriteFileBytes(gif, SolidBmp(20, 10, Red));
+    WriteFileBytes(gif, Bmp24(SolidImage(20, 10, Red)));
     const std::string damaged = dir.File("kaputt.bmp");
     WriteFileText(damaged, "XX kein Bitmap");
     const std::string truncated = dir.File("kurz.bmp");
@@ -324,7 +287,7 @@ TEST(OpenPictureDialog, ZeroLengthPictureHasNoSizeButCountsAsPicture) {
 TEST(OpenPictureDialog, LargerPreviewShowsThePictureAtItsSizeInsideAFivePixelMargin) {
     TempDir dir;
     const std::string file = dir.File("mittel.bmp");
-    WriteFileBytes(file, SolidBmp(300, 200, Red));
+    WriteFileBytes(file, Bmp24(SolidImage(300, 200, Red)));
     TOpenPictureDialog dialog;
     int previews = 0;
     ModalAnswer answer([&](QDialog& modal) {
@@ -369,7 +332,7 @@ TEST(OpenPictureDialog, LargerPreviewShowsThePictureAtItsSizeInsideAFivePixelMar
 TEST(OpenPictureDialog, ReopeningShowsLeerWhileLabelAndButtonKeepTheLastSelection) {
     TempDir dir;
     const std::string file = dir.File("bild.bmp");
-    WriteFileBytes(file, SolidBmp(640, 480, Red));
+    WriteFileBytes(file, Bmp24(SolidImage(640, 480, Red)));
     TOpenPictureDialog dialog;
     {
         ModalAnswer answer([&](QDialog& modal) {

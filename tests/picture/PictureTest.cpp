@@ -64,47 +64,6 @@ public:
     }
 };
 
-void Put16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-// The plainest BMP there is: 24 bits per pixel, a 40-byte info header, rows bottom-up and
-// padded to four bytes.
-std::vector<uint8_t> MakeBmp24(const QImage& image) {
-    const auto width = static_cast<uint32_t>(image.width());
-    const auto height = static_cast<uint32_t>(image.height());
-    const uint32_t rowSize = (width * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> out;
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, 14 + 40 + rowSize * height);
-    Put32(out, 0);
-    Put32(out, 14 + 40);
-    Put32(out, 40);
-    Put32(out, width);
-    Put32(out, height);
-    Put16(out, 1);
-    Put16(out, 24);
-    for (int i = 0; i < 6; ++i)
-        Put32(out, 0);
-    for (int y = image.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            out.push_back(static_cast<uint8_t>(qBlue(pixel)));
-            out.push_back(static_cast<uint8_t>(qGreen(pixel)));
-            out.push_back(static_cast<uint8_t>(qRed(pixel)));
-        }
-        out.resize(out.size() + rowSize - width * 3, 0);
-    }
-    return out;
-}
-
 QImage ThreeByTwo() {
     QImage image(3, 2, QImage::Format_RGB32);
     const QRgb colours[] = {qRgb(255, 0, 0),  qRgb(0, 255, 0),   qRgb(0, 0, 255),
@@ -313,7 +272,7 @@ TEST(LoadByExtension, ZeroLengthBitmapLoadsAsEmptyBitmap) {
 TEST(LoadByExtension, BitmapFileLoadsItsPixelsTopRowFirst) {
     TempDir dir;
     const QImage expected = ThreeByTwo();
-    WriteFileBytes(dir.File("klein.BMP"), MakeBmp24(expected));
+    WriteFileBytes(dir.File("klein.BMP"), Bmp24(expected));
     TPicture picture;
     picture.LoadByExtension(dir.File("klein.BMP"));
     auto* bitmap = dynamic_cast<TBitmap*>(picture.Content());
