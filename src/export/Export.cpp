@@ -89,7 +89,7 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
         }
         WritePng(image, output);
     } catch (const std::exception& error) {
-        err << ErrorDisplayText(error.what()) << "\n";
+        err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QTranslator>
+#include <new>
 
 #include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
@@ -52,11 +53,17 @@ std::string ErrorDisplayText(const std::string& message) {
     return message;
 }
 
+std::string ErrorMessage(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return Msg::OutOfResources;
+    return error.what();
+}
+
 void ShowException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error))
         return;
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(TApplication::Title()),
-                    QString::fromStdString(ErrorDisplayText(error.what())), QMessageBox::Ok,
+                    QString::fromStdString(ErrorDisplayText(ErrorMessage(error))), QMessageBox::Ok,
                     QApplication::activeWindow());
     ExecModal(box);
 }
@@ -64,6 +71,6 @@ void ShowException(const std::exception& error) {
 void QueueException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error))
         return;
-    const Exception copy(error.what());
+    const Exception copy(ErrorMessage(error));
     QTimer::singleShot(0, qApp, [copy] { ShowException(copy); });
 }

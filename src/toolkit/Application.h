@@ -26,6 +26,10 @@ public:
 // character sorts after ".".
 std::string ErrorDisplayText(const std::string& message);
 
+// The message to show for an error; running out of memory reads as the system's German
+// text instead of the library's English one.
+std::string ErrorMessage(const std::exception& error);
+
 // Shows the error in a modal box (title, error icon, OK). EAbort is silent.
 void ShowException(const std::exception& error);
 

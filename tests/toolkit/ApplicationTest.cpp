@@ -52,6 +52,12 @@ TEST_F(ErrorDisplay, ShowsMessageWithTitleErrorIconAndOneButton) {
     EXPECT_EQ(Boxes[0].Buttons, 1);
 }
 
+TEST_F(ErrorDisplay, OutOfMemoryShowsTheSystemsGermanText) {
+    Guarded([] { throw std::bad_alloc(); });
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QString::fromUtf8("Systemressourcen erschöpft."));
+}
+
 TEST_F(ErrorDisplay, AbortIsSilent) {
     ShowException(EAbort());
     Guarded([] { throw EAbort(); });
