@@ -279,10 +279,11 @@ void TOpenPictureDialog::PaintPreview() {
         } else if (width <= areaWidth && height <= areaHeight) {
             canvas.DrawAt((areaWidth - width) / 2, (areaHeight - height) / 2, Picture_.Content());
         } else {
-            // Scaled to fit from the top-left corner, keeping the proportions; the longer
-            // side decides which edge moves.
+            // Scaled to fit from the top-left corner, keeping the proportions. Which edge
+            // moves depends on the picture's proportions against the area's, so a square
+            // picture in a wide area is not cut off at the right.
             TRect rect{0, 0, areaWidth, areaHeight};
-            if (height < width)
+            if (int64_t(height) * areaWidth <= int64_t(width) * areaHeight)
                 rect.Bottom = rect.Top + RoundToInt(double(height) * areaWidth / width);
             else
                 rect.Right = rect.Left + RoundToInt(double(width) * areaHeight / height);

@@ -167,6 +167,8 @@ TEST(OpenPictureDialog, LargePictureIsScaledToTheAreaWidthFromTheTopLeft) {
     WriteFileBytes(file, Bmp24(SolidImage(640, 480, Red)));
     const std::string tall = dir.File("hoch.bmp");
     WriteFileBytes(tall, Bmp24(SolidImage(60, 1000, Red)));
+    const std::string square = dir.File("quadrat.bmp");
+    WriteFileBytes(square, Bmp24(SolidImage(500, 500, Red)));
     TOpenPictureDialog dialog;
     int events = 0;
     dialog.OnSelectionChange = [&] {
@@ -193,10 +195,19 @@ TEST(OpenPictureDialog, LargePictureIsScaledToTheAreaWidthFromTheTopLeft) {
         EXPECT_TRUE(Is(high, right - 1, high.height() - 1, Red));
         EXPECT_FALSE(Is(high, right, 0, Red));
         EXPECT_EQ(Drawn(high.copy(right, 0, high.width() - right, high.height())), QRect());
+
+        // Square: the area's shorter side decides, so nothing is cut off.
+        Select(fileDialog, square);
+        const QImage quad = Render(dialog.PaintBox);
+        const int side = std::min(quad.width(), quad.height());
+        ASSERT_NE(quad.width(), quad.height());
+        EXPECT_TRUE(Is(quad, side - 1, side - 1, Red));
+        EXPECT_FALSE(
+            Is(quad, quad.width() > side ? side : 0, quad.height() > side ? side : 0, Red));
     };
     ModalAnswer answer(Selecting{dialog, check});
     dialog.Execute();
-    EXPECT_EQ(events, 2);
+    EXPECT_EQ(events, 3);
 }
 
 TEST(OpenPictureDialog, SmallPictureIsDrawnUnscaledInTheCentre) {
