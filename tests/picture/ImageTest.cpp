@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "PictureTestSupport.h"
 #include "TestSupport.h"
 #include "picture/Bitmap.h"
 #include "picture/Canvas.h"
@@ -50,31 +51,12 @@ std::unique_ptr<TBitmap> MakeSizedBitmap(int width, int height) {
     return bitmap;
 }
 
-// A kind whose drawing always fails, as a damaged picture decoded on first draw would.
-class TFailingGraphic : public TGraphic {
-public:
-    static const TGraphicClass Class;
-    const TGraphicClass& ClassType() const override { return Class; }
-    void Render(TCanvas&, const TRect&) override { throw EInvalidGraphic("Zeichnen gescheitert"); }
-    bool IsEmpty() const override { return false; }
-    int PixelWidth() const override { return 4; }
-    int PixelHeight() const override { return 4; }
-    void SetWidth(int) override {}
-    void SetHeight(int) override {}
-    void ReadFrom(TStream&) override {}
-    void Assign(const TGraphic&) override {}
-};
-
-const TGraphicClass TFailingGraphic::Class = {"TFailingGraphic", [] {
-                                                  return std::unique_ptr<TGraphic>(
-                                                      new TFailingGraphic);
-                                              }};
-
 // A kind that fails its first drawing and fills its rectangle blue afterwards, as a picture
 // whose decoding fails at first drawing and then draws what it got.
 class TFailOnceGraphic : public TFailingGraphic {
 public:
     static const TGraphicClass Class;
+    TFailOnceGraphic() : TFailingGraphic("Erstes Zeichnen gescheitert", 4, 4) {}
     const TGraphicClass& ClassType() const override { return Class; }
     void Render(TCanvas& canvas, const TRect& rect) override {
         if (!FailedOnce) {
@@ -299,7 +281,7 @@ TEST_F(PageWithImage, FailingPaintIsShownAsAnError) {
             boxes.emplace_back(box->windowTitle(), box->text(), box->icon());
         return static_cast<int>(QMessageBox::Ok);
     });
-    TFailingGraphic failing;
+    TFailingGraphic failing("Zeichnen gescheitert", 4, 4);
     Image->Picture().CopyFrom(&failing);
     EXPECT_NO_THROW(Image->grab());
     EXPECT_EQ(Image->RenderCount(), 0);
@@ -341,7 +323,7 @@ TEST_F(PageWithErrors, PictureFailingItsFirstDrawingReplacesThePreviousOneOnScre
 TEST_F(PageWithErrors, PictureThatNeverDrawsShowsThePageWithoutEndlessErrors) {
     Image->Picture().CopyFrom(MakeBitmap().get());
     ExpectCornersFilled(OnScreen());
-    TFailingGraphic graphic;
+    TFailingGraphic graphic("Zeichnen gescheitert", 4, 4);
     Image->Picture().CopyFrom(&graphic);
     ProcessEventsUntil([&] { return Boxes.size() > 2; }, 500);
     ExpectPageOnly(OnScreen());

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "PictureTestSupport.h"
 #include "TestSupport.h"
 #include "picture/Jpeg.h"
 #include "toolkit/Errors.h"
@@ -38,28 +39,6 @@ std::vector<TCorpusFile> JpegFiles() {
             files.push_back(file);
     }
     return files;
-}
-
-QImage ParsePnm(const std::vector<uint8_t>& bytes) {
-    std::string header(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 64));
-    char kind = 0;
-    int width = 0, height = 0, max = 0, used = 0;
-    if (std::sscanf(header.c_str(), "P%c %d %d %d%n", &kind, &width, &height, &max, &used) != 4 ||
-        max != 255)
-        return {};
-    const bool grey = kind == '5';
-    const size_t offset = size_t(used) + 1;
-    const size_t rowBytes = size_t(width) * (grey ? 1 : 3);
-    if (bytes.size() < offset + rowBytes * size_t(height))
-        return {};
-    QImage image(width, height, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(image.scanLine(y), bytes.data() + offset + rowBytes * size_t(y), rowBytes);
-    return image.convertToFormat(QImage::Format_RGB888);
-}
-
-QString Djpeg() {
-    return QStandardPaths::findExecutable("djpeg");
 }
 
 // djpeg's decode of the file, or a null image when djpeg refused it.

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+#include "PictureTestSupport.h"
 #include "TestSupport.h"
 #include "picture/Canvas.h"
 #include "picture/Jpeg.h"
@@ -120,29 +121,6 @@ std::string JpegError(int code) {
 // libjpeg's message numbers in the libjpeg-turbo this program links.
 constexpr int InputEmpty = 42; // JERR_INPUT_EMPTY
 constexpr int NotAJpeg = 53;   // JERR_NO_SOI
-
-// djpeg writes PPM or PGM; parses the binary forms.
-QImage ParsePnm(const std::vector<uint8_t>& bytes) {
-    std::string header(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 64));
-    char kind = 0;
-    int width = 0, height = 0, max = 0, used = 0;
-    if (std::sscanf(header.c_str(), "P%c %d %d %d%n", &kind, &width, &height, &max, &used) != 4 ||
-        max != 255)
-        return {};
-    const bool grey = kind == '5';
-    const size_t offset = size_t(used) + 1;
-    const size_t rowBytes = size_t(width) * (grey ? 1 : 3);
-    if (bytes.size() < offset + rowBytes * size_t(height))
-        return {};
-    QImage image(width, height, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(image.scanLine(y), bytes.data() + offset + rowBytes * size_t(y), rowBytes);
-    return image.convertToFormat(QImage::Format_RGB888);
-}
-
-QString Djpeg() {
-    return QStandardPaths::findExecutable("djpeg");
-}
 
 #define SKIP_WITHOUT_DJPEG()                                                                       \
     do {                                                                                           \

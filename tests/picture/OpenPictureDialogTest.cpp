@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "PictureTestSupport.h"
 #include "TestSupport.h"
 #include "picture/Image.h"
 #include "picture/OpenPictureDialog.h"
@@ -68,25 +69,6 @@ struct Selecting {
 void Select(QFileDialog& dialog, const std::string& path) {
     emit dialog.currentChanged(QString::fromStdString(path));
 }
-
-// A kind whose drawing fails, as a JPEG that does not decode does.
-class TFailingGraphic : public TGraphic {
-public:
-    static const TGraphicClass Class;
-    const TGraphicClass& ClassType() const override { return Class; }
-    void Render(TCanvas&, const TRect&) override { throw EJPEG("JPEG-Fehlernr. 42"); }
-    bool IsEmpty() const override { return false; }
-    int PixelWidth() const override { return 50; }
-    int PixelHeight() const override { return 40; }
-    void SetWidth(int) override {}
-    void SetHeight(int) override {}
-    void ReadFrom(TStream&) override {}
-    void Assign(const TGraphic&) override {}
-};
-const TGraphicClass TFailingGraphic::Class = {"TFailingGraphic", [] {
-                                                  return std::unique_ptr<TGraphic>(
-                                                      new TFailingGraphic);
-                                              }};
 
 } // namespace
 
