@@ -135,9 +135,13 @@ std::vector<QRgb> ReadColourTable(TStream& stream, const THeader& h) {
     const uint64_t entrySize = h.Core() ? 3 : 4;
     if (count * entrySize > stream.Remaining())
         throw EReadError(Msg::ReadError);
-    std::vector<uint8_t> raw(count * entrySize);
+    // No bitmap indexes more than 256 colours; the rest of an oversized table is skipped,
+    // so a huge colour count in a large file costs no memory.
+    const uint64_t kept = std::min<uint64_t>(count, 256);
+    std::vector<uint8_t> raw(kept * entrySize);
     stream.ReadBuffer(raw.data(), raw.size());
-    std::vector<QRgb> table(count);
+    stream.Seek(stream.Position() + (count - kept) * entrySize);
+    std::vector<QRgb> table(kept);
     for (size_t i = 0; i < table.size(); ++i) {
         const uint8_t* entry = raw.data() + i * entrySize;
         table[i] = qRgb(entry[2], entry[1], entry[0]);
@@ -372,7 +376,8 @@ void DecodeRle(const std::vector<uint8_t>& data, bool rle4, const QList<QRgb>& c
 QImage ReadRle(TStream& stream, const THeader& h, const std::vector<QRgb>& table) {
     QImage image = NewImage(h, QImage::Format_RGB32);
     image.fill(qRgb(0, 0, 0));
-    std::vector<uint8_t> data(PixelByteCount(stream, h));
+    // Codes for a bitmap within the pixel-memory limit never need more bytes than that.
+    std::vector<uint8_t> data(std::min(PixelByteCount(stream, h), MaxPixelMemory));
     data.resize(stream.Read(data.data(), data.size()));
     DecodeRle(data, h.Compression == BI_RLE4, IndexTable(table, size_t(1) << h.BitCount), image);
     return image;

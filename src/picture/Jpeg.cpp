@@ -82,6 +82,10 @@ void TJPEGImage::SetHeight(int) {
 }
 
 void TJPEGImage::ReadFrom(TStream& stream) {
+    // A compressed file this large is no picture anyone prints; refusing it up front keeps
+    // a huge file chosen by mistake from filling memory before its header is even read.
+    if (stream.Remaining() > MaxDecodedBitmapBytes)
+        throw EJPEG(Msg::JPEGFileTooLarge);
     auto data = std::make_shared<TJPEGData>();
     data->Bytes.resize(size_t(stream.Remaining()));
     stream.ReadBuffer(data->Bytes.data(), data->Bytes.size());

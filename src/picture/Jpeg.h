@@ -16,6 +16,8 @@ inline constexpr const char* JPEGSizeChange =
     "Die Größe eines JPEG-Bildes kann nicht verändert werden";
 inline constexpr const char* JPEGTooLarge =
     "JPEG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden";
+inline constexpr const char* JPEGFileTooLarge =
+    "JPEG-Datei ist zu groß und kann nicht geladen werden";
 inline constexpr const char* JPEGDescription = "JPEG Bilddatei";
 } // namespace Msg
 

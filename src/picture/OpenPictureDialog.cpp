@@ -280,8 +280,9 @@ void TOpenPictureDialog::PaintPreview() {
             canvas.DrawAt((areaWidth - width) / 2, (areaHeight - height) / 2, Picture_.Content());
         } else {
             // Scaled to fit from the top-left corner, keeping the proportions. Which edge
-            // moves depends on the picture's proportions against the area's, so a square
-            // picture in a wide area is not cut off at the right.
+            // moves depends on the picture's proportions against the area's: comparing
+            // width with height alone would cut off square and upright pictures at the
+            // right of the tall preview area, and slightly wide ones at the bottom.
             TRect rect{0, 0, areaWidth, areaHeight};
             if (int64_t(height) * areaWidth <= int64_t(width) * areaHeight)
                 rect.Bottom = rect.Top + RoundToInt(double(height) * areaWidth / width);

@@ -313,6 +313,14 @@ TEST(BmpReader, ColourTableBeyondTheDepth) {
     TBytesStream stream(bytes);
     bitmap.ReadFrom(stream);
     EXPECT_TRUE(bitmap.HasPalette());
+
+    // A huge table is skipped past, not held: the pixels after it still read right.
+    bmp = Paletted(24, 1, 1, {1, 2, 3, 0});
+    bmp.Table.assign(100000, Green);
+    bmp.ColorsUsed = 100000;
+    result = Read(bmp.Bytes());
+    EXPECT_EQ(result.Table.size(), 256u);
+    EXPECT_EQ(result.Image.pixel(0, 0), qRgb(3, 2, 1));
 }
 
 TEST(BmpReader, Rle8DecodesRunsLiteralsAndMoves) {

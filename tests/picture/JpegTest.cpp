@@ -289,6 +289,20 @@ TEST(Jpeg, ImageTooLargeForMemoryIsRefusedAtLoad) {
               "JPEG-Bild ist zu groß (60000 x 20000 Pixel) und kann nicht geladen werden");
 }
 
+TEST(Jpeg, HugeFileIsRefusedBeforeItIsRead) {
+    TempDir dir;
+    const std::string path = dir.File("riesig.jpg");
+    // A sparse file: over a gibibyte long without taking the disk space.
+    const auto bytes = EncodeJpeg(TestPicture(16, 16));
+    WriteFileBytes(path, bytes);
+    fs::resize_file(path, (uint64_t(1) << 30) + 1);
+    RegisterJpegFormat();
+    TPicture picture;
+    EXPECT_EQ(MessageOf([&] { picture.LoadByExtension(path); }),
+              "JPEG-Datei ist zu groß und kann nicht geladen werden");
+    EXPECT_EQ(picture.Content(), nullptr);
+}
+
 TEST(Jpeg, EmptyFileLoadsAndFailsOnceAtTheFirstDrawing) {
     TJPEGImage image;
     Load(image, {});
