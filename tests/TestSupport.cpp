@@ -73,7 +73,6 @@ std::string CompareImages(const QImage& actual, const QImage& expected, int tole
     return {};
 }
 
-namespace {
 void Put16(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(static_cast<uint8_t>(value));
     out.push_back(static_cast<uint8_t>(value >> 8));
@@ -83,7 +82,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t value) {
     Put16(out, value & 0xFFFF);
     Put16(out, value >> 16);
 }
-} // namespace
 
 std::vector<uint8_t> Bmp24(const QImage& image) {
     const auto width = static_cast<uint32_t>(image.width());

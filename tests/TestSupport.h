@@ -39,6 +39,10 @@ fs::path CorpusDir();
             GTEST_SKIP() << "corpus folder " << (sub) << " not present";                           \
     } while (0)
 
+// Appends a little-endian 16- or 32-bit value.
+void Put16(std::vector<uint8_t>& out, uint32_t value);
+void Put32(std::vector<uint8_t>& out, uint32_t value);
+
 // The plainest BMP there is: 24 bits per pixel, a 40-byte info header, rows bottom-up and
 // padded to four bytes.
 std::vector<uint8_t> Bmp24(const QImage& image);

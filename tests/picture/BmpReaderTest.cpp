@@ -4,22 +4,13 @@
 #include <climits>
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "picture/Bitmap.h"
 #include "picture/BmpReader.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
 
 // A BMP file in memory. The fields default to a 1 × 1 24-bit info-header bitmap.
 struct TBmpBuilder {
