@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QScreen>
 
+TCanvas::TCanvas(QPainter& painter)
+    : Painter_(painter), BitsPerPixel_(painter.device() ? painter.device()->depth() : 24) {}
+
 TCanvas::TCanvas(QPainter& painter, int bitsPerPixel)
     : Painter_(painter), BitsPerPixel_(bitsPerPixel) {}
 

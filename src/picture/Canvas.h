@@ -18,6 +18,8 @@ enum class TStretchMode { BlackOnWhite, DeleteScans, Halftone };
 
 class TCanvas {
 public:
+    // Draws through the painter; depth and resolution are those of the painter's device.
+    explicit TCanvas(QPainter& painter);
     // bitsPerPixel: the depth of the device behind the painter (bits per pixel × planes).
     TCanvas(QPainter& painter, int bitsPerPixel);
 
