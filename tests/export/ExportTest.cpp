@@ -91,6 +91,14 @@ TEST(ExportPicture, FailureWritesNothingAndPrintsTheMessageAsTheWindowShowsIt) {
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Errors, "Bitmap ist ungültig.\n");
     EXPECT_FALSE(fs::exists(png));
+
+    // A canvas beyond the picture layer's gibibyte is refused before it is made.
+    const std::string good = dir.File("gut.bmp");
+    WriteFileBytes(good, Bmp24(SolidImage(2, 2, qRgb(1, 2, 3))));
+    result = Export({"picture", Q(good), "-o", Q(png), "--size", "30000x30000"});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Ein Bild von 30000 x 30000 Pixeln ist zu groß\n");
+    EXPECT_FALSE(fs::exists(png));
 }
 
 TEST(ExportPicture, ExistingOutputSurvivesAFailure) {
