@@ -97,7 +97,7 @@ TEST(ExportPicture, FailureWritesNothingAndPrintsTheMessageAsTheWindowShowsIt) {
     WriteFileBytes(good, Bmp24(SolidImage(2, 2, qRgb(1, 2, 3))));
     result = Export({"picture", Q(good), "-o", Q(png), "--size", "30000x30000"});
     EXPECT_EQ(result.Status, 1);
-    EXPECT_EQ(result.Errors, "Ein Bild von 30000 x 30000 Pixeln ist zu groß\n");
+    EXPECT_EQ(result.Errors, "Ein Bild von 30000 x 30000 Pixeln ist zu groß.\n");
     EXPECT_FALSE(fs::exists(png));
 }
 
