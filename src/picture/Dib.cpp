@@ -166,6 +166,9 @@ TDibInfo ReadInfo(TStream& stream, TLayout layout) {
         h.ImageSize = 0;
     }
     Validate(h, layout);
+    // An icon's colours and mask end up combined in 32-bit pixels; those must fit too.
+    if (layout == TLayout::Icon && static_cast<uint64_t>(h.Width) * 4 > Limit / h.Rows())
+        Invalid();
     ReadMasks(stream, h);
     info.Table = ReadColourTable(stream, h, layout);
     return info;
