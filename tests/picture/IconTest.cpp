@@ -162,14 +162,14 @@ TEST(IconLoad, ChecksOnlyTheTypeAndKeepsTheSystemSize) {
     };
     const TCase cases[] = {
         {{0, 0, 1, 0, 1, 0}, ""},
-        {{0, 0, 0, 0, 0, 0}, ""},                               // the standard icon
-        {{7, 7, 1, 0, 0, 0}, ""},                               // reserved and count are not tested
-        {{0, 0, 1, 0, 200, 0, 'x'}, ""},                        // nor the directory
-        {{0, 0, 2, 0, 1, 0}, Msg::InvalidIcon},                 // a cursor
-        {{0, 0, 0, 1, 1, 0}, Msg::InvalidIcon},                 // type 256
-        {{'B', 'M', 0x36, 0x10, 0, 0, 0, 0}, Msg::InvalidIcon}, // a bitmap named .ico
-        {{0, 0, 1, 0, 1}, Msg::ReadError},
-        {{}, Msg::ReadError},
+        {{0, 0, 0, 0, 0, 0}, ""},                  // the standard icon
+        {{7, 7, 1, 0, 0, 0}, ""},                  // reserved and count are not tested
+        {{0, 0, 1, 0, 200, 0, 'x'}, ""},           // nor the directory
+        {{0, 0, 2, 0, 1, 0}, "Ungültiges Symbol"}, // a cursor
+        {{0, 0, 0, 1, 1, 0}, "Ungültiges Symbol"}, // type 256
+        {{'B', 'M', 0x36, 0x10, 0, 0, 0, 0}, "Ungültiges Symbol"}, // a bitmap named .ico
+        {{0, 0, 1, 0, 1}, "Stream-Read-Fehler"},
+        {{}, "Stream-Read-Fehler"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.Bytes));
@@ -189,40 +189,37 @@ TEST(IconLoad, ChecksOnlyTheTypeAndKeepsTheSystemSize) {
               "Die Größe eines Symbols kann nicht geändert werden");
 }
 
-TEST(IconImage, EveryDepthCombinesColoursWithItsMask) {
+TEST(IconImage, EveryDepthCombinesColoursWithItsMaskAtTheSystemSize) {
     // Left half red, right half blue, the bottom-right quadrant transparent by the mask.
     struct TCase {
         int Bits;
-        std::vector<QRgb> Table;
-        uint32_t Left, Right; // stored values
+        int Size;
+        uint32_t Left, Right; // stored values: indexes up to 8 bits
     };
     const TCase cases[] = {
-        {1, {Red, Blue}, 0, 1},
-        {4,
-         {Green, Green, Green, Red, Green, Green, Green, Green, Green, Green, Green, Green, Blue},
-         3,
-         12},
-        {8, std::vector<QRgb>(256, Green), 200, 17},
-        {24, {}, 0xFF0000, 0x0000FF},
-        {32, {}, 0xFF0000, 0x0000FF}, // no alpha at all: the mask decides
+        {1, 32, 0, 1},
+        {4, 16, 3, 12},   // scaled up
+        {8, 48, 200, 17}, // scaled down
+        {24, 32, 0xFF0000, 0x0000FF},
+        {32, 32, 0xFF0000, 0x0000FF}, // no alpha at all: the mask decides
     };
-    for (TCase c : cases) {
+    for (const TCase& c : cases) {
         SCOPED_TRACE(c.Bits);
-        if (c.Bits == 8) {
-            c.Table[200] = Red;
-            c.Table[17] = Blue;
+        std::vector<QRgb> table(256, Green);
+        if (c.Bits <= 8) {
+            table[c.Left] = Red;
+            table[c.Right] = Blue;
         }
+        const int half = c.Size / 2;
         const auto dib = IconDib(
-            32, c.Bits, c.Table, [&](int x, int) { return x < 16 ? c.Left : c.Right; },
-            [](int x, int y) { return x >= 16 && y >= 16; });
+            c.Size, c.Bits, table, [&](int x, int) { return x < half ? c.Left : c.Right; },
+            [half](int x, int y) { return x >= half && y >= half; });
         const QImage image = MakeIconImage(IconFile({{0, dib}}), 32);
         ASSERT_EQ(image.size(), QSize(32, 32));
-        EXPECT_EQ(image.pixel(0, 0), Red);
-        EXPECT_EQ(image.pixel(15, 31), Red);
-        EXPECT_EQ(image.pixel(16, 0), Blue);
-        EXPECT_EQ(image.pixel(31, 15), Blue);
-        EXPECT_EQ(image.pixel(16, 16), Clear);
-        EXPECT_EQ(image.pixel(31, 31), Clear);
+        EXPECT_EQ(image.pixel(4, 4), Red);
+        EXPECT_EQ(image.pixel(4, 27), Red);
+        EXPECT_EQ(image.pixel(27, 4), Blue);
+        EXPECT_EQ(image.pixel(27, 27), Clear);
     }
 }
 
@@ -234,23 +231,6 @@ TEST(IconImage, AlphaOfThirtyTwoBitImagesWinsOverTheMask) {
     const QImage image = MakeIconImage(IconFile({{0, dib}}), 32);
     EXPECT_EQ(image.pixel(5, 5), Red);
     EXPECT_EQ(image.pixel(5, 20), qRgba(0, 0, 255, 0x80));
-}
-
-TEST(IconImage, OtherSizesAreScaledToTheSystemSize) {
-    // 16 × 16: left half red, right half transparent; 64 × 64 blue.
-    const auto small = IconDib(
-        16, 24, {}, [](int, int) { return 0xFF0000u; }, [](int x, int) { return x >= 8; });
-    QImage image = MakeIconImage(IconFile({{0, small}}), 32);
-    ASSERT_EQ(image.size(), QSize(32, 32));
-    EXPECT_EQ(image.pixel(2, 2), Red);
-    EXPECT_EQ(image.pixel(13, 29), Red);
-    EXPECT_EQ(qAlpha(image.pixel(18, 2)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(30, 30)), 0);
-
-    image = MakeIconImage(IconFile({{0, SolidDib(64, Blue)}}), 32);
-    ASSERT_EQ(image.size(), QSize(32, 32));
-    EXPECT_EQ(image.pixel(0, 0), Blue);
-    EXPECT_EQ(image.pixel(31, 31), Blue);
 }
 
 TEST(IconImage, PngEntriesDecodeWithTheirAlpha) {
