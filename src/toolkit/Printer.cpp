@@ -184,17 +184,22 @@ void TPrinter::BeginDoc() {
         job->setOutputFileName(spool->fileName());
     }
 
+    Job_ = std::move(job);
+    Spool_ = std::move(spool);
     Printing_ = true;
     Aborted_ = false;
     PageNumber_ = 1;
     ProcessPendingEvents();
-    if (!Painter_.begin(job.get())) {
+    // A handler run meanwhile may have ended the document already.
+    if (!Printing_)
+        throw EAbort();
+    if (!Painter_.begin(Job_.get())) {
         Printing_ = false;
         PageNumber_ = 0;
+        Job_.reset();
+        Spool_.reset();
         throw EPrinter(Msg::InvalidPrinter);
     }
-    Job_ = std::move(job);
-    Spool_ = std::move(spool);
 }
 
 QPainter& TPrinter::Painter() {
@@ -208,10 +213,11 @@ void TPrinter::EndDoc() {
         throw EPrinter(Msg::NotPrinting);
     // The page is spooled: the application goes on handling its events meanwhile.
     ProcessPendingEvents();
-    if (Painter_.isActive())
+    const bool begun = Painter_.isActive();
+    if (begun)
         Painter_.end();
     std::string refusal;
-    if (Spool_ && !Aborted_) {
+    if (Spool_ && begun && !Aborted_) {
         refusal = SubmitToQueue(PrinterName(), Spool_->fileName(),
                                 QString::fromStdString(Title).left(TitleLength).toStdString(),
                                 std::max(1, Copies_));
@@ -229,7 +235,7 @@ void TPrinter::Abort() {
     if (!Printing_)
         throw EPrinter(Msg::NotPrinting);
     Aborted_ = true;
-    const QString written = Spool_ ? QString() : Job_->outputFileName();
+    const QString written = Spool_ || !Job_ ? QString() : Job_->outputFileName();
     if (Painter_.isActive())
         Painter_.end();
     // A file the user asked for holds no half page.
