@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
+#include <memory>
 
 std::vector<uint8_t> MakePhotoJpeg(int width, int height, uint32_t seed) {
     jpeg_compress_struct info{};
@@ -40,6 +41,31 @@ std::vector<uint8_t> MakePhotoJpeg(int width, int height, uint32_t seed) {
     jpeg_destroy_compress(&info);
     std::free(buffer);
     return bytes;
+}
+
+void LibjpegDecode(const std::vector<uint8_t>& bytes, jpeg_source_mgr* source) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    if (source)
+        info.src = source;
+    else
+        jpeg_mem_src(&info, bytes.data(), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&info);
+    const size_t stride = (size_t(info.output_width) * 3 + 3) / 4 * 4;
+    std::unique_ptr<uint8_t[]> pixels(new uint8_t[stride * info.output_height]);
+    std::vector<JSAMPROW> rows(info.output_height);
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = pixels.get() + y * stride;
+    while (info.output_scanline < info.output_height)
+        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
+                            info.output_height - info.output_scanline);
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    benchmark::DoNotOptimize(pixels.get());
 }
 
 void TRatioReporter::ReportRuns(const std::vector<Run>& runs) {

@@ -4,6 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -12,6 +16,11 @@
 // A width × height baseline JPEG (quality 90) of smooth gradients, a few hard edges and
 // sensor-like noise; seed varies the picture.
 std::vector<uint8_t> MakePhotoJpeg(int width, int height, uint32_t seed = 1);
+
+// libjpeg-turbo alone: decodes into a freshly allocated buffer of the program's bitmap
+// layout (blue, green, red; rows padded to 32 bits), as many rows per call as libjpeg
+// offers. The bytes come from memory, or from the given source manager.
+void LibjpegDecode(const std::vector<uint8_t>& bytes, jpeg_source_mgr* source = nullptr);
 
 // Keeps the mean real and CPU times of every benchmark for the ratios printed at the end.
 // On a busy machine the CPU-time ratio is the steadier one.

@@ -64,41 +64,17 @@ void SkipBlocks(j_decompress_ptr info, long count) {
 
 void NoSourceAction(j_decompress_ptr) {}
 
-// libjpeg-turbo alone: decode into a freshly allocated buffer of the same layout as the
-// program's bitmap (blue, green, red; rows padded to 32 bits), as many rows per call as
-// libjpeg offers; the bytes given all at once, or in blocks of 4096.
+// libjpeg-turbo alone, the bytes given all at once, or in blocks of 4096.
 void RawDecode(const std::vector<uint8_t>& bytes, bool blocks) {
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_decompress(&info);
     TBlockSource source;
-    if (blocks) {
-        source.Data = bytes.data();
-        source.Size = bytes.size();
-        source.Pub.init_source = NoSourceAction;
-        source.Pub.fill_input_buffer = FillBlock;
-        source.Pub.skip_input_data = SkipBlocks;
-        source.Pub.resync_to_restart = jpeg_resync_to_restart;
-        source.Pub.term_source = NoSourceAction;
-        info.src = &source.Pub;
-    } else {
-        jpeg_mem_src(&info, bytes.data(), bytes.size());
-    }
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    const size_t stride = (size_t(info.output_width) * 3 + 3) / 4 * 4;
-    std::unique_ptr<uint8_t[]> pixels(new uint8_t[stride * info.output_height]);
-    std::vector<JSAMPROW> rows(info.output_height);
-    for (size_t y = 0; y < rows.size(); ++y)
-        rows[y] = pixels.get() + y * stride;
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
-                            info.output_height - info.output_scanline);
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    benchmark::DoNotOptimize(pixels.get());
+    source.Data = bytes.data();
+    source.Size = bytes.size();
+    source.Pub.init_source = NoSourceAction;
+    source.Pub.fill_input_buffer = FillBlock;
+    source.Pub.skip_input_data = SkipBlocks;
+    source.Pub.resync_to_restart = jpeg_resync_to_restart;
+    source.Pub.term_source = NoSourceAction;
+    LibjpegDecode(bytes, blocks ? &source.Pub : nullptr);
 }
 
 // The program: load (header only), then the first drawing, which decodes and stretches

@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <jpeglib.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,29 +47,6 @@ TFiles& Files() {
     return files;
 }
 
-// libjpeg-turbo alone: the whole picture into a buffer of the bitmap's layout.
-void RawDecode(const std::vector<uint8_t>& bytes) {
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), bytes.size());
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    const size_t stride = (size_t(info.output_width) * 3 + 3) / 4 * 4;
-    std::unique_ptr<uint8_t[]> pixels(new uint8_t[stride * info.output_height]);
-    std::vector<JSAMPROW> rows(info.output_height);
-    for (size_t y = 0; y < rows.size(); ++y)
-        rows[y] = pixels.get() + y * stride;
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
-                            info.output_height - info.output_scanline);
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    benchmark::DoNotOptimize(pixels.get());
-}
-
 void PrintSheet() {
     TPicture cover, back;
     cover.LoadByExtension(Files().Cover);
@@ -88,8 +64,8 @@ void PrintSheet() {
 
 void BM_LibjpegDecodeBoth(benchmark::State& state) {
     for (auto _ : state) {
-        RawDecode(Files().CoverBytes);
-        RawDecode(Files().BackBytes);
+        LibjpegDecode(Files().CoverBytes);
+        LibjpegDecode(Files().BackBytes);
     }
 }
 
