@@ -1,9 +1,12 @@
 #include "picture/Picture.h"
 
 #include "picture/Bitmap.h"
+#include "picture/Metafile.h"
 #include "toolkit/Errors.h"
 
 TFileFormatsList::TFileFormatsList() {
+    AddFormat("wmf", "Metadateien", TMetafile::Class);
+    AddFormat("emf", "Erweiterte Metadateien", TMetafile::Class);
     AddFormat("bmp", "Bitmaps", TBitmap::Class);
 }
 

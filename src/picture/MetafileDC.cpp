@@ -1,0 +1,997 @@
+#include "picture/MetafileDC.h"
+
+#include <QFontMetricsF>
+#include <QPaintEngine>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Save levels and object slots beyond these are refused; real files use a few dozen.
+constexpr size_t MaxSaveDepth = 1024;
+constexpr size_t MaxObjects = 65536;
+// A region that stands for "everything" when something is cut out of no clipping at all.
+constexpr double Everywhere = 1e7;
+// Fonts are laid out at this size and scaled, so that no size is rounded to whole pixels.
+constexpr double LayoutPixels = 256;
+
+double Length(QPointF v) {
+    return std::hypot(v.x(), v.y());
+}
+
+QPainterPath RectsPath(const std::vector<QRectF>& rects) {
+    QPainterPath path;
+    for (const QRectF& r : rects)
+        path.addRect(r.normalized());
+    return path.simplified();
+}
+
+QPainterPath Combine(const std::optional<QPainterPath>& current, const QPainterPath& with,
+                     int mode) {
+    QPainterPath everything;
+    everything.addRect(-Everywhere, -Everywhere, 2 * Everywhere, 2 * Everywhere);
+    const QPainterPath base = current ? *current : everything;
+    switch (mode) {
+    case Gdi::RGN_AND:
+        return base.intersected(with);
+    case Gdi::RGN_OR:
+        return current ? base.united(with) : everything;
+    case Gdi::RGN_XOR:
+        return base.united(with).subtracted(base.intersected(with));
+    case Gdi::RGN_DIFF:
+        return base.subtracted(with);
+    default:
+        return with;
+    }
+}
+
+// The stock brushes, pens and fonts by their numbers.
+TGdiObject StockObject(uint32_t stock) {
+    const auto brush = [](QColor color) {
+        TGdiBrush b;
+        b.Color = color;
+        return TGdiObject(b);
+    };
+    const auto pen = [](QColor color, uint32_t style) {
+        TGdiPen p;
+        p.Color = color;
+        p.Style = style;
+        return TGdiObject(p);
+    };
+    switch (stock) {
+    case 0:
+        return brush(QColor(255, 255, 255));
+    case 1:
+        return brush(QColor(192, 192, 192));
+    case 2:
+        return brush(QColor(128, 128, 128));
+    case 3:
+        return brush(QColor(64, 64, 64));
+    case 4:
+        return brush(QColor(0, 0, 0));
+    case 5: {
+        TGdiBrush b;
+        b.Style = Gdi::BS_NULL;
+        return b;
+    }
+    case 6:
+        return pen(Qt::white, Gdi::PS_SOLID);
+    case 7:
+        return pen(Qt::black, Gdi::PS_SOLID);
+    case 8:
+        return pen(Qt::black, Gdi::PS_NULL);
+    case 18:
+        return brush(Qt::white); // DC brush
+    case 19:
+        return pen(Qt::black, Gdi::PS_SOLID); // DC pen
+    case 10:
+    case 11:
+    case 16: {
+        TGdiFont f;
+        f.Face = "Courier New";
+        f.Height = 16;
+        return f;
+    }
+    case 12:
+    case 13:
+    case 14:
+    case 17: {
+        TGdiFont f;
+        f.Face = "Arial";
+        f.Height = 16;
+        return f;
+    }
+    default:
+        return std::monostate{};
+    }
+}
+
+} // namespace
+
+QColor ColorFromRef(uint32_t ref) {
+    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+}
+
+TMetafileDC::TMetafileDC(QPainter& painter, const QTransform& device, QSizeF pixelsPerMM)
+    : Painter_(painter), Origin_(painter.worldTransform()), Device_(device),
+      PixelsPerMM_(pixelsPerMM) {
+    Painter_.save();
+}
+
+TMetafileDC::~TMetafileDC() {
+    Painter_.restore();
+}
+
+void TMetafileDC::SetTableSize(size_t size) {
+    Objects_.assign(std::min(size, MaxObjects), std::monostate{});
+}
+
+void TMetafileDC::PutObject(uint32_t index, TGdiObject object) {
+    if (index < Objects_.size())
+        Objects_[index] = std::move(object);
+}
+
+void TMetafileDC::AddObject(TGdiObject object) {
+    for (TGdiObject& slot : Objects_) {
+        if (std::holds_alternative<std::monostate>(slot)) {
+            slot = std::move(object);
+            return;
+        }
+    }
+}
+
+const TGdiObject* TMetafileDC::Object(uint32_t index) const {
+    return index < Objects_.size() ? &Objects_[index] : nullptr;
+}
+
+void TMetafileDC::SelectObject(uint32_t index) {
+    if (index & 0x80000000u) {
+        SelectStockObject(index & 0x7FFFFFFFu);
+        return;
+    }
+    const TGdiObject* object = Object(index);
+    if (!object)
+        return;
+    if (const auto* pen = std::get_if<TGdiPen>(object))
+        S_.Pen = *pen;
+    else if (const auto* brush = std::get_if<TGdiBrush>(object))
+        S_.Brush = *brush;
+    else if (const auto* font = std::get_if<TGdiFont>(object))
+        S_.Font = *font;
+    else if (const auto* region = std::get_if<TGdiRegion>(object))
+        SetClip(Full().map(RectsPath(region->Rects)));
+}
+
+void TMetafileDC::SelectStockObject(uint32_t stock) {
+    const TGdiObject object = StockObject(stock);
+    if (const auto* pen = std::get_if<TGdiPen>(&object))
+        S_.Pen = *pen;
+    else if (const auto* brush = std::get_if<TGdiBrush>(&object))
+        S_.Brush = *brush;
+    else if (const auto* font = std::get_if<TGdiFont>(&object))
+        S_.Font = *font;
+}
+
+void TMetafileDC::DeleteObject(uint32_t index) {
+    if (index < Objects_.size())
+        Objects_[index] = std::monostate{};
+}
+
+// Logical to device coordinates: the window's origin and extents onto the viewport's.
+QTransform TMetafileDC::Page() const {
+    const double sx = S_.WindowExt.width() ? S_.ViewportExt.width() / S_.WindowExt.width() : 1;
+    const double sy = S_.WindowExt.height() ? S_.ViewportExt.height() / S_.WindowExt.height() : 1;
+    return QTransform(sx, 0, 0, sy, S_.ViewportOrg.x() - S_.WindowOrg.x() * sx,
+                      S_.ViewportOrg.y() - S_.WindowOrg.y() * sy);
+}
+
+void TMetafileDC::SetMapMode(int mode) {
+    if (ViewportFixed_ || mode < Gdi::MM_TEXT || mode > Gdi::MM_ANISOTROPIC)
+        return;
+    // The metric modes fix the extents from the reference device's resolution: so many
+    // logical units per millimetre, y upwards.
+    const double mmX = PixelsPerMM_.width();
+    const double mmY = PixelsPerMM_.height();
+    const auto metric = [&](double unitsPerMM) {
+        S_.WindowExt = QSizeF(unitsPerMM, unitsPerMM);
+        S_.ViewportExt = QSizeF(mmX, -mmY);
+    };
+    switch (mode) {
+    case Gdi::MM_TEXT:
+        S_.WindowExt = S_.ViewportExt = QSizeF(1, 1);
+        break;
+    case Gdi::MM_LOMETRIC:
+        metric(10);
+        break;
+    case Gdi::MM_HIMETRIC:
+        metric(100);
+        break;
+    case Gdi::MM_LOENGLISH:
+        metric(100 / 25.4);
+        break;
+    case Gdi::MM_HIENGLISH:
+        metric(1000 / 25.4);
+        break;
+    case Gdi::MM_TWIPS:
+        metric(1440 / 25.4);
+        break;
+    case Gdi::MM_ISOTROPIC:
+        if (S_.MapMode != Gdi::MM_ANISOTROPIC)
+            metric(10);
+        break;
+    default:
+        break;
+    }
+    S_.MapMode = mode;
+    if (mode == Gdi::MM_ISOTROPIC)
+        FixIsotropic();
+}
+
+// In the isotropic mode one logical unit is as long in x as in y on the device: the larger
+// viewport extent shrinks to match the smaller scale, keeping its sign.
+void TMetafileDC::FixIsotropic() {
+    if (!S_.WindowExt.width() || !S_.WindowExt.height())
+        return;
+    const double xdim =
+        std::abs(S_.ViewportExt.width() / S_.WindowExt.width() / PixelsPerMM_.width());
+    const double ydim =
+        std::abs(S_.ViewportExt.height() / S_.WindowExt.height() / PixelsPerMM_.height());
+    if (!xdim || !ydim)
+        return;
+    if (xdim > ydim)
+        S_.ViewportExt.setWidth(S_.ViewportExt.width() * ydim / xdim);
+    else
+        S_.ViewportExt.setHeight(S_.ViewportExt.height() * xdim / ydim);
+}
+
+void TMetafileDC::SetWindowOrg(QPointF org) {
+    S_.WindowOrg = org;
+}
+
+void TMetafileDC::SetWindowExt(QSizeF ext) {
+    if (ext.width() == 0 || ext.height() == 0)
+        return;
+    if (ViewportFixed_) {
+        S_.WindowExt = ext;
+        return;
+    }
+    if (S_.MapMode != Gdi::MM_ISOTROPIC && S_.MapMode != Gdi::MM_ANISOTROPIC)
+        return;
+    S_.WindowExt = ext;
+    if (S_.MapMode == Gdi::MM_ISOTROPIC)
+        FixIsotropic();
+}
+
+void TMetafileDC::SetViewportOrg(QPointF org) {
+    if (!ViewportFixed_)
+        S_.ViewportOrg = org;
+}
+
+void TMetafileDC::SetViewportExt(QSizeF ext) {
+    if (ViewportFixed_ || ext.width() == 0 || ext.height() == 0)
+        return;
+    if (S_.MapMode != Gdi::MM_ISOTROPIC && S_.MapMode != Gdi::MM_ANISOTROPIC)
+        return;
+    S_.ViewportExt = ext;
+    if (S_.MapMode == Gdi::MM_ISOTROPIC)
+        FixIsotropic();
+}
+
+void TMetafileDC::OffsetWindowOrg(QPointF by) {
+    S_.WindowOrg += by;
+}
+
+void TMetafileDC::OffsetViewportOrg(QPointF by) {
+    if (!ViewportFixed_)
+        S_.ViewportOrg += by;
+}
+
+void TMetafileDC::ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom) {
+    if (!xDenom || !yDenom)
+        return;
+    SetWindowExt(
+        QSizeF(S_.WindowExt.width() * xNum / xDenom, S_.WindowExt.height() * yNum / yDenom));
+}
+
+void TMetafileDC::ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom) {
+    if (!xDenom || !yDenom)
+        return;
+    SetViewportExt(
+        QSizeF(S_.ViewportExt.width() * xNum / xDenom, S_.ViewportExt.height() * yNum / yDenom));
+}
+
+void TMetafileDC::SetWorldTransform(const QTransform& transform) {
+    if (transform.isInvertible())
+        S_.World = transform;
+}
+
+void TMetafileDC::ModifyWorldTransform(const QTransform& transform, int mode) {
+    switch (mode) {
+    case Gdi::MWT_IDENTITY:
+        S_.World.reset();
+        break;
+    case Gdi::MWT_LEFTMULTIPLY:
+        SetWorldTransform(transform * S_.World);
+        break;
+    case Gdi::MWT_RIGHTMULTIPLY:
+        SetWorldTransform(S_.World * transform);
+        break;
+    case Gdi::MWT_SET:
+        SetWorldTransform(transform);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMetafileDC::SaveDC() {
+    if (Saved_.size() < MaxSaveDepth)
+        Saved_.push_back(S_);
+}
+
+// Negative: so many levels back from the top; positive: the level of that number.
+void TMetafileDC::RestoreDC(int which) {
+    const int64_t depth = static_cast<int64_t>(Saved_.size());
+    const int64_t level = which < 0 ? depth + which : int64_t(which) - 1;
+    if (which == 0 || level < 0 || level >= depth)
+        return;
+    S_ = Saved_[static_cast<size_t>(level)];
+    Saved_.resize(static_cast<size_t>(level));
+    ClipDirty_ = true;
+}
+
+// Clipping -------------------------------------------------------------------------------
+
+void TMetafileDC::SetClip(std::optional<QPainterPath> clip) {
+    S_.Clip = std::move(clip);
+    ClipDirty_ = true;
+}
+
+void TMetafileDC::ApplyClip() {
+    if (!ClipDirty_)
+        return;
+    ClipDirty_ = false;
+    // Back to the caller's clipping, then ours within it.
+    Painter_.restore();
+    Painter_.save();
+    std::optional<QPainterPath> clip = S_.Clip;
+    if (S_.Meta)
+        clip = clip ? clip->intersected(*S_.Meta) : *S_.Meta;
+    if (clip) {
+        Painter_.setWorldTransform(Origin_);
+        Painter_.setClipPath(*clip, Qt::IntersectClip);
+    }
+}
+
+void TMetafileDC::IntersectClipRect(const QRectF& r) {
+    QPainterPath path;
+    path.addRect(r.normalized());
+    SetClip(Combine(S_.Clip, Full().map(path), Gdi::RGN_AND));
+}
+
+void TMetafileDC::ExcludeClipRect(const QRectF& r) {
+    QPainterPath path;
+    path.addRect(r.normalized());
+    SetClip(Combine(S_.Clip, Full().map(path), Gdi::RGN_DIFF));
+}
+
+void TMetafileDC::OffsetClip(QPointF by) {
+    if (!S_.Clip)
+        return;
+    const QTransform full = Full();
+    const QPointF shift = full.map(by) - full.map(QPointF(0, 0));
+    SetClip(S_.Clip->translated(shift));
+}
+
+void TMetafileDC::SelectClipRegion(const std::vector<QRectF>& deviceRects, int mode) {
+    if (deviceRects.empty() && mode == Gdi::RGN_COPY) {
+        SetClip(std::nullopt);
+        return;
+    }
+    SetClip(Combine(S_.Clip, Device_.map(RectsPath(deviceRects)), mode));
+}
+
+void TMetafileDC::SetMetaRegion() {
+    if (S_.Clip)
+        S_.Meta = S_.Meta ? S_.Meta->intersected(*S_.Clip) : *S_.Clip;
+    SetClip(std::nullopt);
+}
+
+// Pens and brushes -----------------------------------------------------------------------
+
+QPen TMetafileDC::MakePen(const QTransform& full) const {
+    const TGdiPen& p = S_.Pen;
+    const uint32_t style = p.Style & Gdi::PS_STYLE_MASK;
+    if (style == Gdi::PS_NULL)
+        return Qt::NoPen;
+    QColor color = p.Color;
+    if (S_.Rop2 == Gdi::R2_BLACK)
+        color = Qt::black;
+    else if (S_.Rop2 == Gdi::R2_WHITE)
+        color = Qt::white;
+    QPen pen(color);
+    // A pen narrower than a device pixel still draws one pixel wide.
+    const double scale = std::sqrt(std::abs(full.determinant()));
+    const bool thin = p.Cosmetic || p.Width * scale < 1.0;
+    pen.setWidthF(thin ? 0 : p.Width);
+    pen.setCosmetic(thin);
+    switch (style) {
+    case Gdi::PS_DASH:
+        pen.setStyle(Qt::DashLine);
+        break;
+    case Gdi::PS_DOT:
+    case Gdi::PS_ALTERNATE:
+        pen.setStyle(Qt::DotLine);
+        break;
+    case Gdi::PS_DASHDOT:
+        pen.setStyle(Qt::DashDotLine);
+        break;
+    case Gdi::PS_DASHDOTDOT:
+        pen.setStyle(Qt::DashDotDotLine);
+        break;
+    case Gdi::PS_USERSTYLE:
+        if (p.Dashes.size() >= 2 && p.Width > 0) {
+            QList<qreal> pattern;
+            for (size_t i = 0; i + 1 < p.Dashes.size() + (p.Dashes.size() % 2); ++i)
+                pattern << std::max(p.Dashes[i % p.Dashes.size()] / p.Width, 0.01);
+            if (pattern.size() % 2)
+                pattern << pattern.back();
+            pen.setDashPattern(pattern);
+        }
+        break;
+    default:
+        break;
+    }
+    switch (p.Style & Gdi::PS_ENDCAP_MASK) {
+    case Gdi::PS_ENDCAP_SQUARE:
+        pen.setCapStyle(Qt::SquareCap);
+        break;
+    case Gdi::PS_ENDCAP_FLAT:
+        pen.setCapStyle(Qt::FlatCap);
+        break;
+    default:
+        pen.setCapStyle(Qt::RoundCap);
+        break;
+    }
+    switch (p.Style & Gdi::PS_JOIN_MASK) {
+    case Gdi::PS_JOIN_BEVEL:
+        pen.setJoinStyle(Qt::BevelJoin);
+        break;
+    case Gdi::PS_JOIN_MITER:
+        pen.setJoinStyle(Qt::MiterJoin);
+        pen.setMiterLimit(S_.MiterLimit);
+        break;
+    default:
+        pen.setJoinStyle(Qt::RoundJoin);
+        break;
+    }
+    return pen;
+}
+
+QBrush TMetafileDC::MakeBrush(const TGdiBrush& b, const QTransform& full) const {
+    QColor color = b.Color;
+    if (S_.Rop2 == Gdi::R2_BLACK)
+        color = Qt::black;
+    else if (S_.Rop2 == Gdi::R2_WHITE)
+        color = Qt::white;
+    QBrush brush;
+    switch (b.Style) {
+    case Gdi::BS_SOLID:
+        return QBrush(color);
+    case Gdi::BS_HATCHED: {
+        static constexpr Qt::BrushStyle Hatches[] = {Qt::HorPattern,   Qt::VerPattern,
+                                                     Qt::FDiagPattern, Qt::BDiagPattern,
+                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
+        brush = QBrush(color, b.Hatch < 6 ? Hatches[b.Hatch] : Qt::SolidPattern);
+        break;
+    }
+    case Gdi::BS_PATTERN:
+    case Gdi::BS_DIBPATTERN:
+    case Gdi::BS_DIBPATTERNPT:
+        if (b.Pattern.isNull())
+            return QBrush(color);
+        brush = QBrush(b.Pattern);
+        break;
+    default:
+        return Qt::NoBrush;
+    }
+    // Hatches and patterns keep their size and alignment on the device, whatever the mapping.
+    if (full.isInvertible())
+        brush.setTransform(full.inverted());
+    return brush;
+}
+
+// Drawing ---------------------------------------------------------------------------------
+
+void TMetafileDC::Use(const QTransform& transform) {
+    ApplyClip();
+    Painter_.setWorldTransform(transform * Origin_);
+}
+
+// Fills and strokes a figure given in logical units, or adds it to the open path.
+void TMetafileDC::Draw(const QPainterPath& logical, bool fill, bool stroke, bool connect) {
+    const QTransform full = Full();
+    if (InPath_) {
+        const QPainterPath device = full.map(logical);
+        if (connect && FigureOpen_)
+            Path_.connectPath(device);
+        else
+            Path_.addPath(device);
+        FigureOpen_ = true;
+        return;
+    }
+    if (DrawingSuppressed())
+        return;
+    QPainterPath path = logical;
+    path.setFillRule(S_.PolyFill == Gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    Use(full);
+    if (fill && S_.Brush.Style != Gdi::BS_NULL) {
+        if (S_.Brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
+            Painter_.fillPath(path, S_.BkColor);
+        Painter_.fillPath(path, MakeBrush(S_.Brush, full));
+    }
+    if (stroke) {
+        const QPen pen = MakePen(full);
+        if (pen.style() != Qt::NoPen) {
+            Painter_.setPen(pen);
+            Painter_.setBrush(Qt::NoBrush);
+            Painter_.drawPath(path);
+        }
+    }
+}
+
+void TMetafileDC::MoveTo(QPointF p) {
+    S_.Current = p;
+    if (InPath_) {
+        Path_.moveTo(Full().map(p));
+        FigureOpen_ = true;
+    }
+}
+
+void TMetafileDC::LineTo(QPointF p) {
+    QPainterPath path(S_.Current);
+    path.lineTo(p);
+    S_.Current = p;
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::Polyline(const std::vector<QPointF>& points) {
+    if (points.size() < 2)
+        return;
+    QPainterPath path(points[0]);
+    for (size_t i = 1; i < points.size(); ++i)
+        path.lineTo(points[i]);
+    Draw(path, false, true);
+}
+
+void TMetafileDC::PolylineTo(const std::vector<QPointF>& points) {
+    if (points.empty())
+        return;
+    QPainterPath path(S_.Current);
+    for (const QPointF& p : points)
+        path.lineTo(p);
+    S_.Current = points.back();
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::PolyBezier(const std::vector<QPointF>& points) {
+    if (points.size() < 4)
+        return;
+    QPainterPath path(points[0]);
+    for (size_t i = 1; i + 2 < points.size(); i += 3)
+        path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    Draw(path, false, true);
+}
+
+void TMetafileDC::PolyBezierTo(const std::vector<QPointF>& points) {
+    if (points.size() < 3)
+        return;
+    QPainterPath path(S_.Current);
+    size_t i = 0;
+    for (; i + 2 < points.size(); i += 3)
+        path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    S_.Current = points[i - 1];
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::PolyPolygon(const std::vector<std::vector<QPointF>>& polygons) {
+    QPainterPath path;
+    for (const auto& polygon : polygons) {
+        if (polygon.size() < 2)
+            continue;
+        path.moveTo(polygon[0]);
+        for (size_t i = 1; i < polygon.size(); ++i)
+            path.lineTo(polygon[i]);
+        path.closeSubpath();
+    }
+    Draw(path, true, true);
+}
+
+void TMetafileDC::PolyPolyline(const std::vector<std::vector<QPointF>>& polylines) {
+    QPainterPath path;
+    for (const auto& line : polylines) {
+        if (line.size() < 2)
+            continue;
+        path.moveTo(line[0]);
+        for (size_t i = 1; i < line.size(); ++i)
+            path.lineTo(line[i]);
+    }
+    Draw(path, false, true);
+}
+
+void TMetafileDC::Rectangle(const QRectF& r) {
+    QPainterPath path;
+    path.addRect(r.normalized());
+    Draw(path, true, true);
+}
+
+void TMetafileDC::RoundRect(const QRectF& r, QSizeF corner) {
+    QPainterPath path;
+    path.addRoundedRect(r.normalized(), std::abs(corner.width()) / 2,
+                        std::abs(corner.height()) / 2);
+    Draw(path, true, true);
+}
+
+void TMetafileDC::Ellipse(const QRectF& r) {
+    QPainterPath path;
+    path.addEllipse(r.normalized());
+    Draw(path, true, true);
+}
+
+// The arc runs from where the ray from the centre through start meets the ellipse to where
+// the ray through end does, counter-clockwise on the device unless set otherwise.
+QPainterPath TMetafileDC::ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
+                                  QPointF* arcEnd) const {
+    const QRectF r = box.normalized();
+    const QPointF c = r.center();
+    const double rx = r.width() / 2, ry = r.height() / 2;
+    QPainterPath path;
+    if (rx <= 0 || ry <= 0)
+        return path;
+    const auto angle = [&](QPointF p) {
+        return std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx) * 180 / std::numbers::pi;
+    };
+    const double a1 = angle(start), a2 = angle(end);
+    bool clockwise = S_.Clockwise;
+    if (Full().determinant() < 0)
+        clockwise = !clockwise;
+    double sweep = clockwise ? -(std::fmod(a1 - a2 + 720, 360.0)) : std::fmod(a2 - a1 + 720, 360.0);
+    if (sweep == 0)
+        sweep = clockwise ? -360 : 360;
+    if (kind == TArcKind::Pie)
+        path.moveTo(c);
+    else if (kind == TArcKind::ArcTo)
+        path.moveTo(S_.Current);
+    else
+        path.arcMoveTo(r, a1);
+    path.arcTo(r, a1, sweep);
+    if (arcEnd)
+        *arcEnd = path.currentPosition();
+    if (kind == TArcKind::Pie || kind == TArcKind::Chord)
+        path.closeSubpath();
+    return path;
+}
+
+void TMetafileDC::Arc(TArcKind kind, const QRectF& box, QPointF start, QPointF end) {
+    QPointF arcEnd;
+    const QPainterPath path = ArcPath(kind, box, start, end, &arcEnd);
+    if (path.isEmpty())
+        return;
+    const bool closed = kind == TArcKind::Pie || kind == TArcKind::Chord;
+    if (kind == TArcKind::ArcTo)
+        S_.Current = arcEnd;
+    Draw(path, closed, true, kind == TArcKind::ArcTo);
+}
+
+void TMetafileDC::AngleArc(QPointF center, double radius, double start, double sweep) {
+    const QRectF r(center.x() - radius, center.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath path(S_.Current);
+    path.arcTo(r, start, sweep);
+    S_.Current = path.currentPosition();
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::SetPixel(QPointF p, uint32_t ref) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QPointF at = Full().map(p);
+    Use(QTransform());
+    Painter_.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), ColorFromRef(ref));
+}
+
+void TMetafileDC::FillDevice(const QPainterPath& path, const TGdiBrush& brush) {
+    if (brush.Style == Gdi::BS_NULL)
+        return;
+    Use(QTransform());
+    if (brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
+        Painter_.fillPath(path, S_.BkColor);
+    Painter_.fillPath(path, MakeBrush(brush, QTransform()));
+}
+
+void TMetafileDC::FillRects(const std::vector<QRectF>& rects, const TGdiBrush& brush) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    FillDevice(Full().map(RectsPath(rects)), brush);
+}
+
+void TMetafileDC::FrameRects(const std::vector<QRectF>& rects, const TGdiBrush& brush,
+                             QSizeF size) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QTransform full = Full();
+    const QPainterPath region = full.map(RectsPath(rects));
+    // The frame is the region less the region moved inwards by the frame's size.
+    const QPointF d = full.map(QPointF(size.width(), size.height())) - full.map(QPointF(0, 0));
+    const double dx = std::abs(d.x()), dy = std::abs(d.y());
+    QPainterPath inner = region;
+    for (const QPointF shift : {QPointF(dx, 0), QPointF(-dx, 0), QPointF(0, dy), QPointF(0, -dy)})
+        inner = inner.intersected(region.translated(shift));
+    FillDevice(region.subtracted(inner), brush);
+}
+
+void TMetafileDC::PatBlt(const QRectF& r, uint32_t rop) {
+    if (InPath_)
+        return;
+    const QPainterPath device = Full().map([&] {
+        QPainterPath p;
+        p.addRect(r.normalized());
+        return p;
+    }());
+    TGdiBrush brush = S_.Brush;
+    switch (rop) {
+    case Gdi::BLACKNESS:
+        brush = TGdiBrush{Gdi::BS_SOLID, Qt::black, 0, {}};
+        break;
+    case Gdi::WHITENESS:
+        brush = TGdiBrush{Gdi::BS_SOLID, Qt::white, 0, {}};
+        break;
+    case Gdi::PATCOPY:
+        break;
+    default:
+        return;
+    }
+    FillDevice(device, brush);
+}
+
+void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRectF& source,
+                            uint32_t rop, double opacity) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    if (rop == Gdi::BLACKNESS || rop == Gdi::WHITENESS || rop == Gdi::PATCOPY) {
+        PatBlt(dest, rop);
+        return;
+    }
+    if (image.isNull() || source.width() == 0 || source.height() == 0)
+        return;
+    // The source rectangle onto the destination, mirrored where an extent is negative.
+    QTransform place = QTransform::fromTranslate(-source.x(), -source.y());
+    place *= QTransform::fromScale(dest.width() / source.width(), dest.height() / source.height());
+    place *= QTransform::fromTranslate(dest.x(), dest.y());
+    Use(place * Full());
+    // Raster operations combine with what is there only on raster devices. Elsewhere the
+    // usual mask tricks are approximated: a mask ANDed in leaves what is under its white
+    // pixels, an image ORed in leaves what is under its black ones.
+    const bool raster =
+        Painter_.paintEngine() && Painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    QImage drawn = image;
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    switch (rop) {
+    case Gdi::SRCCOPY:
+    case Gdi::MERGECOPY:
+        break;
+    case Gdi::SRCAND:
+        if (raster)
+            mode = QPainter::RasterOp_SourceAndDestination;
+        else
+            drawn = WithoutColour(image, qRgb(255, 255, 255));
+        break;
+    case Gdi::SRCPAINT:
+        if (raster)
+            mode = QPainter::RasterOp_SourceOrDestination;
+        else
+            drawn = WithoutColour(image, qRgb(0, 0, 0));
+        break;
+    case Gdi::SRCINVERT:
+        if (raster)
+            mode = QPainter::RasterOp_SourceXorDestination;
+        break;
+    case Gdi::NOTSRCCOPY:
+        drawn = image.convertToFormat(QImage::Format_RGB32);
+        drawn.invertPixels();
+        break;
+    default:
+        PatBlt(dest, rop);
+        return;
+    }
+    Painter_.setCompositionMode(mode);
+    Painter_.setOpacity(opacity);
+    const QRectF from = source.normalized();
+    Painter_.drawImage(from.topLeft(), drawn, from);
+    Painter_.setOpacity(1);
+    Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+QImage WithoutColour(const QImage& image, QRgb key) {
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                line[x] = 0;
+    }
+    return result;
+}
+
+// Text ------------------------------------------------------------------------------------
+
+void TMetafileDC::Text(const TGdiText& t) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QTransform full = Full();
+    const TGdiFont& f = S_.Font;
+    const bool updateCP = S_.TextAlign & Gdi::TA_UPDATECP;
+    const QPointF reference = updateCP ? S_.Current : t.Reference;
+
+    // How long one logical unit is on the painter along x and along y.
+    const double sx = Length(full.map(QPointF(1, 0)) - full.map(QPointF(0, 0)));
+    const double sy = Length(full.map(QPointF(0, 1)) - full.map(QPointF(0, 0)));
+    if (sx <= 0 || sy <= 0 || !std::isfinite(sx) || !std::isfinite(sy))
+        return;
+
+    QFont font(f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face);
+    font.setPixelSize(int(LayoutPixels));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight ? f.Weight : 400, 1, 1000)));
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(font);
+    // A negative height is the em height; a positive one the cell height (ascent + descent).
+    double em = f.Height ? std::abs(f.Height) : 12;
+    if (f.Height > 0 && metrics.height() > 0)
+        em = f.Height * LayoutPixels / (metrics.ascent() + metrics.descent());
+    const double k = em * sy / LayoutPixels; // layout pixels to painter units
+    double stretch = sx / sy;
+    if (f.Width > 0 && metrics.averageCharWidth() > 0)
+        stretch = f.Width * sx / (metrics.averageCharWidth() * k);
+    if (k <= 0 || !std::isfinite(k) || !std::isfinite(stretch) || stretch <= 0)
+        return;
+    const double unitX = sx / (k * stretch); // one logical unit along x, in layout pixels
+
+    // Positions of the characters along the baseline, in layout pixels.
+    std::vector<double> x(t.Text.size() + 1, 0);
+    for (qsizetype i = 0; i < t.Text.size(); ++i) {
+        const double advance = size_t(i) < t.Dx.size()
+                                   ? t.Dx[size_t(i)] * unitX
+                                   : metrics.horizontalAdvance(t.Text[i]) + S_.CharExtra * unitX;
+        x[size_t(i) + 1] = x[size_t(i)] + advance;
+    }
+    const double width = x.back();
+    double dx = 0, dy = 0;
+    switch (S_.TextAlign & Gdi::TA_HMASK) {
+    case Gdi::TA_RIGHT:
+        dx = -width;
+        break;
+    case Gdi::TA_CENTER:
+        dx = -width / 2;
+        break;
+    default:
+        break;
+    }
+    switch (S_.TextAlign & Gdi::TA_VMASK) {
+    case Gdi::TA_BOTTOM:
+        dy = -metrics.descent();
+        break;
+    case Gdi::TA_BASELINE:
+        break;
+    default:
+        dy = metrics.ascent();
+        break;
+    }
+
+    // Opaque and clipping rectangles are logical; the text itself lies upright on the device.
+    if (t.Rect && (t.Options & Gdi::ETO_OPAQUE)) {
+        QPainterPath box;
+        box.addRect(t.Rect->normalized());
+        FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
+    }
+    Use(QTransform());
+    if (t.Rect && (t.Options & Gdi::ETO_CLIPPED)) {
+        QPainterPath box;
+        box.addRect(t.Rect->normalized());
+        Painter_.setWorldTransform(Origin_);
+        Painter_.setClipPath(full.map(box), Qt::IntersectClip);
+        ClipDirty_ = true;
+    }
+    const QPointF origin = full.map(reference);
+    QTransform placed = QTransform::fromScale(k * stretch, k);
+    placed *= QTransform().rotate(-f.Escapement / 10.0);
+    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    Painter_.setWorldTransform(placed * Origin_);
+    Painter_.setFont(font);
+    if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
+        Painter_.fillRect(
+            QRectF(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+            S_.BkColor);
+    Painter_.setPen(S_.TextColor);
+    if (t.Dx.empty() && S_.CharExtra == 0) {
+        Painter_.drawText(QPointF(dx, dy), t.Text);
+    } else {
+        for (qsizetype i = 0; i < t.Text.size(); ++i) {
+            const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
+            Painter_.drawText(QPointF(dx + x[size_t(i)], dy), t.Text.mid(i, pair ? 2 : 1));
+            if (pair)
+                ++i;
+        }
+    }
+    if (updateCP) {
+        const double logicalWidth = width / unitX;
+        if ((S_.TextAlign & Gdi::TA_HMASK) == 0)
+            S_.Current.rx() += logicalWidth;
+        else if ((S_.TextAlign & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
+            S_.Current.rx() -= logicalWidth;
+    }
+}
+
+// Paths -----------------------------------------------------------------------------------
+
+void TMetafileDC::BeginPath() {
+    Path_ = QPainterPath();
+    InPath_ = true;
+    FigureOpen_ = false;
+}
+
+void TMetafileDC::AbortPath() {
+    Path_ = QPainterPath();
+    InPath_ = false;
+}
+
+void TMetafileDC::CloseFigure() {
+    if (InPath_) {
+        Path_.closeSubpath();
+        FigureOpen_ = false;
+    }
+}
+
+void TMetafileDC::FillPath() {
+    if (InPath_)
+        return;
+    Path_.setFillRule(S_.PolyFill == Gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    if (!DrawingSuppressed())
+        FillDevice(Path_, S_.Brush);
+    Path_ = QPainterPath();
+}
+
+void TMetafileDC::StrokePath() {
+    if (InPath_)
+        return;
+    const QTransform full = Full();
+    if (full.isInvertible() && !DrawingSuppressed()) {
+        // Stroked in logical units, so that the pen's width scales as for any other figure.
+        const QPen pen = MakePen(full);
+        if (pen.style() != Qt::NoPen) {
+            Use(full);
+            Painter_.strokePath(full.inverted().map(Path_), pen);
+        }
+    }
+    Path_ = QPainterPath();
+}
+
+void TMetafileDC::StrokeAndFillPath() {
+    if (InPath_)
+        return;
+    const QPainterPath path = Path_;
+    FillPath();
+    Path_ = path;
+    StrokePath();
+}
+
+void TMetafileDC::SelectClipPath(int mode) {
+    if (InPath_)
+        return;
+    Path_.setFillRule(S_.PolyFill == Gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    SetClip(Combine(S_.Clip, Path_.simplified(), mode));
+    Path_ = QPainterPath();
+}
