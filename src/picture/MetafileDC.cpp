@@ -504,6 +504,16 @@ QBrush TMetafileDC::MakeBrush(const TGdiBrush& b, const QTransform& full) const 
 
 // Drawing ---------------------------------------------------------------------------------
 
+// While measuring, takes the rectangle into the bounds and tells the caller to draw nothing.
+bool TMetafileDC::Measured(const QRectF& painterRect) {
+    if (!Measuring_)
+        return false;
+    // A point or a line along an axis still counts, as a rectangle of no size.
+    const QRectF r = painterRect.normalized().adjusted(0, 0, 1e-9, 1e-9);
+    Bounds_ = Bounds_.isNull() ? r : Bounds_.united(r);
+    return true;
+}
+
 void TMetafileDC::Use(const QTransform& transform) {
     ApplyClip();
     Painter_.setWorldTransform(transform * Origin_);
@@ -525,6 +535,12 @@ void TMetafileDC::Draw(const QPainterPath& logical, bool fill, bool stroke, bool
         return;
     QPainterPath path = logical;
     path.setFillRule(S_.PolyFill == Gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    if (Measuring_) {
+        const bool pen = stroke && (S_.Pen.Style & Gdi::PS_STYLE_MASK) != Gdi::PS_NULL;
+        const double pad = pen ? S_.Pen.Width * std::sqrt(std::abs(full.determinant())) / 2 : 0;
+        Measured(full.map(path).boundingRect().adjusted(-pad, -pad, pad, pad));
+        return;
+    }
     Use(full);
     if (fill && S_.Brush.Style != Gdi::BS_NULL) {
         if (S_.Brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
@@ -696,12 +712,14 @@ void TMetafileDC::SetPixel(QPointF p, uint32_t ref) {
     if (InPath_ || DrawingSuppressed())
         return;
     const QPointF at = Full().map(p);
+    if (Measured(QRectF(at, QSizeF())))
+        return;
     Use(QTransform());
     Painter_.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), ColorFromRef(ref));
 }
 
 void TMetafileDC::FillDevice(const QPainterPath& path, const TGdiBrush& brush) {
-    if (brush.Style == Gdi::BS_NULL)
+    if (brush.Style == Gdi::BS_NULL || Measured(path.boundingRect()))
         return;
     Use(QTransform());
     if (brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
@@ -768,6 +786,8 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
     QTransform place = QTransform::fromTranslate(-source.x(), -source.y());
     place *= QTransform::fromScale(dest.width() / source.width(), dest.height() / source.height());
     place *= QTransform::fromTranslate(dest.x(), dest.y());
+    if (Measured((place * Full()).mapRect(source.normalized())))
+        return;
     Use(place * Full());
     // Raster operations combine with what is there only on raster devices. Elsewhere the
     // usual mask tricks are approximated: a mask ANDed in leaves what is under its white
@@ -892,11 +912,30 @@ void TMetafileDC::Text(const TGdiText& t) {
     }
 
     // Opaque and clipping rectangles are logical; the text itself lies upright on the device.
+    const QPointF origin = full.map(reference);
+    QTransform placed = QTransform::fromScale(k * stretch, k);
+    placed *= QTransform().rotate(-f.Escapement / 10.0);
+    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
     if (t.Rect && (t.Options & Gdi::ETO_OPAQUE)) {
         QPainterPath box;
         box.addRect(t.Rect->normalized());
         FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
     }
+    if (!Measured(placed.mapRect(box)))
+        DrawText(t, font, placed, QPointF(dx, dy), box, x);
+    if (updateCP) {
+        const double logicalWidth = width / unitX;
+        if ((S_.TextAlign & Gdi::TA_HMASK) == 0)
+            S_.Current.rx() += logicalWidth;
+        else if ((S_.TextAlign & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
+            S_.Current.rx() -= logicalWidth;
+    }
+}
+
+void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,
+                           QPointF at, const QRectF& box, const std::vector<double>& x) {
+    const QTransform full = Full();
     Use(QTransform());
     if (t.Rect && (t.Options & Gdi::ETO_CLIPPED)) {
         QPainterPath box;
@@ -905,33 +944,20 @@ void TMetafileDC::Text(const TGdiText& t) {
         Painter_.setClipPath(full.map(box), Qt::IntersectClip);
         ClipDirty_ = true;
     }
-    const QPointF origin = full.map(reference);
-    QTransform placed = QTransform::fromScale(k * stretch, k);
-    placed *= QTransform().rotate(-f.Escapement / 10.0);
-    placed *= QTransform::fromTranslate(origin.x(), origin.y());
     Painter_.setWorldTransform(placed * Origin_);
     Painter_.setFont(font);
     if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
-        Painter_.fillRect(
-            QRectF(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
-            S_.BkColor);
+        Painter_.fillRect(box, S_.BkColor);
     Painter_.setPen(S_.TextColor);
     if (t.Dx.empty() && S_.CharExtra == 0) {
-        Painter_.drawText(QPointF(dx, dy), t.Text);
-    } else {
-        for (qsizetype i = 0; i < t.Text.size(); ++i) {
-            const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
-            Painter_.drawText(QPointF(dx + x[size_t(i)], dy), t.Text.mid(i, pair ? 2 : 1));
-            if (pair)
-                ++i;
-        }
+        Painter_.drawText(at, t.Text);
+        return;
     }
-    if (updateCP) {
-        const double logicalWidth = width / unitX;
-        if ((S_.TextAlign & Gdi::TA_HMASK) == 0)
-            S_.Current.rx() += logicalWidth;
-        else if ((S_.TextAlign & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
-            S_.Current.rx() -= logicalWidth;
+    for (qsizetype i = 0; i < t.Text.size(); ++i) {
+        const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
+        Painter_.drawText(at + QPointF(x[size_t(i)], 0), t.Text.mid(i, pair ? 2 : 1));
+        if (pair)
+            ++i;
     }
 }
 
@@ -971,7 +997,7 @@ void TMetafileDC::StrokePath() {
     if (full.isInvertible() && !DrawingSuppressed()) {
         // Stroked in logical units, so that the pen's width scales as for any other figure.
         const QPen pen = MakePen(full);
-        if (pen.style() != Qt::NoPen) {
+        if (pen.style() != Qt::NoPen && !Measured(Path_.boundingRect())) {
             Use(full);
             Painter_.strokePath(full.inverted().map(Path_), pen);
         }

@@ -153,6 +153,9 @@ public:
 
     // Windows metafiles keep their viewport where the player put it and only move the window.
     void FixViewport() { ViewportFixed_ = true; }
+    // Collects the bounds of what would be drawn, in painter coordinates, instead of drawing.
+    void Measure() { Measuring_ = true; }
+    const QRectF& Bounds() const { return Bounds_; }
 
     // Object table: enhanced metafiles name the slot, Windows metafiles take the first free.
     void SetTableSize(size_t size);
@@ -256,11 +259,14 @@ private:
     void Draw(const QPainterPath& logical, bool fill, bool stroke, bool connect = false);
     void FillDevice(const QPainterPath& path, const TGdiBrush& brush);
     bool DrawingSuppressed() const { return S_.Rop2 == Gdi::R2_NOP; }
+    bool Measured(const QRectF& painterRect);
     QPen MakePen(const QTransform& full) const;
     QBrush MakeBrush(const TGdiBrush& brush, const QTransform& full) const;
     void SetClip(std::optional<QPainterPath> clip);
     void ApplyClip();
     void Use(const QTransform& transform);
+    void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
+                  const QRectF& box, const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
                          QPointF* arcEnd) const;
 
@@ -276,4 +282,6 @@ private:
     bool FigureOpen_ = false;
     QPainterPath Path_; // painter coordinates
     bool ClipDirty_ = false;
+    bool Measuring_ = false;
+    QRectF Bounds_;
 };

@@ -37,18 +37,32 @@ void PlayEnhanced(const TMetafileImage& image, QPainter& painter, const QRectF& 
     MetafileRecords::PlayEnhanced(bytes, dc);
 }
 
-// A Windows metafile's window (at first the placeable header's bounding box) covers the
-// rectangle; its records may move and resize the window but not the viewport.
+// A Windows metafile is played as the system converts it: its window (at first the
+// placeable header's bounding box) covers the whole reference device, and what it draws
+// there, not the window, becomes the frame that covers the rectangle. So a first pass
+// measures what is drawn; the records may move and resize the window but not the viewport.
 void PlayWindows(const TMetafileImage& image, QPainter& painter, const QRectF& target) {
-    QTransform device = QTransform::fromScale(target.width(), target.height());
-    device *= QTransform::fromTranslate(target.left(), target.top());
     const QSizeF perMM(PixelsPerMM(image.DeviceWidth, image.DeviceMMWidth),
                        PixelsPerMM(image.DeviceHeight, image.DeviceMMHeight));
-    TMetafileDC dc(painter, device, perMM);
-    dc.FixViewport();
-    dc.SetWindowOrg(QPointF(image.Bounds.Left, image.Bounds.Top));
-    dc.SetWindowExt(QSizeF(image.Bounds.Width(), image.Bounds.Height()));
-    MetafileRecords::PlayWindows(*image.Records, dc);
+    const auto play = [&](const QTransform& device, bool measure) {
+        TMetafileDC dc(painter, device, perMM);
+        dc.FixViewport();
+        if (measure)
+            dc.Measure();
+        dc.SetWindowOrg(QPointF(image.Bounds.Left, image.Bounds.Top));
+        dc.SetWindowExt(QSizeF(image.Bounds.Width(), image.Bounds.Height()));
+        MetafileRecords::PlayWindows(*image.Records, dc);
+        return dc.Bounds();
+    };
+    // The window is the unit square while measuring.
+    QRectF drawn = play(QTransform(), true);
+    if (!(drawn.width() > 0 && drawn.height() > 0) || !drawn.isValid())
+        drawn = QRectF(0, 0, 1, 1);
+    QTransform device = QTransform::fromTranslate(-drawn.left(), -drawn.top());
+    device *=
+        QTransform::fromScale(target.width() / drawn.width(), target.height() / drawn.height());
+    device *= QTransform::fromTranslate(target.left(), target.top());
+    play(device, false);
 }
 
 } // namespace

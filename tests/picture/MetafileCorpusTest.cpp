@@ -55,27 +55,44 @@ QImage Render(TPicture& picture, int width, int height) {
     return image;
 }
 
+// Whether some pixel within one pixel of (x, y) in the image is close to the colour.
+bool NearMatch(const QImage& image, int x, int y, QRgb colour) {
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= image.width() || ny >= image.height())
+                continue;
+            const QRgb p = image.pixel(nx, ny);
+            if (std::max({std::abs(qRed(p) - qRed(colour)), std::abs(qGreen(p) - qGreen(colour)),
+                          std::abs(qBlue(p) - qBlue(colour))}) <= 64)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Ink(QRgb p) {
+    return std::min({qRed(p), qGreen(p), qBlue(p)}) < 215;
+}
+
 // How far two renderings of the same picture disagree, allowing for different fonts,
 // antialiasing and curve flattening: both are reduced to at most 160 pixels on their longer
-// side, and the pixels that differ clearly are counted against the pixels that carry ink in
-// either. 0 is the same picture; a picture drawn where the other is blank gives 1.
+// side; a pixel disagrees when no pixel next to it in the other rendering has a close
+// colour, and the disagreeing pixels are counted against those that carry ink in either.
+// 0 is the same picture; a picture drawn where the other is blank gives 1.
 double Disagreement(const QImage& actual, const QImage& expected) {
     const QSize size = expected.size().scaled(160, 160, Qt::KeepAspectRatio).expandedTo({1, 1});
     const QImage a = actual.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                          .convertToFormat(QImage::Format_RGB32);
     const QImage e = expected.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                          .convertToFormat(QImage::Format_RGB32);
-    const auto distance = [](QRgb p, QRgb q) {
-        return std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                         std::abs(qBlue(p) - qBlue(q))});
-    };
     int64_t ink = 0, differ = 0;
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
             const QRgb pa = a.pixel(x, y), pe = e.pixel(x, y);
-            if (distance(pa, qRgb(255, 255, 255)) > 40 || distance(pe, qRgb(255, 255, 255)) > 40)
+            if (Ink(pa) || Ink(pe))
                 ++ink;
-            if (distance(pa, pe) > 64)
+            if (!NearMatch(e, x, y, pa) || !NearMatch(a, x, y, pe))
                 ++differ;
         }
     }
