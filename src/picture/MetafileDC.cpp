@@ -504,6 +504,35 @@ QBrush TMetafileDC::MakeBrush(const TGdiBrush& b, const QTransform& full) const 
 
 // Drawing ---------------------------------------------------------------------------------
 
+// The binary raster operation of pens and fills. QPainter combines with what is there only on
+// raster devices; elsewhere pens and brushes are drawn plainly (black and white aside, which
+// MakePen and MakeBrush take care of).
+QPainter::CompositionMode TMetafileDC::Rop2Mode() const {
+    static constexpr QPainter::CompositionMode Modes[] = {
+        QPainter::CompositionMode_SourceOver,          // 0: not used
+        QPainter::CompositionMode_SourceOver,          // R2_BLACK
+        QPainter::RasterOp_NotSourceAndNotDestination, // R2_NOTMERGEPEN
+        QPainter::RasterOp_NotSourceAndDestination,    // R2_MASKNOTPEN
+        QPainter::RasterOp_NotSource,                  // R2_NOTCOPYPEN
+        QPainter::RasterOp_SourceAndNotDestination,    // R2_MASKPENNOT
+        QPainter::RasterOp_NotDestination,             // R2_NOT
+        QPainter::RasterOp_SourceXorDestination,       // R2_XORPEN
+        QPainter::RasterOp_NotSourceOrNotDestination,  // R2_NOTMASKPEN
+        QPainter::RasterOp_SourceAndDestination,       // R2_MASKPEN
+        QPainter::RasterOp_NotSourceXorDestination,    // R2_NOTXORPEN
+        QPainter::CompositionMode_SourceOver,          // R2_NOP
+        QPainter::RasterOp_NotSourceOrDestination,     // R2_MERGENOTPEN
+        QPainter::CompositionMode_SourceOver,          // R2_COPYPEN
+        QPainter::RasterOp_SourceOrNotDestination,     // R2_MERGEPENNOT
+        QPainter::RasterOp_SourceOrDestination,        // R2_MERGEPEN
+        QPainter::CompositionMode_SourceOver};         // R2_WHITE
+    const bool raster =
+        Painter_.paintEngine() && Painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    if (!raster || S_.Rop2 < 0 || S_.Rop2 > Gdi::R2_WHITE)
+        return QPainter::CompositionMode_SourceOver;
+    return Modes[S_.Rop2];
+}
+
 // While measuring, takes the rectangle into the bounds and tells the caller to draw nothing.
 bool TMetafileDC::Measured(const QRectF& painterRect) {
     if (!Measuring_)
@@ -542,6 +571,7 @@ void TMetafileDC::Draw(const QPainterPath& logical, bool fill, bool stroke, bool
         return;
     }
     Use(full);
+    Painter_.setCompositionMode(Rop2Mode());
     if (fill && S_.Brush.Style != Gdi::BS_NULL) {
         if (S_.Brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
             Painter_.fillPath(path, S_.BkColor);
@@ -555,6 +585,7 @@ void TMetafileDC::Draw(const QPainterPath& logical, bool fill, bool stroke, bool
             Painter_.drawPath(path);
         }
     }
+    Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void TMetafileDC::MoveTo(QPointF p) {
@@ -985,8 +1016,11 @@ void TMetafileDC::FillPath() {
     if (InPath_)
         return;
     Path_.setFillRule(S_.PolyFill == Gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    if (!DrawingSuppressed())
+    if (!DrawingSuppressed()) {
+        Painter_.setCompositionMode(Rop2Mode());
         FillDevice(Path_, S_.Brush);
+        Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     Path_ = QPainterPath();
 }
 
@@ -999,7 +1033,9 @@ void TMetafileDC::StrokePath() {
         const QPen pen = MakePen(full);
         if (pen.style() != Qt::NoPen && !Measured(Path_.boundingRect())) {
             Use(full);
+            Painter_.setCompositionMode(Rop2Mode());
             Painter_.strokePath(full.inverted().map(Path_), pen);
+            Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
     }
     Path_ = QPainterPath();

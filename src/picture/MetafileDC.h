@@ -260,6 +260,7 @@ private:
     void FillDevice(const QPainterPath& path, const TGdiBrush& brush);
     bool DrawingSuppressed() const { return S_.Rop2 == Gdi::R2_NOP; }
     bool Measured(const QRectF& painterRect);
+    QPainter::CompositionMode Rop2Mode() const;
     QPen MakePen(const QTransform& full) const;
     QBrush MakeBrush(const TGdiBrush& brush, const QTransform& full) const;
     void SetClip(std::optional<QPainterPath> clip);
