@@ -302,8 +302,11 @@ TDibPlace ReadPlace(TByteReader& r) {
 }
 
 // The bitmap, or a null image when it cannot be decoded; offsets outside the record are
-// damage and end the playback.
-QImage RecordDib(const TByteReader& record, const TDibPlace& place, bool* bottomUp = nullptr) {
+// damage and end the playback. A monochrome brush's bitmap may come without colours (its
+// bits choose between the text and the background colour where it is used), so it gets a
+// black and white table after its header; a table of its own comes first and wins.
+QImage RecordDib(const TByteReader& record, const TDibPlace& place, bool* bottomUp = nullptr,
+                 bool monochrome = false) {
     TByteReader at(record.From(0));
     at.Seek(place.OffInfo);
     const auto info = at.Bytes(place.InfoSize);
@@ -315,11 +318,18 @@ QImage RecordDib(const TByteReader& record, const TDibPlace& place, bool* bottom
         *bottomUp =
             size == 12 ? (header.Skip(2), header.I16() > 0) : (header.Skip(4), header.I32() > 0);
     }
-    try {
-        return ReadDib(info, bits).Image;
-    } catch (const EInvalidGraphic&) {
-        return {};
+    std::vector<uint8_t> withTable;
+    if (monochrome) {
+        withTable.assign(info.begin(), info.end());
+        withTable.insert(withTable.end(), {0, 0, 0, 0, 255, 255, 255, 0});
     }
+    try {
+        return ReadDib(monochrome ? std::span<const uint8_t>(withTable) : info, bits).Image;
+    } catch (const EInvalidGraphic&) {
+    } catch (const EReadError&) {
+        // A header or colour table cut short: the bitmap is left out, the records go on.
+    }
+    return {};
 }
 
 // BitBlt, StretchBlt, AlphaBlend and TransparentBlt share one layout; the last three add the
@@ -390,14 +400,15 @@ void DibBits(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r
     dc.DrawImage(dest, image, QRectF(xSrc, top, cxSrc, cySrc), rop);
 }
 
-TGdiBrush PatternBrush(TByteReader& record, TByteReader& r) {
+TGdiBrush PatternBrush(TByteReader& record, TByteReader& r, bool monochrome) {
     r.Skip(4); // colour usage
     const TDibPlace place = ReadPlace(r);
     TGdiBrush brush;
     brush.Style = Gdi::BS_DIBPATTERNPT;
     brush.Color = Qt::black;
+    brush.Monochrome = monochrome;
     if (place.Present())
-        brush.Pattern = RecordDib(record, place);
+        brush.Pattern = RecordDib(record, place, nullptr, monochrome);
     return brush;
 }
 
@@ -677,7 +688,7 @@ void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
     case EMR_CREATEMONOBRUSH:
     case EMR_CREATEDIBPATTERNBRUSHPT: {
         const uint32_t index = r.U32();
-        dc.PutObject(index, PatternBrush(record, r));
+        dc.PutObject(index, PatternBrush(record, r, type == EMR_CREATEMONOBRUSH));
         break;
     }
     default:

@@ -491,7 +491,13 @@ QBrush TMetafileDC::MakeBrush(const TGdiBrush& b, const QTransform& full) const 
     case Gdi::BS_DIBPATTERNPT:
         if (b.Pattern.isNull())
             return QBrush(color);
-        brush = QBrush(b.Pattern);
+        if (b.Monochrome) {
+            QImage pattern = b.Pattern.convertToFormat(QImage::Format_Mono);
+            pattern.setColorTable({S_.TextColor.rgb(), S_.BkColor.rgb()});
+            brush = QBrush(pattern);
+        } else {
+            brush = QBrush(b.Pattern);
+        }
         break;
     default:
         return Qt::NoBrush;

@@ -110,6 +110,9 @@ struct TGdiBrush {
     QColor Color = Qt::white;
     uint32_t Hatch = 0;
     QImage Pattern; // pattern brushes
+    // A monochrome pattern draws its 0 bits in the text colour and its 1 bits in the
+    // background colour current when it is used.
+    bool Monochrome = false;
 };
 
 struct TGdiFont {
