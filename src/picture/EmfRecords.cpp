@@ -123,7 +123,7 @@ TGdiPen ReadPen(TByteReader& r) {
     // with round ends and joins.
     pen.Cosmetic = pen.Width <= 0;
     pen.Style &= Gdi::PS_STYLE_MASK;
-    return pen;
+    return WidePensSolid(pen);
 }
 
 TGdiPen ReadExtPen(TByteReader& r) {

@@ -416,30 +416,34 @@ QPen TMetafileDC::MakePen(const QTransform& full) const {
     const bool thin = p.Cosmetic || p.Width * scale < 1.0;
     pen.setWidthF(thin ? 0 : p.Width);
     pen.setCosmetic(thin);
+    // Dashes are counted in pen widths; a one-pixel pen has longer ones than a wide pen.
+    const bool wide = !thin;
     switch (style) {
     case Gdi::PS_DASH:
-        pen.setStyle(Qt::DashLine);
+        pen.setDashPattern(wide ? QList<qreal>{3, 1} : QList<qreal>{18, 6});
         break;
     case Gdi::PS_DOT:
     case Gdi::PS_ALTERNATE:
-        pen.setStyle(Qt::DotLine);
+        pen.setDashPattern(wide ? QList<qreal>{1, 1} : QList<qreal>{3, 3});
         break;
     case Gdi::PS_DASHDOT:
-        pen.setStyle(Qt::DashDotLine);
+        pen.setDashPattern(wide ? QList<qreal>{3, 1, 1, 1} : QList<qreal>{9, 6, 3, 6});
         break;
     case Gdi::PS_DASHDOTDOT:
-        pen.setStyle(Qt::DashDotDotLine);
+        pen.setDashPattern(wide ? QList<qreal>{3, 1, 1, 1, 1, 1} : QList<qreal>{9, 3, 3, 3, 3, 3});
         break;
-    case Gdi::PS_USERSTYLE:
-        if (p.Dashes.size() >= 2 && p.Width > 0) {
-            QList<qreal> pattern;
-            for (size_t i = 0; i + 1 < p.Dashes.size() + (p.Dashes.size() % 2); ++i)
-                pattern << std::max(p.Dashes[i % p.Dashes.size()] / p.Width, 0.01);
-            if (pattern.size() % 2)
-                pattern << pattern.back();
+    case Gdi::PS_USERSTYLE: {
+        // An odd number of entries repeats, so that dashes and gaps take turns.
+        QList<qreal> pattern;
+        const double unit = wide ? p.Width : 1;
+        for (const double dash : p.Dashes)
+            pattern << std::max(dash / unit, 0.01);
+        if (pattern.size() % 2)
+            pattern << pattern;
+        if (!pattern.isEmpty())
             pen.setDashPattern(pattern);
-        }
         break;
+    }
     default:
         break;
     }
@@ -554,15 +558,33 @@ void TMetafileDC::Use(const QTransform& transform) {
     Painter_.setWorldTransform(transform * Origin_);
 }
 
+// Adds a figure to the open path, continuing the path's last figure when connected. Done
+// element by element: QPainterPath's own joining can leave the start of the last figure
+// elsewhere, so that closing it draws a line across the picture.
+void TMetafileDC::AppendFigure(const QPainterPath& figure, bool connected) {
+    for (int i = 0; i < figure.elementCount(); ++i) {
+        const QPainterPath::Element e = figure.elementAt(i);
+        if (e.isMoveTo()) {
+            if (i == 0 && connected && Path_.elementCount() > 0) {
+                if (Path_.currentPosition() != QPointF(e))
+                    Path_.lineTo(e);
+            } else {
+                Path_.moveTo(e);
+            }
+        } else if (e.isLineTo()) {
+            Path_.lineTo(e);
+        } else if (e.isCurveTo() && i + 2 < figure.elementCount()) {
+            Path_.cubicTo(e, figure.elementAt(i + 1), figure.elementAt(i + 2));
+            i += 2;
+        }
+    }
+}
+
 // Fills and strokes a figure given in logical units, or adds it to the open path.
 void TMetafileDC::Draw(const QPainterPath& logical, bool fill, bool stroke, bool connect) {
     const QTransform full = Full();
     if (InPath_) {
-        const QPainterPath device = full.map(logical);
-        if (connect && FigureOpen_)
-            Path_.connectPath(device);
-        else
-            Path_.addPath(device);
+        AppendFigure(full.map(logical), connect && FigureOpen_);
         FigureOpen_ = true;
         return;
     }

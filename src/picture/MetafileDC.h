@@ -260,6 +260,7 @@ private:
     QTransform Full() const { return S_.World * Page() * Device_; }
     void FixIsotropic();
     void Draw(const QPainterPath& logical, bool fill, bool stroke, bool connect = false);
+    void AppendFigure(const QPainterPath& figure, bool connected);
     void FillDevice(const QPainterPath& path, const TGdiBrush& brush);
     bool DrawingSuppressed() const { return S_.Rop2 == Gdi::R2_NOP; }
     bool Measured(const QRectF& painterRect);

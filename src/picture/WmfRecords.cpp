@@ -383,7 +383,7 @@ void Play(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
         r.Skip(2);
         pen.Color = ColorFromRef(r.U32());
         pen.Cosmetic = pen.Width <= 0;
-        dc.AddObject(pen);
+        dc.AddObject(WidePensSolid(pen));
         break;
     }
     case META_CREATEBRUSHINDIRECT: {
