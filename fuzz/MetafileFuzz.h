@@ -14,7 +14,12 @@
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
+// Larger inputs only repeat what smaller ones reach, slowly.
+constexpr size_t MaxFuzzInput = 64 * 1024;
+
 inline void LoadAndPlayMetafile(std::span<const uint8_t> bytes) {
+    if (bytes.size() > MaxFuzzInput)
+        return;
     // Text needs fonts, and fonts need the application object.
     static int argc = 1;
     static char name[] = "fuzz";

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -93,6 +95,9 @@ enum : uint32_t {
 
 // A colour as metafiles store it: 0x00BBGGRR.
 QColor ColorFromRef(uint32_t ref);
+
+// The union of rectangles, as one path.
+QPainterPath RectsPath(const std::vector<QRectF>& rects);
 
 // A copy of the image whose pixels of the key colour are transparent.
 QImage WithoutColour(const QImage& image, QRgb key);
@@ -270,6 +275,11 @@ private:
     void SetClip(std::optional<QPainterPath> clip);
     void ApplyClip();
     void Use(const QTransform& transform);
+    struct TLaidFont {
+        QFont Font;
+        QFontMetricsF Metrics;
+    };
+    const TLaidFont& LayoutFont(const TGdiFont& font);
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
                   const QRectF& box, const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
@@ -287,6 +297,7 @@ private:
     bool FigureOpen_ = false;
     QPainterPath Path_; // painter coordinates
     bool ClipDirty_ = false;
+    std::optional<TLaidFont> FontCache_;
     bool Measuring_ = false;
     QRectF Bounds_;
 };
