@@ -25,7 +25,7 @@ inline void LoadAndPlayMetafile(std::span<const uint8_t> bytes) {
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};
     static QGuiApplication* application = [] {
-        SetPixelMemoryLimit(uint64_t(16) << 20);
+        SetPixelMemoryLimit(uint64_t(1) << 20);
         return new QGuiApplication(argc, argv);
     }();
     (void)application;

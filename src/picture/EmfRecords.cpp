@@ -104,6 +104,7 @@ enum : uint32_t {
     EMR_EXTCREATEPEN,
     EMR_POLYTEXTOUTA,
     EMR_POLYTEXTOUTW,
+    EMR_SMALLTEXTOUT = 108,
     EMR_ALPHABLEND = 114,
     EMR_TRANSPARENTBLT = 116
 };
@@ -659,6 +660,22 @@ void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
     case EMR_EXTTEXTOUTW: {
         r.Skip(16 + 12); // bounds, graphics mode, scales
         const TGdiText text = ReadText(record, r, type == EMR_EXTTEXTOUTW);
+        if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
+            dc.Text(text);
+        break;
+    }
+    case EMR_SMALLTEXTOUT: {
+        // Reference point, count, options, graphics mode, scales, an optional clipping
+        // rectangle, then the characters: bytes with "small chars", UTF-16 otherwise.
+        constexpr uint32_t NoRect = 0x100, SmallChars = 0x200;
+        TGdiText text;
+        text.Reference = Point32(r);
+        const uint32_t count = r.U32();
+        text.Options = r.U32();
+        r.Skip(12);
+        if (!(text.Options & NoRect))
+            text.Rect = Rect32(r);
+        text.Text = text.Options & SmallChars ? Ansi(r.Bytes(count)) : Utf16(r, count);
         if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
             dc.Text(text);
         break;

@@ -279,7 +279,7 @@ private:
         QFont Font;
         QFontMetricsF Metrics;
     };
-    const TLaidFont& LayoutFont(const TGdiFont& font);
+    const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
                   const QRectF& box, const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,

@@ -10,8 +10,10 @@
 
 namespace {
 
-// Fonts are laid out at this size and scaled, so that no size is rounded to whole pixels.
-constexpr double LayoutPixels = 256;
+// Fonts are made at a whole number of painter units, as the system makes them at whole
+// pixels, and within these bounds; what is left over is a scale.
+constexpr double MinFontPixels = 1;
+constexpr double MaxFontPixels = 2048;
 
 double Length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -525,17 +527,17 @@ QImage WithoutColour(const QImage& image, QRgb key) {
 
 // Text ------------------------------------------------------------------------------------
 
-// The font at the layout size. Text records mostly repeat the font of the one before, and
-// finding a font is slow, so the last one is kept.
-const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f) {
+// The font at a size in painter units. Text records mostly repeat the font of the one
+// before, and finding a font is slow, so the last one is kept.
+const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
     const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
     if (FontCache_ && FontCache_->Font.family() == face && FontCache_->Font.weight() == weight &&
         FontCache_->Font.italic() == f.Italic && FontCache_->Font.underline() == f.Underline &&
-        FontCache_->Font.strikeOut() == f.StrikeOut)
+        FontCache_->Font.strikeOut() == f.StrikeOut && FontCache_->Font.pixelSize() == pixels)
         return *FontCache_;
     QFont font(face);
-    font.setPixelSize(int(LayoutPixels));
+    font.setPixelSize(pixels);
     font.setWeight(static_cast<QFont::Weight>(weight));
     font.setItalic(f.Italic);
     font.setUnderline(f.Underline);
@@ -560,22 +562,33 @@ void TMetafileDC::Text(const TGdiText& t) {
     if (sx <= 0 || sy <= 0 || !std::isfinite(sx) || !std::isfinite(sy))
         return;
 
-    const TLaidFont& laid = LayoutFont(f);
+    // A negative height is the em height; a positive one the cell height (ascent + descent),
+    // which takes a look at the font's proportions first.
+    const auto wholePixels = [](double size) {
+        return int(std::clamp(std::round(size), MinFontPixels, MaxFontPixels));
+    };
+    double em = f.Height ? std::abs(f.Height) : 12;
+    if (f.Height > 0) {
+        const int probe = wholePixels(em * sy);
+        const QFontMetricsF& cell = LayoutFont(f, probe).Metrics;
+        if (cell.ascent() + cell.descent() > 0)
+            em = f.Height * probe / (cell.ascent() + cell.descent());
+    }
+    if (!std::isfinite(em * sy))
+        return;
+    const int pixels = wholePixels(em * sy);
+    const TLaidFont& laid = LayoutFont(f, pixels);
     const QFont& font = laid.Font;
     const QFontMetricsF& metrics = laid.Metrics;
-    // A negative height is the em height; a positive one the cell height (ascent + descent).
-    double em = f.Height ? std::abs(f.Height) : 12;
-    if (f.Height > 0 && metrics.height() > 0)
-        em = f.Height * LayoutPixels / (metrics.ascent() + metrics.descent());
-    const double k = em * sy / LayoutPixels; // layout pixels to painter units
+    const double k = em * sy / pixels; // font units to painter units: 1 unless out of bounds
     double stretch = sx / sy;
     if (f.Width > 0 && metrics.averageCharWidth() > 0)
         stretch = f.Width * sx / (metrics.averageCharWidth() * k);
     if (k <= 0 || !std::isfinite(k) || !std::isfinite(stretch) || stretch <= 0)
         return;
-    const double unitX = sx / (k * stretch); // one logical unit along x, in layout pixels
+    const double unitX = sx / (k * stretch); // one logical unit along x, in font units
 
-    // Positions of the characters along the baseline, in layout pixels.
+    // Positions of the characters along the baseline, in font units.
     std::vector<double> x(t.Text.size() + 1, 0);
     for (qsizetype i = 0; i < t.Text.size(); ++i) {
         const double advance = size_t(i) < t.Dx.size()
