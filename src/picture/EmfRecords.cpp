@@ -1,4 +1,5 @@
 // The records of enhanced metafiles, each turned into calls on the device context.
+#include <QLinearGradient>
 #include <QTransform>
 
 #include "picture/Dib.h"
@@ -106,6 +107,7 @@ enum : uint32_t {
     EMR_POLYTEXTOUTW,
     EMR_SMALLTEXTOUT = 108,
     EMR_ALPHABLEND = 114,
+    EMR_GRADIENTFILL = 118,
     EMR_TRANSPARENTBLT = 116
 };
 
@@ -401,6 +403,50 @@ void DibBits(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r
     dc.DrawImage(dest, image, QRectF(xSrc, top, cxSrc, cySrc), rop);
 }
 
+// Rectangles shaded from one edge to the other, or triangles. Triangles are filled with the
+// mean of their corners' colours: QPainter has no three-colour gradient.
+void GradientFill(TMetafileDC& dc, TByteReader& r) {
+    r.Skip(16);
+    const uint32_t vertices = r.U32();
+    const uint32_t shapes = r.U32();
+    const uint32_t mode = r.U32();
+    Need(r, vertices, 16);
+    std::vector<std::pair<QPointF, QColor>> corners;
+    corners.reserve(vertices);
+    for (uint32_t i = 0; i < vertices; ++i) {
+        const QPointF p = Point32(r);
+        const int red = r.U16() >> 8, green = r.U16() >> 8, blue = r.U16() >> 8;
+        r.Skip(2); // alpha, not used
+        corners.emplace_back(p, QColor(red, green, blue));
+    }
+    const bool triangles = mode == 2;
+    Need(r, shapes, triangles ? 12 : 8);
+    for (uint32_t i = 0; i < shapes; ++i) {
+        const uint32_t a = r.U32(), b = r.U32(), c = triangles ? r.U32() : 0;
+        if (a >= vertices || b >= vertices || c >= vertices)
+            continue;
+        QPainterPath path;
+        if (triangles) {
+            path.addPolygon(QPolygonF({corners[a].first, corners[b].first, corners[c].first}));
+            const auto mean = [&](int (QColor::*part)() const) {
+                return ((corners[a].second.*part)() + (corners[b].second.*part)() +
+                        (corners[c].second.*part)()) /
+                       3;
+            };
+            dc.FillLogical(path,
+                           QColor(mean(&QColor::red), mean(&QColor::green), mean(&QColor::blue)));
+            continue;
+        }
+        const QPointF from = corners[a].first, to = corners[b].first;
+        path.addRect(QRectF(from, to).normalized());
+        QLinearGradient gradient(from,
+                                 mode == 1 ? QPointF(from.x(), to.y()) : QPointF(to.x(), from.y()));
+        gradient.setColorAt(0, corners[a].second);
+        gradient.setColorAt(1, corners[b].second);
+        dc.FillLogical(path, gradient);
+    }
+}
+
 TGdiBrush PatternBrush(TByteReader& record, TByteReader& r, bool monochrome) {
     r.Skip(4); // colour usage
     const TDibPlace place = ReadPlace(r);
@@ -645,6 +691,13 @@ void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
             dc.FrameRects(rects, brush, frame);
         break;
     }
+    case EMR_PAINTRGN: {
+        r.Skip(16);
+        const uint32_t size = r.U32();
+        TByteReader region = r.Sub(size);
+        dc.PaintRects(RegionRects(region));
+        break;
+    }
     case EMR_EXTSELECTCLIPRGN: {
         const uint32_t size = r.U32();
         const int32_t mode = r.I32();
@@ -697,6 +750,9 @@ void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
     case EMR_ALPHABLEND:
     case EMR_TRANSPARENTBLT:
         Blt(dc, type, record, r);
+        break;
+    case EMR_GRADIENTFILL:
+        GradientFill(dc, r);
         break;
     case EMR_STRETCHDIBITS:
     case EMR_SETDIBITSTODEVICE:

@@ -214,6 +214,9 @@ public:
     void AngleArc(QPointF center, double radius, double start, double sweep);
     void SetPixel(QPointF p, uint32_t ref);
     void FillRects(const std::vector<QRectF>& rects, const TGdiBrush& brush);
+    void PaintRects(const std::vector<QRectF>& rects) { FillRects(rects, S_.Brush); }
+    // Fills a figure in logical units with a brush of its own, without pen or raster operation.
+    void FillLogical(const QPainterPath& logical, const QBrush& brush);
     void FrameRects(const std::vector<QRectF>& rects, const TGdiBrush& brush, QSizeF size);
     void Text(const TGdiText& text);
     // Pattern fills and the raster operations without a source: blackness, whiteness, patcopy.

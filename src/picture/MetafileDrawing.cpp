@@ -409,6 +409,16 @@ void TMetafileDC::FillDevice(const QPainterPath& path, const TGdiBrush& brush) {
     Painter_.fillPath(path, MakeBrush(brush, QTransform()));
 }
 
+void TMetafileDC::FillLogical(const QPainterPath& logical, const QBrush& brush) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QTransform full = Full();
+    if (Measured(full.map(logical).boundingRect()))
+        return;
+    Use(full);
+    Painter_.fillPath(logical, brush);
+}
+
 void TMetafileDC::FillRects(const std::vector<QRectF>& rects, const TGdiBrush& brush) {
     if (InPath_ || DrawingSuppressed())
         return;

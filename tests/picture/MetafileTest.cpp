@@ -574,3 +574,35 @@ TEST(MetafilePlayer, ObjectsOutsideTheTableAreIgnored) {
     emf.Add(RECTANGLE, {10, 10, 30, 30});
     EXPECT_EQ(Play(emf.Bytes()).pixel(20, 20), Red);
 }
+
+TEST(MetafilePlayer, GradientRectanglesShadeAcrossOrDown) {
+    constexpr uint32_t GRADIENTFILL = 118;
+    for (const int32_t mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        std::vector<uint8_t> record;
+        for (const uint32_t v : {0u, 0u, 0u, 0u, 2u, 1u, uint32_t(mode)})
+            Put32(record, v);
+        // Red at (10, 10), blue at (90, 90); one rectangle between them.
+        for (const uint32_t v : {10u, 10u})
+            Put32(record, v);
+        for (const uint32_t v : {0xFF00u, 0u, 0u, 0u})
+            Put16(record, v);
+        for (const uint32_t v : {90u, 90u})
+            Put32(record, v);
+        for (const uint32_t v : {0u, 0u, 0xFF00u, 0u})
+            Put16(record, v);
+        Put32(record, 0);
+        Put32(record, 1);
+        TEmfWriter emf;
+        emf.AddBytes(GRADIENTFILL, record);
+        const QImage image = Play(emf.Bytes());
+        const QRgb start = image.pixel(12, 12), end = image.pixel(88, 88);
+        const QRgb across = image.pixel(88, 12), down = image.pixel(12, 88);
+        EXPECT_GT(qRed(start), 200);
+        EXPECT_GT(qBlue(end), 200);
+        // Along the gradient the colour changes; across it, it stays.
+        EXPECT_EQ(mode == 0 ? down : across, start);
+        EXPECT_GT(qBlue(mode == 0 ? across : down), 200);
+        EXPECT_EQ(image.pixel(5, 5), White);
+    }
+}
