@@ -99,6 +99,9 @@ QColor ColorFromRef(uint32_t ref);
 // The union of rectangles, as one path.
 QPainterPath RectsPath(const std::vector<QRectF>& rects);
 
+// The rectangle a path outlines, if it is an upright rectangle.
+std::optional<QRectF> AsRect(const QPainterPath& path);
+
 // A copy of the image whose pixels of the key colour are transparent.
 QImage WithoutColour(const QImage& image, QRgb key);
 

@@ -656,11 +656,18 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     const QTransform full = Full();
     Use(QTransform());
     if (t.Rect && (t.Options & Gdi::ETO_CLIPPED)) {
-        QPainterPath box;
-        box.addRect(t.Rect->normalized());
-        Painter_.setWorldTransform(Origin_);
-        Painter_.setClipPath(full.map(box), Qt::IntersectClip);
-        ClipDirty_ = true;
+        // Most text lies inside its clipping rectangle; only text that does not is clipped.
+        QPainterPath clip;
+        clip.addRect(t.Rect->normalized());
+        clip = full.map(clip);
+        if (!clip.contains(placed.mapRect(box))) {
+            Painter_.setWorldTransform(Origin_);
+            if (const std::optional<QRectF> rect = AsRect(clip))
+                Painter_.setClipRect(*rect, Qt::IntersectClip);
+            else
+                Painter_.setClipPath(clip, Qt::IntersectClip);
+            ClipDirty_ = true;
+        }
     }
     Painter_.setWorldTransform(placed * Origin_);
     Painter_.setFont(font);
