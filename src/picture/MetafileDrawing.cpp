@@ -559,7 +559,7 @@ const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pix
 }
 
 void TMetafileDC::Text(const TGdiText& t) {
-    if (InPath_ || DrawingSuppressed())
+    if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
     const TGdiFont& f = S_.Font;
@@ -635,13 +635,22 @@ void TMetafileDC::Text(const TGdiText& t) {
     placed *= QTransform().rotate(-f.Escapement / 10.0);
     placed *= QTransform::fromTranslate(origin.x(), origin.y());
     const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
-    if (t.Rect && (t.Options & Gdi::ETO_OPAQUE)) {
-        QPainterPath box;
-        box.addRect(t.Rect->normalized());
-        FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
+    if (InPath_) {
+        // Within a path bracket the text adds the outlines of its characters.
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < t.Text.size(); ++i)
+            outlines.addText(QPointF(dx + x[size_t(i)], dy), font, t.Text.mid(i, 1));
+        Path_.addPath(placed.map(outlines));
+        FigureOpen_ = false;
+    } else {
+        if (t.Rect && (t.Options & Gdi::ETO_OPAQUE)) {
+            QPainterPath box;
+            box.addRect(t.Rect->normalized());
+            FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
+        }
+        if (!Measured(placed.mapRect(box)))
+            DrawText(t, font, placed, QPointF(dx, dy), box, x);
     }
-    if (!Measured(placed.mapRect(box)))
-        DrawText(t, font, placed, QPointF(dx, dy), box, x);
     if (updateCP) {
         const double logicalWidth = width / unitX;
         if ((S_.TextAlign & Gdi::TA_HMASK) == 0)

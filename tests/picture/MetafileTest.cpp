@@ -415,8 +415,10 @@ TEST(MetafilePlayer, PathsFillStrokeAndDrawNothingWhileOpen) {
     EXPECT_EQ(image.pixel(10, 75), White);
 }
 
-TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
-    // A font 30 units high; "MM" drawn at (50, 50) with each alignment.
+namespace {
+
+// A bold font 30 units high in slot 1.
+std::vector<uint8_t> FontRecord() {
     std::vector<uint8_t> font;
     Put32(font, 1);
     for (const int32_t v : {-30, 0, 0, 0, 700})
@@ -426,6 +428,11 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
     for (const char c : std::string("Liberation Sans"))
         Put16(font, static_cast<uint8_t>(c));
     font.resize(4 + 92, 0);
+    return font;
+}
+
+// "MM" at (50, 50).
+std::vector<uint8_t> TextRecord() {
     std::vector<uint8_t> text;
     for (int i = 0; i < 4 + 3; ++i) // bounds, graphics mode, scales
         Put32(text, 0);
@@ -433,7 +440,40 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
         Put32(text, static_cast<uint32_t>(v));
     Put16(text, 'M');
     Put16(text, 'M');
+    return text;
+}
 
+int CountInk(const QImage& image, QRgb colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
+
+} // namespace
+
+TEST(MetafilePlayer, TextInAPathBracketAddsItsOutlines) {
+    for (const bool fill : {true, false}) {
+        SCOPED_TRACE(fill);
+        TEmfWriter emf = FillingWith(RedRef);
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord()).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.Add(BEGINPATH, {}).AddBytes(EXTTEXTOUTW, TextRecord()).Add(ENDPATH, {});
+        if (fill)
+            emf.Add(FILLPATH, {});
+        const QImage image = Play(emf.Bytes());
+        EXPECT_EQ(CountInk(image, Blue), 0) << "no text of its own";
+        if (fill) {
+            EXPECT_GT(CountInk(image, Red), 100);
+        } else {
+            EXPECT_EQ(CountInk(image, Red), 0);
+        }
+    }
+}
+
+TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
+    const std::vector<uint8_t> font = FontRecord(), text = TextRecord();
     struct TCase {
         const char* Name;
         int32_t Align;
