@@ -2,6 +2,8 @@
 // the save stack, clipping and paths.
 #include "picture/MetafileDC.h"
 
+#include <QPaintEngine>
+
 #include <algorithm>
 
 namespace {
@@ -99,6 +101,10 @@ QPainterPath RectsPath(const std::vector<QRectF>& rects) {
     for (const QRectF& r : rects)
         path.addRect(r.normalized());
     return path.simplified();
+}
+
+bool RasterDevice(const QPainter& painter) {
+    return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
 }
 
 std::optional<QRectF> AsRect(const QPainterPath& path) {

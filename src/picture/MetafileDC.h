@@ -99,6 +99,10 @@ QColor ColorFromRef(uint32_t ref);
 // The union of rectangles, as one path.
 QPainterPath RectsPath(const std::vector<QRectF>& rects);
 
+// Whether the painter draws into pixels, where raster operations combine with what is
+// there. The PDF engine claims raster operations too, but does not carry them out.
+bool RasterDevice(const QPainter& painter);
+
 // The rectangle a path outlines, if it is an upright rectangle.
 std::optional<QRectF> AsRect(const QPainterPath& path);
 

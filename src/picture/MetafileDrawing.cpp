@@ -159,8 +159,7 @@ QPainter::CompositionMode TMetafileDC::Rop2Mode() const {
         QPainter::RasterOp_SourceOrNotDestination,     // R2_MERGEPENNOT
         QPainter::RasterOp_SourceOrDestination,        // R2_MERGEPEN
         QPainter::CompositionMode_SourceOver};         // R2_WHITE
-    const bool raster =
-        Painter_.paintEngine() && Painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    const bool raster = RasterDevice(Painter_);
     if (!raster || S_.Rop2 < 0 || S_.Rop2 > Gdi::R2_WHITE)
         return QPainter::CompositionMode_SourceOver;
     return Modes[S_.Rop2];
@@ -484,8 +483,7 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
     // Raster operations combine with what is there only on raster devices. Elsewhere the
     // usual mask tricks are approximated: a mask ANDed in leaves what is under its white
     // pixels, an image ORed in leaves what is under its black ones.
-    const bool raster =
-        Painter_.paintEngine() && Painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    const bool raster = RasterDevice(Painter_);
     QImage drawn = image;
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     switch (rop) {

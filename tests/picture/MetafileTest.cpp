@@ -4,6 +4,9 @@
 // damaged records.
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include "MetafileWriter.h"
@@ -645,4 +648,50 @@ TEST(MetafilePlayer, GradientRectanglesShadeAcrossOrDown) {
         EXPECT_GT(qBlue(mode == 0 ? across : down), 200);
         EXPECT_EQ(image.pixel(5, 5), White);
     }
+}
+
+TEST(MetafilePlayer, RasterOperationsReachPdfThroughAnImage) {
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "pdftoppm not installed";
+    // Red everywhere, then white XORed into the middle: cyan there on any device.
+    constexpr uint32_t BITBLT = 76;
+    const std::vector<uint8_t> dib =
+        PackedDib(24, 50, 50, {}, std::vector<uint32_t>(2500, 0xFFFFFF));
+    std::vector<uint8_t> record;
+    for (const uint32_t v : {0u, 0u, 0u, 0u, 25u, 25u, 50u, 50u, 0x660046u, 0u, 0u})
+        Put32(record, v);
+    for (const uint32_t v : {0x3F800000u, 0u, 0u, 0x3F800000u, 0u, 0u, 0u, 0u})
+        Put32(record, v); // source transform, background colour, colour usage
+    for (const uint32_t v : {100u, 40u, 140u, uint32_t(dib.size()) - 40})
+        Put32(record, v); // the bitmap follows the fixed part
+    record.insert(record.end(), dib.begin(), dib.end());
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.Add(RECTANGLE, {0, 0, 99, 99});
+    emf.AddBytes(BITBLT, record);
+    const auto metafile = Load(emf.Bytes());
+    EXPECT_EQ(Play(emf.Bytes()).pixel(50, 50), 0xFF00FFFF) << "on a raster device";
+
+    TempDir dir;
+    {
+        QPdfWriter pdf(QString::fromStdString(dir.File("bild.pdf")));
+        pdf.setResolution(72);
+        pdf.setPageSize(QPageSize(QSizeF(100, 100), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF());
+        QPainter painter(&pdf);
+        TCanvas canvas(painter);
+        canvas.DrawStretched({0, 0, 100, 100}, metafile.get());
+    }
+    QProcess pdftoppm;
+    pdftoppm.start("pdftoppm",
+                   {"-r", "72", "-png", "-singlefile", QString::fromStdString(dir.File("bild.pdf")),
+                    QString::fromStdString(dir.File("bild"))});
+    ASSERT_TRUE(pdftoppm.waitForFinished(60000));
+    const QImage page(QString::fromStdString(dir.File("bild.png")));
+    ASSERT_FALSE(page.isNull());
+    const QRgb middle = page.pixel(50, 50), corner = page.pixel(10, 10);
+    EXPECT_LT(qRed(middle), 40);
+    EXPECT_GT(qGreen(middle), 215);
+    EXPECT_GT(qBlue(middle), 215);
+    EXPECT_GT(qRed(corner), 215);
+    EXPECT_LT(qGreen(corner), 40);
 }
