@@ -643,6 +643,13 @@ void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
     case EMR_LINETO:
         dc.LineTo(Point32(r));
         break;
+    case EMR_SETMITERLIMIT: {
+        // Written as a float by most programs and as an integer by some.
+        const uint32_t raw = r.U32();
+        const float limit = std::bit_cast<float>(raw);
+        dc.SetMiterLimit(limit >= 1 && limit < 1e4f ? double(limit) : double(raw));
+        break;
+    }
     case EMR_SETARCDIRECTION:
         dc.SetArcDirection(r.U32() == 2);
         break;

@@ -421,6 +421,10 @@ void Play(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
         dc.AddObject(brush);
         break;
     }
+    case META_PAINTREGION:
+        if (const TGdiRegion* region = RegionObject(dc, r.U16()))
+            dc.PaintRects(region->Rects);
+        break;
     case META_FILLREGION:
     case META_FRAMEREGION: {
         const TGdiRegion* region = RegionObject(dc, r.U16());
