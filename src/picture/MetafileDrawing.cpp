@@ -393,7 +393,7 @@ void TMetafileDC::SetPixel(QPointF p, uint32_t ref) {
     if (InPath_ || DrawingSuppressed())
         return;
     const QPointF at = Full().map(p);
-    if (Measured(QRectF(at, QSizeF())))
+    if (Measured(QRectF(at, QSizeF(0, 0))))
         return;
     Use(QTransform());
     Painter_.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), ColorFromRef(ref));

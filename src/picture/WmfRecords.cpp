@@ -397,9 +397,16 @@ void Play(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
     case META_CREATEFONTINDIRECT:
         dc.AddObject(ReadFont(r));
         break;
-    case META_CREATEREGION:
-        dc.AddObject(ReadRegion(r));
+    case META_CREATEREGION: {
+        // A region that cannot be read still takes its slot, as an empty region.
+        TGdiRegion region;
+        try {
+            region = ReadRegion(r);
+        } catch (const EReadError&) {
+        }
+        dc.AddObject(region);
         break;
+    }
     case META_CREATEPALETTE:
         dc.AddObject(TGdiPalette{});
         break;

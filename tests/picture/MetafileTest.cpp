@@ -695,3 +695,19 @@ TEST(MetafilePlayer, RasterOperationsReachPdfThroughAnImage) {
     EXPECT_GT(qRed(corner), 215);
     EXPECT_LT(qGreen(corner), 40);
 }
+
+TEST(MetafilePlayer, WindowsMetafileWhatIsDrawnCoversTheRectangle) {
+    constexpr uint16_t CreateBrush = 0x02FC, CreatePen = 0x02FA, Select = 0x012D,
+                       Rectangle = 0x041B, SetPixel = 0x041F, CreateRegion = 0x06FF;
+    TWmfWriter wmf;
+    // A region too short to read still takes slot 0; pen and brush go to 1 and 2.
+    wmf.Add(CreateRegion, {1, 2, 3, 4});
+    wmf.Add(CreatePen, {5, 0, 0, 0, 0}).Add(Select, {1});
+    wmf.Add(CreateBrush, {0, RedRef, 0, 0}).Add(Select, {2});
+    // Only the middle of the 100 × 100 box is drawn, a pixel within it too.
+    wmf.Add(Rectangle, {75, 75, 25, 25});
+    wmf.Add(SetPixel, {0, 0, 50, 50});
+    const QImage image = Play(wmf.Bytes());
+    EXPECT_EQ(image.pixel(2, 2), Red);
+    EXPECT_EQ(image.pixel(96, 96), Red);
+}
