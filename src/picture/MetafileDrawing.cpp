@@ -14,6 +14,8 @@ namespace {
 // pixels, and within these bounds; what is left over is a scale.
 constexpr double MinFontPixels = 1;
 constexpr double MaxFontPixels = 2048;
+// Larger glyphs on the device are drawn as outlines.
+constexpr double MaxGlyphPixels = 256;
 
 double Length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -681,6 +683,18 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);
     Painter_.setPen(S_.TextColor);
+    // Glyphs that would be very large or much distorted on the device are filled as outlines:
+    // the glyph rasteriser is not made for them.
+    const QTransform device = Painter_.deviceTransform();
+    const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
+    const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
+    if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < t.Text.size(); ++i)
+            outlines.addText(at + QPointF(x[size_t(i)], 0), font, t.Text.mid(i, 1));
+        Painter_.fillPath(outlines, S_.TextColor);
+        return;
+    }
     if (t.Dx.empty() && S_.CharExtra == 0) {
         Painter_.drawText(at, t.Text);
         return;

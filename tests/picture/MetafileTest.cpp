@@ -711,3 +711,23 @@ TEST(MetafilePlayer, WindowsMetafileWhatIsDrawnCoversTheRectangle) {
     EXPECT_EQ(image.pixel(2, 2), Red);
     EXPECT_EQ(image.pixel(96, 96), Red);
 }
+
+TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
+    // Heights and average widths that make huge or much distorted glyphs on the device.
+    struct TCase {
+        int32_t Height, Width;
+    };
+    for (const TCase c : {TCase{-10, 40}, TCase{-30, 3}, TCase{-400, 0}, TCase{-30, 0}}) {
+        SCOPED_TRACE(std::to_string(c.Height) + " " + std::to_string(c.Width));
+        std::vector<uint8_t> font = FontRecord();
+        for (int i = 0; i < 4; ++i) {
+            font[4 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Height) >> (8 * i));
+            font[8 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Width) >> (8 * i));
+        }
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {6 | 24}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        EXPECT_GT(CountInk(Play(emf.Bytes()), Blue), 20);
+    }
+}
