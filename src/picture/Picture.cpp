@@ -3,9 +3,12 @@
 #include "picture/Bitmap.h"
 #include "picture/IcoReader.h"
 #include "picture/Icon.h"
+#include "picture/Metafile.h"
 #include "toolkit/Errors.h"
 
 TFileFormatsList::TFileFormatsList() {
+    AddFormat("wmf", "Metadateien", TMetafile::Class);
+    AddFormat("emf", "Erweiterte Metadateien", TMetafile::Class);
     AddFormat("ico", Msg::IconDescription, TIcon::Class);
     AddFormat("bmp", "Bitmaps", TBitmap::Class);
 }

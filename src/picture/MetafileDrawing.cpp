@@ -1,0 +1,708 @@
+// The drawing half of the device context: pens and brushes as QPainter's, figures, pixels,
+// region fills, bitmaps and text.
+#include <QFontMetricsF>
+#include <QPaintEngine>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "picture/MetafileDC.h"
+
+namespace {
+
+// Fonts are made at a whole number of painter units, as the system makes them at whole
+// pixels, and within these bounds; what is left over is a scale.
+constexpr double MinFontPixels = 1;
+constexpr double MaxFontPixels = 2048;
+// Larger glyphs on the device are drawn as outlines.
+constexpr double MaxGlyphPixels = 256;
+
+double Length(QPointF v) {
+    return std::hypot(v.x(), v.y());
+}
+
+} // namespace
+
+// Pens and brushes -----------------------------------------------------------------------
+
+QPen TMetafileDC::MakePen(const QTransform& full) const {
+    const TGdiPen& p = S_.Pen;
+    const uint32_t style = p.Style & Gdi::PS_STYLE_MASK;
+    if (style == Gdi::PS_NULL)
+        return Qt::NoPen;
+    QColor color = p.Color;
+    if (S_.Rop2 == Gdi::R2_BLACK)
+        color = Qt::black;
+    else if (S_.Rop2 == Gdi::R2_WHITE)
+        color = Qt::white;
+    QPen pen(color);
+    // A pen narrower than a device pixel still draws one pixel wide.
+    const double scale = std::sqrt(std::abs(full.determinant()));
+    const bool thin = p.Cosmetic || p.Width * scale < 1.0;
+    pen.setWidthF(thin ? 0 : p.Width);
+    pen.setCosmetic(thin);
+    // Dashes are counted in pen widths; a one-pixel pen has longer ones than a wide pen.
+    const bool wide = !thin;
+    switch (style) {
+    case Gdi::PS_DASH:
+        pen.setDashPattern(wide ? QList<qreal>{3, 1} : QList<qreal>{18, 6});
+        break;
+    case Gdi::PS_DOT:
+    case Gdi::PS_ALTERNATE:
+        pen.setDashPattern(wide ? QList<qreal>{1, 1} : QList<qreal>{3, 3});
+        break;
+    case Gdi::PS_DASHDOT:
+        pen.setDashPattern(wide ? QList<qreal>{3, 1, 1, 1} : QList<qreal>{9, 6, 3, 6});
+        break;
+    case Gdi::PS_DASHDOTDOT:
+        pen.setDashPattern(wide ? QList<qreal>{3, 1, 1, 1, 1, 1} : QList<qreal>{9, 3, 3, 3, 3, 3});
+        break;
+    case Gdi::PS_USERSTYLE: {
+        // An odd number of entries repeats, so that dashes and gaps take turns.
+        QList<qreal> pattern;
+        const double unit = wide ? p.Width : 1;
+        for (const double dash : p.Dashes)
+            pattern << std::max(dash / unit, 0.01);
+        if (pattern.size() % 2)
+            pattern << pattern;
+        if (!pattern.isEmpty())
+            pen.setDashPattern(pattern);
+        break;
+    }
+    default:
+        break;
+    }
+    switch (p.Style & Gdi::PS_ENDCAP_MASK) {
+    case Gdi::PS_ENDCAP_SQUARE:
+        pen.setCapStyle(Qt::SquareCap);
+        break;
+    case Gdi::PS_ENDCAP_FLAT:
+        pen.setCapStyle(Qt::FlatCap);
+        break;
+    default:
+        pen.setCapStyle(Qt::RoundCap);
+        break;
+    }
+    switch (p.Style & Gdi::PS_JOIN_MASK) {
+    case Gdi::PS_JOIN_BEVEL:
+        pen.setJoinStyle(Qt::BevelJoin);
+        break;
+    case Gdi::PS_JOIN_MITER:
+        pen.setJoinStyle(Qt::MiterJoin);
+        pen.setMiterLimit(S_.MiterLimit);
+        break;
+    default:
+        pen.setJoinStyle(Qt::RoundJoin);
+        break;
+    }
+    return pen;
+}
+
+QBrush TMetafileDC::MakeBrush(const TGdiBrush& b, const QTransform& full) const {
+    QColor color = b.Color;
+    if (S_.Rop2 == Gdi::R2_BLACK)
+        color = Qt::black;
+    else if (S_.Rop2 == Gdi::R2_WHITE)
+        color = Qt::white;
+    QBrush brush;
+    switch (b.Style) {
+    case Gdi::BS_SOLID:
+        return QBrush(color);
+    case Gdi::BS_HATCHED: {
+        static constexpr Qt::BrushStyle Hatches[] = {Qt::HorPattern,   Qt::VerPattern,
+                                                     Qt::FDiagPattern, Qt::BDiagPattern,
+                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
+        brush = QBrush(color, b.Hatch < 6 ? Hatches[b.Hatch] : Qt::SolidPattern);
+        break;
+    }
+    case Gdi::BS_PATTERN:
+    case Gdi::BS_DIBPATTERN:
+    case Gdi::BS_DIBPATTERNPT:
+        if (b.Pattern.isNull())
+            return QBrush(color);
+        if (b.Monochrome) {
+            QImage pattern = b.Pattern.convertToFormat(QImage::Format_Mono);
+            pattern.setColorTable({S_.TextColor.rgb(), S_.BkColor.rgb()});
+            brush = QBrush(pattern);
+        } else {
+            brush = QBrush(b.Pattern);
+        }
+        break;
+    default:
+        return Qt::NoBrush;
+    }
+    // Hatches and patterns keep their size and alignment on the device, whatever the mapping.
+    if (full.isInvertible())
+        brush.setTransform(full.inverted());
+    return brush;
+}
+
+// Drawing ---------------------------------------------------------------------------------
+
+// The binary raster operation of pens and fills. QPainter combines with what is there only on
+// raster devices; elsewhere pens and brushes are drawn plainly (black and white aside, which
+// MakePen and MakeBrush take care of).
+QPainter::CompositionMode TMetafileDC::Rop2Mode() const {
+    static constexpr QPainter::CompositionMode Modes[] = {
+        QPainter::CompositionMode_SourceOver,          // 0: not used
+        QPainter::CompositionMode_SourceOver,          // R2_BLACK
+        QPainter::RasterOp_NotSourceAndNotDestination, // R2_NOTMERGEPEN
+        QPainter::RasterOp_NotSourceAndDestination,    // R2_MASKNOTPEN
+        QPainter::RasterOp_NotSource,                  // R2_NOTCOPYPEN
+        QPainter::RasterOp_SourceAndNotDestination,    // R2_MASKPENNOT
+        QPainter::RasterOp_NotDestination,             // R2_NOT
+        QPainter::RasterOp_SourceXorDestination,       // R2_XORPEN
+        QPainter::RasterOp_NotSourceOrNotDestination,  // R2_NOTMASKPEN
+        QPainter::RasterOp_SourceAndDestination,       // R2_MASKPEN
+        QPainter::RasterOp_NotSourceXorDestination,    // R2_NOTXORPEN
+        QPainter::CompositionMode_SourceOver,          // R2_NOP
+        QPainter::RasterOp_NotSourceOrDestination,     // R2_MERGENOTPEN
+        QPainter::CompositionMode_SourceOver,          // R2_COPYPEN
+        QPainter::RasterOp_SourceOrNotDestination,     // R2_MERGEPENNOT
+        QPainter::RasterOp_SourceOrDestination,        // R2_MERGEPEN
+        QPainter::CompositionMode_SourceOver};         // R2_WHITE
+    const bool raster = RasterDevice(Painter_);
+    if (!raster || S_.Rop2 < 0 || S_.Rop2 > Gdi::R2_WHITE)
+        return QPainter::CompositionMode_SourceOver;
+    return Modes[S_.Rop2];
+}
+
+// While measuring, takes the rectangle into the bounds and tells the caller to draw nothing.
+bool TMetafileDC::Measured(const QRectF& painterRect) {
+    if (!Measuring_)
+        return false;
+    // A point or a line along an axis still counts, as a rectangle of no size.
+    const QRectF r = painterRect.normalized().adjusted(0, 0, 1e-9, 1e-9);
+    Bounds_ = Bounds_.isNull() ? r : Bounds_.united(r);
+    return true;
+}
+
+void TMetafileDC::Use(const QTransform& transform) {
+    ApplyClip();
+    Painter_.setWorldTransform(transform * Origin_);
+}
+
+// Adds a figure to the open path, continuing the path's last figure when connected. Done
+// element by element: QPainterPath's own joining can leave the start of the last figure
+// elsewhere, so that closing it draws a line across the picture.
+void TMetafileDC::AppendFigure(const QPainterPath& figure, bool connected) {
+    for (int i = 0; i < figure.elementCount(); ++i) {
+        const QPainterPath::Element e = figure.elementAt(i);
+        if (e.isMoveTo()) {
+            if (i == 0 && connected && Path_.elementCount() > 0) {
+                if (Path_.currentPosition() != QPointF(e))
+                    Path_.lineTo(e);
+            } else {
+                Path_.moveTo(e);
+            }
+        } else if (e.isLineTo()) {
+            Path_.lineTo(e);
+        } else if (e.isCurveTo() && i + 2 < figure.elementCount()) {
+            Path_.cubicTo(e, figure.elementAt(i + 1), figure.elementAt(i + 2));
+            i += 2;
+        }
+    }
+}
+
+// Fills and strokes a figure given in logical units, or adds it to the open path.
+void TMetafileDC::Draw(const QPainterPath& logical, bool fill, bool stroke, bool connect) {
+    const QTransform full = Full();
+    if (InPath_) {
+        AppendFigure(full.map(logical), connect && FigureOpen_);
+        FigureOpen_ = true;
+        return;
+    }
+    if (DrawingSuppressed())
+        return;
+    QPainterPath path = logical;
+    path.setFillRule(S_.PolyFill == Gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    if (Measuring_) {
+        const bool pen = stroke && (S_.Pen.Style & Gdi::PS_STYLE_MASK) != Gdi::PS_NULL;
+        const double pad = pen ? S_.Pen.Width * std::sqrt(std::abs(full.determinant())) / 2 : 0;
+        Measured(full.map(path).boundingRect().adjusted(-pad, -pad, pad, pad));
+        return;
+    }
+    Use(full);
+    Painter_.setCompositionMode(Rop2Mode());
+    if (fill && S_.Brush.Style != Gdi::BS_NULL) {
+        if (S_.Brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
+            Painter_.fillPath(path, S_.BkColor);
+        Painter_.fillPath(path, MakeBrush(S_.Brush, full));
+    }
+    if (stroke) {
+        const QPen pen = MakePen(full);
+        if (pen.style() != Qt::NoPen) {
+            Painter_.setPen(pen);
+            Painter_.setBrush(Qt::NoBrush);
+            Painter_.drawPath(path);
+        }
+    }
+    Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TMetafileDC::MoveTo(QPointF p) {
+    S_.Current = p;
+    if (InPath_) {
+        Path_.moveTo(Full().map(p));
+        FigureOpen_ = true;
+    }
+}
+
+void TMetafileDC::LineTo(QPointF p) {
+    QPainterPath path(S_.Current);
+    path.lineTo(p);
+    S_.Current = p;
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::Polyline(const std::vector<QPointF>& points) {
+    if (points.size() < 2)
+        return;
+    QPainterPath path(points[0]);
+    for (size_t i = 1; i < points.size(); ++i)
+        path.lineTo(points[i]);
+    Draw(path, false, true);
+}
+
+void TMetafileDC::PolylineTo(const std::vector<QPointF>& points) {
+    if (points.empty())
+        return;
+    QPainterPath path(S_.Current);
+    for (const QPointF& p : points)
+        path.lineTo(p);
+    S_.Current = points.back();
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::PolyBezier(const std::vector<QPointF>& points) {
+    if (points.size() < 4)
+        return;
+    QPainterPath path(points[0]);
+    for (size_t i = 1; i + 2 < points.size(); i += 3)
+        path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    Draw(path, false, true);
+}
+
+void TMetafileDC::PolyBezierTo(const std::vector<QPointF>& points) {
+    if (points.size() < 3)
+        return;
+    QPainterPath path(S_.Current);
+    size_t i = 0;
+    for (; i + 2 < points.size(); i += 3)
+        path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    S_.Current = points[i - 1];
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::PolyPolygon(const std::vector<std::vector<QPointF>>& polygons) {
+    QPainterPath path;
+    for (const auto& polygon : polygons) {
+        if (polygon.size() < 2)
+            continue;
+        path.moveTo(polygon[0]);
+        for (size_t i = 1; i < polygon.size(); ++i)
+            path.lineTo(polygon[i]);
+        path.closeSubpath();
+    }
+    Draw(path, true, true);
+}
+
+void TMetafileDC::PolyPolyline(const std::vector<std::vector<QPointF>>& polylines) {
+    QPainterPath path;
+    for (const auto& line : polylines) {
+        if (line.size() < 2)
+            continue;
+        path.moveTo(line[0]);
+        for (size_t i = 1; i < line.size(); ++i)
+            path.lineTo(line[i]);
+    }
+    Draw(path, false, true);
+}
+
+void TMetafileDC::Rectangle(const QRectF& r) {
+    QPainterPath path;
+    path.addRect(r.normalized());
+    Draw(path, true, true);
+}
+
+void TMetafileDC::RoundRect(const QRectF& r, QSizeF corner) {
+    QPainterPath path;
+    path.addRoundedRect(r.normalized(), std::abs(corner.width()) / 2,
+                        std::abs(corner.height()) / 2);
+    Draw(path, true, true);
+}
+
+void TMetafileDC::Ellipse(const QRectF& r) {
+    QPainterPath path;
+    path.addEllipse(r.normalized());
+    Draw(path, true, true);
+}
+
+// The arc runs from where the ray from the centre through start meets the ellipse to where
+// the ray through end does, counter-clockwise on the device unless set otherwise.
+QPainterPath TMetafileDC::ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
+                                  QPointF* arcEnd) const {
+    const QRectF r = box.normalized();
+    const QPointF c = r.center();
+    const double rx = r.width() / 2, ry = r.height() / 2;
+    QPainterPath path;
+    if (rx <= 0 || ry <= 0)
+        return path;
+    const auto angle = [&](QPointF p) {
+        return std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx) * 180 / std::numbers::pi;
+    };
+    const double a1 = angle(start), a2 = angle(end);
+    bool clockwise = S_.Clockwise;
+    if (Full().determinant() < 0)
+        clockwise = !clockwise;
+    double sweep = clockwise ? -(std::fmod(a1 - a2 + 720, 360.0)) : std::fmod(a2 - a1 + 720, 360.0);
+    if (sweep == 0)
+        sweep = clockwise ? -360 : 360;
+    if (kind == TArcKind::Pie)
+        path.moveTo(c);
+    else if (kind == TArcKind::ArcTo)
+        path.moveTo(S_.Current);
+    else
+        path.arcMoveTo(r, a1);
+    path.arcTo(r, a1, sweep);
+    if (arcEnd)
+        *arcEnd = path.currentPosition();
+    if (kind == TArcKind::Pie || kind == TArcKind::Chord)
+        path.closeSubpath();
+    return path;
+}
+
+void TMetafileDC::Arc(TArcKind kind, const QRectF& box, QPointF start, QPointF end) {
+    QPointF arcEnd;
+    const QPainterPath path = ArcPath(kind, box, start, end, &arcEnd);
+    if (path.isEmpty())
+        return;
+    const bool closed = kind == TArcKind::Pie || kind == TArcKind::Chord;
+    if (kind == TArcKind::ArcTo)
+        S_.Current = arcEnd;
+    Draw(path, closed, true, kind == TArcKind::ArcTo);
+}
+
+void TMetafileDC::AngleArc(QPointF center, double radius, double start, double sweep) {
+    const QRectF r(center.x() - radius, center.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath path(S_.Current);
+    path.arcTo(r, start, sweep);
+    S_.Current = path.currentPosition();
+    Draw(path, false, true, true);
+}
+
+void TMetafileDC::SetPixel(QPointF p, uint32_t ref) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QPointF at = Full().map(p);
+    if (Measured(QRectF(at, QSizeF(0, 0))))
+        return;
+    Use(QTransform());
+    Painter_.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), ColorFromRef(ref));
+}
+
+void TMetafileDC::FillDevice(const QPainterPath& path, const TGdiBrush& brush) {
+    if (brush.Style == Gdi::BS_NULL || Measured(path.boundingRect()))
+        return;
+    Use(QTransform());
+    if (brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
+        Painter_.fillPath(path, S_.BkColor);
+    Painter_.fillPath(path, MakeBrush(brush, QTransform()));
+}
+
+void TMetafileDC::FillLogical(const QPainterPath& logical, const QBrush& brush) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QTransform full = Full();
+    if (Measured(full.map(logical).boundingRect()))
+        return;
+    Use(full);
+    Painter_.fillPath(logical, brush);
+}
+
+void TMetafileDC::FillRects(const std::vector<QRectF>& rects, const TGdiBrush& brush) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    FillDevice(Full().map(RectsPath(rects)), brush);
+}
+
+void TMetafileDC::FrameRects(const std::vector<QRectF>& rects, const TGdiBrush& brush,
+                             QSizeF size) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    const QTransform full = Full();
+    const QPainterPath region = full.map(RectsPath(rects));
+    // The frame is the region less the region moved inwards by the frame's size.
+    const QPointF d = full.map(QPointF(size.width(), size.height())) - full.map(QPointF(0, 0));
+    const double dx = std::abs(d.x()), dy = std::abs(d.y());
+    QPainterPath inner = region;
+    for (const QPointF shift : {QPointF(dx, 0), QPointF(-dx, 0), QPointF(0, dy), QPointF(0, -dy)})
+        inner = inner.intersected(region.translated(shift));
+    FillDevice(region.subtracted(inner), brush);
+}
+
+void TMetafileDC::PatBlt(const QRectF& r, uint32_t rop) {
+    if (InPath_)
+        return;
+    const QPainterPath device = Full().map([&] {
+        QPainterPath p;
+        p.addRect(r.normalized());
+        return p;
+    }());
+    TGdiBrush brush = S_.Brush;
+    switch (rop) {
+    case Gdi::BLACKNESS:
+        brush = TGdiBrush{Gdi::BS_SOLID, Qt::black, 0, {}};
+        break;
+    case Gdi::WHITENESS:
+        brush = TGdiBrush{Gdi::BS_SOLID, Qt::white, 0, {}};
+        break;
+    case Gdi::PATCOPY:
+        break;
+    default:
+        return;
+    }
+    FillDevice(device, brush);
+}
+
+void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRectF& source,
+                            uint32_t rop, double opacity) {
+    if (InPath_ || DrawingSuppressed())
+        return;
+    if (rop == Gdi::BLACKNESS || rop == Gdi::WHITENESS || rop == Gdi::PATCOPY) {
+        PatBlt(dest, rop);
+        return;
+    }
+    if (image.isNull() || source.width() == 0 || source.height() == 0)
+        return;
+    // The source rectangle onto the destination, mirrored where an extent is negative.
+    QTransform place = QTransform::fromTranslate(-source.x(), -source.y());
+    place *= QTransform::fromScale(dest.width() / source.width(), dest.height() / source.height());
+    place *= QTransform::fromTranslate(dest.x(), dest.y());
+    if (Measured((place * Full()).mapRect(source.normalized())))
+        return;
+    Use(place * Full());
+    // Raster operations combine with what is there only on raster devices. Elsewhere the
+    // usual mask tricks are approximated: a mask ANDed in leaves what is under its white
+    // pixels, an image ORed in leaves what is under its black ones.
+    const bool raster = RasterDevice(Painter_);
+    QImage drawn = image;
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    switch (rop) {
+    case Gdi::SRCCOPY:
+    case Gdi::MERGECOPY:
+        break;
+    case Gdi::SRCAND:
+        if (raster)
+            mode = QPainter::RasterOp_SourceAndDestination;
+        else
+            drawn = WithoutColour(image, qRgb(255, 255, 255));
+        break;
+    case Gdi::SRCPAINT:
+        if (raster)
+            mode = QPainter::RasterOp_SourceOrDestination;
+        else
+            drawn = WithoutColour(image, qRgb(0, 0, 0));
+        break;
+    case Gdi::SRCINVERT:
+        if (raster)
+            mode = QPainter::RasterOp_SourceXorDestination;
+        break;
+    case Gdi::NOTSRCCOPY:
+        drawn = image.convertToFormat(QImage::Format_RGB32);
+        drawn.invertPixels();
+        break;
+    default:
+        PatBlt(dest, rop);
+        return;
+    }
+    Painter_.setCompositionMode(mode);
+    Painter_.setOpacity(opacity);
+    const QRectF from = source.normalized();
+    Painter_.drawImage(from.topLeft(), drawn, from);
+    Painter_.setOpacity(1);
+    Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+QImage WithoutColour(const QImage& image, QRgb key) {
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                line[x] = 0;
+    }
+    return result;
+}
+
+// Text ------------------------------------------------------------------------------------
+
+// The font at a size in painter units. Text records mostly repeat the font of the one
+// before, and finding a font is slow, so the last one is kept.
+const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
+    const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
+    const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
+    if (FontCache_ && FontCache_->Font.family() == face && FontCache_->Font.weight() == weight &&
+        FontCache_->Font.italic() == f.Italic && FontCache_->Font.underline() == f.Underline &&
+        FontCache_->Font.strikeOut() == f.StrikeOut && FontCache_->Font.pixelSize() == pixels)
+        return *FontCache_;
+    QFont font(face);
+    font.setPixelSize(pixels);
+    font.setWeight(static_cast<QFont::Weight>(weight));
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    FontCache_.emplace(TLaidFont{font, QFontMetricsF(font)});
+    return *FontCache_;
+}
+
+void TMetafileDC::Text(const TGdiText& t) {
+    if (!InPath_ && DrawingSuppressed())
+        return;
+    const QTransform full = Full();
+    const TGdiFont& f = S_.Font;
+    const bool updateCP = S_.TextAlign & Gdi::TA_UPDATECP;
+    const QPointF reference = updateCP ? S_.Current : t.Reference;
+
+    // How long one logical unit is on the painter along x and along y.
+    const double sx = Length(full.map(QPointF(1, 0)) - full.map(QPointF(0, 0)));
+    const double sy = Length(full.map(QPointF(0, 1)) - full.map(QPointF(0, 0)));
+    if (sx <= 0 || sy <= 0 || !std::isfinite(sx) || !std::isfinite(sy))
+        return;
+
+    // A negative height is the em height; a positive one the cell height (ascent + descent),
+    // which takes a look at the font's proportions first.
+    const auto wholePixels = [](double size) {
+        return int(std::clamp(std::round(size), MinFontPixels, MaxFontPixels));
+    };
+    double em = f.Height ? std::abs(f.Height) : 12;
+    if (f.Height > 0) {
+        const int probe = wholePixels(em * sy);
+        const QFontMetricsF& cell = LayoutFont(f, probe).Metrics;
+        if (cell.ascent() + cell.descent() > 0)
+            em = f.Height * probe / (cell.ascent() + cell.descent());
+    }
+    if (!std::isfinite(em * sy))
+        return;
+    const int pixels = wholePixels(em * sy);
+    const TLaidFont& laid = LayoutFont(f, pixels);
+    const QFont& font = laid.Font;
+    const QFontMetricsF& metrics = laid.Metrics;
+    const double k = em * sy / pixels; // font units to painter units: 1 unless out of bounds
+    double stretch = sx / sy;
+    if (f.Width > 0 && metrics.averageCharWidth() > 0)
+        stretch = f.Width * sx / (metrics.averageCharWidth() * k);
+    if (k <= 0 || !std::isfinite(k) || !std::isfinite(stretch) || stretch <= 0)
+        return;
+    const double unitX = sx / (k * stretch); // one logical unit along x, in font units
+
+    // Positions of the characters along the baseline, in font units.
+    std::vector<double> x(t.Text.size() + 1, 0);
+    for (qsizetype i = 0; i < t.Text.size(); ++i) {
+        const double advance = size_t(i) < t.Dx.size()
+                                   ? t.Dx[size_t(i)] * unitX
+                                   : metrics.horizontalAdvance(t.Text[i]) + S_.CharExtra * unitX;
+        x[size_t(i) + 1] = x[size_t(i)] + advance;
+    }
+    const double width = x.back();
+    double dx = 0, dy = 0;
+    switch (S_.TextAlign & Gdi::TA_HMASK) {
+    case Gdi::TA_RIGHT:
+        dx = -width;
+        break;
+    case Gdi::TA_CENTER:
+        dx = -width / 2;
+        break;
+    default:
+        break;
+    }
+    switch (S_.TextAlign & Gdi::TA_VMASK) {
+    case Gdi::TA_BOTTOM:
+        dy = -metrics.descent();
+        break;
+    case Gdi::TA_BASELINE:
+        break;
+    default:
+        dy = metrics.ascent();
+        break;
+    }
+
+    // Opaque and clipping rectangles are logical; the text itself lies upright on the device.
+    const QPointF origin = full.map(reference);
+    QTransform placed = QTransform::fromScale(k * stretch, k);
+    placed *= QTransform().rotate(-f.Escapement / 10.0);
+    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
+    if (InPath_) {
+        // Within a path bracket the text adds the outlines of its characters.
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < t.Text.size(); ++i)
+            outlines.addText(QPointF(dx + x[size_t(i)], dy), font, t.Text.mid(i, 1));
+        Path_.addPath(placed.map(outlines));
+        FigureOpen_ = false;
+    } else {
+        if (t.Rect && (t.Options & Gdi::ETO_OPAQUE)) {
+            QPainterPath box;
+            box.addRect(t.Rect->normalized());
+            FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
+        }
+        if (!Measured(placed.mapRect(box)))
+            DrawText(t, font, placed, QPointF(dx, dy), box, x);
+    }
+    if (updateCP) {
+        const double logicalWidth = width / unitX;
+        if ((S_.TextAlign & Gdi::TA_HMASK) == 0)
+            S_.Current.rx() += logicalWidth;
+        else if ((S_.TextAlign & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
+            S_.Current.rx() -= logicalWidth;
+    }
+}
+
+void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,
+                           QPointF at, const QRectF& box, const std::vector<double>& x) {
+    const QTransform full = Full();
+    Use(QTransform());
+    if (t.Rect && (t.Options & Gdi::ETO_CLIPPED)) {
+        // Most text lies inside its clipping rectangle; only text that does not is clipped.
+        QPainterPath clip;
+        clip.addRect(t.Rect->normalized());
+        clip = full.map(clip);
+        if (!clip.contains(placed.mapRect(box))) {
+            Painter_.setWorldTransform(Origin_);
+            if (const std::optional<QRectF> rect = AsRect(clip))
+                Painter_.setClipRect(*rect, Qt::IntersectClip);
+            else
+                Painter_.setClipPath(clip, Qt::IntersectClip);
+            ClipDirty_ = true;
+        }
+    }
+    Painter_.setWorldTransform(placed * Origin_);
+    Painter_.setFont(font);
+    if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
+        Painter_.fillRect(box, S_.BkColor);
+    Painter_.setPen(S_.TextColor);
+    // Glyphs that would be very large or much distorted on the device are filled as outlines:
+    // the glyph rasteriser is not made for them.
+    const QTransform device = Painter_.deviceTransform();
+    const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
+    const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
+    if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < t.Text.size(); ++i)
+            outlines.addText(at + QPointF(x[size_t(i)], 0), font, t.Text.mid(i, 1));
+        Painter_.fillPath(outlines, S_.TextColor);
+        return;
+    }
+    if (t.Dx.empty() && S_.CharExtra == 0) {
+        Painter_.drawText(at, t.Text);
+        return;
+    }
+    for (qsizetype i = 0; i < t.Text.size(); ++i) {
+        const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
+        Painter_.drawText(at + QPointF(x[size_t(i)], 0), t.Text.mid(i, pair ? 2 : 1));
+        if (pair)
+            ++i;
+    }
+}

@@ -1,0 +1,107 @@
+// Reading helpers shared by the enhanced and the Windows metafile records. Every read goes
+// through TByteReader, so a record that claims more than it holds raises EReadError, which
+// ends the playback at that record.
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <bit>
+#include <span>
+#include <vector>
+
+#include "picture/MetafileDC.h"
+#include "toolkit/ByteReader.h"
+#include "toolkit/Errors.h"
+
+namespace MetafileRecords {
+
+[[noreturn]] inline void Damaged() {
+    throw EReadError(Msg::ReadError);
+}
+
+// Refuses a count of items before anything is allocated for them.
+inline void Need(const TByteReader& r, uint64_t count, uint64_t itemSize) {
+    if (!r.CanRead(count * itemSize))
+        Damaged();
+}
+
+inline float F32(TByteReader& r) {
+    return std::bit_cast<float>(r.U32());
+}
+
+inline QPointF Point32(TByteReader& r) {
+    const int32_t x = r.I32();
+    return QPointF(x, r.I32());
+}
+
+inline QPointF Point16(TByteReader& r) {
+    const int16_t x = r.I16();
+    return QPointF(x, r.I16());
+}
+
+inline std::vector<QPointF> Points(TByteReader& r, uint64_t count, bool small) {
+    Need(r, count, small ? 4 : 8);
+    std::vector<QPointF> points;
+    points.reserve(count);
+    for (uint64_t i = 0; i < count; ++i)
+        points.push_back(small ? Point16(r) : Point32(r));
+    return points;
+}
+
+// Left, top, right, bottom as 32-bit values.
+inline QRectF Rect32(TByteReader& r) {
+    const int32_t left = r.I32(), top = r.I32(), right = r.I32(), bottom = r.I32();
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+// UTF-16 text of count code units.
+inline QString Utf16(TByteReader& r, uint64_t count) {
+    Need(r, count, 2);
+    QString text;
+    text.reserve(qsizetype(count));
+    for (uint64_t i = 0; i < count; ++i)
+        text.append(QChar(r.U16()));
+    return text;
+}
+
+// Text in the Windows ANSI code page: Latin-1, with the page's own characters at 0x80..0x9F.
+inline QString Ansi(std::span<const uint8_t> bytes) {
+    static constexpr char16_t High[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
+    for (const uint8_t b : bytes)
+        text.append(QChar(b >= 0x80 && b < 0xA0 ? High[b - 0x80] : char16_t(b)));
+    return text;
+}
+
+// A plain pen wider than one unit draws only solid lines; its dash styles apply to thin
+// pens alone.
+inline TGdiPen WidePensSolid(TGdiPen pen) {
+    if (pen.Width > 1 && pen.Style >= Gdi::PS_DASH && pen.Style <= Gdi::PS_DASHDOTDOT)
+        pen.Style = Gdi::PS_SOLID;
+    return pen;
+}
+
+// A region's rectangles (RGNDATA: a 32-byte header, then the rectangles).
+inline std::vector<QRectF> RegionRects(TByteReader& r) {
+    r.Skip(8); // header size, type
+    const uint32_t count = r.U32();
+    r.Skip(4 + 16); // region size, bounds
+    Need(r, count, 16);
+    std::vector<QRectF> rects;
+    rects.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        rects.push_back(Rect32(r));
+    return rects;
+}
+
+// Plays the records of an enhanced metafile (from its header on) into the context.
+void PlayEnhanced(std::span<const uint8_t> bytes, TMetafileDC& dc);
+// Plays a Windows metafile (from its 18-byte header on) into the context.
+void PlayWindows(std::span<const uint8_t> bytes, TMetafileDC& dc);
+
+} // namespace MetafileRecords

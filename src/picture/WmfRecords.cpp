@@ -1,0 +1,493 @@
+// The records of Windows metafiles, each turned into calls on the same device context as
+// the enhanced records. Parameters are 16-bit words, most of them stored last first.
+#include <QTransform>
+
+#include "picture/Dib.h"
+#include "picture/MetafileRecords.h"
+
+namespace MetafileRecords {
+namespace {
+
+enum : uint16_t {
+    META_EOF = 0x0000,
+    META_SETBKCOLOR = 0x0201,
+    META_SETBKMODE = 0x0102,
+    META_SETMAPMODE = 0x0103,
+    META_SETROP2 = 0x0104,
+    META_SETPOLYFILLMODE = 0x0106,
+    META_SETTEXTCHAREXTRA = 0x0108,
+    META_SETTEXTCOLOR = 0x0209,
+    META_SETWINDOWORG = 0x020B,
+    META_SETWINDOWEXT = 0x020C,
+    META_SETVIEWPORTORG = 0x020D,
+    META_SETVIEWPORTEXT = 0x020E,
+    META_OFFSETWINDOWORG = 0x020F,
+    META_SCALEWINDOWEXT = 0x0410,
+    META_OFFSETVIEWPORTORG = 0x0211,
+    META_SCALEVIEWPORTEXT = 0x0412,
+    META_LINETO = 0x0213,
+    META_MOVETO = 0x0214,
+    META_EXCLUDECLIPRECT = 0x0415,
+    META_INTERSECTCLIPRECT = 0x0416,
+    META_ARC = 0x0817,
+    META_ELLIPSE = 0x0418,
+    META_PIE = 0x081A,
+    META_RECTANGLE = 0x041B,
+    META_ROUNDRECT = 0x061C,
+    META_PATBLT = 0x061D,
+    META_SAVEDC = 0x001E,
+    META_SETPIXEL = 0x041F,
+    META_OFFSETCLIPRGN = 0x0220,
+    META_TEXTOUT = 0x0521,
+    META_BITBLT = 0x0922,
+    META_STRETCHBLT = 0x0B23,
+    META_POLYGON = 0x0324,
+    META_POLYLINE = 0x0325,
+    META_RESTOREDC = 0x0127,
+    META_FILLREGION = 0x0228,
+    META_FRAMEREGION = 0x0429,
+    META_PAINTREGION = 0x012B,
+    META_SELECTCLIPREGION = 0x012C,
+    META_SELECTOBJECT = 0x012D,
+    META_SETTEXTALIGN = 0x012E,
+    META_CHORD = 0x0830,
+    META_EXTTEXTOUT = 0x0A32,
+    META_SETDIBTODEV = 0x0D33,
+    META_POLYPOLYGON = 0x0538,
+    META_DIBBITBLT = 0x0940,
+    META_DIBSTRETCHBLT = 0x0B41,
+    META_DIBCREATEPATTERNBRUSH = 0x0142,
+    META_STRETCHDIB = 0x0F43,
+    META_DELETEOBJECT = 0x01F0,
+    META_CREATEPALETTE = 0x00F7,
+    META_CREATEPATTERNBRUSH = 0x01F9,
+    META_CREATEPENINDIRECT = 0x02FA,
+    META_CREATEFONTINDIRECT = 0x02FB,
+    META_CREATEBRUSHINDIRECT = 0x02FC,
+    META_CREATEREGION = 0x06FF
+};
+
+constexpr uint64_t HeaderSize = 18;
+constexpr uint64_t ObjectCountOffset = 10;
+constexpr uint64_t RecordHeaderSize = 6;
+
+using TArcKind = TMetafileDC::TArcKind;
+
+// Left, top, right, bottom stored bottom first.
+QRectF ReversedRect(TByteReader& r) {
+    const int16_t bottom = r.I16(), right = r.I16(), top = r.I16(), left = r.I16();
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+// A point stored y first.
+QPointF ReversedPoint(TByteReader& r) {
+    const int16_t y = r.I16();
+    return QPointF(r.I16(), y);
+}
+
+QSizeF ReversedSize(TByteReader& r) {
+    const int16_t y = r.I16();
+    return QSizeF(r.I16(), y);
+}
+
+TGdiFont ReadFont(TByteReader& r) {
+    TGdiFont font;
+    font.Height = r.I16();
+    font.Width = r.I16();
+    font.Escapement = r.I16();
+    r.Skip(2); // orientation
+    font.Weight = r.I16();
+    font.Italic = r.U8();
+    font.Underline = r.U8();
+    font.StrikeOut = r.U8();
+    font.Charset = r.U8();
+    r.Skip(4);
+    const auto face = r.Bytes(std::min<uint64_t>(r.Remaining(), 32));
+    size_t length = 0;
+    while (length < face.size() && face[length] != 0)
+        ++length;
+    font.Face = Ansi(face.first(length));
+    return font;
+}
+
+// A region object: scans of equal height, each with pairs of left and right edges.
+TGdiRegion ReadRegion(TByteReader& r) {
+    r.Skip(2 + 2 + 4 + 2); // next in chain, type, count, size
+    const int16_t scans = r.I16();
+    r.Skip(2 + 8); // longest scan, bounds
+    TGdiRegion region;
+    for (int16_t s = 0; s < scans; ++s) {
+        const uint16_t count = r.U16();
+        const uint16_t top = r.U16();
+        const uint16_t bottom = r.U16();
+        Need(r, count, 2);
+        for (uint16_t i = 0; i + 1 < count; i += 2) {
+            const uint16_t left = r.U16();
+            const uint16_t right = r.U16();
+            region.Rects.emplace_back(QPointF(left, top), QPointF(right, bottom));
+        }
+        if (count % 2)
+            r.Skip(2);
+        r.Skip(2); // the count again
+    }
+    return region;
+}
+
+const TGdiRegion* RegionObject(const TMetafileDC& dc, uint16_t index) {
+    const TGdiObject* object = dc.Object(index);
+    return object ? std::get_if<TGdiRegion>(object) : nullptr;
+}
+
+const TGdiBrush* BrushObject(const TMetafileDC& dc, uint16_t index) {
+    const TGdiObject* object = dc.Object(index);
+    return object ? std::get_if<TGdiBrush>(object) : nullptr;
+}
+
+void Text(TMetafileDC& dc, TByteReader& r, bool extended) {
+    TGdiText text;
+    if (extended) {
+        text.Reference = ReversedPoint(r);
+        const int16_t count = r.I16();
+        text.Options = r.U16();
+        if (text.Options & (Gdi::ETO_OPAQUE | Gdi::ETO_CLIPPED)) {
+            const int16_t left = r.I16(), top = r.I16(), right = r.I16(), bottom = r.I16();
+            text.Rect = QRectF(QPointF(left, top), QPointF(right, bottom));
+        }
+        if (count <= 0)
+            return;
+        text.Text = Ansi(r.Bytes(uint64_t(count)));
+        if (count % 2)
+            r.Skip(1);
+        if (r.CanRead(uint64_t(count) * 2)) {
+            for (int16_t i = 0; i < count; ++i)
+                text.Dx.push_back(r.I16());
+        }
+    } else {
+        const int16_t count = r.I16();
+        if (count <= 0)
+            return;
+        text.Text = Ansi(r.Bytes(uint64_t(count)));
+        if (count % 2)
+            r.Skip(1);
+        text.Reference = ReversedPoint(r);
+    }
+    dc.Text(text);
+}
+
+void PolyPolygon(TMetafileDC& dc, TByteReader& r) {
+    const uint16_t polys = r.U16();
+    Need(r, polys, 2);
+    std::vector<uint16_t> counts(polys);
+    uint64_t sum = 0;
+    for (uint16_t& count : counts)
+        sum += count = r.U16();
+    Need(r, sum, 4);
+    std::vector<std::vector<QPointF>> polygons;
+    for (const uint16_t count : counts)
+        polygons.push_back(Points(r, count, true));
+    dc.PolyPolygon(polygons);
+}
+
+// The bitmap records: the raster operation and the destination come last; the source rectangle
+// is present in all but SetDIBitsToDevice; the bitmap follows as a packed DIB. Records without
+// a bitmap are pattern fills.
+void Bitmap(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
+    const bool stretch = function == META_STRETCHDIB || function == META_DIBSTRETCHBLT ||
+                         function == META_STRETCHBLT;
+    if (function == META_SETDIBTODEV) {
+        r.Skip(2); // colour usage
+        r.Skip(4); // scans, start scan
+        const QPointF src = ReversedPoint(r);
+        const QSizeF size = ReversedSize(r);
+        const QPointF dst = ReversedPoint(r);
+        const TBitmapImage dib = ReadPackedDib(r.Bytes(r.Remaining()));
+        const double top = dib.Image.height() - src.y() - size.height();
+        dc.DrawImage(QRectF(dst, size), dib.Image, QRectF(QPointF(src.x(), top), size),
+                     Gdi::SRCCOPY);
+        return;
+    }
+    const uint32_t rop = r.U32();
+    if (function == META_STRETCHDIB)
+        r.Skip(2); // colour usage
+    QSizeF srcSize;
+    if (stretch)
+        srcSize = ReversedSize(r);
+    const QPointF src = ReversedPoint(r);
+    // Without a bitmap the record carries one more (reserved) word before the destination.
+    const bool withBitmap = words * 2 > RecordHeaderSize + (stretch ? 22u : 18u);
+    if (!withBitmap)
+        r.Skip(2);
+    const QSizeF dstSize = ReversedSize(r);
+    const QPointF dst = ReversedPoint(r);
+    if (!stretch)
+        srcSize = dstSize;
+    if (!withBitmap) {
+        dc.PatBlt(QRectF(dst, dstSize), rop);
+        return;
+    }
+    if (function == META_BITBLT || function == META_STRETCHBLT)
+        return; // device-dependent bitmaps of the oldest files are not drawn
+    const TBitmapImage dib = ReadPackedDib(r.Bytes(r.Remaining()));
+    // StretchDIBits counts the source's y from the bottom row.
+    const double top =
+        function == META_STRETCHDIB ? dib.Image.height() - src.y() - srcSize.height() : src.y();
+    dc.DrawImage(QRectF(dst, dstSize), dib.Image, QRectF(QPointF(src.x(), top), srcSize), rop);
+}
+
+void Play(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
+    switch (function) {
+    case META_SETBKCOLOR:
+        dc.SetBkColor(r.U32());
+        break;
+    case META_SETBKMODE:
+        dc.SetBkMode(r.U16());
+        break;
+    case META_SETMAPMODE:
+        dc.SetMapMode(r.U16());
+        break;
+    case META_SETROP2:
+        dc.SetRop2(r.U16());
+        break;
+    case META_SETPOLYFILLMODE:
+        dc.SetPolyFillMode(r.U16());
+        break;
+    case META_SETTEXTCHAREXTRA:
+        dc.SetTextCharExtra(r.I16());
+        break;
+    case META_SETTEXTCOLOR:
+        dc.SetTextColor(r.U32());
+        break;
+    case META_SETTEXTALIGN:
+        dc.SetTextAlign(r.U16());
+        break;
+    case META_SETWINDOWORG:
+        dc.SetWindowOrg(ReversedPoint(r));
+        break;
+    case META_SETWINDOWEXT:
+        dc.SetWindowExt(ReversedSize(r));
+        break;
+    case META_SETVIEWPORTORG:
+        dc.SetViewportOrg(ReversedPoint(r));
+        break;
+    case META_SETVIEWPORTEXT:
+        dc.SetViewportExt(ReversedSize(r));
+        break;
+    case META_OFFSETWINDOWORG:
+        dc.OffsetWindowOrg(ReversedPoint(r));
+        break;
+    case META_OFFSETVIEWPORTORG:
+        dc.OffsetViewportOrg(ReversedPoint(r));
+        break;
+    case META_SCALEWINDOWEXT:
+    case META_SCALEVIEWPORTEXT: {
+        const int16_t yDenom = r.I16(), yNum = r.I16(), xDenom = r.I16(), xNum = r.I16();
+        if (function == META_SCALEWINDOWEXT)
+            dc.ScaleWindowExt(xNum, xDenom, yNum, yDenom);
+        else
+            dc.ScaleViewportExt(xNum, xDenom, yNum, yDenom);
+        break;
+    }
+    case META_LINETO:
+        dc.LineTo(ReversedPoint(r));
+        break;
+    case META_MOVETO:
+        dc.MoveTo(ReversedPoint(r));
+        break;
+    case META_EXCLUDECLIPRECT:
+        dc.ExcludeClipRect(ReversedRect(r));
+        break;
+    case META_INTERSECTCLIPRECT:
+        dc.IntersectClipRect(ReversedRect(r));
+        break;
+    case META_OFFSETCLIPRGN:
+        dc.OffsetClip(ReversedPoint(r));
+        break;
+    case META_ARC:
+    case META_PIE:
+    case META_CHORD: {
+        const QPointF end = ReversedPoint(r);
+        const QPointF start = ReversedPoint(r);
+        const QRectF box = ReversedRect(r);
+        const TArcKind kind = function == META_ARC   ? TArcKind::Arc
+                              : function == META_PIE ? TArcKind::Pie
+                                                     : TArcKind::Chord;
+        dc.Arc(kind, box, start, end);
+        break;
+    }
+    case META_ELLIPSE:
+        dc.Ellipse(ReversedRect(r));
+        break;
+    case META_RECTANGLE:
+        dc.Rectangle(ReversedRect(r));
+        break;
+    case META_ROUNDRECT: {
+        const QSizeF corner = ReversedSize(r);
+        dc.RoundRect(ReversedRect(r), corner);
+        break;
+    }
+    case META_PATBLT: {
+        const uint32_t rop = r.U32();
+        const QSizeF size = ReversedSize(r);
+        dc.PatBlt(QRectF(ReversedPoint(r), size), rop);
+        break;
+    }
+    case META_SAVEDC:
+        dc.SaveDC();
+        break;
+    case META_RESTOREDC:
+        dc.RestoreDC(r.I16());
+        break;
+    case META_SETPIXEL: {
+        const uint32_t color = r.U32();
+        dc.SetPixel(ReversedPoint(r), color);
+        break;
+    }
+    case META_TEXTOUT:
+        Text(dc, r, false);
+        break;
+    case META_EXTTEXTOUT:
+        Text(dc, r, true);
+        break;
+    case META_POLYGON:
+    case META_POLYLINE: {
+        const int16_t count = r.I16();
+        const std::vector<QPointF> points = Points(r, uint64_t(std::max<int16_t>(count, 0)), true);
+        if (function == META_POLYGON)
+            dc.PolyPolygon({points});
+        else
+            dc.Polyline(points);
+        break;
+    }
+    case META_POLYPOLYGON:
+        PolyPolygon(dc, r);
+        break;
+    case META_SELECTOBJECT:
+        dc.SelectObject(r.U16());
+        break;
+    case META_SELECTCLIPREGION: {
+        // A region in logical units becomes the clipping; anything else removes it.
+        const uint16_t index = r.U16();
+        if (RegionObject(dc, index))
+            dc.SelectObject(index);
+        else
+            dc.SelectClipRegion({}, Gdi::RGN_COPY);
+        break;
+    }
+    case META_DELETEOBJECT:
+        dc.DeleteObject(r.U16());
+        break;
+    case META_CREATEPENINDIRECT: {
+        TGdiPen pen;
+        pen.Style = r.U16() & Gdi::PS_STYLE_MASK;
+        pen.Width = r.I16();
+        r.Skip(2);
+        pen.Color = ColorFromRef(r.U32());
+        pen.Cosmetic = pen.Width <= 0;
+        dc.AddObject(WidePensSolid(pen));
+        break;
+    }
+    case META_CREATEBRUSHINDIRECT: {
+        TGdiBrush brush;
+        brush.Style = r.U16();
+        brush.Color = ColorFromRef(r.U32());
+        brush.Hatch = r.U16();
+        dc.AddObject(brush);
+        break;
+    }
+    case META_CREATEFONTINDIRECT:
+        dc.AddObject(ReadFont(r));
+        break;
+    case META_CREATEREGION: {
+        // A region that cannot be read still takes its slot, as an empty region.
+        TGdiRegion region;
+        try {
+            region = ReadRegion(r);
+        } catch (const EReadError&) {
+        }
+        dc.AddObject(region);
+        break;
+    }
+    case META_CREATEPALETTE:
+        dc.AddObject(TGdiPalette{});
+        break;
+    case META_CREATEPATTERNBRUSH:
+        dc.AddObject(TGdiBrush{});
+        break;
+    case META_DIBCREATEPATTERNBRUSH: {
+        const uint16_t style = r.U16();
+        r.Skip(2); // colour usage
+        TGdiBrush brush;
+        brush.Style = Gdi::BS_DIBPATTERNPT;
+        if (style == Gdi::BS_DIBPATTERN || style == Gdi::BS_DIBPATTERNPT) {
+            try {
+                brush.Pattern = ReadPackedDib(r.Bytes(r.Remaining())).Image;
+            } catch (const EInvalidGraphic&) {
+                brush.Style = Gdi::BS_SOLID;
+            }
+        }
+        dc.AddObject(brush);
+        break;
+    }
+    case META_PAINTREGION:
+        if (const TGdiRegion* region = RegionObject(dc, r.U16()))
+            dc.PaintRects(region->Rects);
+        break;
+    case META_FILLREGION:
+    case META_FRAMEREGION: {
+        const TGdiRegion* region = RegionObject(dc, r.U16());
+        const TGdiBrush* brush = BrushObject(dc, r.U16());
+        QSizeF frame;
+        if (function == META_FRAMEREGION)
+            frame = ReversedSize(r);
+        if (!region || !brush)
+            break;
+        if (function == META_FILLREGION)
+            dc.FillRects(region->Rects, *brush);
+        else
+            dc.FrameRects(region->Rects, *brush, frame);
+        break;
+    }
+    case META_BITBLT:
+    case META_STRETCHBLT:
+    case META_DIBBITBLT:
+    case META_DIBSTRETCHBLT:
+    case META_STRETCHDIB:
+    case META_SETDIBTODEV:
+        try {
+            Bitmap(dc, function, r, words);
+        } catch (const EInvalidGraphic&) {
+            // A bitmap we cannot decode is left out; the records after it still play.
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void PlayWindows(std::span<const uint8_t> bytes, TMetafileDC& dc) {
+    TByteReader file(bytes);
+    try {
+        file.Seek(ObjectCountOffset);
+        dc.SetTableSize(file.U16());
+        file.Seek(HeaderSize);
+        while (file.Remaining() >= RecordHeaderSize) {
+            const uint64_t start = file.Position();
+            const uint64_t words = file.U32();
+            const uint16_t function = file.U16();
+            if (words < 3 || !file.CanRead(words * 2 - RecordHeaderSize))
+                return;
+            file.Seek(start);
+            TByteReader record = file.Sub(words * 2);
+            if (function == META_EOF)
+                return;
+            record.Skip(RecordHeaderSize);
+            Play(dc, function, record, words);
+        }
+    } catch (const EReadError&) {
+        // A record that claims more than it holds ends the playback here.
+    }
+}
+
+} // namespace MetafileRecords

@@ -1,0 +1,182 @@
+// The metafile player against the public EMF and WMF files: every file either loads and
+// plays or fails with the metafile message, none crashes or hangs; files with a reference
+// rendering are compared with it, and the share that matches is reported.
+#include <QImage>
+#include <QPainter>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "picture/Canvas.h"
+#include "picture/Metafile.h"
+#include "picture/Picture.h"
+#include "toolkit/Errors.h"
+
+namespace {
+
+struct TReference {
+    std::string Status; // ok, rejected, refused, crash, timeout
+    int Width = 0;
+    int Height = 0;
+    std::string Png;
+};
+
+// REFS-WINE.tsv: file, status, exit code, width, height, ..., reference PNG (column 10).
+std::map<std::string, TReference> ReadReferences(const fs::path& table) {
+    std::map<std::string, TReference> references;
+    std::ifstream in(table);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> columns;
+        std::istringstream row(line);
+        for (std::string column; std::getline(row, column, '\t');)
+            columns.push_back(column);
+        if (columns.size() < 10)
+            continue;
+        TReference reference;
+        reference.Status = columns[1];
+        reference.Width = std::atoi(columns[3].c_str());
+        reference.Height = std::atoi(columns[4].c_str());
+        reference.Png = columns[9];
+        references[columns[0]] = reference;
+    }
+    return references;
+}
+
+QImage Render(TPicture& picture, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TCanvas canvas(painter);
+    canvas.DrawStretched({0, 0, width, height}, picture.Content());
+    return image;
+}
+
+// Whether some pixel within one pixel of (x, y) in the image is close to the colour.
+bool NearMatch(const QImage& image, int x, int y, QRgb colour) {
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= image.width() || ny >= image.height())
+                continue;
+            const QRgb p = image.pixel(nx, ny);
+            if (std::max({std::abs(qRed(p) - qRed(colour)), std::abs(qGreen(p) - qGreen(colour)),
+                          std::abs(qBlue(p) - qBlue(colour))}) <= 64)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Ink(QRgb p) {
+    return std::min({qRed(p), qGreen(p), qBlue(p)}) < 215;
+}
+
+// How far two renderings of the same picture disagree, allowing for different fonts,
+// antialiasing and curve flattening: both are reduced to at most 160 pixels on their longer
+// side; a pixel disagrees when no pixel next to it in the other rendering has a close
+// colour, and the disagreeing pixels are counted against those that carry ink in either.
+// 0 is the same picture; a picture drawn where the other is blank gives 1.
+double Disagreement(const QImage& actual, const QImage& expected) {
+    const QSize size = expected.size().scaled(160, 160, Qt::KeepAspectRatio).expandedTo({1, 1});
+    const QImage a = actual.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32);
+    const QImage e = expected.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32);
+    int64_t ink = 0, differ = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb pa = a.pixel(x, y), pe = e.pixel(x, y);
+            if (Ink(pa) || Ink(pe))
+                ++ink;
+            if (!NearMatch(e, x, y, pa) || !NearMatch(a, x, y, pe))
+                ++differ;
+        }
+    }
+    return ink ? double(differ) / double(ink) : 0.0;
+}
+
+bool Corrupted(const std::string& relative) {
+    return relative.find("corrupted") != std::string::npos;
+}
+
+} // namespace
+
+TEST(MetafileCorpus, EveryFilePlaysOrFailsWithTheMetafileMessageAndMostMatchTheirReferences) {
+    SKIP_WITHOUT_CORPUS("emf");
+    SKIP_WITHOUT_CORPUS("wmf");
+    const auto references = ReadReferences(CorpusDir() / "REFS-WINE.tsv");
+    int files = 0, compared = 0, matched = 0;
+    std::ostringstream mismatches;
+    for (const char* format : {"emf", "wmf"}) {
+        for (const auto& item : fs::recursive_directory_iterator(CorpusDir() / format)) {
+            const std::string extension = item.path().extension().string();
+            if (!item.is_regular_file() || (extension != ".emf" && extension != ".wmf"))
+                continue;
+            const std::string relative = fs::relative(item.path(), CorpusDir()).string();
+            SCOPED_TRACE(relative);
+            ++files;
+            const auto found = references.find(relative);
+            const TReference reference = found == references.end() ? TReference{} : found->second;
+
+            TPicture picture;
+            try {
+                picture.LoadByExtension(item.path().string());
+            } catch (const EInvalidGraphic& error) {
+                EXPECT_EQ(error.Message(), Msg::InvalidMetafile);
+                EXPECT_NE(reference.Status, "ok") << "loads with the reference renderer";
+                continue;
+            } catch (const EReadError& error) {
+                // A header whose total size lies beyond the end of the file.
+                EXPECT_TRUE(Corrupted(relative)) << error.Message();
+                continue;
+            }
+            EXPECT_NE(reference.Status, "rejected") << "has no placeable header";
+            // Files without a reference are played at their own size, within reason.
+            int width = reference.Width, height = reference.Height;
+            if (width <= 0 || height <= 0) {
+                width = std::clamp(picture.Width(), 1, 2048);
+                height = std::clamp(picture.Height(), 1, 2048);
+            }
+            const QImage image = Render(picture, width, height);
+            if (reference.Status != "ok" || reference.Png.empty())
+                continue;
+            const QImage expected((CorpusDir() / reference.Png).string().c_str());
+            if (expected.isNull())
+                continue;
+            ++compared;
+            const double disagreement = Disagreement(image, expected);
+            if (disagreement <= 0.25)
+                ++matched;
+            else
+                mismatches << "  " << relative << " " << disagreement << "\n";
+        }
+    }
+    std::cout << "metafiles: " << files << " files, " << compared << " with references, " << matched
+              << " match (" << (compared ? 100 * matched / compared : 0) << "%)\n"
+              << "not matching:\n"
+              << mismatches.str();
+    EXPECT_GT(files, 0);
+}
+
+TEST(MetafileCorpus, PixelSizeFollowsTheHeaderAsTheReferenceRenderer) {
+    SKIP_WITHOUT_CORPUS("emf");
+    const auto references = ReadReferences(CorpusDir() / "REFS-WINE.tsv");
+    int checked = 0;
+    for (const auto& [relative, reference] : references) {
+        // Renders above 2048 pixels were clamped; the rest carry the computed size.
+        if (reference.Status != "ok" || reference.Width >= 2048 || reference.Height >= 2048 ||
+            relative.rfind("emf/", 0) != 0)
+            continue;
+        SCOPED_TRACE(relative);
+        TPicture picture;
+        picture.LoadByExtension((CorpusDir() / relative).string());
+        EXPECT_EQ(picture.Width(), reference.Width);
+        EXPECT_EQ(picture.Height(), reference.Height);
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}

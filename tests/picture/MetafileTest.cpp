@@ -1,0 +1,733 @@
+// The metafile kind on metafiles written here: what the reader accepts, refuses and how it
+// sizes a picture; then the player, with pixel checks: mapping modes, world transforms, the
+// save stack, clipping under transforms, paths, text alignment, object slots, bitmaps and
+// damaged records.
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+#include "MetafileWriter.h"
+#include "TestSupport.h"
+#include "picture/Canvas.h"
+#include "picture/Metafile.h"
+#include "picture/Picture.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Stream.h"
+
+namespace {
+
+// Enhanced record types.
+enum : uint32_t {
+    POLYLINE = 4,
+    SETWINDOWEXTEX = 9,
+    SETWINDOWORGEX = 10,
+    SETVIEWPORTEXTEX = 11,
+    SETVIEWPORTORGEX = 12,
+    SETMAPMODE = 17,
+    SETBKMODE = 18,
+    SETTEXTALIGN = 22,
+    SETTEXTCOLOR = 24,
+    EXCLUDECLIPRECT = 29,
+    INTERSECTCLIPRECT = 30,
+    SAVEDC = 33,
+    RESTOREDC = 34,
+    SETWORLDTRANSFORM = 35,
+    MODIFYWORLDTRANSFORM = 36,
+    SELECTOBJECT = 37,
+    CREATEPEN = 38,
+    CREATEBRUSHINDIRECT = 39,
+    DELETEOBJECT = 40,
+    RECTANGLE = 43,
+    BEGINPATH = 59,
+    ENDPATH = 60,
+    FILLPATH = 62,
+    STROKEPATH = 64,
+    SELECTCLIPPATH = 67,
+    EXTSELECTCLIPRGN = 75,
+    STRETCHDIBITS = 81,
+    EXTCREATEFONTINDIRECTW = 82,
+    EXTTEXTOUTW = 84
+};
+
+constexpr QRgb White = 0xFFFFFFFF;
+constexpr QRgb Red = 0xFFFF0000;
+constexpr QRgb Blue = 0xFF0000FF;
+constexpr QRgb Green = 0xFF00FF00;
+constexpr int32_t RedRef = 0x0000FF; // colours in records: 0x00BBGGRR
+constexpr int32_t BlueRef = 0xFF0000;
+constexpr int32_t GreenRef = 0x00FF00;
+constexpr int32_t NullPen = int32_t(0x80000008);
+
+std::unique_ptr<TMetafile> Load(const std::vector<uint8_t>& bytes) {
+    TBytesStream stream(bytes);
+    auto metafile = std::make_unique<TMetafile>();
+    metafile->ReadFrom(stream);
+    return metafile;
+}
+
+// Plays the metafile stretched over a white image of the given size.
+QImage Play(const std::vector<uint8_t>& bytes, int width = 100, int height = 100) {
+    const auto metafile = Load(bytes);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TCanvas canvas(painter);
+    canvas.DrawStretched({0, 0, width, height}, metafile.get());
+    return image;
+}
+
+// A solid brush of the colour selected, the pen removed: figures fill exactly.
+TEmfWriter FillingWith(int32_t colour) {
+    TEmfWriter emf;
+    emf.Add(CREATEBRUSHINDIRECT, {1, 0, colour, 0}).Add(SELECTOBJECT, {1});
+    emf.Add(SELECTOBJECT, {NullPen});
+    return emf;
+}
+
+std::string Message(const std::vector<uint8_t>& bytes) {
+    try {
+        Load(bytes);
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    return {};
+}
+
+// The colours at the centre of a device box and just outside each of its edges.
+void ExpectBox(const QImage& image, QRect box, QRgb inside) {
+    EXPECT_EQ(image.pixel(box.center()), inside) << "centre";
+    const QPoint c = box.center();
+    for (const QPoint outside : {QPoint(box.left() - 3, c.y()), QPoint(box.right() + 3, c.y()),
+                                 QPoint(c.x(), box.top() - 3), QPoint(c.x(), box.bottom() + 3)})
+        EXPECT_EQ(image.pixel(outside), White) << outside.x() << "," << outside.y();
+}
+
+} // namespace
+
+// Reader -------------------------------------------------------------------------------------
+
+TEST(MetafileReader, EnhancedSizeComesFromTheFrameAndTheReferenceDevice) {
+    TEmfWriter emf;
+    emf.Frame[2] = 2540; // 25.4 mm by 12.7 mm
+    emf.Frame[3] = 1270;
+    emf.Device[0] = 1000; // 1000 pixels on 254 mm: 100 pixels per 25.4 mm
+    emf.Device[1] = 500;
+    emf.DeviceMM[0] = 254;
+    emf.DeviceMM[1] = 127;
+    const auto metafile = Load(emf.Bytes());
+    EXPECT_EQ(metafile->Image()->Format, TMetafileFormat::Enhanced);
+    EXPECT_EQ(metafile->Image()->MMWidth, 2540);
+    EXPECT_EQ(metafile->Image()->MMHeight, 1270);
+    EXPECT_EQ(metafile->PixelWidth(), 100);
+    EXPECT_EQ(metafile->PixelHeight(), 50);
+    EXPECT_TRUE(metafile->Transparent());
+    EXPECT_FALSE(metafile->IsEmpty());
+    EXPECT_FALSE(metafile->PaletteModified);
+}
+
+TEST(MetafileReader, PlaceableSizeComesFromTheBoxAndItsUnitsPerInch) {
+    ASSERT_EQ(ScreenLogPixelsY(), 96) << "the offscreen screen's resolution";
+    struct TCase {
+        int16_t Right, Bottom;
+        uint16_t Inch;
+        int MMWidth, MMHeight, Width, Height;
+    };
+    const TCase cases[] = {
+        {1440, 720, 1440, 2540, 1270, 96, 48}, // one inch by half an inch
+        {300, 150, 600, 1270, 635, 48, 24},
+        {96, 48, 0, 2540, 1270, -1, -1}, // no units: 96 per inch, sized by the screen device
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Inch);
+        TWmfWriter wmf;
+        wmf.Bounds[2] = c.Right;
+        wmf.Bounds[3] = c.Bottom;
+        wmf.Inch = c.Inch;
+        const auto metafile = Load(wmf.Bytes());
+        EXPECT_EQ(metafile->Image()->Format, TMetafileFormat::Placeable);
+        EXPECT_EQ(metafile->Image()->MMWidth, c.MMWidth);
+        EXPECT_EQ(metafile->Image()->MMHeight, c.MMHeight);
+        if (c.Width >= 0) {
+            EXPECT_EQ(metafile->PixelWidth(), c.Width);
+            EXPECT_EQ(metafile->PixelHeight(), c.Height);
+        }
+    }
+}
+
+TEST(MetafileReader, RefusesWhatIsNeitherEnhancedNorPlaceable) {
+    TWmfWriter badKey;
+    badKey.Key = 0x9AC6CDD6;
+    TWmfWriter badChecksum;
+    badChecksum.BadChecksum = true;
+    // Exactly 100 bytes of an enhanced header are not enough to be taken as one.
+    std::vector<uint8_t> short100 = TEmfWriter().Bytes();
+    short100.resize(100);
+    std::vector<uint8_t> notWindows = TWmfWriter().Bytes();
+    notWindows[22] = 7; // metafile type neither 1 nor 2
+    const std::vector<std::vector<uint8_t>> files = {
+        badKey.Bytes(), badChecksum.Bytes(), TWmfWriter().Windows(),
+        short100,       notWindows,          std::vector<uint8_t>(200, 0)};
+    for (size_t i = 0; i < std::size(files); ++i)
+        EXPECT_EQ(Message(files[i]), "Metadatei ist ungültig") << i;
+}
+
+TEST(MetafileReader, EnhancedFileShorterThanItsHeaderSaysIsAReadError) {
+    std::vector<uint8_t> bytes = TEmfWriter().Add(SETMAPMODE, {1}).Bytes();
+    bytes.resize(bytes.size() - 4);
+    EXPECT_EQ(Message(bytes), "Stream-Read-Fehler");
+}
+
+TEST(MetafileReader, PaletteEntriesSetThePaletteModifiedFlag) {
+    TEmfWriter emf;
+    emf.PaletteEntries = 16;
+    const auto metafile = Load(emf.Bytes());
+    EXPECT_TRUE(metafile->PaletteModified);
+    EXPECT_TRUE(metafile->HasPalette());
+}
+
+TEST(MetafileReader, SizeChangesKeepTheCopyAsItWas) {
+    const auto metafile = Load(TEmfWriter().Bytes());
+    TMetafile copy;
+    copy.Assign(*metafile);
+    EXPECT_EQ(copy.Image(), metafile->Image());
+    metafile->SetWidth(50);
+    metafile->SetHeight(25);
+    EXPECT_EQ(metafile->PixelWidth(), 50);
+    EXPECT_EQ(metafile->PixelHeight(), 25);
+    EXPECT_EQ(metafile->Image()->MMWidth, 5000);
+    EXPECT_EQ(copy.PixelWidth(), 99);
+    EXPECT_EQ(copy.Image()->Records, metafile->Image()->Records);
+}
+
+TEST(MetafileFormats, WmfAndEmfAreRegisteredBeforeTheBitmapsAndChosenByNameOnly) {
+    const auto& entries = TFileFormatsList::Instance().Entries();
+    ASSERT_GE(entries.size(), 3u);
+    EXPECT_EQ(entries[0].Extension, "wmf");
+    EXPECT_EQ(entries[0].Description, "Metadateien");
+    EXPECT_EQ(entries[1].Extension, "emf");
+    EXPECT_EQ(entries[1].Description, "Erweiterte Metadateien");
+    EXPECT_EQ(entries[0].Kind, &TMetafile::Class);
+    EXPECT_EQ(entries[1].Kind, &TMetafile::Class);
+
+    // An enhanced metafile named .wmf loads as an enhanced metafile.
+    TempDir dir;
+    WriteFileBytes(dir.File("bild.WMF"), TEmfWriter().Bytes());
+    TPicture picture;
+    picture.LoadByExtension(dir.File("bild.WMF"));
+    const auto* metafile = dynamic_cast<const TMetafile*>(picture.Content());
+    ASSERT_NE(metafile, nullptr);
+    EXPECT_EQ(metafile->Image()->Format, TMetafileFormat::Enhanced);
+}
+
+// Player ---------------------------------------------------------------------------------
+
+TEST(MetafilePlayer, PlaysIntoTheRectangleOneUnitSmallerAtRightAndBottom) {
+    // The frame, 0..99 device pixels, covers (0, 0)..(199, 199) of a 200 × 200 image.
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.Add(RECTANGLE, {0, 0, 99, 99});
+    const QImage image = Play(emf.Bytes(), 200, 200);
+    EXPECT_EQ(image.pixel(0, 0), Red);
+    EXPECT_EQ(image.pixel(198, 198), Red);
+    EXPECT_EQ(image.pixel(199, 100), White);
+    EXPECT_EQ(image.pixel(100, 199), White);
+}
+
+TEST(MetafilePlayer, MappingModesPlaceLogicalUnitsOnTheDevice) {
+    // The reference device has one pixel per millimetre.
+    struct TCase {
+        const char* Name;
+        std::vector<std::pair<uint32_t, std::vector<int32_t>>> Setup;
+        std::vector<int32_t> Rect;
+        QRect Expected; // device pixels
+    };
+    const TCase cases[] = {
+        {"text, window origin moved",
+         {{SETMAPMODE, {1}}, {SETWINDOWORGEX, {-10, -10}}},
+         {0, 0, 20, 20},
+         QRect(10, 10, 20, 20)},
+        {"lometric", {{SETMAPMODE, {2}}}, {100, -100, 300, -300}, QRect(10, 10, 20, 20)},
+        {"himetric", {{SETMAPMODE, {3}}}, {1000, -1000, 3000, -3000}, QRect(10, 10, 20, 20)},
+        {"loenglish", {{SETMAPMODE, {4}}}, {40, -40, 118, -118}, QRect(10, 10, 20, 20)},
+        {"hienglish", {{SETMAPMODE, {5}}}, {394, -394, 1181, -1181}, QRect(10, 10, 20, 20)},
+        {"twips", {{SETMAPMODE, {6}}}, {567, -567, 1701, -1701}, QRect(10, 10, 20, 20)},
+        {"anisotropic",
+         {{SETMAPMODE, {8}}, {SETWINDOWEXTEX, {200, 100}}, {SETVIEWPORTEXTEX, {100, 100}}},
+         {40, 40, 60, 60},
+         QRect(20, 40, 10, 20)},
+        {"isotropic: the smaller scale for both axes",
+         {{SETMAPMODE, {7}}, {SETWINDOWEXTEX, {200, 100}}, {SETVIEWPORTEXTEX, {100, 100}}},
+         {40, 40, 60, 60},
+         QRect(20, 20, 10, 10)},
+        {"anisotropic with origins and a flipped axis",
+         {{SETMAPMODE, {8}},
+          {SETWINDOWORGEX, {100, 100}},
+          {SETWINDOWEXTEX, {100, -100}},
+          {SETVIEWPORTORGEX, {50, 50}},
+          {SETVIEWPORTEXTEX, {50, 50}}},
+         {120, 80, 160, 40},
+         QRect(60, 60, 20, 20)},
+        {"extents ignored in the text mode",
+         {{SETWINDOWEXTEX, {200, 200}}},
+         {10, 10, 30, 30},
+         QRect(10, 10, 20, 20)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf = FillingWith(RedRef);
+        for (const auto& [type, values] : c.Setup) {
+            std::vector<uint8_t> bytes;
+            for (const int32_t v : values)
+                Put32(bytes, static_cast<uint32_t>(v));
+            emf.AddBytes(type, bytes);
+        }
+        emf.Add(RECTANGLE, {c.Rect[0], c.Rect[1], c.Rect[2], c.Rect[3]});
+        ExpectBox(Play(emf.Bytes()), c.Expected, Red);
+    }
+}
+
+TEST(MetafilePlayer, WorldTransformsSetAndModifyInEveryMode) {
+    const int32_t one = FloatBits(1), two = FloatBits(2), zero = FloatBits(0);
+    const int32_t twenty = FloatBits(20);
+    struct TCase {
+        const char* Name;
+        int32_t Mode; // 0: only set the scale
+        QRect Expected;
+    };
+    // World: scale by 2; then a translation by (20, 0) combined with it.
+    const TCase cases[] = {
+        {"set", 0, QRect(10, 10, 10, 10)},
+        {"identity", 1, QRect(5, 5, 5, 5)},
+        {"left multiply: moved, then scaled", 2, QRect(50, 10, 10, 10)},
+        {"right multiply: scaled, then moved", 3, QRect(30, 10, 10, 10)},
+        {"set replaces", 4, QRect(25, 5, 5, 5)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf = FillingWith(BlueRef);
+        emf.Add(SETWORLDTRANSFORM, {two, zero, zero, two, zero, zero});
+        if (c.Mode)
+            emf.Add(MODIFYWORLDTRANSFORM, {one, zero, zero, one, twenty, zero, c.Mode});
+        emf.Add(RECTANGLE, {5, 5, 10, 10});
+        ExpectBox(Play(emf.Bytes()), c.Expected, Blue);
+    }
+}
+
+TEST(MetafilePlayer, RestoringTheContextRelativeAndAbsolute) {
+    struct TCase {
+        const char* Name;
+        std::vector<int32_t> Restores;
+        QRgb Expected;
+    };
+    // Red is selected, saved (level 1), blue selected and saved (level 2), green selected.
+    const TCase cases[] = {
+        {"one level back", {-1}, Blue},
+        {"two levels back", {-2}, Red},
+        {"level one", {1}, Red},
+        {"level two", {2}, Blue},
+        {"beyond the stack: nothing", {-3}, Green},
+        {"zero: nothing", {0}, Green},
+        {"restored levels are gone", {-1, -1}, Red},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf = FillingWith(RedRef);
+        emf.Add(SAVEDC, {});
+        emf.Add(CREATEBRUSHINDIRECT, {2, 0, BlueRef, 0}).Add(SELECTOBJECT, {2});
+        emf.Add(SAVEDC, {});
+        emf.Add(CREATEBRUSHINDIRECT, {3, 0, GreenRef, 0}).Add(SELECTOBJECT, {3});
+        for (const int32_t restore : c.Restores)
+            emf.Add(RESTOREDC, {restore});
+        emf.Add(RECTANGLE, {10, 10, 30, 30});
+        EXPECT_EQ(Play(emf.Bytes()).pixel(20, 20), c.Expected);
+    }
+}
+
+TEST(MetafilePlayer, ClippingFollowsTheTransformInForceWhenItIsSet) {
+    const int32_t two = FloatBits(2), zero = FloatBits(0);
+    const std::vector<uint8_t> region = [] {
+        std::vector<uint8_t> r;
+        Put32(r, 32 + 16); // size of the region data
+        Put32(r, 5);       // copy
+        for (const uint32_t v : {32u, 1u, 1u, 16u, 60u, 60u, 80u, 80u, 60u, 60u, 80u, 80u})
+            Put32(r, v);
+        return r;
+    }();
+    struct TCase {
+        const char* Name;
+        std::function<void(TEmfWriter&)> Clip;
+        QRect Expected;
+    };
+    const TCase cases[] = {
+        {"intersect under a scale of 2",
+         [&](TEmfWriter& e) {
+             e.Add(SETWORLDTRANSFORM, {two, zero, zero, two, zero, zero});
+             e.Add(INTERSECTCLIPRECT, {10, 10, 20, 20});
+             e.Add(SETWORLDTRANSFORM, {FloatBits(1), zero, zero, FloatBits(1), zero, zero});
+         },
+         QRect(20, 20, 20, 20)},
+        {"exclude leaves the rest",
+         [&](TEmfWriter& e) {
+             e.Add(EXCLUDECLIPRECT, {0, 0, 100, 50});
+         },
+         QRect(0, 50, 100, 50)},
+        {"region in device pixels", [&](TEmfWriter& e) { e.AddBytes(EXTSELECTCLIPRGN, region); },
+         QRect(60, 60, 20, 20)},
+        {"path as the clipping",
+         [&](TEmfWriter& e) {
+             e.Add(BEGINPATH, {}).Add(RECTANGLE, {30, 30, 50, 50}).Add(ENDPATH, {});
+             e.Add(SELECTCLIPPATH, {5});
+         },
+         QRect(30, 30, 20, 20)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf = FillingWith(RedRef);
+        c.Clip(emf);
+        emf.Add(RECTANGLE, {0, 0, 100, 100});
+        const QImage image = Play(emf.Bytes());
+        for (int y = 2; y < 98; y += 4) {
+            for (int x = 2; x < 98; x += 4) {
+                // Edges may fall either way by a pixel.
+                if (c.Expected.adjusted(1, 1, -1, -1).contains(x, y)) {
+                    EXPECT_EQ(image.pixel(x, y), Red) << x << "," << y;
+                } else if (!c.Expected.adjusted(-1, -1, 1, 1).contains(x, y)) {
+                    EXPECT_EQ(image.pixel(x, y), White) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(MetafilePlayer, PathsFillStrokeAndDrawNothingWhileOpen) {
+    TEmfWriter emf;
+    emf.Add(CREATEBRUSHINDIRECT, {1, 0, RedRef, 0}).Add(SELECTOBJECT, {1});
+    emf.Add(CREATEPEN, {2, 0, 3, 0, BlueRef}).Add(SELECTOBJECT, {2});
+    // Filled only; stroked only; and an open path at the end that is never drawn.
+    emf.Add(BEGINPATH, {}).Add(RECTANGLE, {10, 10, 40, 40}).Add(ENDPATH, {}).Add(FILLPATH, {});
+    emf.Add(BEGINPATH, {}).Add(RECTANGLE, {50, 10, 90, 40}).Add(ENDPATH, {}).Add(STROKEPATH, {});
+    emf.Add(BEGINPATH, {}).Add(RECTANGLE, {10, 60, 40, 90});
+    const QImage image = Play(emf.Bytes());
+    EXPECT_EQ(image.pixel(25, 25), Red);
+    EXPECT_EQ(image.pixel(40, 25), White) << "no outline on a filled path";
+    EXPECT_EQ(image.pixel(70, 25), White) << "no fill on a stroked path";
+    EXPECT_EQ(image.pixel(50, 25), Blue);
+    EXPECT_EQ(image.pixel(25, 75), White);
+    EXPECT_EQ(image.pixel(10, 75), White);
+}
+
+namespace {
+
+// A bold font 30 units high in slot 1.
+std::vector<uint8_t> FontRecord() {
+    std::vector<uint8_t> font;
+    Put32(font, 1);
+    for (const int32_t v : {-30, 0, 0, 0, 700})
+        Put32(font, static_cast<uint32_t>(v));
+    Put32(font, 0);
+    Put32(font, 0);
+    for (const char c : std::string("Liberation Sans"))
+        Put16(font, static_cast<uint8_t>(c));
+    font.resize(4 + 92, 0);
+    return font;
+}
+
+// "MM" at (50, 50).
+std::vector<uint8_t> TextRecord() {
+    std::vector<uint8_t> text;
+    for (int i = 0; i < 4 + 3; ++i) // bounds, graphics mode, scales
+        Put32(text, 0);
+    for (const int32_t v : {50, 50, 2, 76, 0, 0, 0, 0, 0, 0})
+        Put32(text, static_cast<uint32_t>(v));
+    Put16(text, 'M');
+    Put16(text, 'M');
+    return text;
+}
+
+int CountInk(const QImage& image, QRgb colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
+
+} // namespace
+
+TEST(MetafilePlayer, TextInAPathBracketAddsItsOutlines) {
+    for (const bool fill : {true, false}) {
+        SCOPED_TRACE(fill);
+        TEmfWriter emf = FillingWith(RedRef);
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord()).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.Add(BEGINPATH, {}).AddBytes(EXTTEXTOUTW, TextRecord()).Add(ENDPATH, {});
+        if (fill)
+            emf.Add(FILLPATH, {});
+        const QImage image = Play(emf.Bytes());
+        EXPECT_EQ(CountInk(image, Blue), 0) << "no text of its own";
+        if (fill) {
+            EXPECT_GT(CountInk(image, Red), 100);
+        } else {
+            EXPECT_EQ(CountInk(image, Red), 0);
+        }
+    }
+}
+
+TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
+    const std::vector<uint8_t> font = FontRecord(), text = TextRecord();
+    struct TCase {
+        const char* Name;
+        int32_t Align;
+        bool Left, Above; // where the ink is, seen from (50, 50)
+        bool Both;        // ink on both sides horizontally
+    };
+    const TCase cases[] = {
+        {"left top", 0, false, false, false},
+        {"right bottom", 2 | 8, true, true, false},
+        {"centre baseline", 6 | 24, false, true, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {c.Align}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const QImage image = Play(emf.Bytes());
+        int left = 0, right = 0, above = 0, below = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                if (qGray(image.pixel(x, y)) > 128)
+                    continue;
+                (x < 50 ? left : right)++;
+                (y < 50 ? above : below)++;
+            }
+        }
+        EXPECT_GT(left + right, 100) << "text drawn";
+        if (c.Both) {
+            EXPECT_GT(left, 20);
+            EXPECT_GT(right, 20);
+        } else {
+            EXPECT_EQ(c.Left ? right : left, 0);
+        }
+        EXPECT_EQ(c.Above ? below : above, 0);
+    }
+}
+
+TEST(MetafilePlayer, WindowsMetafileObjectsTakeTheFirstFreeSlot) {
+    constexpr uint16_t CreateBrush = 0x02FC, Select = 0x012D, Delete = 0x01F0, Rectangle = 0x041B,
+                       CreatePen = 0x02FA;
+    TWmfWriter wmf;
+    // Slot 0: a null pen; slots 1 and 2: red and blue brushes.
+    wmf.Add(CreatePen, {5, 0, 0, 0, 0}).Add(Select, {0});
+    wmf.Add(CreateBrush, {0, RedRef, 0, 0})
+        .Add(CreateBrush, {0, BlueRef & 0xFFFF, BlueRef >> 16, 0});
+    wmf.Add(Delete, {1});
+    wmf.Add(CreateBrush, {0, GreenRef, 0, 0}); // into slot 1
+    wmf.Add(Select, {1}).Add(Rectangle, {50, 50, 0, 0});
+    wmf.Add(Select, {2}).Add(Rectangle, {100, 100, 50, 50});
+    const QImage image = Play(wmf.Bytes());
+    EXPECT_EQ(image.pixel(25, 25), Green);
+    EXPECT_EQ(image.pixel(75, 75), Blue);
+}
+
+TEST(MetafilePlayer, StretchedBitmapsOfEveryDepth) {
+    // 2 × 2 pixels: red, green on top; blue, white below.
+    const std::vector<uint32_t> colours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    struct TCase {
+        int Bits;
+        std::vector<uint32_t> Table;
+        std::vector<uint32_t> Pixels;
+    };
+    const TCase cases[] = {
+        {1, {0xFF0000, 0x0000FF}, {0, 1, 1, 0}},
+        {4, colours, {0, 1, 2, 3}},
+        {8, colours, {0, 1, 2, 3}},
+        {24, {}, colours},
+        {32, {}, colours},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Bits);
+        const std::vector<uint8_t> dib = PackedDib(c.Bits, 2, 2, c.Table, c.Pixels);
+        const uint32_t infoSize = 40 + uint32_t(c.Table.size()) * 4;
+        std::vector<uint8_t> record;
+        for (int i = 0; i < 4; ++i)
+            Put32(record, 0);
+        // Destination (10, 10), source (0, 0) 2 × 2; bitmap after the 80-byte fixed part.
+        for (const uint32_t v : {10u, 10u, 0u, 0u, 2u, 2u, 80u, infoSize, 80u + infoSize,
+                                 uint32_t(dib.size()) - infoSize, 0u, 0xCC0020u, 80u, 80u})
+            Put32(record, v);
+        record.insert(record.end(), dib.begin(), dib.end());
+        TEmfWriter emf;
+        emf.AddBytes(STRETCHDIBITS, record);
+        const QImage image = Play(emf.Bytes());
+        if (c.Bits == 1) {
+            EXPECT_EQ(image.pixel(30, 30), Red);
+            EXPECT_EQ(image.pixel(70, 30), Blue);
+            EXPECT_EQ(image.pixel(30, 70), Blue);
+        } else {
+            EXPECT_EQ(image.pixel(30, 30), Red);
+            EXPECT_EQ(image.pixel(70, 30), Green);
+            EXPECT_EQ(image.pixel(30, 70), Blue);
+            EXPECT_EQ(image.pixel(70, 70), White);
+        }
+        EXPECT_EQ(image.pixel(5, 5), White);
+    }
+}
+
+TEST(MetafilePlayer, ADamagedRecordEndsThePlaybackWithWhatCameBefore) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TEmfWriter&)> Damage;
+    };
+    const TCase cases[] = {
+        {"polyline claiming more points than it holds",
+         [](TEmfWriter& e) {
+             e.Add(POLYLINE, {0, 0, 0, 0, 100000, 1, 1, 2, 2});
+         }},
+        {"record size past the end",
+         [](TEmfWriter& e) {
+             Put32(e.Body, RECTANGLE);
+             Put32(e.Body, 0x7FFFFFF0);
+         }},
+        {"record size below its own header",
+         [](TEmfWriter& e) {
+             Put32(e.Body, RECTANGLE);
+             Put32(e.Body, 4);
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf = FillingWith(RedRef);
+        emf.Add(RECTANGLE, {0, 0, 50, 50});
+        c.Damage(emf);
+        emf.Add(RECTANGLE, {50, 50, 100, 100});
+        const QImage image = Play(emf.Bytes());
+        EXPECT_EQ(image.pixel(25, 25), Red);
+        EXPECT_EQ(image.pixel(75, 75), White);
+    }
+}
+
+TEST(MetafilePlayer, ObjectsOutsideTheTableAreIgnored) {
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.Handles = 4;
+    emf.Add(CREATEBRUSHINDIRECT, {9, 0, BlueRef, 0}).Add(SELECTOBJECT, {9});
+    emf.Add(DELETEOBJECT, {70000}).Add(SELECTOBJECT, {0x7FFFFFFF});
+    emf.Add(RECTANGLE, {10, 10, 30, 30});
+    EXPECT_EQ(Play(emf.Bytes()).pixel(20, 20), Red);
+}
+
+TEST(MetafilePlayer, GradientRectanglesShadeAcrossOrDown) {
+    constexpr uint32_t GRADIENTFILL = 118;
+    for (const int32_t mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        std::vector<uint8_t> record;
+        for (const uint32_t v : {0u, 0u, 0u, 0u, 2u, 1u, uint32_t(mode)})
+            Put32(record, v);
+        // Red at (10, 10), blue at (90, 90); one rectangle between them.
+        for (const uint32_t v : {10u, 10u})
+            Put32(record, v);
+        for (const uint32_t v : {0xFF00u, 0u, 0u, 0u})
+            Put16(record, v);
+        for (const uint32_t v : {90u, 90u})
+            Put32(record, v);
+        for (const uint32_t v : {0u, 0u, 0xFF00u, 0u})
+            Put16(record, v);
+        Put32(record, 0);
+        Put32(record, 1);
+        TEmfWriter emf;
+        emf.AddBytes(GRADIENTFILL, record);
+        const QImage image = Play(emf.Bytes());
+        const QRgb start = image.pixel(12, 12), end = image.pixel(88, 88);
+        const QRgb across = image.pixel(88, 12), down = image.pixel(12, 88);
+        EXPECT_GT(qRed(start), 200);
+        EXPECT_GT(qBlue(end), 200);
+        // Along the gradient the colour changes; across it, it stays.
+        EXPECT_EQ(mode == 0 ? down : across, start);
+        EXPECT_GT(qBlue(mode == 0 ? across : down), 200);
+        EXPECT_EQ(image.pixel(5, 5), White);
+    }
+}
+
+TEST(MetafilePlayer, RasterOperationsReachPdfThroughAnImage) {
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "pdftoppm not installed";
+    // Red everywhere, then white XORed into the middle: cyan there on any device.
+    constexpr uint32_t BITBLT = 76;
+    const std::vector<uint8_t> dib =
+        PackedDib(24, 50, 50, {}, std::vector<uint32_t>(2500, 0xFFFFFF));
+    std::vector<uint8_t> record;
+    for (const uint32_t v : {0u, 0u, 0u, 0u, 25u, 25u, 50u, 50u, 0x660046u, 0u, 0u})
+        Put32(record, v);
+    for (const uint32_t v : {0x3F800000u, 0u, 0u, 0x3F800000u, 0u, 0u, 0u, 0u})
+        Put32(record, v); // source transform, background colour, colour usage
+    for (const uint32_t v : {100u, 40u, 140u, uint32_t(dib.size()) - 40})
+        Put32(record, v); // the bitmap follows the fixed part
+    record.insert(record.end(), dib.begin(), dib.end());
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.Add(RECTANGLE, {0, 0, 99, 99});
+    emf.AddBytes(BITBLT, record);
+    const auto metafile = Load(emf.Bytes());
+    EXPECT_EQ(Play(emf.Bytes()).pixel(50, 50), 0xFF00FFFF) << "on a raster device";
+
+    TempDir dir;
+    {
+        QPdfWriter pdf(QString::fromStdString(dir.File("bild.pdf")));
+        pdf.setResolution(72);
+        pdf.setPageSize(QPageSize(QSizeF(100, 100), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF());
+        QPainter painter(&pdf);
+        TCanvas canvas(painter);
+        canvas.DrawStretched({0, 0, 100, 100}, metafile.get());
+    }
+    QProcess pdftoppm;
+    pdftoppm.start("pdftoppm",
+                   {"-r", "72", "-png", "-singlefile", QString::fromStdString(dir.File("bild.pdf")),
+                    QString::fromStdString(dir.File("bild"))});
+    ASSERT_TRUE(pdftoppm.waitForFinished(60000));
+    const QImage page(QString::fromStdString(dir.File("bild.png")));
+    ASSERT_FALSE(page.isNull());
+    const QRgb middle = page.pixel(50, 50), corner = page.pixel(10, 10);
+    EXPECT_LT(qRed(middle), 40);
+    EXPECT_GT(qGreen(middle), 215);
+    EXPECT_GT(qBlue(middle), 215);
+    EXPECT_GT(qRed(corner), 215);
+    EXPECT_LT(qGreen(corner), 40);
+}
+
+TEST(MetafilePlayer, WindowsMetafileWhatIsDrawnCoversTheRectangle) {
+    constexpr uint16_t CreateBrush = 0x02FC, CreatePen = 0x02FA, Select = 0x012D,
+                       Rectangle = 0x041B, SetPixel = 0x041F, CreateRegion = 0x06FF;
+    TWmfWriter wmf;
+    // A region too short to read still takes slot 0; pen and brush go to 1 and 2.
+    wmf.Add(CreateRegion, {1, 2, 3, 4});
+    wmf.Add(CreatePen, {5, 0, 0, 0, 0}).Add(Select, {1});
+    wmf.Add(CreateBrush, {0, RedRef, 0, 0}).Add(Select, {2});
+    // Only the middle of the 100 × 100 box is drawn, a pixel within it too.
+    wmf.Add(Rectangle, {75, 75, 25, 25});
+    wmf.Add(SetPixel, {0, 0, 50, 50});
+    const QImage image = Play(wmf.Bytes());
+    EXPECT_EQ(image.pixel(2, 2), Red);
+    EXPECT_EQ(image.pixel(96, 96), Red);
+}
+
+TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
+    // Heights and average widths that make huge or much distorted glyphs on the device.
+    struct TCase {
+        int32_t Height, Width;
+    };
+    for (const TCase c : {TCase{-10, 40}, TCase{-30, 3}, TCase{-400, 0}, TCase{-30, 0}}) {
+        SCOPED_TRACE(std::to_string(c.Height) + " " + std::to_string(c.Width));
+        std::vector<uint8_t> font = FontRecord();
+        for (int i = 0; i < 4; ++i) {
+            font[4 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Height) >> (8 * i));
+            font[8 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Width) >> (8 * i));
+        }
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {6 | 24}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        EXPECT_GT(CountInk(Play(emf.Bytes()), Blue), 20);
+    }
+}
