@@ -12,6 +12,7 @@
 #include "MetafileWriter.h"
 #include "TestSupport.h"
 #include "picture/Canvas.h"
+#include "picture/Image.h"
 #include "picture/Metafile.h"
 #include "picture/Picture.h"
 #include "toolkit/Errors.h"
@@ -730,4 +731,13 @@ TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
         emf.AddBytes(EXTTEXTOUTW, TextRecord());
         EXPECT_GT(CountInk(Play(emf.Bytes()), Blue), 20);
     }
+}
+
+TEST(MetafileReader, APictureControlLeavesTheMetafilesTransparencyAlone) {
+    TEmfWriter emf;
+    const auto metafile = Load(emf.Bytes());
+    TImage control;
+    control.SetTransparent(false);
+    control.Picture().CopyFrom(metafile.get());
+    EXPECT_TRUE(control.Picture().Content()->Transparent());
 }
