@@ -3,6 +3,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -440,7 +441,9 @@ void CheckBlank(const TPage& page, TProblems& problems) {
 std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation& expected) {
     const bool a4 = expected.Paper == TPaper::A4;
     const double widthMm = a4 ? 297.0 : 279.4, heightMm = a4 ? 210.0 : 215.9;
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    if (expected.MayBeTurned && rgb.height() > rgb.width())
+        rgb = rgb.transformed(QTransform().rotate(90));
     const int width = static_cast<int>(std::lround(Px(widthMm)));
     const int height = static_cast<int>(std::lround(Px(heightMm)));
     if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)

@@ -16,6 +16,10 @@ struct TSheetExpectation {
     // The solid colour each picture was printed in; none means an empty picture.
     std::optional<QRgb> Cover;
     std::optional<QRgb> Back;
+    // A print queue may hand the landscape sheet over as a portrait page with the sheet turned
+    // a quarter anticlockwise, as PostScript printers take landscape jobs; the checker turns
+    // such a page back. Without this a portrait page is a fault.
+    bool MayBeTurned = false;
 };
 
 // The resolution the checker measures at.

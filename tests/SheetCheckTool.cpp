@@ -2,7 +2,7 @@
 // and exits with 1 when there are any, 0 when the sheet is right, 2 on wrong usage.
 //
 //   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
-//               [--back RRGGBB|none]
+//               [--back RRGGBB|none] [--may-be-turned]
 #include <QCoreApplication>
 #include <QImage>
 #include <cstdio>
@@ -13,7 +13,7 @@
 namespace {
 int Usage() {
     std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
-                         "[--cover RRGGBB|none] [--back RRGGBB|none]\n");
+                         "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned]\n");
     return 2;
 }
 
@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (option == "--frames") {
-            expected.Frames = true;
+        if (option == "--frames" || option == "--may-be-turned") {
+            (option == "--frames" ? expected.Frames : expected.MayBeTurned) = true;
             continue;
         }
         if (!value)
