@@ -150,7 +150,7 @@ void LoadAndDraw(const std::vector<uint8_t>& bytes, bool draw) {
     }
     QImage target(200, 200, QImage::Format_RGB32);
     QPainter painter(&target);
-    TCanvas canvas(painter, 24);
+    TCanvas canvas(painter);
     canvas.DrawStretched({0, 0, 200, 200}, &image);
     painter.end();
     benchmark::DoNotOptimize(target.constBits());

@@ -125,13 +125,14 @@ void TfrmMain::btnOpenClick() {
 void TfrmMain::LoadCover(const std::string& fileName) {
     // Both pictures load before anything changes, so a layout that fails to open leaves
     // the current one whole: its paths, its pictures, its file and the caption.
-    const TLayoutPaths paths = ReadLayout(fileName);
+    // An entry that is present but empty means no picture for that part.
+    const TLayoutEntries entries = ReadLayoutEntries(fileName);
     TPicture cover;
-    cover.LoadByExtension(paths.Cover);
+    LoadLayoutPicture(cover, entries.Cover);
     TPicture back;
-    back.LoadByExtension(paths.Back);
-    CoverFile = paths.Cover;
-    BackFile = paths.Back;
+    LoadLayoutPicture(back, entries.Back);
+    CoverFile = entries.Cover.value_or("");
+    BackFile = entries.Back.value_or("");
     Cover->SetPicture(cover);
     Back->SetPicture(back);
     SetCaption(fileName);

@@ -2,7 +2,10 @@
 // picture files of a cover layout under the keys "cover" and "back".
 #pragma once
 
+#include <optional>
 #include <string>
+
+class TPicture;
 
 struct TLayoutPaths {
     std::string Cover;
@@ -13,9 +16,21 @@ struct TLayoutPaths {
 // Reads both paths; a missing file, section or key reads as an empty path.
 TLayoutPaths ReadLayout(const std::string& fileName);
 
+// What the file says of each picture: a path, an empty path for "no picture", or nothing
+// when the key (or the file) is missing.
+struct TLayoutEntries {
+    std::optional<std::string> Cover;
+    std::optional<std::string> Back;
+};
+TLayoutEntries ReadLayoutEntries(const std::string& fileName);
+
+// Loads the picture an entry names into picture, by extension. An empty entry leaves the
+// picture empty; a missing one fails as a path without extension does.
+void LoadLayoutPicture(TPicture& picture, const std::optional<std::string>& entry);
+
 // Writes both keys in one replacement of the file, keeping every other line. Raises
 // EIniFileException ("nach %s kann nicht geschrieben werden") and leaves the file as it
-// was when it cannot be written.
+// was when it cannot be written, or when a path is longer than a layout can read back.
 void WriteLayout(const std::string& fileName, const TLayoutPaths& paths);
 
 // Whether the layout has unsaved changes: nothing chosen and no file is unchanged; an

@@ -6,8 +6,11 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/CoverSheet.h"
 #include "app/Icons.h"
+#include "print/XPrinter.h"
 #include "toolkit/Application.h"
+#include "toolkit/Printer.h"
 
 namespace {
 // Tool bar geometry: a 2-pixel edge plus a 2-pixel border before the first item.
@@ -56,6 +59,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     CreateToolBar();
     CreatePage();
     CreateDialogs();
+    CreatePrint();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -212,10 +216,30 @@ void TfrmMain::BeendenClick() {
     close();
 }
 
-// Printing, the recent-files list and the info window are not part of this build yet;
-// their handlers are wired to the menu and tool bar already.
-void TfrmMain::btnPrintClick() {}
-void TfrmMain::PrintPage() {}
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::CreatePrint() {
+    XPrint = std::make_unique<TXPrint>();
+    ConfigureSheetPrint(*XPrint);
+}
+
+void TfrmMain::btnPrintClick() {
+    // A command that arrives while a document is being started or spooled is ignored.
+    if (XPrint->Printing())
+        return;
+    if (!ExecutePrinterDialog(this))
+        return;
+    PrintPage();
+}
+
+void TfrmMain::PrintPage() {
+    PrintCoverSheet(*XPrint, {Cover->Picture(), Back->Picture(), [this] {
+                                  return cbRahmen->isChecked();
+                              }});
+}
+
+// The recent-files list and the info window are not part of this build yet; their
+// handlers are wired to the menu already.
 void TfrmMain::FormShow() {}
 void TfrmMain::FormClose() {}
 void TfrmMain::AddToMRU(const std::string&) {}

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolButton>
+#include <memory>
 #include <string>
 
 #include "picture/Image.h"
@@ -16,11 +17,13 @@
 class TOpenDialog;
 class TOpenPictureDialog;
 class TSaveDialog;
+class TXPrint;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
 
     // Components, in the order the window declares them.
     QFrame* pnlMain = nullptr;
@@ -58,6 +61,7 @@ public:
     TImage* Image_Empty = nullptr;
     QCheckBox* cbRahmen = nullptr;
     QWidget* ToolButton1 = nullptr;
+    std::unique_ptr<TXPrint> XPrint;
 
     // Handlers, named after the component and the event that runs them.
     void btnInsertCoverClick();
@@ -101,6 +105,7 @@ private:
     QToolButton* AddButton(int left, const QAction* item, void (TfrmMain::*handler)());
     QWidget* AddSeparator(int left);
     void CreateDialogs();
+    void CreatePrint();
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".

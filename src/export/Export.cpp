@@ -7,17 +7,37 @@
 #include <QSaveFile>
 #include <charconv>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "app/CoverSheet.h"
+#include "app/LayoutFile.h"
 #include "picture/Canvas.h"
 #include "picture/Picture.h"
+#include "print/XPrinter.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Printer.h"
 
 namespace {
 constexpr const char* Usage =
-    "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n";
+    "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
+    "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter] "
+    "[--dpi N]\n";
 // Large enough for any print resolution of a cover, small enough to stay in memory.
 constexpr long MaxSide = 30000;
 constexpr const char* BadSize = "Ungültige Größe: %s";
+constexpr const char* TooLarge = "Ein Bild von %d x %d Pixeln ist zu groß";
+constexpr const char* BadPaper = "Unbekanntes Papierformat: %s";
+constexpr const char* BadResolution = "Ungültige Auflösung: %s";
+// The queue that stands for the PDF file a sheet is printed into.
+constexpr const char* FileQueue = "PDF";
+constexpr int MinDpi = 72;
+constexpr int MaxDpi = 2400;
 constexpr const char* CreateError = "Datei %s kann nicht erstellt werden";
 
 bool ParseSide(std::string_view text, int& value) {
@@ -78,13 +98,15 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
             width = std::max(1, picture.Width());
             height = std::max(1, picture.Height());
         }
+        if (uint64_t(width) * uint64_t(height) * 4 > PictureMemoryLimit)
+            throw EOutOfResources(Format(TooLarge, width, height));
         QImage image(width, height, QImage::Format_RGB32);
         if (image.isNull())
             throw EOutOfResources(Msg::OutOfResources);
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            TCanvas canvas(painter, image.depth());
+            TCanvas canvas(painter);
             canvas.DrawStretched({0, 0, width, height}, picture.Content());
         }
         WritePng(image, output);
@@ -95,9 +117,114 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
     return 0;
 }
 
+namespace {
+struct TSheetOptions {
+    std::string Layout;
+    std::string Output;
+    bool Frames = false;
+    QPageSize::PageSizeId Paper = QPageSize::A4;
+    int Dpi = 600;
+};
+
+// Reads the options of "sheet"; on a usage error writes the message and returns false.
+bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& options,
+                       std::ostream& err) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-o" && i + 1 < args.size()) {
+            options.Output = args[++i];
+        } else if (arg == "--frames") {
+            options.Frames = true;
+        } else if (arg == "--paper" && i + 1 < args.size()) {
+            const std::string& paper = args[++i];
+            if (paper == "A4" || paper == "a4") {
+                options.Paper = QPageSize::A4;
+            } else if (paper == "Letter" || paper == "letter") {
+                options.Paper = QPageSize::Letter;
+            } else {
+                err << Format(BadPaper, paper.c_str()) << "\n";
+                return false;
+            }
+        } else if (arg == "--dpi" && i + 1 < args.size()) {
+            const std::string& text = args[++i];
+            int dpi = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), dpi);
+            if (error != std::errc() || end != text.data() + text.size() || dpi < MinDpi ||
+                dpi > MaxDpi) {
+                err << Format(BadResolution, text.c_str()) << "\n";
+                return false;
+            }
+            options.Dpi = dpi;
+        } else if (options.Layout.empty() && !arg.empty() && arg[0] != '-') {
+            options.Layout = arg;
+        } else {
+            err << Usage;
+            return false;
+        }
+    }
+    if (options.Layout.empty() || options.Output.empty()) {
+        err << Usage;
+        return false;
+    }
+    return true;
+}
+
+// Prints the sheet into a file beside the output and puts it in place only when the
+// whole sheet was printed.
+void PrintSheetFile(const TSheetOptions& options, const TPicture& cover, const TPicture& back) {
+    const QString output = QFile::decodeName(options.Output.c_str());
+    QTemporaryFile partial(QFileInfo(output).absolutePath() + "/.vellacour-XXXXXX.pdf");
+    if (!partial.open())
+        throw EWriteError(Format(CreateError, options.Output.c_str()));
+    partial.close();
+
+    SetPrintQueueSource([] { return TPrintQueues{{FileQueue}, FileQueue}; });
+    TXPrint print;
+    ConfigureSheetPrint(print);
+    TPrinter& printer = Printer();
+    printer.SetOutputFile(QFile::encodeName(partial.fileName()).toStdString());
+    printer.SetPaper(options.Paper);
+    printer.SetResolution(options.Dpi);
+    printer.SetFullSheetPrintable();
+    printer.Title = TApplication::Title();
+    const bool frames = options.Frames;
+    PrintCoverSheet(print, {cover, back, [frames] {
+                                return frames;
+                            }});
+    // The temporary file was private to us; the sheet gets the mode a new file gets.
+    const mode_t mask = umask(0);
+    umask(mask);
+    const QByteArray written = QFile::encodeName(partial.fileName());
+    if (chmod(written.constData(), 0666 & ~mask) != 0 ||
+        std::rename(written.constData(), options.Output.c_str()) != 0)
+        throw EWriteError(Format(CreateError, options.Output.c_str()));
+    partial.setAutoRemove(false);
+}
+} // namespace
+
+int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
+    TSheetOptions options;
+    if (!ParseSheetOptions(args, options, err))
+        return 2;
+    try {
+        const TLayoutEntries entries = ReadLayoutEntries(options.Layout);
+        TPicture cover;
+        LoadLayoutPicture(cover, entries.Cover);
+        TPicture back;
+        LoadLayoutPicture(back, entries.Back);
+        PrintSheetFile(options, cover, back);
+    } catch (const std::exception& error) {
+        err << ErrorDisplayText(ErrorMessage(error)) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 int RunExport(const std::vector<std::string>& args, std::ostream& err) {
     if (!args.empty() && args[0] == "picture")
         return ExportPicture({args.begin() + 1, args.end()}, err);
+    if (!args.empty() && args[0] == "sheet")
+        return ExportSheet({args.begin() + 1, args.end()}, err);
     err << Usage;
     return 2;
 }

@@ -1,10 +1,11 @@
 // vellacour-export: runs without a display; the offscreen platform is used unless the
 // caller chose another.
-#include <QGuiApplication>
+#include <QApplication>
 #include <iostream>
 
 #include "export/Export.h"
 #include "picture/Jpeg.h"
+#include "toolkit/Application.h"
 
 namespace {
 // Only the program's own messages belong on stderr; Qt's notes about the environment
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
+    TApplication::SetTitle("Vellacour");
     RegisterJpegFormat();
     // Pictures are written in full colour whatever the screen, so decode to 24 bits.
     InitJpegDefaults(24);

@@ -103,7 +103,7 @@ void TImage::paintEvent(QPaintEvent*) {
         Painting = true;
         try {
             QPainter painter(&image);
-            TCanvas canvas(painter, ScreenBitsPerPixel());
+            TCanvas canvas(painter);
             canvas.DrawStretched(rect, content);
         } catch (const std::exception& error) {
             Painting = false;

@@ -259,9 +259,9 @@ void TOpenPictureDialog::PaintPreview() {
     // never through Qt's paint machinery.
     try {
         QPainter painter(PaintBox);
-        TCanvas canvas(painter, ScreenBitsPerPixel());
+        TCanvas canvas(painter);
         const QColor background = PaintBox->palette().color(PaintBox->backgroundRole());
-        canvas.BrushColor = background;
+        canvas.Brush.Color = background;
         const int areaWidth = PaintBox->width();
         const int areaHeight = PaintBox->height();
         const int width = Picture_.Width();

@@ -407,22 +407,25 @@ std::string IniSetValues(std::string_view text, std::string_view section,
 
 TIniFile::TIniFile(std::string fileName) : FileName_(std::move(fileName)) {}
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& key,
-                                 const std::string& defaultValue) const {
+std::optional<std::string> TIniFile::ReadValue(const std::string& section,
+                                               const std::string& key) const {
     struct stat info {};
     const int fd = OpenRegularFile(FileName_, info);
     if (fd < 0)
-        return defaultValue;
+        return std::nullopt;
     TFd file(fd);
     std::string text;
     if (!ReadAll(file.Get(), text))
-        return defaultValue;
+        return std::nullopt;
     std::optional<std::string> value = IniFindValue(text, section, key);
-    if (!value)
-        return defaultValue;
-    if (value->size() > IniMaxValueLength)
+    if (value && value->size() > IniMaxValueLength)
         value->resize(IniMaxValueLength);
-    return *value;
+    return value;
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const {
+    return ReadValue(section, key).value_or(defaultValue);
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,

@@ -41,6 +41,8 @@ public:
     // The value of key in section, or defaultValue when the file, section or key is missing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
+    // The value of key in section; nothing when the file, section or key is missing.
+    std::optional<std::string> ReadValue(const std::string& section, const std::string& key) const;
     // Sets one key (one atomic replacement of the file).
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     // Sets several keys of one section in a single atomic replacement of the file, in the

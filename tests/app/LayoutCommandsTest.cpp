@@ -258,24 +258,52 @@ TEST_F(LayoutCommands, FailedSaveKeepsCaptionAndLayoutFile) {
     EXPECT_EQ(Caption(), QString::fromStdString(file + " - Vellacour"));
 }
 
-TEST_F(LayoutCommands, LayoutWithOnlyACoverFailsToOpenAndLeavesTheCurrentOne) {
+TEST_F(LayoutCommands, AnEmptyEntryMeansNoPictureAndAMissingOneFails) {
     DialogScript script;
-    const std::string current = OpenLayout(script, {CoverBmp, BackBmp});
+    OpenLayout(script, {CoverBmp, BackBmp});
+
+    // A front cover alone, saved by the program itself, opens again.
     const std::string onlyCover = Dir.File("nur-cover.vco");
     WriteLayout(onlyCover, {OtherBmp, ""});
     script.Choose(onlyCover);
+    Form->btnOpenClick();
+    EXPECT_EQ(Form->LayoutFile, onlyCover);
+    EXPECT_EQ(Form->CoverFile, OtherBmp);
+    EXPECT_EQ(Form->BackFile, "");
+    EXPECT_EQ(Form->Cover->Picture().Width(), 4);
+    EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
+    EXPECT_FALSE(Form->Changed());
+
+    // A file without the "back" key fails and leaves the layout that was open.
+    const std::string noBackKey = Dir.File("ohne-back.vco");
+    WriteFileText(noBackKey, "[Vellacour]\ncover=" + CoverBmp + "\n");
+    script.Choose(noBackKey);
     try {
         Form->btnOpenClick();
         FAIL() << "no error";
     } catch (const EInvalidGraphic& error) {
         EXPECT_STREQ(error.what(), "Unbekannte Bilddateierweiterung (.)");
     }
-    EXPECT_EQ(Form->LayoutFile, current);
-    EXPECT_EQ(Caption(), QString::fromStdString(current + " - Vellacour"));
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
-    EXPECT_EQ(Form->BackFile, BackBmp);
-    EXPECT_EQ(Form->Cover->Picture().Width(), 8) << "the cover loaded first is not kept";
-    EXPECT_FALSE(Form->Changed());
+    EXPECT_EQ(Form->LayoutFile, onlyCover);
+    EXPECT_EQ(Form->CoverFile, OtherBmp);
+    EXPECT_EQ(Form->Cover->Picture().Width(), 4) << "the cover loaded first is not kept";
+}
+
+TEST_F(LayoutCommands, SavingAPathTooLongToReadBackWritesNothing) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string before = ReadFileText(file);
+    Form->CoverFile = "/" + std::string(2047, 'a') + ".bmp";
+    try {
+        Form->SaveCover(file);
+        FAIL() << "no error";
+    } catch (const EIniFileException& error) {
+        EXPECT_EQ(error.what(), "nach " + file + " kann nicht geschrieben werden");
+    }
+    EXPECT_EQ(ReadFileText(file), before);
+    Form->CoverFile = "/" + std::string(2040, 'a') + ".bmp";
+    Form->SaveCover(file);
+    EXPECT_EQ(ReadLayout(file).Cover, Form->CoverFile);
 }
 
 TEST_F(LayoutCommands, KeyboardShortcutRunsNew) {

@@ -47,17 +47,32 @@ QImage Expected(int width, int height, const QImage& image, int left, int top) {
     return expected;
 }
 
+// An image that reports the depth of another device, so the canvas over it takes that
+// depth as the device's.
+class DeviceImage : public QImage {
+public:
+    using QImage::QImage;
+    DeviceImage(const QImage& image) : QImage(image) {}
+    int Depth = 32;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        return metric == PdmDepth ? Depth : QImage::metric(metric);
+    }
+};
+
 // Draws on a fresh target through a canvas of the given depth, counting notifications.
 struct Drawing {
-    QImage Image;
+    DeviceImage Image;
     int Changing = 0;
     int Changed = 0;
 
     Drawing(int width, int height) : Image(Target(width, height)) {}
 
     template <class Action> void Draw(Action&& action, int bitsPerPixel = 32) {
+        Image.Depth = bitsPerPixel;
         QPainter painter(&Image);
-        TCanvas canvas(painter, bitsPerPixel);
+        TCanvas canvas(painter);
         canvas.OnChanging = [this] {
             ++Changing;
         };

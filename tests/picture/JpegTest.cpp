@@ -312,7 +312,7 @@ TEST(Jpeg, EmptyFileLoadsAndFailsOnceAtTheFirstDrawing) {
     QImage target(20, 20, QImage::Format_RGB32);
     target.fill(Qt::white);
     QPainter painter(&target);
-    TCanvas canvas(painter, 24);
+    TCanvas canvas(painter);
     EXPECT_EQ(MessageOf([&] {
                   canvas.DrawStretched({0, 0, 20, 20}, &image);
               }),
@@ -345,7 +345,7 @@ TEST(Jpeg, DecodesOnceAndDrawsTheDecodedBitmap) {
     QImage target(10, 10, QImage::Format_RGB32);
     target.fill(Qt::white);
     QPainter painter(&target);
-    TCanvas canvas(painter, 24);
+    TCanvas canvas(painter);
     canvas.DrawStretched({0, 0, 10, 10}, &image);
     const TBitmapImage* decoded = image.DecodedBitmap().SharedImage();
     canvas.DrawStretched({0, 0, 10, 10}, &image);

@@ -1,0 +1,104 @@
+// The print job component: prints one page on the application's printer in physical
+// units. The owner starts a job, draws on Canvas in the unit chosen by Scaling (with
+// (0, 0) at the top-left margin of the sheet), gives text sizes in points and ends the
+// job. Whether any printer is installed is decided once, at construction: without one,
+// every printer operation quietly does nothing and the printer properties read fixed
+// defaults, so a window holding the component works on a machine without printers.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "picture/Canvas.h"
+#include "print/PageMapping.h"
+
+enum class TXPrinterOrientation { xpoPortrait, xpoLandscape };
+
+class TXPrint {
+public:
+    TXPrint();
+    ~TXPrint();
+    TXPrint(const TXPrint&) = delete;
+    TXPrint& operator=(const TXPrint&) = delete;
+
+    // Writing converts the margins so they keep their physical length; ignored in a job.
+    TScaling Scaling() const { return Scaling_; }
+    void SetScaling(TScaling scaling);
+
+    // Distance of the usable page from each edge of the sheet, in the unit of Scaling.
+    int MarginLeft = 0;
+    int MarginTop = 0;
+    int MarginRight = 0;
+    int MarginBottom = 0;
+
+    // The canvas font itself; writing copies colour, height, face name, pitch, size and
+    // style into it (not the character set).
+    TFont& Font() { return Canvas_->Font; }
+    void SetFont(const TFont& font);
+
+    bool Aborted() const;
+    int Copies() const;
+    void SetCopies(int copies);
+    std::string Title() const;
+    void SetTitle(const std::string& title);
+    TXPrinterOrientation Orientation() const;
+    void SetOrientation(TXPrinterOrientation orientation);
+
+    TCanvas& Canvas() { return *Canvas_; }
+    // Whether the printer has a document open; false without printer.
+    bool Printing() const;
+    int PageWidth() const { return PageWidth_; }
+    int PageHeight() const { return PageHeight_; }
+
+    // Reads the device, begins the document and its page and maps the canvas to Scaling.
+    void BeginJob();
+    // Ends the page and the document and restores the canvas font.
+    void EndJob();
+    // Abandons the job: nothing is printed, the canvas font is restored and the printer
+    // is free for the next job.
+    void AbortJob();
+    // Sizes the canvas font in points; inside a scaled job converted to logical units.
+    void SetFontSize(int size);
+
+    // The state behind the properties.
+    int PrinterCount() const { return PrinterCount_; }
+    int LogPixelsX() const { return LogPixelsX_; }
+    int LogPixelsY() const { return LogPixelsY_; }
+    int PhysicalWidth() const { return PhysicalWidth_; }
+    int PhysicalHeight() const { return PhysicalHeight_; }
+    int PhysicalOffsetX() const { return PhysicalOffsetX_; }
+    int PhysicalOffsetY() const { return PhysicalOffsetY_; }
+    int UnitsPerInch() const { return UnitsPerInch_; }
+    int FontSize() const { return FontSize_; }
+    bool InJob() const { return InJob_; }
+
+private:
+    static int CountPrinters();
+    void ReadDeviceMetrics();
+    void ApplyMapping();
+    void RestoreFont();
+    TMappingInput MappingInput() const;
+
+    TScaling Scaling_ = TScaling::pscDot;
+    int PageWidth_ = 0;
+    int PageHeight_ = 0;
+    int PrinterCount_ = 0;
+    int LogPixelsX_ = 300;
+    int LogPixelsY_ = 300;
+    int PhysicalWidth_ = 0;
+    int PhysicalHeight_ = 0;
+    int HorzRes_ = 0;
+    int VertRes_ = 0;
+    int PhysicalOffsetX_ = 0;
+    int PhysicalOffsetY_ = 0;
+    int UnitsPerInch_ = 1;
+    std::unique_ptr<TFont> SavedFont_;
+    int FontSize_ = 0;
+    bool InJob_ = false;
+    std::unique_ptr<TCanvas> OwnCanvas_;
+    TCanvas* Canvas_ = nullptr;
+};
+
+// The printer's canvas, shared by the whole process: it draws on the open document and
+// fails with "Der Drucker ist nicht am Drucken" outside one.
+TCanvas& PrinterCanvas();
