@@ -77,6 +77,7 @@ done
 if ! "$sheet_check" "$pdf" --frames --paper "$paper" --cover ff0000 --back 0000ff \
     --may-be-turned 2>/dev/null; then
     cp "$pdf" "$work/../vellacour-e2e-print.pdf" 2>/dev/null || true
+    rm -f "$pdf"
     fail "the printed sheet is wrong (kept as $work/../vellacour-e2e-print.pdf)"
 fi
 rm -f "$pdf"
