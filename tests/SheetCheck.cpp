@@ -129,14 +129,28 @@ void CheckPicture(const TPage& page, const char* name, const TBox& box, std::opt
                   bool frames, TProblems& problems) {
     const double right = std::min(box.Right, page.WidthMm);
     const double bottom = std::min(box.Bottom, page.HeightMm);
-    if (!colour) {
-        const auto ink = page.Find(box.Left + 0.3, box.Top + 0.3, right - 0.3, bottom - 0.3,
-                                   [&](QRgb p) { return TPage::Ink(p); });
-        if (ink && !NearFold(Mm(ink->x()), frames))
-            problems.push_back(Format("%s: ink in the place of the empty picture at ", name) +
-                               Where(*ink));
+    // The inside on a 1 mm grid: the picture's colour throughout, or white for an empty one.
+    int points = 0, wrong = 0;
+    std::optional<QPoint> first;
+    for (double y = box.Top + 0.3; y < bottom - 0.3; y += 1.0)
+        for (double x = box.Left + 0.3; x < right - 0.3; x += 1.0) {
+            if (NearFold(x, frames))
+                continue;
+            ++points;
+            const QPoint p(page.Column(x), page.Row(y));
+            const QRgb pixel = page.Pixel(p.x(), p.y());
+            if (colour ? !TPage::Near(pixel, *colour) : TPage::Ink(pixel)) {
+                ++wrong;
+                if (!first)
+                    first = p;
+            }
+        }
+    if (wrong)
+        problems.push_back(Format("%s: %d of %d points inside are not %s, first at ", name, wrong,
+                                  points, colour ? "its colour" : "white (no picture)") +
+                           Where(*first));
+    if (!colour)
         return;
-    }
     const auto isColour = [&](QRgb p) {
         return TPage::Near(p, *colour);
     };
@@ -177,24 +191,6 @@ void CheckPicture(const TPage& page, const char* name, const TBox& box, std::opt
         if (std::abs(worst[edge]) > Tolerance)
             problems.push_back(Format("%s: %s edge at %.2f mm, expected %.2f mm", name,
                                       edgeNames[edge], measured[edge], expected[edge]));
-    int points = 0, wrong = 0;
-    std::optional<QPoint> first;
-    for (double y = box.Top + 0.3; y < bottom - 0.3; y += 1.0)
-        for (double x = box.Left + 0.3; x < right - 0.3; x += 1.0) {
-            if (NearFold(x, frames))
-                continue;
-            ++points;
-            const QPoint p(page.Column(x), page.Row(y));
-            if (!isColour(page.Pixel(p.x(), p.y()))) {
-                ++wrong;
-                if (!first)
-                    first = p;
-            }
-        }
-    if (wrong)
-        problems.push_back(Format("%s: %d of %d points inside are not its colour, first at ", name,
-                                  wrong, points) +
-                           Where(*first));
 }
 
 // A straight solid line whose ink must lie in [band0, band1] across it (plus the tolerance),

@@ -44,25 +44,32 @@ TEST(ExportSheet, PrintsEveryElementInPlace) {
         bool Frames;
         TPaper Paper;
         bool Cover;
+        bool Back;
     };
     const TCase cases[] = {
-        {{}, false, TPaper::A4, true},
-        {{"--frames"}, true, TPaper::A4, true},
-        {{"--frames", "--paper", "A4", "--dpi", "300"}, true, TPaper::A4, true},
-        {{"--paper", "Letter"}, false, TPaper::Letter, true},
-        {{"--frames", "--paper", "Letter"}, true, TPaper::Letter, true},
-        // A layout saved with the back alone prints the back alone.
-        {{"--frames"}, true, TPaper::A4, false},
+        {{}, false, TPaper::A4, true, true},
+        {{"--frames"}, true, TPaper::A4, true, true},
+        {{"--frames", "--paper", "A4", "--dpi", "300"}, true, TPaper::A4, true, true},
+        {{"--paper", "Letter"}, false, TPaper::Letter, true, true},
+        {{"--frames", "--paper", "Letter"}, true, TPaper::Letter, true, true},
+        // A layout saved with the back alone prints the back alone; an empty one still
+        // prints the footer, the frames and the fold lines.
+        {{"--frames"}, true, TPaper::A4, false, true},
+        {{"--frames"}, true, TPaper::A4, false, false},
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Options.join(' ').toStdString() + (c.Cover ? "" : " (no cover)"));
+        SCOPED_TRACE(c.Options.join(' ').toStdString() + (c.Cover ? "" : " (no cover)") +
+                     (c.Back ? "" : " (no back)"));
         TempDir dir;
         const std::string pdf = dir.File("bogen.pdf");
         const Result result = Export(
-            QStringList{"sheet", Q(WriteLayout(dir, c.Cover, true)), "-o", Q(pdf)} + c.Options);
+            QStringList{"sheet", Q(WriteLayout(dir, c.Cover, c.Back)), "-o", Q(pdf)} + c.Options);
         ASSERT_EQ(result.Status, 0) << result.Errors;
-        const TSheetExpectation expected{c.Paper, c.Frames,
-                                         c.Cover ? std::optional<QRgb>(Red) : std::nullopt, Blue};
+        const auto colour = [](bool present, QRgb rgb) {
+            return present ? std::optional<QRgb>(rgb) : std::nullopt;
+        };
+        const TSheetExpectation expected{c.Paper, c.Frames, colour(c.Cover, Red),
+                                         colour(c.Back, Blue)};
         const std::vector<std::string> problems = CheckSheetPdf(pdf, expected);
         EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
     }
