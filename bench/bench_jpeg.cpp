@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "picture/Canvas.h"
 #include "picture/Jpeg.h"
 #include "toolkit/Stream.h"
@@ -24,46 +25,8 @@ namespace {
 constexpr int Width = 6000;
 constexpr int Height = 4000;
 
-// A photo-like picture: smooth gradients, a few hard edges and sensor-like noise.
-std::vector<uint8_t> MakeJpeg() {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = Width;
-    info.image_height = Height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(Width * 3);
-    uint32_t noise = 1;
-    while (info.next_scanline < info.image_height) {
-        const int y = int(info.next_scanline);
-        for (int x = 0; x < Width; ++x) {
-            noise = noise * 1103515245 + 12345;
-            const int n = int(noise >> 28) - 8;
-            const bool edge = (x / 700 + y / 500) % 3 == 0;
-            row[3 * x + 0] = uint8_t(std::clamp(x * 255 / Width + n + (edge ? 40 : 0), 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(y * 255 / Height + n, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp(128 + (x - y) / 64 + n, 0, 255));
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<uint8_t> bytes(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
-}
-
 const std::vector<uint8_t>& Bytes() {
-    static const std::vector<uint8_t> bytes = MakeJpeg();
+    static const std::vector<uint8_t> bytes = MakePhotoJpeg(Width, Height);
     return bytes;
 }
 
@@ -180,42 +143,6 @@ BENCHMARK(BM_LibjpegDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LibjpegDecodeBlocks)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadAndDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadAndFirstDrawing)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Keeps the mean real and CPU times of every benchmark for the ratios printed at the end.
-// On a busy machine the CPU-time ratio is the steadier one.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    struct TTimes {
-        double Real = 0;
-        double Cpu = 0;
-        int Runs = 0;
-    };
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            TTimes& times = Times[run.run_name.function_name];
-            times.Real += run.GetAdjustedRealTime();
-            times.Cpu += run.GetAdjustedCPUTime();
-            ++times.Runs;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* label, const std::string& ours, const std::string& raw) const {
-        const auto a = Times.find(ours);
-        const auto b = Times.find(raw);
-        if (a == Times.end() || b == Times.end())
-            return;
-        std::printf("ratio %s: %.3f real, %.3f CPU\n", label,
-                    (a->second.Real / a->second.Runs) / (b->second.Real / b->second.Runs),
-                    (a->second.Cpu / a->second.Runs) / (b->second.Cpu / b->second.Runs));
-    }
-
-private:
-    std::map<std::string, TTimes> Times;
-};
 
 long StatusKilobytes(const char* field) {
     std::ifstream status("/proc/self/status");

@@ -46,6 +46,11 @@ DialogScript& DialogScript::Cancel() {
     return *this;
 }
 
+DialogScript& DialogScript::Accept() {
+    Steps.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    return *this;
+}
+
 DialogScript& DialogScript::Click(const char* caption) {
     Steps.push_back([caption](QDialog& dialog) {
         auto* box = qobject_cast<QMessageBox*>(&dialog);

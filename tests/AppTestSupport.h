@@ -19,6 +19,8 @@ public:
     DialogScript& Choose(const std::string& path);
     // Cancels whatever dialog comes.
     DialogScript& Cancel();
+    // Confirms whatever dialog comes as it stands.
+    DialogScript& Accept();
     // Clicks the message box button with this caption.
     DialogScript& Click(const char* caption);
 

@@ -2,16 +2,14 @@
 // pixels, uncompressed, bit fields or run-length encoded) into bitmap image data.
 #pragma once
 
-#include "picture/Bitmap.h"
+#include "picture/Dib.h"
 
 class TStream;
-
-namespace Msg {
-inline constexpr const char* InvalidBitmap = "Bitmap ist ungültig";
-}
 
 // Reads the bitmap in the stream's remaining bytes (at least one). Raises EInvalidGraphic
 // ("Bitmap ist ungültig") for what is not a usable bitmap and EReadError
 // ("Stream-Read-Fehler") when the file ends inside its headers or colour table; a file that
-// ends inside the pixels leaves the missing rows zero.
+// ends inside the pixels leaves the missing rows zero. The pixel bytes are read at the file
+// header's offset when it lies inside the file and after the colour table, else directly after
+// the table.
 TBitmapImage ReadBmp(TStream& stream);

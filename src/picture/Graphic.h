@@ -55,6 +55,9 @@ public:
     virtual int PixelHeight() const = 0;
     virtual bool HasPalette() const { return false; }
     bool Transparent() const { return Transparent_; }
+    // Whether the kind keeps its own transparency flag (icons, metafiles) instead of taking
+    // the one of the picture control that shows it.
+    virtual bool KeepsOwnTransparency() const { return false; }
     virtual void SetWidth(int width) = 0;
     virtual void SetHeight(int height) = 0;
     virtual void SetTransparent(bool transparent);

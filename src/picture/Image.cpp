@@ -5,14 +5,6 @@
 #include "picture/Canvas.h"
 #include "toolkit/Application.h"
 
-namespace {
-// Kinds that keep their own transparency; every other kind takes the control's.
-bool KeepsOwnTransparency(const TGraphic& graphic) {
-    const std::string name = graphic.ClassType().Name;
-    return name == "TMetafile" || name == "TIcon";
-}
-} // namespace
-
 TImage::TImage(QWidget* parent) : QWidget(parent) {
     Picture_.OnChange = [this](TPicture&) {
         PictureChanged();
@@ -66,7 +58,7 @@ void TImage::PictureChanged() {
     if (AutoSize_ && Picture_.Width() > 0 && Picture_.Height() > 0)
         resize(Picture_.Width(), Picture_.Height());
     if (content) {
-        if (!KeepsOwnTransparency(*content))
+        if (!content->KeepsOwnTransparency())
             content->SetTransparent(Transparent_);
         // An empty graphic draws nothing, so it must not hide the parent: the backing store
         // would go on showing the previous picture.

@@ -89,16 +89,16 @@ void TJPEGImage::ReadFrom(TStream& stream) {
     auto data = std::make_shared<TJPEGData>();
     data->Bytes.resize(size_t(stream.Remaining()));
     stream.ReadBuffer(data->Bytes.data(), data->Bytes.size());
-    bool multiScan = false;
-    // Without bytes there is no header to read; the failure comes at the first drawing.
-    if (!data->Bytes.empty()) {
-        const TJpegHeader header = ReadJpegHeader(data->Bytes, Settings);
-        CheckDecodedSize(header.OutputWidth, header.OutputHeight, header.BitCount);
-        data->ImageWidth = int(header.ImageWidth);
-        data->ImageHeight = int(header.ImageHeight);
-        data->IsGrayscale = header.IsGrayscale;
-        multiScan = header.MultiScan;
-    }
+    // An empty file has no header: it fails here, with libjpeg's code for empty input,
+    // like every other unreadable header, and the picture held before stays.
+    if (data->Bytes.empty())
+        throw EJPEG(Format(Msg::JPEGError, JpegInputEmpty));
+    const TJpegHeader header = ReadJpegHeader(data->Bytes, Settings);
+    CheckDecodedSize(header.OutputWidth, header.OutputHeight, header.BitCount);
+    data->ImageWidth = int(header.ImageWidth);
+    data->ImageHeight = int(header.ImageHeight);
+    data->IsGrayscale = header.IsGrayscale;
+    const bool multiScan = header.MultiScan;
     Data_ = std::move(data);
     Bitmap_.reset();
     MultiScan_ = multiScan;

@@ -14,6 +14,8 @@
 #include "picture/Jpeg.h"
 #include "toolkit/Errors.h"
 
+static_assert(JERR_INPUT_EMPTY == JpegInputEmpty);
+
 namespace {
 
 // Compressed bytes go to libjpeg in blocks of at most this size.

@@ -24,6 +24,9 @@ struct TJPEGSettings {
 
 // A decoded bitmap larger than this is refused: such a file would exhaust memory long
 // before it could be shown.
+// libjpeg's error code for input without a single byte.
+inline constexpr int JpegInputEmpty = 42;
+
 inline constexpr uint64_t MaxDecodedBitmapBytes = uint64_t(1) << 30;
 
 // Bytes of one bitmap row: whole 32-bit units, as device-independent bitmaps keep them.

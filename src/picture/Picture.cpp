@@ -1,9 +1,12 @@
 #include "picture/Picture.h"
 
 #include "picture/Bitmap.h"
+#include "picture/IcoReader.h"
+#include "picture/Icon.h"
 #include "toolkit/Errors.h"
 
 TFileFormatsList::TFileFormatsList() {
+    AddFormat("ico", Msg::IconDescription, TIcon::Class);
     AddFormat("bmp", "Bitmaps", TBitmap::Class);
 }
 

@@ -184,17 +184,22 @@ void TPrinter::BeginDoc() {
         job->setOutputFileName(spool->fileName());
     }
 
+    Job_ = std::move(job);
+    Spool_ = std::move(spool);
     Printing_ = true;
     Aborted_ = false;
     PageNumber_ = 1;
     ProcessPendingEvents();
-    if (!Painter_.begin(job.get())) {
+    // A handler run meanwhile may have ended the document already.
+    if (!Printing_)
+        throw EAbort();
+    if (!Painter_.begin(Job_.get())) {
         Printing_ = false;
         PageNumber_ = 0;
+        Job_.reset();
+        Spool_.reset();
         throw EPrinter(Msg::InvalidPrinter);
     }
-    Job_ = std::move(job);
-    Spool_ = std::move(spool);
 }
 
 QPainter& TPrinter::Painter() {
@@ -208,10 +213,11 @@ void TPrinter::EndDoc() {
         throw EPrinter(Msg::NotPrinting);
     // The page is spooled: the application goes on handling its events meanwhile.
     ProcessPendingEvents();
-    if (Painter_.isActive())
+    const bool begun = Painter_.isActive();
+    if (begun)
         Painter_.end();
     std::string refusal;
-    if (Spool_ && !Aborted_) {
+    if (Spool_ && begun && !Aborted_) {
         refusal = SubmitToQueue(PrinterName(), Spool_->fileName(),
                                 QString::fromStdString(Title).left(TitleLength).toStdString(),
                                 std::max(1, Copies_));
@@ -229,7 +235,7 @@ void TPrinter::Abort() {
     if (!Printing_)
         throw EPrinter(Msg::NotPrinting);
     Aborted_ = true;
-    const QString written = Spool_ ? QString() : Job_->outputFileName();
+    const QString written = Spool_ || !Job_ ? QString() : Job_->outputFileName();
     if (Painter_.isActive())
         Painter_.end();
     // A file the user asked for holds no half page.
@@ -238,12 +244,24 @@ void TPrinter::Abort() {
     EndDoc();
 }
 
-void TPrinter::SettingsChanged() {
-    if (!Device_)
-        return;
-    Copies_ = Device_->copyCount();
+void TPrinter::TakeSettings(const QPrinter& chosen) {
+    RequireIdle();
+    auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const std::string name = chosen.printerName().toStdString();
+    if (chosen.outputFormat() == QPrinter::PdfFormat || !IsSystemQueue(name)) {
+        device->setOutputFormat(QPrinter::PdfFormat);
+        device->setPrinterName(chosen.printerName());
+        device->setOutputFileName(chosen.outputFileName());
+    } else {
+        device->setPrinterName(chosen.printerName());
+    }
+    device->setResolution(chosen.resolution());
+    device->setPageLayout(chosen.pageLayout());
+    Device_ = std::move(device);
+    Copies_ = chosen.copyCount();
     OrientationCode_ =
-        Device_->pageLayout().orientation() == QPageLayout::Portrait ? PortraitCode : LandscapeCode;
+        chosen.pageLayout().orientation() == QPageLayout::Portrait ? PortraitCode : LandscapeCode;
+    ApplySettings();
 }
 
 void TPrinter::SetOutputFile(const std::string& path) {
@@ -277,6 +295,18 @@ std::unique_ptr<TPrinter>& PrinterInstance() {
     static std::unique_ptr<TPrinter> printer;
     return printer;
 }
+
+// A dialog of its own works on a copy, so that cancelling it leaves the settings alone.
+void CopySettings(QPrinter& from, QPrinter& to) {
+    if (from.outputFormat() == QPrinter::PdfFormat) {
+        to.setOutputFormat(QPrinter::PdfFormat);
+        to.setOutputFileName(from.outputFileName());
+    }
+    to.setPrinterName(from.printerName());
+    to.setResolution(from.resolution());
+    to.setPageLayout(from.pageLayout());
+    to.setCopyCount(from.copyCount());
+}
 } // namespace
 
 TPrinter& Printer() {
@@ -284,21 +314,37 @@ TPrinter& Printer() {
     if (!printer) {
         printer = std::make_unique<TPrinter>();
         // Ended while the application still exists, so an open document can still close.
-        qAddPostRoutine([] { PrinterInstance().reset(); });
+        static bool routineAdded = false;
+        if (!routineAdded && QCoreApplication::instance()) {
+            qAddPostRoutine(ReleasePrinter);
+            routineAdded = true;
+        }
     }
     return *printer;
+}
+
+void ReleasePrinter() {
+    PrinterInstance().reset();
 }
 
 bool ExecutePrinterDialog(QWidget* parent) {
     TPrinter& printer = Printer();
     if (!printer.HasPrinter())
         printer.SetToDefaultPrinter(false);
-    QPrintDialog dialog(printer.Device(), parent);
+    QPrinter chosen(QPrinter::HighResolution);
+    CopySettings(*printer.Device(), chosen);
+    QPrintDialog dialog(&chosen, parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+    // The dialog writes the user's choice into the copy as it confirms; a confirmation
+    // that did not come through the dialog's own button leaves the settings as they were.
+    bool confirmed = false;
+    QObject::connect(&dialog, qOverload<QPrinter*>(&QPrintDialog::accepted),
+                     [&confirmed](QPrinter*) { confirmed = true; });
     if (ExecModal(dialog) != QDialog::Accepted)
         return false;
-    printer.SettingsChanged();
+    if (confirmed)
+        printer.TakeSettings(chosen);
     return true;
 }

@@ -97,11 +97,11 @@ public:
     // The document's painter; fails with "Der Drucker ist nicht am Drucken" outside one.
     QPainter& Painter();
 
-    // The device settings a printer set-up dialog edits (printer, paper, orientation,
-    // copies, output file); null while no queue is selected. After the dialog,
-    // SettingsChanged takes over what the user chose.
+    // The device settings (printer, paper, orientation, copies, output file), for a
+    // printer set-up dialog to start from; null while no queue is selected.
     QPrinter* Device() { return Device_.get(); }
-    void SettingsChanged();
+    // Takes over what the user confirmed in a printer set-up dialog.
+    void TakeSettings(const QPrinter& chosen);
 
     // Prints into a PDF file instead of the queue, as "print to file" does.
     void SetOutputFile(const std::string& path);
@@ -133,6 +133,8 @@ private:
 // The process-wide printer, made on first use; a document still open at program end is
 // ended first.
 TPrinter& Printer();
+// Ends the process-wide printer; the next use makes a new one, which selects afresh.
+void ReleasePrinter();
 
 // The printer set-up dialog: the user chooses printer, paper, orientation, copies or a
 // file; what is confirmed applies to this and later jobs. Selects the default queue first

@@ -91,6 +91,14 @@ TEST(ExportPicture, FailureWritesNothingAndPrintsTheMessageAsTheWindowShowsIt) {
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Errors, "Bitmap ist ungültig.\n");
     EXPECT_FALSE(fs::exists(png));
+
+    // A canvas beyond the picture layer's gibibyte is refused before it is made.
+    const std::string good = dir.File("gut.bmp");
+    WriteFileBytes(good, Bmp24(SolidImage(2, 2, qRgb(1, 2, 3))));
+    result = Export({"picture", Q(good), "-o", Q(png), "--size", "30000x30000"});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Ein Bild von 30000 x 30000 Pixeln ist zu groß.\n");
+    EXPECT_FALSE(fs::exists(png));
 }
 
 TEST(ExportPicture, ExistingOutputSurvivesAFailure) {
@@ -169,4 +177,35 @@ TEST(ExportPicture, GoodBmpSuiteFilesRenderAsTheirReferences) {
         ++checked;
     }
     EXPECT_EQ(checked, 27);
+}
+
+TEST(ExportPicture, IconsKeepTheirSystemSizeAtTheTopLeft) {
+    // One 32 × 32 entry of 24 bits: red, the right half transparent by the mask.
+    std::vector<uint8_t> ico = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 0, 0, 0, 0};
+    const uint32_t rows = 32 * 32 * 3 + 32 * 4;
+    Put32(ico, 40 + rows);
+    Put32(ico, 22);
+    for (const uint32_t field : {40u, 32u, 64u, 1u | 24u << 16, 0u, 0u, 0u, 0u, 0u, 0u})
+        Put32(ico, field);
+    for (int i = 0; i < 32 * 32; ++i)
+        ico.insert(ico.end(), {0, 0, 255});
+    for (int i = 0; i < 32; ++i)
+        ico.insert(ico.end(), {0x00, 0x00, 0xFF, 0xFF});
+    TempDir dir;
+    WriteFileBytes(dir.File("symbol.ico"), ico);
+    const std::string png = dir.File("out.png");
+    for (const QSize size : {QSize(32, 32), QSize(100, 80)}) {
+        QStringList args = {"picture", Q(dir.File("symbol.ico")), "-o", Q(png)};
+        if (size.width() != 32)
+            args << "--size"
+                 << "100x80";
+        const Result result = Export(args);
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        const QImage image(Q(png));
+        ASSERT_EQ(image.size(), size);
+        EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(15, 31), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(16, 0), qRgb(255, 255, 255));
+        EXPECT_EQ(image.pixel(size.width() - 1, size.height() - 1), qRgb(255, 255, 255));
+    }
 }

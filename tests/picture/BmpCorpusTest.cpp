@@ -97,6 +97,15 @@ TEST(BmpCorpus, GoodSuiteFilesMatchTheirReferences) {
     EXPECT_EQ(checked, 27);
 }
 
+TEST(BmpCorpus, UnusedBytesBeforeThePixelsAreSkipped) {
+    SKIP_WITHOUT_CORPUS("bmp/bmpsuite-2.8/q/pal8offs.bmp");
+    const fs::path suite = CorpusDir() / "bmp/bmpsuite-2.8";
+    TBitmap bitmap;
+    ASSERT_EQ(Load(suite / "q/pal8offs.bmp", bitmap), "");
+    const QImage expected(QString::fromStdString((suite / "refs/pal8.png").string()));
+    EXPECT_EQ(CompareImages(bitmap.Image(), expected), "");
+}
+
 TEST(BmpCorpus, EveryFileLoadsOrFailsWithABitmapError) {
     SKIP_WITHOUT_CORPUS("bmp");
     int files = 0;

@@ -1,5 +1,6 @@
 // The BMP reader on bitmaps built here byte by byte: every depth and header, bit fields,
-// run-length codes, truncation at each stage and every refusal.
+// run-length codes, the pixel offset, truncation at each stage and every refusal, and the
+// same bitmaps as DIBs in memory.
 #include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include "TestSupport.h"
 #include "picture/Bitmap.h"
 #include "picture/BmpReader.h"
+#include "picture/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
@@ -24,13 +26,15 @@ struct TBmpBuilder {
     uint32_t ColorsUsed = 0;
     std::vector<uint32_t> Masks; // after a 40-byte header, inside larger ones
     std::vector<QRgb> Table;
+    uint32_t PixelOffset = 0; // in the file header
+    size_t Gap = 0;           // unused bytes between the colour table and the pixels
     std::vector<uint8_t> Pixels;
 
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> out = {'B', 'M'};
-        Put32(out, 0); // file size, pixel offset: the reader ignores both
+        Put32(out, 0); // file size, reserved: the reader ignores both
         Put32(out, 0);
-        Put32(out, 0);
+        Put32(out, PixelOffset);
         Put32(out, HeaderSize);
         if (HeaderSize == 12) {
             Put16(out, static_cast<uint32_t>(Width));
@@ -60,6 +64,7 @@ struct TBmpBuilder {
             if (HeaderSize != 12)
                 out.push_back(0);
         }
+        out.resize(out.size() + Gap, 0xEE);
         out.insert(out.end(), Pixels.begin(), Pixels.end());
         return out;
     }
@@ -492,6 +497,55 @@ TEST(BmpReader, RefusesMoreThanOneGibibyteBeforeAllocating) {
     // Four-bit and run-length bitmaps grow when expanded; the expanded size counts.
     EXPECT_EQ(with(40000, 30000, 4, 0), Msg::InvalidBitmap);
     EXPECT_EQ(with(16385, 16384, 8, 1), Msg::InvalidBitmap);
+}
+
+TEST(BmpReader, PixelOffsetIsUsedOnlyAtOrAfterTheTableAndInsideTheFile) {
+    // A 2 × 1 8-bit bitmap: 14 + 40 + 3 × 4 = 66 bytes before the pixels.
+    struct TCase {
+        uint32_t Offset;
+        size_t Gap;
+        QRgb Left; // pixel 0 of the one row
+    };
+    const TCase cases[] = {
+        {70, 4, Green}, // a gap after the table: the rows start at the offset
+        {66, 0, Green}, // the offset right after the table
+        {0, 0, Green},  // no offset: the rows follow the table
+        {54, 0, Green}, // into the headers: ignored
+        {65, 0, Green}, // one byte before the table ends: ignored
+        {74, 4, Black}, // past the end of the file: ignored, the gap's bytes are read
+        {66, 4, Black}, // the offset says the gap holds the rows
+        {69, 4, Black}, // inside the gap
+        {71, 4, Blue},  // one byte later than the rows: the second pixel comes first
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "offset " << c.Offset << ", gap " << c.Gap);
+        TBmpBuilder bmp = Paletted(8, 2, 1, {1, 2, 0, 0});
+        bmp.PixelOffset = c.Offset;
+        bmp.Gap = c.Gap;
+        // Index 0xEE of the gap's bytes is past the table: black.
+        EXPECT_EQ(Read(bmp.Bytes()).Image.pixel(0, 0), c.Left);
+    }
+}
+
+TEST(BmpReader, DibInMemoryDecodesAsInAFile) {
+    const TBmpBuilder bmp = Paletted(8, 5, 2, Rows({{0, 1, 2, 1, 0}, {2, 2, 1, 1, 0}}));
+    const std::vector<uint8_t> file = bmp.Bytes();
+    const QImage expected = Read(file).Image;
+    const std::span<const uint8_t> packed = std::span(file).subspan(14);
+    const size_t infoSize = 40 + 3 * 4;
+    std::vector<uint8_t> info(packed.begin(), packed.begin() + infoSize);
+    info.resize(info.size() + 7, 0xAB); // bytes after the table are not looked at
+    EXPECT_EQ(ReadDib(info, packed.subspan(infoSize)).Image, expected);
+    EXPECT_EQ(ReadPackedDib(packed).Image, expected);
+    EXPECT_EQ(expected.pixel(1, 1), Green);
+    EXPECT_EQ(expected.pixel(0, 0), Blue);
+
+    // The info part must hold the whole table; the pixels may run short.
+    EXPECT_THROW(ReadDib(std::span(info).first(infoSize - 1), packed.subspan(infoSize)),
+                 EReadError);
+    const QImage cut = ReadDib(info, packed.subspan(infoSize, 8)).Image;
+    EXPECT_EQ(cut.pixel(1, 1), Green);
+    EXPECT_EQ(cut.pixel(0, 0), Red);
 }
 
 TEST(BmpReader, EmptyStreamGivesAnEmptyBitmap) {

@@ -1,0 +1,124 @@
+// Printing the cover sheet with two 6000 x 4000 JPEG pictures into a 600-dpi PDF, as the
+// print command does (load, decode, scale to the printer's resolution, write the page),
+// against a plain libjpeg-turbo decode of the same two files, in the same run. Prints the
+// time ratio and the PDF's size against the two JPEG files.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <jpeglib.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "app/CoverSheet.h"
+#include "picture/Jpeg.h"
+#include "picture/Picture.h"
+#include "print/XPrinter.h"
+#include "toolkit/Printer.h"
+
+namespace {
+
+struct TFiles {
+    QTemporaryDir Dir;
+    std::string Cover, Back, Pdf;
+    std::vector<uint8_t> CoverBytes, BackBytes;
+
+    TFiles() {
+        Cover = Dir.filePath("cover.jpg").toStdString();
+        Back = Dir.filePath("back.jpg").toStdString();
+        Pdf = Dir.filePath("sheet.pdf").toStdString();
+        CoverBytes = MakePhotoJpeg(6000, 4000, 1);
+        BackBytes = MakePhotoJpeg(6000, 4000, 7);
+        std::ofstream(Cover, std::ios::binary)
+            .write(reinterpret_cast<const char*>(CoverBytes.data()), long(CoverBytes.size()));
+        std::ofstream(Back, std::ios::binary)
+            .write(reinterpret_cast<const char*>(BackBytes.data()), long(BackBytes.size()));
+    }
+};
+
+TFiles& Files() {
+    static TFiles files;
+    return files;
+}
+
+// libjpeg-turbo alone: the whole picture into a buffer of the bitmap's layout.
+void RawDecode(const std::vector<uint8_t>& bytes) {
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&info);
+    const size_t stride = (size_t(info.output_width) * 3 + 3) / 4 * 4;
+    std::unique_ptr<uint8_t[]> pixels(new uint8_t[stride * info.output_height]);
+    std::vector<JSAMPROW> rows(info.output_height);
+    for (size_t y = 0; y < rows.size(); ++y)
+        rows[y] = pixels.get() + y * stride;
+    while (info.output_scanline < info.output_height)
+        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
+                            info.output_height - info.output_scanline);
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    benchmark::DoNotOptimize(pixels.get());
+}
+
+void PrintSheet() {
+    TPicture cover, back;
+    cover.LoadByExtension(Files().Cover);
+    back.LoadByExtension(Files().Back);
+    TXPrint print;
+    ConfigureSheetPrint(print);
+    Printer().SetOutputFile(Files().Pdf);
+    Printer().SetPaper(QPageSize::A4);
+    Printer().SetResolution(600);
+    Printer().SetFullSheetPrintable();
+    PrintCoverSheet(print, {cover, back, [] {
+                                return true;
+                            }});
+}
+
+void BM_LibjpegDecodeBoth(benchmark::State& state) {
+    for (auto _ : state) {
+        RawDecode(Files().CoverBytes);
+        RawDecode(Files().BackBytes);
+    }
+}
+
+void BM_PrintPage(benchmark::State& state) {
+    for (auto _ : state)
+        PrintSheet();
+}
+
+BENCHMARK(BM_LibjpegDecodeBoth)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PrintPage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    RegisterJpegFormat();
+    InitJpegDefaults(24);
+    SetPrintQueueSource([] { return TPrintQueues{{"PDF"}, "PDF"}; });
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("print page / libjpeg decode of both pictures", "BM_PrintPage",
+                        "BM_LibjpegDecodeBoth");
+    const double pdf = double(QFileInfo(QString::fromStdString(Files().Pdf)).size());
+    const double jpegs = double(Files().CoverBytes.size() + Files().BackBytes.size());
+    std::printf("size: PDF %.1f MiB, the two JPEG files %.1f MiB, ratio %.3f\n", pdf / 1048576,
+                jpegs / 1048576, pdf / jpegs);
+    benchmark::Shutdown();
+    return 0;
+}

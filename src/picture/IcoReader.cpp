@@ -1,0 +1,164 @@
+// Icon files: a 6-byte header (reserved, type, count), 16-byte directory entries, and the
+// images they point to. Each image is a DIB whose height covers its colour rows and its mask,
+// or a complete PNG stream, as icons made for large sizes store them.
+#include "picture/IcoReader.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+#include <vector>
+
+#include "picture/Dib.h"
+#include "toolkit/ByteReader.h"
+#include "toolkit/Errors.h"
+
+namespace {
+
+constexpr uint64_t EntrySize = 16;
+constexpr uint16_t StandardIconType = 0;
+
+// Where Qt keeps the logo it shows for applications that bring no icon of their own.
+constexpr const char* StandardIconResource = ":/qt-project.org/qmessagebox/images/qtlogo-64.png";
+
+[[noreturn]] void NoImage() {
+    throw EOutOfResources(Msg::OutOfResources);
+}
+
+std::vector<TIconEntry> ReadDirectory(TByteReader& reader, uint16_t count) {
+    std::vector<TIconEntry> entries(count);
+    for (TIconEntry& entry : entries) {
+        reader.Skip(2); // width, height: the image's own header says
+        entry.Colours = reader.U16();
+        reader.Skip(4); // planes, bits per pixel: likewise
+        entry.Size = reader.U32();
+        entry.Offset = reader.U32();
+    }
+    return entries;
+}
+
+bool IsPng(std::span<const uint8_t> image) {
+    static constexpr uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return image.size() >= sizeof Signature &&
+           std::equal(std::begin(Signature), std::end(Signature), image.begin());
+}
+
+uint32_t BigEndian32(std::span<const uint8_t> bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
+           uint32_t(bytes[3]);
+}
+
+// Qt's PNG reader decodes the stream once its size, read from the header chunk, is known to
+// fit: up to 8 bytes a pixel (16-bit channels) within the pixel-memory limit.
+QImage DecodePng(std::span<const uint8_t> image) {
+    constexpr size_t HeaderEnd = 8 + 8 + 13; // signature, chunk length and type, IHDR data
+    if (image.size() < HeaderEnd || BigEndian32(image.subspan(8)) != 13 ||
+        !std::equal(image.begin() + 12, image.begin() + 16, "IHDR"))
+        NoImage();
+    const uint64_t width = BigEndian32(image.subspan(16));
+    const uint64_t height = BigEndian32(image.subspan(20));
+    if (width == 0 || height == 0 || width * height > PixelMemoryLimit() / 8 ||
+        image.size() > INT_MAX)
+        NoImage();
+    const QImage decoded = QImage::fromData(image.data(), static_cast<int>(image.size()), "PNG");
+    if (decoded.isNull())
+        NoImage();
+    return decoded.convertToFormat(QImage::Format_ARGB32);
+}
+
+// A DIB's colour image, transparent where its mask is set unless it carries alpha of its own.
+QImage DecodeDib(std::span<const uint8_t> image) {
+    TIconDib dib;
+    try {
+        dib = ReadIconDib(image);
+    } catch (const Exception&) {
+        NoImage();
+    }
+    const bool ownAlpha = dib.Colour.Image.format() == QImage::Format_ARGB32;
+    QImage combined = dib.Colour.Image.convertToFormat(QImage::Format_ARGB32);
+    if (combined.isNull())
+        NoImage();
+    if (!ownAlpha) {
+        for (int y = 0; y < combined.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(combined.scanLine(y));
+            const uchar* mask = dib.Mask.constScanLine(y);
+            for (int x = 0; x < combined.width(); ++x)
+                if (mask[x / 8] & (0x80 >> (x % 8)))
+                    line[x] = qRgba(0, 0, 0, 0);
+        }
+    }
+    return combined;
+}
+
+QImage AtSystemSize(const QImage& image) {
+    if (image.width() == SystemIconSize && image.height() == SystemIconSize)
+        return image;
+    QImage scaled = image.scaled(SystemIconSize, SystemIconSize, Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    if (scaled.isNull())
+        NoImage();
+    return scaled.convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+uint16_t CheckIconHeader(std::span<const uint8_t> bytes) {
+    TByteReader reader(bytes);
+    reader.Skip(2); // reserved
+    const uint16_t type = reader.U16();
+    reader.Skip(2); // count: looked at when the image is made
+    if (type != 0 && type != 1)
+        throw EInvalidGraphic(Msg::InvalidIcon);
+    return type;
+}
+
+uint16_t ScreenColourCount(int bitsPerPixel) {
+    if (bitsPerPixel == 24)
+        return 0;
+    // 2^16 keeps no bits and so counts as 0; the shift itself works modulo 32, as the
+    // processor's does, so a 32-bit screen counts 1.
+    return static_cast<uint16_t>(uint32_t(1) << (static_cast<unsigned>(bitsPerPixel) % 32));
+}
+
+size_t ChooseIconEntry(std::span<const TIconEntry> entries, uint16_t screenColours) {
+    std::optional<size_t> candidate;
+    uint16_t firstCandidateColours = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const uint16_t colours = entries[i].Colours;
+        if (colours == screenColours)
+            return i;
+        if (!candidate) {
+            if (colours <= screenColours) {
+                candidate = i;
+                firstCandidateColours = colours;
+            }
+        } else if (colours > firstCandidateColours) {
+            candidate = i;
+        }
+    }
+    return candidate.value_or(0);
+}
+
+QImage MakeIconImage(std::span<const uint8_t> bytes, int screenBitsPerPixel) {
+    TByteReader reader(bytes);
+    std::vector<TIconEntry> entries;
+    try {
+        reader.Skip(2); // reserved
+        if (reader.U16() == StandardIconType)
+            return AtSystemSize(
+                QImage(StandardIconResource).convertToFormat(QImage::Format_ARGB32));
+        const uint16_t count = reader.U16();
+        if (!reader.CanRead(count * EntrySize))
+            NoImage();
+        entries = ReadDirectory(reader, count);
+    } catch (const EReadError&) {
+        NoImage();
+    }
+    if (entries.empty())
+        NoImage();
+    const TIconEntry& entry =
+        entries[ChooseIconEntry(entries, ScreenColourCount(screenBitsPerPixel))];
+    if (uint64_t(entry.Offset) + entry.Size > bytes.size())
+        NoImage();
+    const std::span<const uint8_t> image = bytes.subspan(entry.Offset, entry.Size);
+    return AtSystemSize(IsPng(image) ? DecodePng(image) : DecodeDib(image));
+}

@@ -1,0 +1,204 @@
+// The print job component with and without a printer: its properties, states, messages
+// and the job it hands to the printer (a PDF file standing in for a queue).
+#include <QPageSize>
+#include <QPainter>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "print/XPrinter.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Printer.h"
+
+namespace {
+template <class Action> std::string MessageOf(Action&& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+void InstallQueues(std::vector<std::string> names, std::string defaultName) {
+    SetPrintQueueSource([=] { return TPrintQueues{names, defaultName}; });
+}
+
+// A machine with one printer, the default, that prints into a PDF file.
+class WithPrinter : public testing::Test {
+protected:
+    void SetUp() override {
+        InstallQueues({"Testdrucker"}, "Testdrucker");
+        Print = std::make_unique<TXPrint>();
+        Pdf = Dir.File("blatt.pdf");
+        Printer().SetOutputFile(Pdf);
+        Printer().SetPaper(QPageSize::A4);
+        Printer().SetResolution(600);
+        Printer().SetFullSheetPrintable();
+    }
+    void TearDown() override {
+        if (Printer().Printing())
+            Printer().Abort();
+        SetPrintQueueSource({});
+    }
+
+    TempDir Dir;
+    std::string Pdf;
+    std::unique_ptr<TXPrint> Print;
+};
+
+class WithoutPrinter : public testing::Test {
+protected:
+    void SetUp() override { InstallQueues({}, ""); }
+    void TearDown() override { SetPrintQueueSource({}); }
+};
+} // namespace
+
+TEST_F(WithoutPrinter, PropertiesReadDefaultsAndPrinterOperationsDoNothing) {
+    TXPrint print;
+    EXPECT_EQ(print.PrinterCount(), 0);
+    print.SetCopies(5);
+    print.SetTitle("Titel");
+    print.SetOrientation(TXPrinterOrientation::xpoLandscape);
+    EXPECT_EQ(print.Copies(), 1);
+    EXPECT_EQ(print.Title(), "");
+    EXPECT_EQ(print.Orientation(), TXPrinterOrientation::xpoPortrait);
+    EXPECT_FALSE(print.Aborted());
+    EXPECT_FALSE(print.Printing());
+    print.BeginJob();
+    EXPECT_FALSE(print.InJob());
+    print.SetFontSize(10);
+    EXPECT_EQ(print.FontSize(), 0);
+    print.EndJob();
+
+    // Scaling, margins and the font still work; margins convert at 300 pixels per inch.
+    print.MarginLeft = 100;
+    print.SetScaling(TScaling::pscMetric10);
+    EXPECT_EQ(print.MarginLeft, 84);
+    TFont font;
+    font.Name = "Arial";
+    print.SetFont(font);
+    EXPECT_EQ(print.Font().Name, "Arial");
+    EXPECT_EQ(MessageOf([&] {
+                  print.Canvas().Rectangle({0, 0, 10, 10});
+              }),
+              "Leinwand/Bild erlaubt kein Zeichnen");
+}
+
+TEST(PrinterDialog, WithoutADefaultPrinterTheComponentWorksAndTheDialogRefuses) {
+    const struct {
+        std::vector<std::string> Names;
+        std::string Default;
+    } machines[] = {{{}, ""}, {{"A", "B"}, ""}, {{"A"}, "Weg"}};
+    for (const auto& machine : machines) {
+        InstallQueues(machine.Names, machine.Default);
+        ReleasePrinter();
+        TXPrint print; // the window holding it must come up
+        EXPECT_EQ(print.PrinterCount(), int(machine.Names.size()));
+        if (!Printer().HasPrinter()) {
+            EXPECT_EQ(MessageOf([] { ExecutePrinterDialog(nullptr); }),
+                      "Zur Zeit ist kein Standard-Drucker gewählt");
+        }
+    }
+    SetPrintQueueSource({});
+}
+
+TEST_F(WithPrinter, JobStatesAndTheirMessages) {
+    TCanvas& canvas = Print->Canvas();
+    EXPECT_EQ(MessageOf([&] { canvas.LineTo(10, 10); }), "Der Drucker ist nicht am Drucken");
+    EXPECT_EQ(MessageOf([&] { Print->EndJob(); }), "Der Drucker ist nicht am Drucken");
+
+    Print->SetScaling(TScaling::pscMetric10);
+    Print->BeginJob();
+    EXPECT_TRUE(Print->Printing());
+    EXPECT_TRUE(Print->InJob());
+    EXPECT_EQ(MessageOf([&] { Print->BeginJob(); }), "Das Drucken ist im Gang");
+    EXPECT_EQ(MessageOf([&] { Print->SetCopies(2); }), "Das Drucken ist im Gang");
+    EXPECT_EQ(MessageOf([&] { Print->SetOrientation(TXPrinterOrientation::xpoPortrait); }),
+              "Das Drucken ist im Gang");
+    Print->SetScaling(TScaling::pscMetric100);
+    EXPECT_EQ(Print->Scaling(), TScaling::pscMetric10);
+    canvas.LineTo(10, 10);
+    Print->EndJob();
+    EXPECT_FALSE(Print->Printing());
+    EXPECT_FALSE(Print->InJob());
+    EXPECT_TRUE(fs::file_size(Pdf) > 0);
+    EXPECT_EQ(MessageOf([&] { canvas.LineTo(10, 10); }), "Der Drucker ist nicht am Drucken");
+}
+
+TEST_F(WithPrinter, MapsTenthsOfAMillimetreFromTheSheetsCorner) {
+    Print->SetScaling(TScaling::pscMetric10);
+    Print->SetOrientation(TXPrinterOrientation::xpoLandscape);
+    Print->BeginJob();
+    // Qt's A4 is 842 × 595 points: 7017 × 4958 pixels at 600 per inch.
+    EXPECT_EQ(Print->LogPixelsX(), 600);
+    EXPECT_EQ(Print->PhysicalWidth(), 7017);
+    EXPECT_EQ(Print->PhysicalHeight(), 4958);
+    EXPECT_EQ(Print->PageWidth(), 2970);
+    EXPECT_EQ(Print->PageHeight(), 2098);
+    // 100 mm are 2362.2 pixels at 600 per inch.
+    const QPointF device = Printer().Painter().combinedTransform().map(QPointF(1000, 500));
+    EXPECT_NEAR(device.x(), 2362.2, 0.5);
+    EXPECT_NEAR(device.y(), 1181.1, 0.5);
+
+    Print->SetFontSize(-10);
+    EXPECT_EQ(Print->FontSize(), -10);
+    EXPECT_EQ(Print->Font().Height, -33);
+    Print->EndJob();
+
+    // After the job the margins convert at the job's resolution.
+    Print->MarginLeft = 100;
+    Print->SetScaling(TScaling::pscMetric100);
+    EXPECT_EQ(Print->MarginLeft, 999);
+}
+
+TEST_F(WithPrinter, TheJobGivesBackTheFontItWasGiven) {
+    TFont& font = Print->Font();
+    font.Name = "Times New Roman";
+    font.PixelsPerInch = 96;
+    font.Height = -21;
+    font.Style = {.Bold = true};
+    Print->SetScaling(TScaling::pscMetric10);
+    Print->BeginJob();
+    // The nominal 16 points are set in tenths of a millimetre: 5.6 mm less truncation.
+    EXPECT_EQ(font.Size(), 6);
+    font.Name = "Arial";
+    font.Style = {};
+    Print->SetFontSize(10);
+    Print->EndJob();
+    EXPECT_EQ(font.Name, "Times New Roman");
+    EXPECT_TRUE(font.Style.Bold);
+    EXPECT_EQ(font.Size(), 16);
+}
+
+TEST_F(WithPrinter, CopiesAndTitleReachThePrinterAsGiven) {
+    Print->SetCopies(0);
+    EXPECT_EQ(Print->Copies(), 0);
+    EXPECT_EQ(Printer().Copies(), 0);
+    const std::string title = "Vellacour - ein Titel, der länger ist als erlaubt";
+    Print->SetTitle(title);
+    Print->BeginJob();
+    Print->EndJob();
+    EXPECT_EQ(Print->Title(), title);
+    QProcess info;
+    info.start("pdfinfo", {QString::fromStdString(Pdf)});
+    ASSERT_TRUE(info.waitForFinished(20000));
+    QString shown;
+    for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("Title:"))
+            shown = line.mid(6).trimmed();
+    EXPECT_EQ(shown.toStdString(), "Vellacour - ein Titel, der läng");
+}
+
+TEST_F(WithPrinter, AnAbortedJobLeavesNoFileAndFreesThePrinter) {
+    Print->SetScaling(TScaling::pscMetric10);
+    Print->BeginJob();
+    Print->Canvas().Rectangle({0, 0, 100, 100});
+    Print->AbortJob();
+    EXPECT_FALSE(Print->Printing());
+    EXPECT_FALSE(Print->InJob());
+    EXPECT_FALSE(fs::exists(Pdf));
+    Print->BeginJob();
+    Print->EndJob();
+    EXPECT_TRUE(fs::exists(Pdf));
+}
