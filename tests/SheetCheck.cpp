@@ -1,0 +1,511 @@
+#include "SheetCheck.h"
+
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+// The sheet in millimetres from its top-left corner, as the print command composes it. A
+// line's band is where a one-unit (0.1 mm) pen puts its ink; every element may stand up to
+// 0.2 mm off its place.
+namespace {
+
+constexpr double Tolerance = 0.2;
+constexpr double FoldLeft = 139.0;
+constexpr double FoldRight = 277.0;
+constexpr double FoldTop = 52.0;
+constexpr double FoldBottom = 170.0;
+constexpr double RuleY = 190.0;
+constexpr double RuleLeft = 10.0;
+constexpr double RuleRight = 286.0;
+constexpr double TextLeft = 10.0;
+constexpr double TextTop = 190.0;
+// "Arial" 10 points bold as the sheet prints it: an em of 3.3 mm. The first word
+// ("Gedruckt") stands from the ascenders' top to the baseline, 0.73 em in Arial's metrics.
+constexpr double TextEm = 3.3;
+constexpr double WordHeightPerEm = 0.73;
+// It is 4.34 em wide in bold, 4.0 em in regular letters.
+constexpr double WordShape = 4.34 / WordHeightPerEm;
+
+struct TBox {
+    double Left, Top, Right, Bottom; // right and bottom just outside
+};
+constexpr TBox CoverBox{10.0, 50.0, 130.0, 170.0};
+constexpr TBox BackBox{133.0, 52.0, 284.0, 170.0};
+
+double Px(double mm) {
+    return mm / 25.4 * SheetDpi;
+}
+double Mm(double px) {
+    return px * 25.4 / SheetDpi;
+}
+
+template <typename... Args> std::string Format(const char* format, Args... args) {
+    char text[300];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+
+struct TRun {
+    int Begin, End; // pixels, end just outside
+    double Centre() const { return (Begin + End) / 2.0; }
+};
+
+class TPage {
+public:
+    TPage(const QImage& image, double widthMm, double heightMm)
+        : Image(image), WidthMm(widthMm), HeightMm(heightMm) {}
+
+    const QImage& Image;
+    const double WidthMm, HeightMm;
+
+    QRgb Pixel(int x, int y) const {
+        return reinterpret_cast<const QRgb*>(Image.constScanLine(y))[x];
+    }
+    static bool Dark(QRgb p) { return qRed(p) < 128 && qGreen(p) < 128 && qBlue(p) < 128; }
+    static bool Ink(QRgb p) { return qRed(p) < 200 || qGreen(p) < 200 || qBlue(p) < 200; }
+    static bool Near(QRgb p, QRgb colour) {
+        return std::abs(qRed(p) - qRed(colour)) < 64 && std::abs(qGreen(p) - qGreen(colour)) < 64 &&
+               std::abs(qBlue(p) - qBlue(colour)) < 64;
+    }
+
+    // Pixel range [first, last) of a span in millimetres, clipped to the image.
+    std::pair<int, int> Span(double fromMm, double toMm, int size) const {
+        const int first = std::clamp(static_cast<int>(std::floor(Px(fromMm))), 0, size);
+        const int last = std::clamp(static_cast<int>(std::ceil(Px(toMm))), 0, size);
+        return {first, last};
+    }
+    int Row(double mm) const { return std::clamp(static_cast<int>(Px(mm)), 0, Image.height() - 1); }
+    int Column(double mm) const {
+        return std::clamp(static_cast<int>(Px(mm)), 0, Image.width() - 1);
+    }
+
+    // Runs of pixels for which test holds along a row or a column, between two positions.
+    template <typename Test>
+    std::vector<TRun> Runs(bool alongRow, int fixed, double fromMm, double toMm, Test test) const {
+        const auto [first, last] = Span(fromMm, toMm, alongRow ? Image.width() : Image.height());
+        std::vector<TRun> runs;
+        for (int i = first; i < last; ++i) {
+            if (!test(alongRow ? Pixel(i, fixed) : Pixel(fixed, i)))
+                continue;
+            if (!runs.empty() && runs.back().End == i)
+                runs.back().End = i + 1;
+            else
+                runs.push_back({i, i + 1});
+        }
+        return runs;
+    }
+
+    // The first pixel in a rectangle for which test holds, sampled every step pixels.
+    template <typename Test>
+    std::optional<QPoint> Find(double left, double top, double right, double bottom, Test test,
+                               int step = 3) const {
+        const auto [x0, x1] = Span(left, right, Image.width());
+        const auto [y0, y1] = Span(top, bottom, Image.height());
+        for (int y = y0; y < y1; y += step)
+            for (int x = x0; x < x1; x += step)
+                if (test(Pixel(x, y)))
+                    return QPoint(x, y);
+        return std::nullopt;
+    }
+};
+
+std::string Where(QPoint p) {
+    return Format("(%.1f mm, %.1f mm)", Mm(p.x() + 0.5), Mm(p.y() + 0.5));
+}
+
+using TProblems = std::vector<std::string>;
+
+bool NearFold(double x, bool frames) {
+    return frames && (std::abs(x - FoldLeft) < 0.6 || std::abs(x - FoldRight) < 0.6);
+}
+
+// A picture of one colour must fill its box, clipped by the paper, to within the tolerance:
+// its edges are measured along five rows and five columns, its inside on a 1 mm grid.
+void CheckPicture(const TPage& page, const char* name, const TBox& box, std::optional<QRgb> colour,
+                  bool frames, TProblems& problems) {
+    const double right = std::min(box.Right, page.WidthMm);
+    const double bottom = std::min(box.Bottom, page.HeightMm);
+    // The inside on a 1 mm grid: the picture's colour throughout, or white for an empty one.
+    int points = 0, wrong = 0;
+    std::optional<QPoint> first;
+    for (double y = box.Top + 0.3; y < bottom - 0.3; y += 1.0)
+        for (double x = box.Left + 0.3; x < right - 0.3; x += 1.0) {
+            if (NearFold(x, frames))
+                continue;
+            ++points;
+            const QPoint p(page.Column(x), page.Row(y));
+            const QRgb pixel = page.Pixel(p.x(), p.y());
+            if (colour ? !TPage::Near(pixel, *colour) : TPage::Ink(pixel)) {
+                ++wrong;
+                if (!first)
+                    first = p;
+            }
+        }
+    if (wrong)
+        problems.push_back(Format("%s: %d of %d points inside are not %s, first at ", name, wrong,
+                                  points, colour ? "its colour" : "white (no picture)") +
+                           Where(*first));
+    if (!colour)
+        return;
+    const auto isColour = [&](QRgb p) {
+        return TPage::Near(p, *colour);
+    };
+    // Worst deviation of each edge: left, right, top, bottom.
+    const char* edgeNames[4] = {"left", "right", "top", "bottom"};
+    const double expected[4] = {box.Left, right, box.Top, bottom};
+    double worst[4] = {0, 0, 0, 0};
+    double measured[4] = {expected[0], expected[1], expected[2], expected[3]};
+    int missing = 0;
+    const auto measure = [&](bool alongRow, int fixed, double from, double to, int edge) {
+        // 2 mm either side: the other picture, perhaps of the same colour, is 3 mm away.
+        const double limit = alongRow ? page.WidthMm : page.HeightMm;
+        const auto runs = page.Runs(alongRow, fixed, from - 2, std::min(to + 2, limit), isColour);
+        if (runs.empty()) {
+            ++missing;
+            return;
+        }
+        const double edges[2] = {Mm(runs.front().Begin), Mm(runs.back().End)};
+        for (int i = 0; i < 2; ++i) {
+            const double deviation = edges[i] - expected[edge + i];
+            if (std::abs(deviation) > std::abs(worst[edge + i])) {
+                worst[edge + i] = deviation;
+                measured[edge + i] = edges[i];
+            }
+        }
+    };
+    for (double f : {0.1, 0.3, 0.5, 0.7, 0.9}) {
+        measure(true, page.Row(box.Top + f * (bottom - box.Top)), box.Left, right, 0);
+        const double x = box.Left + f * (right - box.Left);
+        measure(false, page.Column(NearFold(x, frames) ? x + 1 : x), box.Top, bottom, 2);
+    }
+    if (missing) {
+        problems.push_back(
+            Format("%s: its colour is missing on %d of 10 lines across it", name, missing));
+        return;
+    }
+    for (int edge = 0; edge < 4; ++edge)
+        if (std::abs(worst[edge]) > Tolerance)
+            problems.push_back(Format("%s: %s edge at %.2f mm, expected %.2f mm", name,
+                                      edgeNames[edge], measured[edge], expected[edge]));
+}
+
+// A straight solid line whose ink must lie in [band0, band1] across it (plus the tolerance),
+// sampled every 2 mm along it from `from` to `to`. Only the part on the paper is checked.
+struct TLine {
+    std::string Name;
+    bool Vertical;
+    double Band0, Band1;
+    double From, To;
+};
+
+void CheckLinePresent(const TPage& page, const TLine& line, double before, double after,
+                      bool skipFolds, TProblems& problems) {
+    const double paperAcross = line.Vertical ? page.WidthMm : page.HeightMm;
+    const double paperAlong = line.Vertical ? page.HeightMm : page.WidthMm;
+    if (line.Band0 > paperAcross - Tolerance)
+        return; // off the paper
+    int samples = 0, missing = 0, misplaced = 0;
+    double worstBegin = 0, worstEnd = 0;
+    const double centre = (line.Band0 + line.Band1) / 2;
+    for (double s = line.From + 1; s < std::min(line.To, paperAlong) - 0.5; s += 2.0) {
+        if (!line.Vertical && NearFold(s, skipFolds))
+            continue;
+        ++samples;
+        const int fixed = line.Vertical ? page.Row(s) : page.Column(s);
+        const auto runs = page.Runs(line.Vertical, fixed, line.Band0 - before, line.Band1 + after,
+                                    [](QRgb p) { return TPage::Dark(p); });
+        if (runs.empty()) {
+            ++missing;
+            continue;
+        }
+        const auto nearest = std::min_element(runs.begin(), runs.end(), [&](auto& a, auto& b) {
+            return std::abs(Mm(a.Centre()) - centre) < std::abs(Mm(b.Centre()) - centre);
+        });
+        const double begin = Mm(nearest->Begin), end = Mm(nearest->End);
+        if (begin < line.Band0 - Tolerance || end > line.Band1 + Tolerance) {
+            if (!misplaced++ || std::abs(begin - centre) > std::abs(worstBegin - centre)) {
+                worstBegin = begin;
+                worstEnd = end;
+            }
+        }
+    }
+    if (missing)
+        problems.push_back(
+            Format("%s: missing at %d of %d places", line.Name.c_str(), missing, samples));
+    if (misplaced)
+        problems.push_back(Format("%s: ink at %.2f-%.2f mm, expected within %.2f-%.2f mm",
+                                  line.Name.c_str(), worstBegin, worstEnd, line.Band0, line.Band1));
+}
+
+void CheckLineAbsent(const TPage& page, const TLine& line, TProblems& problems) {
+    const auto dark = [](QRgb p) {
+        return TPage::Dark(p);
+    };
+    const double from = line.From + 0.5, to = line.To - 0.5;
+    const auto found = line.Vertical
+                           ? page.Find(line.Band0 - 0.3, from, line.Band1 + 0.3, to, dark, 1)
+                           : page.Find(from, line.Band0 - 0.3, to, line.Band1 + 0.3, dark, 1);
+    if (found)
+        problems.push_back(line.Name + ": drawn although no frames are expected, at " +
+                           Where(*found));
+}
+
+std::vector<TLine> FrameSides(const char* name, const TBox& box) {
+    // A frame lies one unit outside its picture: its ink is the 0.1 mm just outside each edge.
+    const std::string prefix = std::string(name) + " frame, ";
+    return {
+        {prefix + "left side", true, box.Left - 0.1, box.Left, box.Top - 0.1, box.Bottom + 0.1},
+        {prefix + "right side", true, box.Right, box.Right + 0.1, box.Top - 0.1, box.Bottom + 0.1},
+        {prefix + "top side", false, box.Top - 0.1, box.Top, box.Left - 0.1, box.Right + 0.1},
+        {prefix + "bottom side", false, box.Bottom, box.Bottom + 0.1, box.Left - 0.1,
+         box.Right + 0.1},
+    };
+}
+
+// A dashed vertical fold line from FoldTop to FoldBottom: ink and gaps alternate along it.
+void CheckFoldLine(const TPage& page, const char* name, double x, TProblems& problems) {
+    const auto dark = [](QRgb p) {
+        return TPage::Dark(p);
+    };
+    // Rows next to the frame's top and bottom sides are left out: the frame crosses there.
+    const int first = page.Row(FoldTop + 0.2), last = page.Row(FoldBottom - 0.2);
+    std::vector<bool> ink;
+    double centres = 0;
+    int inkRows = 0;
+    for (int y = first; y < last; ++y) {
+        const auto runs = page.Runs(true, y, x - 1.5, x + 1.6, dark);
+        ink.push_back(!runs.empty());
+        if (runs.empty())
+            continue;
+        ++inkRows;
+        const auto nearest = std::min_element(runs.begin(), runs.end(), [&](auto& a, auto& b) {
+            return std::abs(Mm(a.Centre()) - x) < std::abs(Mm(b.Centre()) - x);
+        });
+        centres += Mm(nearest->Centre());
+    }
+    if (!inkRows) {
+        problems.push_back(Format("%s: missing", name));
+        return;
+    }
+    const double centre = centres / inkRows;
+    if (centre < x - Tolerance || centre > x + 0.1 + Tolerance)
+        problems.push_back(
+            Format("%s: at %.2f mm, expected %.2f-%.2f mm", name, centre, x, x + 0.1));
+    int dashes = 0, longestGap = 0, gap = 0, firstInk = -1, lastInk = -1;
+    for (size_t i = 0; i < ink.size(); ++i) {
+        if (ink[i]) {
+            if (i == 0 || !ink[i - 1])
+                ++dashes;
+            if (firstInk < 0)
+                firstInk = static_cast<int>(i);
+            lastInk = static_cast<int>(i);
+            gap = 0;
+        } else if (firstInk >= 0) {
+            longestGap = std::max(longestGap, ++gap);
+        }
+    }
+    const double share = static_cast<double>(inkRows) / ink.size();
+    if (dashes < 20 || share < 0.2 || share > 0.9)
+        problems.push_back(
+            Format("%s: not dashed (%d dashes, %.0f%% ink)", name, dashes, share * 100));
+    if (Mm(longestGap) > 2.0)
+        problems.push_back(Format("%s: a gap of %.1f mm", name, Mm(longestGap)));
+    const double starts = Mm(first + firstInk), ends = Mm(first + lastInk + 1);
+    if (starts > FoldTop + 1.2 || ends < FoldBottom - 1.2)
+        problems.push_back(Format("%s: runs from %.1f to %.1f mm, expected %.1f to %.1f mm", name,
+                                  starts, ends, FoldTop, FoldBottom));
+    const auto beyond = [&](double top, double bottom) {
+        return page.Find(x - 0.5, top, x + 0.6, bottom, dark, 1);
+    };
+    if (const auto p = beyond(FoldTop - 1.5, FoldTop - 0.3))
+        problems.push_back(std::string(name) + ": ink above its top end at " + Where(*p));
+    if (const auto p = beyond(FoldBottom + 0.3, FoldBottom + 2.0))
+        problems.push_back(std::string(name) + ": ink below its bottom end at " + Where(*p));
+}
+
+void CheckRule(const TPage& page, TProblems& problems) {
+    const TLine rule{"footer rule", false, RuleY, RuleY + 0.1, RuleLeft, RuleRight};
+    // Below the rule the footer text begins; it is measured on its own.
+    CheckLinePresent(page, rule, 1.0, 0.25, false, problems);
+    // Its ends, on the row through its middle 10 mm in.
+    const auto runs = page.Runs(false, page.Column(RuleLeft + 10), RuleY - 1.0, RuleY + 0.35,
+                                [](QRgb p) { return TPage::Dark(p); });
+    if (runs.empty())
+        return;
+    const auto nearest = std::min_element(runs.begin(), runs.end(), [](auto& a, auto& b) {
+        return std::abs(Mm(a.Centre()) - RuleY) < std::abs(Mm(b.Centre()) - RuleY);
+    });
+    const int row = static_cast<int>(nearest->Centre());
+    const auto along =
+        page.Runs(true, row, RuleLeft - 3, page.WidthMm, [](QRgb p) { return TPage::Dark(p); });
+    const auto through = std::find_if(along.begin(), along.end(), [&](const TRun& r) {
+        return Mm(r.Begin) <= RuleLeft + 10 && Mm(r.End) >= RuleLeft + 10;
+    });
+    if (through == along.end())
+        return;
+    const double right = std::min(RuleRight, page.WidthMm);
+    if (std::abs(Mm(through->Begin) - RuleLeft) > Tolerance ||
+        std::abs(Mm(through->End) - right) > Tolerance)
+        problems.push_back(
+            Format("footer rule: runs from %.2f to %.2f mm, expected %.2f to %.2f mm",
+                   Mm(through->Begin), Mm(through->End), RuleLeft, right));
+}
+
+// The footer text's ink starts just below the rule at the left edge of the cover; the height
+// of its first word tells the size of the letters.
+void CheckFooterText(const TPage& page, TProblems& problems) {
+    const auto [x0, x1] = page.Span(TextLeft - 1.0, page.WidthMm, page.Image.width());
+    const auto [y0, y1] = page.Span(TextTop + 0.35, TextTop + 8.0, page.Image.height());
+    std::vector<std::pair<int, int>> columns; // top and bottom ink row per column, or -1
+    for (int x = x0; x < x1; ++x) {
+        int top = -1, bottom = -1;
+        for (int y = y0; y < y1; ++y)
+            if (TPage::Dark(page.Pixel(x, y))) {
+                if (top < 0)
+                    top = y;
+                bottom = y + 1;
+            }
+        columns.push_back({top, bottom});
+    }
+    const auto firstInk =
+        std::find_if(columns.begin(), columns.end(), [](auto& c) { return c.first >= 0; });
+    if (firstInk == columns.end()) {
+        problems.push_back("footer text: missing");
+        return;
+    }
+    const int begin = static_cast<int>(firstInk - columns.begin());
+    // The first word ends at the first gap of 0.6 mm (a space; letters stand closer).
+    int end = begin, gap = 0, top = columns[begin].first, bottom = columns[begin].second;
+    for (int i = begin; i < static_cast<int>(columns.size()) && Mm(gap) < 0.6; ++i) {
+        if (columns[i].first < 0) {
+            ++gap;
+            continue;
+        }
+        gap = 0;
+        end = i + 1;
+        top = std::min(top, columns[i].first);
+        bottom = std::max(bottom, columns[i].second);
+    }
+    int textTop = top;
+    for (const auto& c : columns)
+        if (c.first >= 0)
+            textTop = std::min(textTop, c.first);
+    const double left = Mm(x0 + begin), inkTop = Mm(textTop);
+    if (left < TextLeft - Tolerance || left > TextLeft + 0.6)
+        problems.push_back(Format(
+            "footer text: starts at x = %.2f mm, expected just right of %.1f mm", left, TextLeft));
+    if (inkTop < TextTop + 0.1 || inkTop > TextTop + 1.2)
+        problems.push_back(
+            Format("footer text: ink starts at y = %.2f mm, expected just below %.1f mm", inkTop,
+                   TextTop));
+    const double em = Mm(bottom - top) / WordHeightPerEm;
+    if (std::abs(em - TextEm) > 0.35)
+        problems.push_back(Format("footer text: first word %.2f mm high and %.2f mm wide, an em "
+                                  "of about %.2f mm, expected %.1f mm",
+                                  Mm(bottom - top), Mm(end - begin), em, TextEm));
+    const double shape = static_cast<double>(end - begin) / (bottom - top);
+    if (shape < WordShape - 0.25 || shape > WordShape + 0.25)
+        problems.push_back(Format("footer text: first word %.2f times as wide as high, expected "
+                                  "about %.2f (bold Arial)",
+                                  shape, WordShape));
+}
+
+// Where nothing is drawn the paper stays white.
+void CheckBlank(const TPage& page, TProblems& problems) {
+    const double w = page.WidthMm, h = page.HeightMm;
+    const TBox blank[] = {
+        {0, 0, w, CoverBox.Top - 0.5},
+        {0, FoldBottom + 0.6, w, RuleY - 0.5},
+        {0, TextTop + 8.0, w, h},
+        {0, CoverBox.Top - 0.5, CoverBox.Left - 0.5, FoldBottom + 0.6},
+        {CoverBox.Right + 0.5, CoverBox.Top - 0.5, BackBox.Left - 0.5, FoldBottom + 0.6},
+        {BackBox.Right + 0.5, CoverBox.Top - 0.5, w, FoldBottom + 0.6},
+        {BackBox.Left - 0.5, CoverBox.Top - 0.5, w, BackBox.Top - 0.5},
+    };
+    for (const TBox& box : blank)
+        if (const auto p = page.Find(box.Left, box.Top, box.Right, box.Bottom,
+                                     [](QRgb p) { return TPage::Ink(p); }))
+            problems.push_back("ink where nothing belongs, at " + Where(*p));
+}
+
+} // namespace
+
+std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation& expected) {
+    const bool a4 = expected.Paper == TPaper::A4;
+    const double widthMm = a4 ? 297.0 : 279.4, heightMm = a4 ? 210.0 : 215.9;
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    if (expected.MayBeTurned && rgb.height() > rgb.width())
+        rgb = rgb.transformed(QTransform().rotate(90));
+    const int width = static_cast<int>(std::lround(Px(widthMm)));
+    const int height = static_cast<int>(std::lround(Px(heightMm)));
+    if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)
+        return {Format("page is %d x %d pixels, expected about %d x %d (%s landscape at %d dpi)",
+                       rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter", SheetDpi)};
+    const TPage page(rgb, widthMm, heightMm);
+    TProblems problems;
+    CheckPicture(page, "cover picture", CoverBox, expected.Cover, expected.Frames, problems);
+    CheckPicture(page, "back picture", BackBox, expected.Back, expected.Frames, problems);
+    for (const TBox* box : {&CoverBox, &BackBox})
+        for (const TLine& side : FrameSides(box == &CoverBox ? "cover" : "back", *box)) {
+            if (expected.Frames)
+                CheckLinePresent(page, side, 1.0, 1.0, true, problems);
+            else if (side.Band0 < widthMm - Tolerance)
+                CheckLineAbsent(page, side, problems);
+        }
+    const std::pair<const char*, double> folds[] = {{"left fold line", FoldLeft},
+                                                    {"right fold line", FoldRight}};
+    for (const auto& [name, x] : folds) {
+        if (expected.Frames)
+            CheckFoldLine(page, name, x, problems);
+        else
+            CheckLineAbsent(page, {name, true, x, x + 0.1, FoldTop, FoldBottom}, problems);
+    }
+    CheckRule(page, problems);
+    CheckFooterText(page, problems);
+    CheckBlank(page, problems);
+    return problems;
+}
+
+QImage ReadPageImage(const std::string& png) {
+    // A page at 600 dpi needs about 140 MB, more than Qt reads by default.
+    QImageReader::setAllocationLimit(std::max(QImageReader::allocationLimit(), 512));
+    return QImage(QString::fromStdString(png));
+}
+
+QImage RasterisePdfPage(const std::string& pdf, std::string& error) {
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath("page");
+    QProcess process;
+    process.start("pdftoppm", {"-r", QString::number(SheetDpi), "-f", "1", "-l", "1", "-singlefile",
+                               "-png", QString::fromStdString(pdf), prefix});
+    if (!process.waitForFinished(180000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        error = "pdftoppm could not rasterise " + pdf + ": " +
+                process.readAllStandardError().trimmed().toStdString() +
+                process.errorString().toStdString();
+        return {};
+    }
+    QImage page = ReadPageImage((prefix + ".png").toStdString());
+    if (page.isNull())
+        error = "pdftoppm wrote no page image for " + pdf;
+    return page;
+}
+
+std::vector<std::string> CheckSheetPdf(const std::string& pdf, const TSheetExpectation& expected) {
+    std::string error;
+    const QImage page = RasterisePdfPage(pdf, error);
+    if (page.isNull())
+        return {error};
+    return CheckSheet(page, expected);
+}
+
+std::string JoinProblems(const std::vector<std::string>& problems) {
+    std::string text;
+    for (const std::string& problem : problems)
+        text += "\n  " + problem;
+    return text;
+}

@@ -1,0 +1,41 @@
+// Checks a printed cover sheet: page 1 of a PDF (or an image of it) rasterised at 600 dpi, in
+// which every element of the sheet must stand at its place within 0.2 mm.
+#pragma once
+
+#include <QImage>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class TPaper { A4, Letter };
+
+struct TSheetExpectation {
+    TPaper Paper = TPaper::A4;
+    // Frames around both pictures and the two dashed fold lines ("Hilfsrahmen drucken").
+    bool Frames = false;
+    // The solid colour each picture was printed in; none means an empty picture.
+    std::optional<QRgb> Cover;
+    std::optional<QRgb> Back;
+    // A print queue may hand the landscape sheet over as a portrait page with the sheet turned
+    // a quarter anticlockwise, as PostScript printers take landscape jobs; the checker turns
+    // such a page back. Without this a portrait page is a fault.
+    bool MayBeTurned = false;
+};
+
+// The resolution the checker measures at.
+constexpr int SheetDpi = 600;
+
+// The problems found on a landscape page image at 600 dpi; empty when the sheet is right.
+std::vector<std::string> CheckSheet(const QImage& page, const TSheetExpectation& expected);
+
+// A page image (PNG) read in full; a null image when it cannot be read.
+QImage ReadPageImage(const std::string& png);
+
+// Page 1 of the PDF rasterised by pdftoppm at 600 dpi; a null image and the reason on failure.
+QImage RasterisePdfPage(const std::string& pdf, std::string& error);
+
+// CheckSheet on page 1 of the PDF.
+std::vector<std::string> CheckSheetPdf(const std::string& pdf, const TSheetExpectation& expected);
+
+// All problems on one line each, for a test's failure message.
+std::string JoinProblems(const std::vector<std::string>& problems);

@@ -1,0 +1,71 @@
+// sheet_check: the sheet checker for shell scripts. Prints each problem on a line of its own
+// and exits with 1 when there are any, 0 when the sheet is right, 2 on wrong usage.
+//
+//   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
+//               [--back RRGGBB|none] [--may-be-turned]
+#include <QCoreApplication>
+#include <QImage>
+#include <cstdio>
+#include <cstring>
+
+#include "SheetCheck.h"
+
+namespace {
+int Usage() {
+    std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
+                         "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned]\n");
+    return 2;
+}
+
+bool ParseColour(const char* text, std::optional<QRgb>& colour) {
+    if (std::strcmp(text, "none") == 0) {
+        colour.reset();
+        return true;
+    }
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 16);
+    if (std::strlen(text) != 6 || *end != '\0')
+        return false;
+    colour = qRgb((value >> 16) & 0xff, (value >> 8) & 0xff, value & 0xff);
+    return true;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc < 2)
+        return Usage();
+    const std::string file = argv[1];
+    TSheetExpectation expected;
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (option == "--frames" || option == "--may-be-turned") {
+            (option == "--frames" ? expected.Frames : expected.MayBeTurned) = true;
+            continue;
+        }
+        if (!value)
+            return Usage();
+        ++i;
+        if (option == "--paper" && std::strcmp(value, "A4") == 0)
+            expected.Paper = TPaper::A4;
+        else if (option == "--paper" && std::strcmp(value, "Letter") == 0)
+            expected.Paper = TPaper::Letter;
+        else if (!(option == "--cover" && ParseColour(value, expected.Cover)) &&
+                 !(option == "--back" && ParseColour(value, expected.Back)))
+            return Usage();
+    }
+    std::vector<std::string> problems;
+    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0) {
+        const QImage page = ReadPageImage(file);
+        problems = page.isNull() ? std::vector<std::string>{"cannot read " + file}
+                                 : CheckSheet(page, expected);
+    } else {
+        problems = CheckSheetPdf(file, expected);
+    }
+    for (const std::string& problem : problems)
+        std::printf("%s\n", problem.c_str());
+    if (problems.empty())
+        std::printf("%s: the sheet is right\n", file.c_str());
+    return problems.empty() ? 0 : 1;
+}

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Prints through the real print queue with the keyboard: opens a layout of a red cover and a
+# blue back, ticks "Hilfsrahmen drucken", prints with Ctrl+P and confirms the printer dialog
+# with Return; the PDF the cups-pdf queue writes must carry every element of the sheet in
+# place. Skips (status 77) when the default destination is not a cups-pdf queue.
+# usage: print_queue.sh PATH/TO/vellacour PATH/TO/sheet_check PATH/TO/scripts/print-queue
+set -euo pipefail
+program=$1
+sheet_check=$2
+print_queue=$3
+unset LPDEST PRINTER CUPS_SERVER
+if ! reason=$("$print_queue" --check 2>&1); then
+    echo "SKIPPED: no cups-pdf print queue ($reason); scripts/print-queue sets one up"
+    exit 77
+fi
+outdir=$("$print_queue" --output-dir)
+paper=$(lpoptions -l 2>/dev/null | sed -n 's/^PageSize.*\*\([A-Za-z0-9]*\).*/\1/p')
+[[ "$paper" == Letter ]] || paper=A4
+
+source "$(dirname "$0")/x11.sh"
+start_x_server
+
+cover="$work/rot.bmp"
+back="$work/blau.bmp"
+write_bmp "$cover" 000 000 377
+write_bmp "$back" 377 000 000
+layout="$work/druck.vco"
+printf '[Vellacour]\ncover=%s\nback=%s\n' "$cover" "$back" >"$layout"
+
+HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1 &
+pids+=($!)
+main=$(find_window "Vellacour") || fail "main window did not appear"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+
+# Ctrl+O: open the layout.
+xdotool key ctrl+o
+answer_file_dialog "Öffnen" "$layout"
+wait_for_name "$layout - Vellacour"
+
+# "Hilfsrahmen drucken" takes no keyboard focus and has no mnemonic, so it is clicked with the
+# mouse: it stands 154 pixels into the tool bar (after its 4-pixel inset), 22 pixels high, at
+# the top of the 578 x 433 client area, which fills the window below the menu bar. The click
+# lands on its box; the frames on the printed sheet show that it took.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" $((4 + 154 + 7)) $((HEIGHT - 433 + 4 + 11)) click 1
+sleep 0.5
+
+# Ctrl+P, and Return in the printer dialog.
+touch "$work/before-print"
+sleep 1
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key ctrl+p
+dialog=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' opened"
+xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+sleep 1
+xdotool key Return
+
+# The queue's PDF: new since the print command, complete when poppler reads it and its size
+# holds still.
+pdf=
+for _ in $(seq 1 120); do
+    pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$work/before-print" 2>/dev/null | head -n 1)
+    [[ -n "$pdf" ]] && break
+    sleep 0.5
+done
+[[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s (see /var/log/cups/error_log)"
+size=-1
+for _ in $(seq 1 60); do
+    if pdfinfo "$pdf" >/dev/null 2>&1 && [[ $(stat -c %s "$pdf") == "$size" ]]; then
+        break
+    fi
+    size=$(stat -c %s "$pdf")
+    sleep 0.5
+done
+[[ $(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$work/before-print" | wc -l) -eq 1 ]] ||
+    fail "more than one new PDF in $outdir: was another job printing?"
+if ! "$sheet_check" "$pdf" --frames --paper "$paper" --cover ff0000 --back 0000ff \
+    --may-be-turned 2>/dev/null; then
+    cp "$pdf" "$work/../vellacour-e2e-print.pdf" 2>/dev/null || true
+    rm -f "$pdf"
+    fail "the printed sheet is wrong (kept as $work/../vellacour-e2e-print.pdf)"
+fi
+rm -f "$pdf"
+echo "end-to-end: the sheet printed through the cups-pdf queue is right"

@@ -1,0 +1,97 @@
+// vellacour-export sheet: the printed sheet of a layout as a PDF file, checked on a 600-dpi
+// rendering of its page; and its failures, which leave no file behind.
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include "SheetCheck.h"
+#include "TestSupport.h"
+
+namespace {
+struct Result {
+    int Status = -1;
+    std::string Errors;
+};
+
+Result Export(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export"), args);
+    process.waitForFinished(120000);
+    return {process.exitCode(), process.readAllStandardError().toStdString()};
+}
+
+QString Q(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+constexpr QRgb Red = 0xffff0000;
+constexpr QRgb Blue = 0xff0000ff;
+
+// A layout of a red cover and a blue back, or none where a path is empty.
+std::string WriteLayout(const TempDir& dir, bool cover, bool back) {
+    const std::string red = dir.File("rot.bmp"), blue = dir.File("blau.bmp");
+    WriteFileBytes(red, Bmp24(SolidImage(4, 4, Red)));
+    WriteFileBytes(blue, Bmp24(SolidImage(6, 3, Blue)));
+    const std::string layout = dir.File("cover.vco");
+    WriteFileText(layout, "[Vellacour]\ncover=" + (cover ? red : "") +
+                              "\nback=" + (back ? blue : "") + "\n");
+    return layout;
+}
+} // namespace
+
+TEST(ExportSheet, PrintsEveryElementInPlace) {
+    struct TCase {
+        QStringList Options;
+        bool Frames;
+        TPaper Paper;
+        bool Cover;
+        bool Back;
+    };
+    const TCase cases[] = {
+        {{}, false, TPaper::A4, true, true},
+        {{"--frames"}, true, TPaper::A4, true, true},
+        {{"--frames", "--paper", "A4", "--dpi", "300"}, true, TPaper::A4, true, true},
+        {{"--paper", "Letter"}, false, TPaper::Letter, true, true},
+        {{"--frames", "--paper", "Letter"}, true, TPaper::Letter, true, true},
+        // A layout saved with the back alone prints the back alone; an empty one still
+        // prints the footer, the frames and the fold lines.
+        {{"--frames"}, true, TPaper::A4, false, true},
+        {{"--frames"}, true, TPaper::A4, false, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Options.join(' ').toStdString() + (c.Cover ? "" : " (no cover)") +
+                     (c.Back ? "" : " (no back)"));
+        TempDir dir;
+        const std::string pdf = dir.File("bogen.pdf");
+        const Result result = Export(
+            QStringList{"sheet", Q(WriteLayout(dir, c.Cover, c.Back)), "-o", Q(pdf)} + c.Options);
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        const auto colour = [](bool present, QRgb rgb) {
+            return present ? std::optional<QRgb>(rgb) : std::nullopt;
+        };
+        const TSheetExpectation expected{c.Paper, c.Frames, colour(c.Cover, Red),
+                                         colour(c.Back, Blue)};
+        const std::vector<std::string> problems = CheckSheetPdf(pdf, expected);
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+    }
+}
+
+TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
+    TempDir dir;
+    const std::string pdf = dir.File("bogen.pdf");
+    Result result = Export({"sheet", Q(dir.File("fehlt.vco")), "-o", Q(pdf)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.)\n");
+    EXPECT_FALSE(fs::exists(pdf));
+
+    const std::string layout = WriteLayout(dir, true, true);
+    fs::remove(dir.File("blau.bmp"));
+    result = Export({"sheet", Q(layout), "-o", Q(pdf), "--frames"});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Datei " + dir.File("blau.bmp") + " kann nicht geöffnet werden.\n");
+    EXPECT_FALSE(fs::exists(pdf));
+
+    WriteFileText(pdf, "alt");
+    result = Export({"sheet", Q(layout), "-o", Q(pdf)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(ReadFileText(pdf), "alt");
+}
