@@ -85,7 +85,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterJpegFormat();
     InitJpegDefaults(24);
-    SetPrintQueueSource([] { return TPrintQueues{{"PDF"}, "PDF"}; });
+    SetPrintQueueSource([] {
+        return TPrintQueues{{"PDF-Datei von bench_print"}, "PDF-Datei von bench_print"};
+    });
     benchmark::Initialize(&argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

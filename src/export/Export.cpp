@@ -35,7 +35,7 @@ constexpr const char* TooLarge = "Ein Bild von %d x %d Pixeln ist zu groß";
 constexpr const char* BadPaper = "Unbekanntes Papierformat: %s";
 constexpr const char* BadResolution = "Ungültige Auflösung: %s";
 // The queue that stands for the PDF file a sheet is printed into.
-constexpr const char* FileQueue = "PDF";
+constexpr const char* FileQueue = "PDF-Datei von vellacour-export";
 constexpr int MinDpi = 72;
 constexpr int MaxDpi = 2400;
 constexpr const char* CreateError = "Datei %s kann nicht erstellt werden";
