@@ -34,7 +34,8 @@ constexpr const char* BadSize = "Ungültige Größe: %s";
 constexpr const char* TooLarge = "Ein Bild von %d x %d Pixeln ist zu groß";
 constexpr const char* BadPaper = "Unbekanntes Papierformat: %s";
 constexpr const char* BadResolution = "Ungültige Auflösung: %s";
-// The queue that stands for the PDF file a sheet is printed into.
+// The queue that stands for the PDF file a sheet is printed into; the space keeps it from
+// ever naming a real print queue.
 constexpr const char* FileQueue = "PDF-Datei von vellacour-export";
 constexpr int MinDpi = 72;
 constexpr int MaxDpi = 2400;
