@@ -41,10 +41,13 @@ bool IsSystemQueue(const std::string& name) {
 // Hands a finished PDF to a queue of the print service; returns the service's complaint,
 // empty when the job was taken.
 std::string SubmitToQueue(const std::string& queue, const QString& file, const std::string& title,
-                          int copies) {
+                          int copies, const QPageSize& paper) {
 #ifndef _WIN32
     cups_option_t* options = nullptr;
     int count = cupsAddOption("copies", std::to_string(copies).c_str(), 0, &options);
+    // The paper chosen for the page, by its PPD name ("A4", "Letter").
+    if (paper.isValid())
+        count = cupsAddOption("media", paper.key().toUtf8().constData(), count, &options);
     const int job = cupsPrintFile(queue.c_str(), QFile::encodeName(file).constData(), title.c_str(),
                                   count, options);
     cupsFreeOptions(count, options);
@@ -53,7 +56,7 @@ std::string SubmitToQueue(const std::string& queue, const QString& file, const s
     const char* reason = cupsLastErrorString();
     return reason && *reason ? reason : "?";
 #else
-    (void)queue, (void)file, (void)title, (void)copies;
+    (void)queue, (void)file, (void)title, (void)copies, (void)paper;
     return "kein Druckdienst";
 #endif
 }
@@ -220,7 +223,7 @@ void TPrinter::EndDoc() {
     if (Spool_ && begun && !Aborted_) {
         refusal = SubmitToQueue(PrinterName(), Spool_->fileName(),
                                 QString::fromStdString(Title).left(TitleLength).toStdString(),
-                                std::max(1, Copies_));
+                                std::max(1, Copies_), Device_->pageLayout().pageSize());
     }
     Spool_.reset();
     Job_.reset();
