@@ -70,7 +70,7 @@ void LibjpegDecode(const std::vector<uint8_t>& bytes, jpeg_source_mgr* source) {
 
 void TRatioReporter::ReportRuns(const std::vector<Run>& runs) {
     for (const Run& run : runs) {
-        if (run.run_type != Run::RT_Iteration)
+        if (run.run_type != Run::RT_Iteration || run.error_occurred)
             continue;
         TTimes& times = Times[run.run_name.function_name];
         times.Real += run.GetAdjustedRealTime();

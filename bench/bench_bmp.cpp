@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "picture/Picture.h"
 
 namespace {
@@ -104,19 +105,6 @@ void BM_LoadByExtension(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadByExtension)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Remembers each benchmark's time so that the ratio can be printed at the end.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                Times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -124,10 +112,7 @@ int main(int argc, char** argv) {
     LargeBmpPath();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double raw = reporter.Times["BM_Raw_OpenRead"];
-    const double load = reporter.Times["BM_LoadByExtension"];
-    if (raw > 0 && load > 0)
-        std::printf("ratio LoadByExtension / open+read: %.2f\n", load / raw);
+    reporter.PrintRatio("LoadByExtension / open+read", "BM_LoadByExtension", "BM_Raw_OpenRead");
     benchmark::Shutdown();
     return 0;
 }

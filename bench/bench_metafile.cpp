@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 
+#include "BenchSupport.h"
 #include "picture/Canvas.h"
 #include "picture/Metafile.h"
 #include "picture/Picture.h"
@@ -85,19 +86,6 @@ void BM_ReplayQPicture(benchmark::State& state, const char* relative) {
     }
 }
 
-// Remembers each benchmark's time so that the ratios can be printed at the end.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                Times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    std::map<std::string, double> Times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -115,12 +103,10 @@ int main(int argc, char** argv) {
     }
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* file : Files) {
-        const double play = reporter.Times[std::string("PlayMetafile/") + file];
-        const double replay = reporter.Times[std::string("ReplayQPicture/") + file];
-        if (play > 0 && replay > 0)
-            std::printf("ratio player / QPicture replay, %s: %.2f\n", file, play / replay);
-    }
+    for (const char* file : Files)
+        reporter.PrintRatio((std::string("player / QPicture replay, ") + file).c_str(),
+                            std::string("PlayMetafile/") + file,
+                            std::string("ReplayQPicture/") + file);
     benchmark::Shutdown();
     return 0;
 }

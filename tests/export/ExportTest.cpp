@@ -3,25 +3,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "RunExport.h"
 #include "TestSupport.h"
 
 namespace {
-struct Result {
-    int Status = -1;
-    std::string Errors;
-};
-
-// Runs the real vellacour-export program.
-Result Export(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export"), args);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardError().toStdString()};
-}
-
-QString Q(const std::string& path) {
-    return QString::fromStdString(path);
-}
 
 void WriteBmp24(const std::string& path, int width, int height, const std::vector<QRgb>& pixels) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -37,7 +22,7 @@ TEST(ExportPicture, WritesThePictureAtItsOwnSize) {
     const std::string bmp = dir.File("zwei.bmp");
     WriteBmp24(bmp, 2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
     const std::string png = dir.File("out.png");
-    const Result result = Export({"picture", Q(bmp), "-o", Q(png)});
+    const ExportResult result = Export({"picture", Q(bmp), "-o", Q(png)});
     ASSERT_EQ(result.Status, 0) << result.Errors;
     const QImage image(Q(png));
     ASSERT_EQ(image.size(), QSize(2, 1));
@@ -50,7 +35,7 @@ TEST(ExportPicture, StretchesToTheGivenSize) {
     const std::string bmp = dir.File("zwei.bmp");
     WriteBmp24(bmp, 2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
     const std::string png = dir.File("out.png");
-    const Result result = Export({"picture", Q(bmp), "-o", Q(png), "--size", "8x4"});
+    const ExportResult result = Export({"picture", Q(bmp), "-o", Q(png), "--size", "8x4"});
     ASSERT_EQ(result.Status, 0) << result.Errors;
     const QImage image(Q(png));
     ASSERT_EQ(image.size(), QSize(8, 4));
@@ -65,7 +50,7 @@ TEST(ExportPicture, EmptyPictureGivesOneWhitePixel) {
     const std::string bmp = dir.File("leer.bmp");
     WriteFileBytes(bmp, {});
     const std::string png = dir.File("out.png");
-    const Result result = Export({"picture", Q(bmp), "-o", Q(png)});
+    const ExportResult result = Export({"picture", Q(bmp), "-o", Q(png)});
     ASSERT_EQ(result.Status, 0) << result.Errors;
     const QImage image(Q(png));
     ASSERT_EQ(image.size(), QSize(1, 1));
@@ -76,7 +61,7 @@ TEST(ExportPicture, FailureWritesNothingAndPrintsTheMessageAsTheWindowShowsIt) {
     TempDir dir;
     const std::string png = dir.File("out.png");
     const std::string missing = dir.File("fehlt.bmp");
-    Result result = Export({"picture", Q(missing), "-o", Q(png)});
+    ExportResult result = Export({"picture", Q(missing), "-o", Q(png)});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Errors, "Datei " + missing + " kann nicht geöffnet werden.\n");
     EXPECT_FALSE(fs::exists(png));
@@ -105,7 +90,7 @@ TEST(ExportPicture, ExistingOutputSurvivesAFailure) {
     TempDir dir;
     const std::string png = dir.File("out.png");
     WriteFileText(png, "alt");
-    const Result result = Export({"picture", Q(dir.File("fehlt.bmp")), "-o", Q(png)});
+    const ExportResult result = Export({"picture", Q(dir.File("fehlt.bmp")), "-o", Q(png)});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(ReadFileText(png), "alt");
 }
@@ -115,7 +100,7 @@ TEST(ExportPicture, WrongUsageIsRefused) {
     EXPECT_EQ(Export({"picture", "a.bmp"}).Status, 2);
     EXPECT_EQ(Export({"bild", "a.bmp", "-o", "b.png"}).Status, 2);
     for (const char* size : {"0x10", "10", "10x", "-5x5", "99999x10", "axb"}) {
-        const Result result = Export({"picture", "a.bmp", "-o", "b.png", "--size", size});
+        const ExportResult result = Export({"picture", "a.bmp", "-o", "b.png", "--size", size});
         EXPECT_EQ(result.Status, 2) << size;
         EXPECT_NE(result.Errors.find("Ungültige Größe"), std::string::npos) << size;
     }
@@ -130,7 +115,7 @@ TEST(ExportPicture, JpegFilesLoadInAnyLetterCase) {
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "cjpeg is not installed";
     const std::string png = dir.File("out.png");
-    const Result result = Export({"picture", Q(jpg), "-o", Q(png)});
+    const ExportResult result = Export({"picture", Q(jpg), "-o", Q(png)});
     ASSERT_EQ(result.Status, 0) << result.Errors;
     const QImage image(Q(png));
     ASSERT_EQ(image.size(), QSize(4, 4));
@@ -155,7 +140,8 @@ TEST(ExportPicture, GoodBmpSuiteFilesRenderAsTheirReferences) {
             continue;
         SCOPED_TRACE(columns[0]);
         const std::string png = dir.File("out.png");
-        const Result result = Export({"picture", Q((suite / columns[0]).string()), "-o", Q(png)});
+        const ExportResult result =
+            Export({"picture", Q((suite / columns[0]).string()), "-o", Q(png)});
         ASSERT_EQ(result.Status, 0) << result.Errors;
         const QImage actual(Q(png));
         std::string differences;
@@ -199,7 +185,7 @@ TEST(ExportPicture, IconsKeepTheirSystemSizeAtTheTopLeft) {
         if (size.width() != 32)
             args << "--size"
                  << "100x80";
-        const Result result = Export(args);
+        const ExportResult result = Export(args);
         ASSERT_EQ(result.Status, 0) << result.Errors;
         const QImage image(Q(png));
         ASSERT_EQ(image.size(), size);

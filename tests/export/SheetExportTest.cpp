@@ -3,25 +3,11 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "RunExport.h"
 #include "SheetCheck.h"
 #include "TestSupport.h"
 
 namespace {
-struct Result {
-    int Status = -1;
-    std::string Errors;
-};
-
-Result Export(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export"), args);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardError().toStdString()};
-}
-
-QString Q(const std::string& path) {
-    return QString::fromStdString(path);
-}
 
 constexpr QRgb Red = 0xffff0000;
 constexpr QRgb Blue = 0xff0000ff;
@@ -62,7 +48,7 @@ TEST(ExportSheet, PrintsEveryElementInPlace) {
                      (c.Back ? "" : " (no back)"));
         TempDir dir;
         const std::string pdf = dir.File("bogen.pdf");
-        const Result result = Export(
+        const ExportResult result = Export(
             QStringList{"sheet", Q(WriteLayout(dir, c.Cover, c.Back)), "-o", Q(pdf)} + c.Options);
         ASSERT_EQ(result.Status, 0) << result.Errors;
         const auto colour = [](bool present, QRgb rgb) {
@@ -78,7 +64,7 @@ TEST(ExportSheet, PrintsEveryElementInPlace) {
 TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
     TempDir dir;
     const std::string pdf = dir.File("bogen.pdf");
-    Result result = Export({"sheet", Q(dir.File("fehlt.vco")), "-o", Q(pdf)});
+    ExportResult result = Export({"sheet", Q(dir.File("fehlt.vco")), "-o", Q(pdf)});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.)\n");
     EXPECT_FALSE(fs::exists(pdf));
