@@ -422,16 +422,18 @@ void TRegistry::CloseKey() {
     TRegStore store;
     if (ReadStore(fileName, store) == TReadResult::Failed)
         fail();
-    // The missing keys on the path are created as well, empty.
+    // The missing keys on the path are created as well, empty, before the key itself.
     const auto parts = SplitPath(key.Path);
+    TRegKey* stored = FindKey(store, key.Path);
+    size_t at = stored ? static_cast<size_t>(stored - store.data()) : store.size();
     std::string parent = (*parts)[0];
     for (size_t i = 1; i + 1 < parts->size(); ++i) {
         parent += "\\" + (*parts)[i];
         if (!FindKey(store, parent))
-            store.push_back(TRegKey{parent, {}});
+            store.insert(store.begin() + static_cast<std::ptrdiff_t>(at++), TRegKey{parent, {}});
     }
-    if (TRegKey* stored = FindKey(store, key.Path))
-        *stored = std::move(key);
+    if (at < store.size())
+        store[at] = std::move(key);
     else
         store.push_back(std::move(key));
     struct stat info {};

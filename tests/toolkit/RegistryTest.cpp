@@ -79,6 +79,16 @@ TEST_F(Registry, WritingKeepsOtherValuesTypesAndKeys) {
     EXPECT_EQ(ReadFileText(StoreFile()),
               "Windows Registry Editor Version 5.00\n"
               "\n"
+              "[HKEY_CURRENT_USER\\Software]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Brennholt]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain]\n"
+              "\n"
               "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n"
               "\"H1\"=\"C:\\\\b \\\"q\\\".vco\"\n"
               "\"H0\"=\"/neu.vco\"\n"
@@ -89,17 +99,7 @@ TEST_F(Registry, WritingKeepsOtherValuesTypesAndKeys) {
               "\"H2\"=hex(1):7a,00,65,00,69,00,6c,00,65,00,0a,00,65,00,69,00,6e,00,73,00,00,00\n"
               "\n"
               "[HKEY_CURRENT_USER\\Software\\Anderes]\n"
-              "\"x\"=\"y\"\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Brennholt]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0]\n"
-              "\n"
-              "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain]\n");
+              "\"x\"=\"y\"\n");
     ASSERT_TRUE(reg.OpenKey(KeyPath, false));
     EXPECT_EQ(reg.ReadString("H2"), "zeile\neins");
 }
