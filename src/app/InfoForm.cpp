@@ -106,10 +106,13 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     Image1->setObjectName("Image1");
     Image1->setPixmap(QPixmap::fromImage(InfoLogo()));
     Image1->setCursor(Qt::PointingHandCursor);
-    Image1->OnClick = [this] { lblURLClick(); };
+    Image1->OnClick = [this] {
+        lblURLClick();
+    };
     Place(Image1, ImagePlace);
 
-    Label1 = AddLabel(this, "Label1", QStringLiteral("Vellacour"), TitlePlace, 19, Qt::AlignHCenter);
+    Label1 =
+        AddLabel(this, "Label1", QStringLiteral("Vellacour"), TitlePlace, 19, Qt::AlignHCenter);
     lblVersion = AddLabel(this, "lblVersion", QStringLiteral("Version 1.1.0"), VersionPlace, 11,
                           Qt::AlignHCenter);
     Label2 = AddLabel(this, "Label2", QString::fromUtf8(Product::Copyright), CopyrightPlace, 11,
@@ -130,7 +133,9 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     blue.setColor(QPalette::WindowText, Qt::blue);
     lblURL->setPalette(blue);
     lblURL->setCursor(Qt::PointingHandCursor);
-    lblURL->OnClick = [this] { lblURLClick(); };
+    lblURL->OnClick = [this] {
+        lblURLClick();
+    };
     Place(lblURL, AddressPlace);
 
     setTabOrder(Panel1, Button1);

@@ -260,7 +260,9 @@ void TfrmMain::CreateMRU() {
     MRU->NumberItems = true;
     MRU->MenuItem = LetzteDateien;
     MRU->OnItemClick = [this](TRegMru& sender, QAction* item, const std::string& fileName,
-                              bool& canDelete) { MRUItemClick(sender, item, fileName, canDelete); };
+                              bool& canDelete) {
+        MRUItemClick(sender, item, fileName, canDelete);
+    };
     MRU->Loaded();
 }
 
