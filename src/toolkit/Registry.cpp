@@ -163,6 +163,11 @@ std::optional<TRegValue> ParseValue(std::string_view line) {
     }
     if (line.empty())
         return std::nullopt;
+    // A continuation mark with no line after it (a cut file) is dropped.
+    while (line.ends_with('\\'))
+        line = Trim(line.substr(0, line.size() - 1));
+    if (line.empty())
+        return std::nullopt;
     value.Type = TRegValue::TType::Other;
     value.Raw = std::string(line);
     return value;
@@ -324,13 +329,16 @@ std::string RegFormat(const TRegStore& store) {
             text += value.Name.empty() ? "@" : Quote(value.Name);
             text += '=';
             switch (value.Type) {
-            case TRegValue::TType::String:
-                // A line break cannot stand inside quotes; such text goes as hex(1).
-                if (value.Text.find_first_of("\r\n") == std::string::npos)
-                    text += Quote(value.Text);
+            case TRegValue::TType::String: {
+                // The text ends at its first zero byte. A line break cannot stand inside
+                // quotes; such text goes as hex(1).
+                const std::string_view data(value.Text.c_str());
+                if (data.find_first_of("\r\n") == std::string_view::npos)
+                    text += Quote(data);
                 else
-                    text += "hex(1):" + EncodeHexText(value.Text);
+                    text += "hex(1):" + EncodeHexText(data);
                 break;
+            }
             case TRegValue::TType::ExpandString:
                 text += "hex(2):" + EncodeHexText(value.Text);
                 break;
