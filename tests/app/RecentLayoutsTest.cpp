@@ -61,6 +61,16 @@ TEST_F(RecentLayouts, FirstRunStartsEmptyAndClosingCreatesTheKey) {
     EXPECT_EQ(StoredValues(), "\"Count\"=\"0\"\n\"MaxFiles\"=\"4\"\n");
 }
 
+TEST_F(RecentLayouts, ADamagedStoreGivesWhatCouldBeRead) {
+    fs::create_directories(Dir.File("config/Vellacour"));
+    WriteFileText(StoreFile(), "Windows Registry Editor\n" + KeyLine +
+                                   "\"Count\"=\"2\"\n\"H0\"=\"/a.vco\"\n\"H1\"=\"/b.v");
+    Form->show();
+    EXPECT_EQ(Captions(), std::vector<std::string>{"/a.vco"});
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(StoredValues(), "\"Count\"=\"1\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/a.vco\"\n");
+}
+
 TEST_F(RecentLayouts, SavesAddTheLastFourAndTheNextRunShowsThemPlain) {
     Form->show();
     Form->CoverFile = CoverBmp;
