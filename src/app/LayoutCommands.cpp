@@ -76,8 +76,10 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
         return true;
     switch (AskToSave(asQuestion)) {
     case TSaveAnswer::Yes:
+        // An untitled layout whose save dialog was cancelled is still unsaved: the
+        // calling command must not throw it away.
         btnSaveClick();
-        return true;
+        return !LayoutFile.empty();
     case TSaveAnswer::No:
         return true;
     case TSaveAnswer::Cancel:
@@ -155,7 +157,7 @@ void TfrmMain::SaveCover(const std::string& fileName) {
     WriteLayout(fileName, {CoverFile, BackFile});
     SetCaption(fileName);
     LayoutFile = fileName;
-    AddToMRU(fileName);
+    AddToMRU();
 }
 
 void TfrmMain::FormCloseQuery(bool& canClose) {

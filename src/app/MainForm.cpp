@@ -8,8 +8,11 @@
 
 #include "app/CoverSheet.h"
 #include "app/Icons.h"
+#include "app/InfoForm.h"
+#include "mru/RegMru.h"
 #include "print/XPrinter.h"
 #include "toolkit/Application.h"
+#include "toolkit/Modal.h"
 #include "toolkit/Printer.h"
 
 namespace {
@@ -60,6 +63,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     CreatePage();
     CreateDialogs();
     CreatePrint();
+    CreateMRU();
+    frmInfo = new TfrmInfo(this);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -216,7 +221,9 @@ void TfrmMain::BeendenClick() {
     close();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    MRU->BeforeDestruction();
+}
 
 void TfrmMain::CreatePrint() {
     XPrint = std::make_unique<TXPrint>();
@@ -238,10 +245,45 @@ void TfrmMain::PrintPage() {
                               }});
 }
 
-// The recent-files list and the info window are not part of this build yet; their
-// handlers are wired to the menu already.
-void TfrmMain::FormShow() {}
-void TfrmMain::FormClose() {}
-void TfrmMain::AddToMRU(const std::string&) {}
-void TfrmMain::MRUItemClick(const std::string&) {}
-void TfrmMain::InfoClick() {}
+void TfrmMain::CreateMRU() {
+    MRU = std::make_unique<TRegMru>(objectName().toStdString());
+    MRU->SetMaxItems(4);
+    MRU->SetLazyWrite(true);
+    MRU->ApplicationName = "Vellacour";
+    MRU->CompanyName = "Brennholt";
+    MRU->OwnerName = "frmMain";
+    MRU->Section = "MRUHistory";
+    MRU->ApplicationVersion = "1.0.0";
+    MRU->SerializeList = false;
+    MRU->SetActiveRegistry(true);
+    MRU->Separator = false;
+    MRU->NumberItems = true;
+    MRU->MenuItem = LetzteDateien;
+    MRU->OnItemClick = [this](TRegMru& sender, QAction* item, const std::string& fileName,
+                              bool& canDelete) {
+        MRUItemClick(sender, item, fileName, canDelete);
+    };
+    MRU->Loaded();
+}
+
+void TfrmMain::FormShow() {
+    MRU->LoadFromRegistry();
+}
+
+void TfrmMain::FormClose() {
+    MRU->SaveToRegistry();
+}
+
+void TfrmMain::AddToMRU() {
+    MRU->AddItem(LayoutFile, false, true, 0, 0);
+}
+
+void TfrmMain::MRUItemClick(TRegMru&, QAction*, const std::string& fileName, bool&) {
+    if (!OfferToSave(true))
+        return;
+    LoadCover(fileName);
+}
+
+void TfrmMain::InfoClick() {
+    ExecModal(*frmInfo);
+}

@@ -14,6 +14,9 @@
 
 #include "picture/Image.h"
 
+class TRegMru;
+class TfrmInfo;
+
 class TOpenDialog;
 class TOpenPictureDialog;
 class TSaveDialog;
@@ -62,6 +65,8 @@ public:
     QCheckBox* cbRahmen = nullptr;
     QWidget* ToolButton1 = nullptr;
     std::unique_ptr<TXPrint> XPrint;
+    std::unique_ptr<TRegMru> MRU;
+    TfrmInfo* frmInfo = nullptr;
 
     // Handlers, named after the component and the event that runs them.
     void btnInsertCoverClick();
@@ -70,13 +75,14 @@ public:
     void PrintPage();
     void FormShow();
     void FormClose();
-    void AddToMRU(const std::string& fileName);
+    void AddToMRU();
     void btnSaveClick();
     void btnOpenClick();
     bool Changed() const;
     void SaveCover(const std::string& fileName);
     void LoadCover(const std::string& fileName);
-    void MRUItemClick(const std::string& fileName);
+    void MRUItemClick(TRegMru& sender, QAction* menuItem, const std::string& fileName,
+                      bool& canDelete);
     void SpeichernunterClick();
     void BeendenClick();
     void btnNewClick();
@@ -106,11 +112,13 @@ private:
     QWidget* AddSeparator(int left);
     void CreateDialogs();
     void CreatePrint();
+    void CreateMRU();
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".
     TSaveAnswer AskToSave(bool asQuestion);
-    // Asks to save unsaved changes; false when the user chose "Abbrechen".
+    // Asks to save unsaved changes; false when the user chose "Abbrechen" or, after
+    // "&Ja", cancelled the save dialog of an untitled layout.
     bool OfferToSave(bool asQuestion);
     void SetCaption(const std::string& layoutFile);
 

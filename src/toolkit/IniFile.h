@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,9 +51,3 @@ public:
 private:
     std::string FileName_;
 };
-
-// Test seam: called with the temporary file's path after it has been written and synced,
-// just before it is renamed over the real file. An exception from the hook aborts the
-// write as a crash at that moment would, except that the temporary file is removed.
-using TIniBeforeRenameHook = std::function<void(const std::string& tempFile)>;
-void SetIniBeforeRenameHook(TIniBeforeRenameHook hook);

@@ -201,24 +201,25 @@ TEST_F(LayoutCommands, LayoutEditedOrDeletedBehindTheProgramsBackCountsAsChanged
     EXPECT_EQ(script.Pending(), 0);
 }
 
-TEST_F(LayoutCommands, YesWithCancelledSaveDialogStillGoesOn) {
+TEST_F(LayoutCommands, YesWithCancelledSaveDialogStopsTheCommand) {
     DialogScript script;
     script.Choose(CoverBmp);
     Form->btnInsertCoverClick();
     script.Click("&Ja").Cancel();
     Form->btnNewClick();
-    EXPECT_TRUE(Form->CoverFile.empty()) << "New still clears";
+    EXPECT_EQ(Form->CoverFile, CoverBmp) << "New keeps the unsaved layout";
+    EXPECT_NE(Form->Cover->Picture().Content(), nullptr);
 
-    script.Choose(CoverBmp);
-    Form->btnInsertCoverClick();
-    script.Click("&Ja").Cancel().Cancel();
+    script.Click("&Ja").Cancel();
     Form->btnOpenClick();
-    EXPECT_EQ(script.Pending(), 0) << "Open still shows its dialog";
+    EXPECT_EQ(script.Pending(), 0) << "Open shows no open dialog";
+    EXPECT_EQ(script.Shown.size(), 5u) << "insert, then prompt and save dialog twice";
 
     Form->show();
     script.Click("&Ja").Cancel();
     Form->Beenden->trigger();
-    EXPECT_FALSE(Form->isVisible()) << "Exit still closes";
+    EXPECT_TRUE(Form->isVisible()) << "Exit keeps the window open";
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
 }
 
 TEST_F(LayoutCommands, CancelInCloseQueryKeepsTheWindowOpen) {

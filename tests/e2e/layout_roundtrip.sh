@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real program with the keyboard on its own X server: insert both pictures
 # through the picture dialog, save the layout under a new name, start a new layout and
-# open the saved one again, checking the window's name and the file at each step.
+# open the saved one again, checking the window's name and the file at each step. Then
+# save five layouts in turn, quit, check that the registry file keeps the last four, and
+# start again to open the second of them from the recent-files menu.
 # usage: layout_roundtrip.sh PATH/TO/vellacour
 set -euo pipefail
 program=$1
@@ -15,8 +17,13 @@ back="$work/auch rot.bmp"
 cp "$cover" "$back"
 layout="$work/mein.vco"
 
-HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1 &
-pids+=($!)
+# The program keeps its recent files under a configuration folder of its own here.
+start_program() {
+    HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >>"$work/program.log" 2>&1 &
+    program_pid=$!
+    pids+=($program_pid)
+}
+start_program
 main=$(find_window "Vellacour") || fail "main window did not appear"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 
@@ -50,4 +57,39 @@ xdotool key ctrl+o
 answer_file_dialog "Öffnen" "$layout"
 wait_for_name "$layout - Vellacour"
 
-echo "end-to-end: layout saved, renewed and reopened through the keyboard"
+# F12 five times: each layout saved under a new name goes to the top of the list.
+for n in 1 2 3 4 5; do
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool key F12
+    answer_file_dialog "Speichern unter" "$work/l$n.vco"
+    wait_for_name "$work/l$n.vco - Vellacour"
+done
+
+# Alt+D, B: "&Beenden" from the "&Datei" menu; nothing is unsaved, so no prompt.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key alt+d
+sleep 0.5
+xdotool key b
+for _ in $(seq 1 100); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$program_pid" 2>/dev/null && fail "program did not end"
+store="$work/config/Vellacour/registry.reg"
+[[ -f "$store" ]] || fail "no registry file was written"
+expected=$(printf '[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n"Count"="4"\n"MaxFiles"="4"\n"H0"="%s"\n"H1"="%s"\n"H2"="%s"\n"H3"="%s"' \
+    "$work/l5.vco" "$work/l4.vco" "$work/l3.vco" "$work/l2.vco")
+[[ "$(grep -A6 -F 'MRUHistory]' "$store")" == "$expected" ]] || fail "registry file holds: $(cat "$store")"
+
+# Start again; Alt+D, Z opens "Let&zte Dateien", Down and Return choose its second entry.
+start_program
+main=$(find_window "Vellacour") || fail "main window did not appear again"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key alt+d
+sleep 0.5
+xdotool key z
+sleep 0.5
+xdotool key Down Return
+wait_for_name "$work/l4.vco - Vellacour"
+
+echo "end-to-end: layout saved, renewed and reopened; recent layouts kept and reopened through the keyboard"

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "toolkit/Errors.h"
 #include "toolkit/IniFile.h"
+#include "toolkit/SafeFile.h"
 
 namespace {
 
@@ -281,14 +282,14 @@ TEST(TIniFile, CrashBeforeRenameLeavesOldFileIntact) {
     const std::string before = "[Vellacour]\ncover=/old.jpg\nback=/old.bmp\n";
     WriteFileText(path, before);
     std::string written;
-    SetIniBeforeRenameHook([&](const std::string& temp) {
+    SetBeforeRenameHook([&](const std::string& temp) {
         written = ReadFileText(temp);
         throw std::runtime_error("simulated crash");
     });
     TIniFile ini(path);
     EXPECT_THROW(ini.WriteStrings("Vellacour", {{"cover", "/new.jpg"}, {"back", "/new.bmp"}}),
                  std::runtime_error);
-    SetIniBeforeRenameHook(nullptr);
+    SetBeforeRenameHook(nullptr);
     // Both keys were in the one temporary file, and the real file never saw either.
     EXPECT_EQ(written, "[Vellacour]\ncover=/new.jpg\nback=/new.bmp\n");
     EXPECT_EQ(ReadFileText(path), before);

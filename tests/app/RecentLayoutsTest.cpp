@@ -1,0 +1,182 @@
+#include <QMenu>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "TestSupport.h"
+#include "app/LayoutFile.h"
+#include "app/MainForm.h"
+#include "mru/RegMru.h"
+#include "toolkit/Application.h"
+
+namespace {
+
+const std::string KeyLine =
+    "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n";
+
+// The main window with a registry of its own.
+class RecentLayouts : public testing::Test {
+protected:
+    void SetUp() override {
+        Saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", Dir.File("config").c_str());
+        TApplication::SetTitle("Vellacour");
+        CoverBmp = Dir.File("vorne.bmp");
+        WriteBmp(CoverBmp, 8, 8, 0xFF0000);
+        Form = std::make_unique<TfrmMain>();
+    }
+    void TearDown() override {
+        Form.reset();
+        qputenv("XDG_CONFIG_HOME", Saved);
+    }
+
+    std::string StoreFile() const { return Dir.File("config/Vellacour/registry.reg"); }
+    std::string StoredValues() const {
+        const std::string text = ReadFileText(StoreFile());
+        const size_t at = text.find(KeyLine);
+        return at == std::string::npos ? "<no key>" : text.substr(at + KeyLine.size());
+    }
+    std::vector<std::string> Captions() const {
+        std::vector<std::string> captions;
+        for (const QAction* item : Form->LetzteDateien->actions())
+            captions.push_back(item->text().toStdString());
+        return captions;
+    }
+    // A layout file with the cover picture only and an empty back.
+    std::string Layout(const std::string& name) {
+        const std::string file = Dir.File(name);
+        WriteLayout(file, {CoverBmp, CoverBmp});
+        return file;
+    }
+
+    TempDir Dir;
+    QByteArray Saved;
+    std::string CoverBmp;
+    std::unique_ptr<TfrmMain> Form;
+};
+
+TEST_F(RecentLayouts, FirstRunStartsEmptyAndClosingCreatesTheKey) {
+    Form->show();
+    EXPECT_TRUE(Captions().empty());
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(StoredValues(), "\"Count\"=\"0\"\n\"MaxFiles\"=\"4\"\n");
+}
+
+TEST_F(RecentLayouts, ADamagedStoreGivesWhatCouldBeRead) {
+    fs::create_directories(Dir.File("config/Vellacour"));
+    WriteFileText(StoreFile(), "Windows Registry Editor\n" + KeyLine +
+                                   "\"Count\"=\"2\"\n\"H0\"=\"/a.vco\"\n\"H1\"=\"/b.v");
+    Form->show();
+    EXPECT_EQ(Captions(), std::vector<std::string>{"/a.vco"});
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(StoredValues(), "\"Count\"=\"1\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/a.vco\"\n");
+}
+
+TEST_F(RecentLayouts, SavesAddTheLastFourAndTheNextRunShowsThemPlain) {
+    Form->show();
+    Form->CoverFile = CoverBmp;
+    Form->BackFile = CoverBmp;
+    std::vector<std::string> files;
+    for (const char* name : {"1.vco", "2.vco", "3.vco", "4.vco", "5.vco"}) {
+        files.push_back(Dir.File(name));
+        Form->SaveCover(files.back());
+    }
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + files[4], "&2 " + files[3],
+                                                    "&3 " + files[2], "&4 " + files[1]}));
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(StoredValues(), "\"Count\"=\"4\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"" + files[4] +
+                                  "\"\n\"H1\"=\"" + files[3] + "\"\n\"H2\"=\"" + files[2] +
+                                  "\"\n\"H3\"=\"" + files[1] + "\"\n");
+
+    Form = std::make_unique<TfrmMain>();
+    EXPECT_TRUE(Captions().empty()) << "loaded only when shown";
+    Form->show();
+    EXPECT_EQ(Captions(), (std::vector<std::string>{files[4], files[3], files[2], files[1]}));
+}
+
+TEST_F(RecentLayouts, OpeningDoesNotAddButSavingDoes) {
+    Form->show();
+    const std::string file = Layout("offen.vco");
+    DialogScript script;
+    script.Choose(file);
+    Form->btnOpenClick();
+    EXPECT_TRUE(Captions().empty());
+    Form->btnSaveClick();
+    EXPECT_EQ(Captions(), std::vector<std::string>{"&1 " + file});
+}
+
+TEST_F(RecentLayouts, ChoosingAnEntryAsksToSaveThenOpensIt) {
+    Form->show();
+    const std::string first = Layout("erste.vco");
+    const std::string second = Layout("zweite.vco");
+    Form->SaveCover(first);
+    Form->SaveCover(second);
+    Form->btnNewClick();
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+
+    // "&Nein": the chosen layout opens and goes to the top.
+    script.Click("&Nein");
+    Form->LetzteDateien->actions()[1]->trigger();
+    EXPECT_EQ(script.Shown.back(),
+              QString::fromUtf8("Bestätigung|Änderungen in <Unbenannt> speichern?"));
+    EXPECT_EQ(Form->windowTitle(), QString::fromStdString(first + " - Vellacour"));
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + first, "&2 " + second}));
+
+    // "&Ja" on an untitled layout saves under the chosen name without adding it.
+    Form->btnNewClick();
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    const std::string saved = Dir.File("gespeichert.vco");
+    script.Click("&Ja").Choose(saved);
+    Form->LetzteDateien->actions()[1]->trigger();
+    EXPECT_EQ(ReadLayout(saved).Cover, CoverBmp);
+    EXPECT_EQ(Form->windowTitle(), QString::fromStdString(second + " - Vellacour"));
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + second, "&2 " + first}));
+
+    // "Abbrechen" keeps the layout; the chosen entry still goes to the top.
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    Form->CoverFile = "/anders.bmp";
+    script.Click("Abbrechen");
+    Form->LetzteDateien->actions()[1]->trigger();
+    EXPECT_EQ(Form->LayoutFile, second);
+    EXPECT_EQ(Form->CoverFile, "/anders.bmp");
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + first, "&2 " + second}));
+    EXPECT_EQ(script.Pending(), 0);
+}
+
+TEST_F(RecentLayouts, AFailedOpenShowsTheErrorAndLeavesTheEntry) {
+    Form->show();
+    const std::string good = Layout("gut.vco");
+    const std::string bad = Dir.File("kaputt.vco");
+    Form->SaveCover(bad);
+    Form->SaveCover(good);
+    WriteLayout(bad, {Dir.File("fehlt.bmp"), CoverBmp});
+    DialogScript script;
+    script.Click("OK");
+    Form->LetzteDateien->actions()[1]->trigger();
+    EXPECT_EQ(script.Pending(), 0) << "the error was shown";
+    EXPECT_EQ(Form->LayoutFile, good);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + good, "&2 " + bad}));
+    // Adding works again after the failed click.
+    const std::string third = Layout("dritte.vco");
+    Form->SaveCover(third);
+    EXPECT_EQ(Captions().front(), "&1 " + third);
+}
+
+TEST_F(RecentLayouts, ALongPathIsKeptAndOpenedByItsFirst80Characters) {
+    Form->show();
+    const std::string folder = Dir.File(std::string(90, 'o'));
+    fs::create_directories(folder);
+    const std::string file = folder + "/lang.vco";
+    Form->CoverFile = CoverBmp;
+    Form->BackFile = CoverBmp;
+    Form->SaveCover(file);
+    const std::string cut = file.substr(0, 80);
+    EXPECT_EQ(Captions(), std::vector<std::string>{"&1 " + cut});
+    EXPECT_TRUE(Form->close());
+    EXPECT_NE(StoredValues().find("\"H0\"=\"" + cut + "\"\n"), std::string::npos);
+}
+
+} // namespace
