@@ -30,6 +30,29 @@ bool HasPngSignature(std::span<const uint8_t> bytes) {
     return std::equal(start.begin(), start.end(), std::begin(Signature));
 }
 
+uint32_t BigEndian32(std::span<const uint8_t> bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
+           uint32_t(bytes[3]);
+}
+
+// Whether every chunk up to the end chunk lies inside the bytes. libpng reserves memory for
+// a chunk's declared length before it reads the chunk, so a damaged length would make it
+// reserve up to 2 GiB for data that is not there. Bytes after the end chunk do not count.
+bool ChunksInside(std::span<const uint8_t> bytes) {
+    TByteReader reader(bytes);
+    reader.Skip(8); // the signature
+    while (reader.CanRead(8)) {
+        const uint64_t length = BigEndian32(reader.Bytes(4));
+        const std::span<const uint8_t> type = reader.Bytes(4);
+        if (!reader.CanRead(length + 4)) // data and checksum
+            return false;
+        reader.Skip(length + 4);
+        if (std::equal(type.begin(), type.end(), "IEND"))
+            break;
+    }
+    return true;
+}
+
 [[noreturn]] void Invalid() {
     throw EInvalidGraphic(Msg::InvalidPng);
 }
@@ -37,7 +60,7 @@ bool HasPngSignature(std::span<const uint8_t> bytes) {
 } // namespace
 
 TBitmapImage ReadPng(std::span<const uint8_t> bytes) {
-    if (!HasPngSignature(bytes) || bytes.size() > size_t(INT32_MAX))
+    if (!HasPngSignature(bytes) || bytes.size() > size_t(INT32_MAX) || !ChunksInside(bytes))
         Invalid();
     // The bytes are read in place; Qt only reads through the buffer.
     const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
