@@ -15,9 +15,11 @@
 
 namespace {
 constexpr const char* PictureFilter =
-    "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
+    "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|"
+    "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
     "JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
-    "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf";
+    "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|"
+    "PNG Bilddatei (*.png)|*.png";
 constexpr const char* LayoutFilter = "Vellacour-Dateien (*.vco)|*.vco";
 constexpr const char* LayoutExtension = "vco";
 constexpr const char* Untitled = "<Unbenannt>";

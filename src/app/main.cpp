@@ -7,13 +7,15 @@
 #include "app/MainForm.h"
 #include "picture/Canvas.h"
 #include "picture/Jpeg.h"
+#include "picture/Png.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.LoadGermanTranslations();
-    // JPEG files are known before any window exists.
+    // JPEG and PNG files are known before any window exists.
     RegisterJpegFormat();
+    RegisterPngFormat();
     InitJpegDefaults(ScreenBitsPerPixel());
     TApplication::SetTitle("Vellacour");
     app.setWindowIcon(ApplicationIcon());
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
     }
     frmMain.show();
     const int status = app.exec();
+    UnregisterPngFormat();
     UnregisterJpegFormat();
     return status;
 }

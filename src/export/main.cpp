@@ -5,6 +5,7 @@
 
 #include "export/Export.h"
 #include "picture/Jpeg.h"
+#include "picture/Png.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     TApplication::SetTitle("Vellacour");
     RegisterJpegFormat();
+    RegisterPngFormat();
     // Pictures are written in full colour whatever the screen, so decode to 24 bits.
     InitJpegDefaults(24);
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,5 +1,7 @@
 #include "picture/Jpeg.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "picture/Canvas.h"
@@ -106,6 +108,13 @@ void TJPEGImage::ReadFrom(TStream& stream) {
     NotifyChange();
 }
 
+void TJPEGImage::SetScaleShift(int shift) {
+    if (shift == Settings.ScaleShift)
+        return;
+    Settings.ScaleShift = shift;
+    Bitmap_.reset();
+}
+
 void TJPEGImage::Assign(const TGraphic& source) {
     const auto& jpeg = dynamic_cast<const TJPEGImage&>(source);
     std::unique_ptr<TBitmap> bitmap;
@@ -161,6 +170,20 @@ void TJPEGImage::Decode(TBitmap& bitmap) {
     Progress(TProgressStage::psEnding, 100);
     if (PaletteModified)
         NotifyChange();
+}
+
+int CoveringScaleShift(int width, int height, double areaWidth, double areaHeight) {
+    const uint64_t wantedWidth = uint64_t(std::max(0.0, std::ceil(areaWidth)));
+    const uint64_t wantedHeight = uint64_t(std::max(0.0, std::ceil(areaHeight)));
+    int shift = 0;
+    // libjpeg rounds a reduced size up: ceil(size / 2^shift).
+    auto reduced = [](int size, int by) {
+        return (uint64_t(std::max(size, 0)) + (1u << by) - 1) >> by;
+    };
+    while (shift < 3 && reduced(width, shift + 1) >= wantedWidth &&
+           reduced(height, shift + 1) >= wantedHeight)
+        ++shift;
+    return shift;
 }
 
 void RegisterJpegFormat() {

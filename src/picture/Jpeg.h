@@ -57,6 +57,10 @@ public:
     const TJPEGData* Data() const { return Data_.get(); }
     bool MultiScan() const { return MultiScan_; }
 
+    // Decodes at 1/2^shift of full size from now on; drops a bitmap decoded at another
+    // scale, so the next drawing decodes again. The size reported follows the scale.
+    void SetScaleShift(int shift);
+
     // Read at the next decode.
     TJPEGSettings Settings;
 
@@ -67,6 +71,11 @@ private:
     std::unique_ptr<TBitmap> Bitmap_;
     bool MultiScan_ = false;
 };
+
+// The largest reduction libjpeg offers (0 to 3: output 1/1 to 1/8 of the width × height
+// image) whose output still covers an area of the given size in device pixels, so that a
+// picture shown smaller than it is needs only part of a full decode.
+int CoveringScaleShift(int width, int height, double areaWidth, double areaHeight);
 
 // Adds "jpeg" and "jpg" to the picture file formats (once, however often it is called).
 void RegisterJpegFormat();

@@ -10,14 +10,17 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QToolButton>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string_view>
 
 #include "picture/Canvas.h"
 #include "picture/Image.h"
+#include "picture/Jpeg.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
@@ -62,6 +65,59 @@ QScreen* ScreenOf(const QWidget* widget) {
         return widget->window()->screen();
     return QGuiApplication::primaryScreen();
 }
+
+// The largest size of the picture's proportions within the bound, or the picture's own
+// size when it fits.
+QSize FittedSize(QSize picture, QSize bound) {
+    bound = bound.expandedTo(QSize(1, 1));
+    if (picture.width() <= bound.width() && picture.height() <= bound.height())
+        return picture;
+    const double scale = std::min(double(bound.width()) / picture.width(),
+                                  double(bound.height()) / picture.height());
+    return QSize(std::clamp(RoundToInt(picture.width() * scale), 1, bound.width()),
+                 std::clamp(RoundToInt(picture.height() * scale), 1, bound.height()));
+}
+
+// What the window manager adds round a tool window: not known before it is shown, so
+// estimated from the style (a title bar, a frame on every side).
+QSize DecorationSize(const QWidget& window) {
+    const QStyle* style = window.style();
+    const int frame = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+    const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QSize(2 * frame, title + 2 * frame);
+}
+
+// Keeps a JPEG in the larger preview decoded at the smallest scale that covers the control,
+// and decodes it again in more detail when the window is made larger.
+class TCoveringScale : public QObject {
+public:
+    TCoveringScale(TImage& image, int width, int height)
+        : QObject(&image), Width(width), Height(height) {
+        image.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            Apply(*static_cast<TImage*>(watched));
+        return false;
+    }
+
+private:
+    void Apply(TImage& image) const {
+        auto* jpeg = dynamic_cast<TJPEGImage*>(image.Picture().Content());
+        if (!jpeg || !jpeg->Data())
+            return;
+        const double ratio = image.devicePixelRatioF();
+        const int shift =
+            CoveringScaleShift(Width, Height, image.width() * ratio, image.height() * ratio);
+        if (!jpeg->HasDecodedBitmap() || shift < jpeg->Settings.ScaleShift)
+            jpeg->SetScaleShift(shift);
+    }
+
+    int Width;
+    int Height;
+};
 
 } // namespace
 
@@ -152,6 +208,7 @@ TOpenPictureDialog::TOpenPictureDialog(QObject* owner) : TOpenDialog(owner) {
     PaintBox->installEventFilter(this);
     PaintPanel->installEventFilter(this);
     Picture_.OnChange = [this](TPicture&) {
+        Reduced_.reset();
         PaintBox->update();
     };
 }
@@ -288,11 +345,29 @@ void TOpenPictureDialog::PaintPreview() {
                 rect.Bottom = rect.Top + RoundToInt(double(height) * areaWidth / width);
             else
                 rect.Right = rect.Left + RoundToInt(double(width) * areaHeight / height);
-            canvas.DrawStretched(rect, Picture_.Content());
+            canvas.DrawStretched(rect, PreviewGraphic(canvas.DeviceSize(rect)));
         }
     } catch (const std::exception& error) {
         QueueException(error);
     }
+}
+
+TGraphic* TOpenPictureDialog::PreviewGraphic(QSizeF deviceSize) {
+    auto* jpeg = dynamic_cast<TJPEGImage*>(Picture_.Content());
+    if (!jpeg || !jpeg->Data() || jpeg->HasDecodedBitmap())
+        return Picture_.Content();
+    const int shift = CoveringScaleShift(jpeg->Data()->ImageWidth, jpeg->Data()->ImageHeight,
+                                         deviceSize.width(), deviceSize.height());
+    if (shift == 0)
+        return jpeg;
+    // Decoded again only when the area grows past what the reduced copy covers, so a
+    // failing decode is reported once per scale, not on every resize.
+    if (!Reduced_ || shift < Reduced_->Settings.ScaleShift) {
+        Reduced_ = std::make_unique<TJPEGImage>();
+        Reduced_->Assign(*jpeg);
+        Reduced_->SetScaleShift(shift);
+    }
+    return Reduced_.get();
 }
 
 void TOpenPictureDialog::PreviewClick() {
@@ -323,15 +398,30 @@ void TOpenPictureDialog::PreviewClick() {
     margin->addWidget(image);
 
     form.resize(DefaultFormSize);
+    const QScreen* screen = ScreenOf(owner);
+    const QRect available = screen->availableGeometry();
     if (Picture_.Width() > 0) {
-        // Grown so that the panel's inside is the picture plus its margin.
+        // Grown so that the panel's inside is the picture plus its margin, unless that
+        // would take the window, title bar included, past the screen's free area.
         outer->activate();
         const QSize inside = panel->contentsRect().size();
-        form.resize(form.width() + Picture_.Width() - inside.width() + 10,
-                    form.height() + Picture_.Height() - inside.height() + 10);
+        const QSize around(form.width() - inside.width() + 10,
+                           form.height() - inside.height() + 10);
+        const QSize shown = FittedSize(QSize(Picture_.Width(), Picture_.Height()),
+                                       available.size() - DecorationSize(form) - around);
+        form.resize(around + shown);
+        new TCoveringScale(*image, Picture_.Width(), Picture_.Height());
     }
-    const QRect screen = ScreenOf(owner)->geometry();
-    form.move(screen.left() + (screen.width() - form.width()) / 2,
-              screen.top() + (screen.height() - form.height()) / 2);
+    const QRect geometry = screen->geometry();
+    QPoint position(geometry.left() + (geometry.width() - form.width()) / 2,
+                    geometry.top() + (geometry.height() - form.height()) / 2);
+    const QSize decoration = DecorationSize(form);
+    position.setX(std::clamp(
+        position.x(), available.left(),
+        std::max(available.left(), available.right() + 1 - form.width() - decoration.width())));
+    position.setY(std::clamp(
+        position.y(), available.top() + decoration.height(),
+        std::max(available.top() + decoration.height(), available.bottom() + 1 - form.height())));
+    form.move(position);
     ExecModal(form);
 }

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <QIcon>
+#include <QSizeF>
+#include <memory>
 
 #include "picture/Picture.h"
 #include "toolkit/FileDialog.h"
 
 class QLabel;
+class TJPEGImage;
 class QToolButton;
 class QWidget;
 
@@ -53,7 +56,11 @@ protected:
 private:
     void PaintPreview();
     void PlacePreviewButton();
+    // What the preview draws into an area of the given device size: the picture itself,
+    // or for a large JPEG a copy decoded at the smallest scale that still covers the area.
+    TGraphic* PreviewGraphic(QSizeF deviceSize);
 
     TPicture Picture_;
+    std::unique_ptr<TJPEGImage> Reduced_; // shares the preview picture's bytes
     bool Attached = false;
 };

@@ -580,3 +580,37 @@ TEST(Jpeg, BlockSmoothingIsAppliedToIncompleteProgressiveFiles) {
     Load(plain, cut);
     EXPECT_NE(CompareImages(AsRgb(plain.DecodedBitmap()), expected), "");
 }
+
+TEST(Jpeg, CoveringScaleIsTheSmallestThatStillFillsTheArea) {
+    struct Case {
+        int Width, Height;
+        double AreaWidth, AreaHeight;
+        int Shift;
+    };
+    const Case cases[] = {
+        {6000, 4000, 153, 102, 3},                            // 750 × 500 at 1/8
+        {1000, 1000, 126, 126, 2},                            // 125 at 1/8 falls one pixel short
+        {1000, 1000, 125, 125, 3}, {1001, 1001, 126, 126, 3}, // libjpeg rounds 125.125 up
+        {640, 480, 320, 241, 0},                              // the height needs the full size
+        {640, 480, 320, 240, 1},   {640, 480, 319.5, 239.2, 1}, {640, 480, 640, 480, 0},
+        {100, 100, 0, 0, 3},       {6000, 4000, 6000, 1, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CoveringScaleShift(c.Width, c.Height, c.AreaWidth, c.AreaHeight), c.Shift)
+            << c.Width << "x" << c.Height << " in " << c.AreaWidth << "x" << c.AreaHeight;
+}
+
+TEST(Jpeg, ReducedScaleDecodesAgainAtTheNewSize) {
+    TJPEGImage image;
+    Load(image, EncodeJpeg(TestPicture(123, 45)));
+    image.SetScaleShift(2);
+    EXPECT_EQ(image.PixelWidth(), 31);
+    EXPECT_EQ(image.DecodedBitmap().PixelWidth(), 31);
+    EXPECT_EQ(image.DecodedBitmap().PixelHeight(), 12);
+    image.SetScaleShift(2);
+    EXPECT_TRUE(image.HasDecodedBitmap());
+    image.SetScaleShift(1);
+    EXPECT_FALSE(image.HasDecodedBitmap());
+    EXPECT_EQ(image.DecodedBitmap().PixelWidth(), 62);
+    EXPECT_EQ(image.Data()->ImageWidth, 123);
+}

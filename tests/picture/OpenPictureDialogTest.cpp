@@ -11,6 +11,7 @@
 #include "PictureTestSupport.h"
 #include "TestSupport.h"
 #include "picture/Image.h"
+#include "picture/Jpeg.h"
 #include "picture/OpenPictureDialog.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
@@ -421,4 +422,79 @@ TEST(OpenPictureDialog, PreviewsExactlyTheCorpusBitmapsThatLoad) {
     QApplication::processEvents();
     EXPECT_EQ(mismatches, std::vector<std::string>{});
     EXPECT_EQ(boxes, 0);
+}
+
+namespace {
+// Red as a JPEG keeps it: within a few levels.
+bool IsRedAfterJpeg(const QImage& image, int x, int y) {
+    const QRgb pixel = image.pixel(x, y);
+    return qRed(pixel) > 230 && qGreen(pixel) < 25 && qBlue(pixel) < 25;
+}
+} // namespace
+
+TEST(OpenPictureDialog, LargeJpegPreviewsFromAReducedDecodeWithItsFullSizeInTheLabel) {
+    RegisterJpegFormat();
+    TempDir dir;
+    const std::string file = dir.File("foto.jpg");
+    ASSERT_TRUE(SolidImage(2400, 1600, Red).save(QString::fromStdString(file), "JPG"));
+    TOpenPictureDialog dialog;
+    const auto check = [&](QFileDialog& fileDialog) {
+        Select(fileDialog, file);
+        EXPECT_EQ(dialog.PictureLabel->text(), QString(" (2400x1600)"));
+        const QImage shown = Render(dialog.PaintBox);
+        const int bottom = int(std::lround(1600.0 * shown.width() / 2400));
+        EXPECT_TRUE(IsRedAfterJpeg(shown, 0, 0));
+        EXPECT_TRUE(IsRedAfterJpeg(shown, shown.width() - 1, bottom - 1));
+        EXPECT_FALSE(IsRedAfterJpeg(shown, shown.width() - 1, bottom + 1));
+        // Drawn without decoding the picture the dialog hands on at full size.
+        const auto* jpeg = dynamic_cast<TJPEGImage*>(dialog.PreviewPicture().Content());
+        ASSERT_NE(jpeg, nullptr);
+        EXPECT_FALSE(jpeg->HasDecodedBitmap());
+        EXPECT_EQ(dialog.PreviewPicture().Width(), 2400);
+    };
+    ModalAnswer answer(Selecting{dialog, check});
+    dialog.Execute();
+    UnregisterJpegFormat();
+}
+
+TEST(OpenPictureDialog, LargerPreviewOfAHugeJpegFitsTheScreenInProportion) {
+    RegisterJpegFormat();
+    TempDir dir;
+    const std::string file = dir.File("riesig.jpg");
+    ASSERT_TRUE(SolidImage(6000, 4000, Red).save(QString::fromStdString(file), "JPG"));
+    TOpenPictureDialog dialog;
+    int previews = 0;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (auto* fileDialog = qobject_cast<QFileDialog*>(&modal)) {
+            Select(*fileDialog, file);
+            dialog.PreviewButton->click();
+            return int(QDialog::Rejected);
+        }
+        ++previews;
+        modal.show();
+        QApplication::processEvents();
+        const QRect available = modal.screen()->availableGeometry();
+        EXPECT_TRUE(available.contains(modal.frameGeometry()));
+        auto* image = modal.findChild<TImage*>();
+        EXPECT_NE(image, nullptr);
+        if (!image)
+            return int(QDialog::Rejected);
+        EXPECT_NEAR(image->width() * 4000.0 / 6000, image->height(), 1.0);
+        const QImage shown = Render(image);
+        EXPECT_TRUE(IsRedAfterJpeg(shown, shown.width() - 1, shown.height() - 1));
+        // Decoded at the smallest scale that still covers the control: half of it would not.
+        auto* jpeg = dynamic_cast<TJPEGImage*>(image->Picture().Content());
+        EXPECT_NE(jpeg, nullptr);
+        if (!jpeg)
+            return int(QDialog::Rejected);
+        const TBitmap& decoded = jpeg->DecodedBitmap();
+        EXPECT_GE(decoded.PixelWidth(), image->width());
+        EXPECT_GE(decoded.PixelHeight(), image->height());
+        EXPECT_TRUE(decoded.PixelWidth() / 2 < image->width() ||
+                    decoded.PixelHeight() / 2 < image->height() || decoded.PixelWidth() == 750);
+        return int(QDialog::Rejected);
+    });
+    dialog.Execute();
+    EXPECT_EQ(previews, 1);
+    UnregisterJpegFormat();
 }

@@ -1,0 +1,55 @@
+// The PNG kind: the file is decoded by Qt's PNG reader when it is loaded, after its header
+// has shown that the image fits the pixel-memory limit. What is transparent in the file
+// stays transparent, so the picture is drawn over whatever lies below it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "picture/Bitmap.h"
+#include "picture/Graphic.h"
+
+namespace Msg {
+inline constexpr const char* InvalidPng = "PNG-Bild ist ungültig";
+inline constexpr const char* PngTooLarge =
+    "PNG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden";
+inline constexpr const char* PngFileTooLarge =
+    "PNG-Datei ist zu groß und kann nicht geladen werden";
+inline constexpr const char* PngSizeChange =
+    "Die Größe eines PNG-Bildes kann nicht verändert werden";
+inline constexpr const char* PngDescription = "PNG Bilddatei";
+} // namespace Msg
+
+// Decodes a complete PNG file. Raises EInvalidGraphic: "PNG-Bild ist ungültig" for bytes
+// Qt's PNG reader does not take, "PNG-Bild ist zu groß ..." before decoding an image whose
+// pixels would need more than PixelMemoryLimit().
+TBitmapImage ReadPng(std::span<const uint8_t> bytes);
+
+class TPngImage : public TGraphic {
+public:
+    static const TGraphicClass Class;
+    TPngImage() = default;
+
+    const TGraphicClass& ClassType() const override { return Class; }
+    // Drawn by the bitmap rule, blending over the target where the image is transparent.
+    void Render(TCanvas& canvas, const TRect& rect) override;
+    bool IsEmpty() const override { return Bitmap_.IsEmpty(); }
+    int PixelWidth() const override { return Bitmap_.PixelWidth(); }
+    int PixelHeight() const override { return Bitmap_.PixelHeight(); }
+    // Transparent exactly when the image has an alpha channel, whatever the control says.
+    bool KeepsOwnTransparency() const override { return true; }
+    // A PNG image keeps its size; changing it fails with EInvalidGraphicOperation.
+    void SetWidth(int width) override;
+    void SetHeight(int height) override;
+    void ReadFrom(TStream& stream) override;
+    void Assign(const TGraphic& source) override;
+
+    const TBitmap& Bitmap() const { return Bitmap_; }
+
+private:
+    TBitmap Bitmap_;
+};
+
+// Adds "png" to the picture file formats (once, however often it is called).
+void RegisterPngFormat();
+void UnregisterPngFormat();
