@@ -17,6 +17,7 @@
 #include "app/CoverSheet.h"
 #include "app/LayoutFile.h"
 #include "picture/Canvas.h"
+#include "picture/Dib.h"
 #include "picture/Picture.h"
 #include "print/XPrinter.h"
 #include "toolkit/Application.h"
@@ -99,7 +100,7 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
             width = std::max(1, picture.Width());
             height = std::max(1, picture.Height());
         }
-        if (uint64_t(width) * uint64_t(height) * 4 > PictureMemoryLimit)
+        if (uint64_t(width) * uint64_t(height) * 4 > PixelMemoryLimit())
             throw EOutOfResources(Format(TooLarge, width, height));
         QImage image(width, height, QImage::Format_RGB32);
         if (image.isNull())

@@ -2,7 +2,6 @@
 // loads itself from a stream, reports its size and renders into a rectangle of a canvas.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,9 +9,6 @@
 class TCanvas;
 class TGraphic;
 class TStream;
-
-// No picture may need more pixel memory than this; larger ones are refused.
-inline constexpr uint64_t PictureMemoryLimit = uint64_t(1) << 30;
 
 // A rectangle as left, top, right and bottom edges (right and bottom exclusive).
 struct TRect {

@@ -11,6 +11,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "picture/Dib.h"
 #include "picture/Jpeg.h"
 #include "toolkit/Errors.h"
 
@@ -247,7 +248,7 @@ void InitSession(TSession& s, std::span<const uint8_t> bytes) {
     Run(s, CreateStep);
     // Keeps libjpeg's own work buffers (whole-image coefficients of progressive files,
     // the two-pass quantizer's image) within the same bound as the decoded bitmap.
-    s.Info.mem->max_memory_to_use = long(MaxDecodedBitmapBytes);
+    s.Info.mem->max_memory_to_use = long(PixelMemoryLimit());
 
     s.Source.Data = bytes.data();
     s.Source.Size = bytes.size();
@@ -303,7 +304,7 @@ void ApplySettings(jpeg_decompress_struct& info, const TJPEGSettings& settings) 
 } // namespace
 
 void CheckDecodedSize(unsigned width, unsigned height, int bitCount) {
-    if (BitmapRowBytes(width, bitCount) * height > MaxDecodedBitmapBytes)
+    if (BitmapRowBytes(width, bitCount) * height > PixelMemoryLimit())
         throw EJPEG(Format(Msg::JPEGTooLarge, width, height));
 }
 

@@ -22,11 +22,11 @@ struct TJPEGSettings {
     bool BlockSmoothing = true;
 };
 
-// A decoded bitmap larger than this is refused: such a file would exhaust memory long
-// before it could be shown.
 // libjpeg's error code for input without a single byte.
 inline constexpr int JpegInputEmpty = 42;
 
+// A compressed file larger than this is refused before it is read: it would exhaust memory
+// long before it could be shown.
 inline constexpr uint64_t MaxDecodedBitmapBytes = uint64_t(1) << 30;
 
 // Bytes of one bitmap row: whole 32-bit units, as device-independent bitmaps keep them.
@@ -49,7 +49,8 @@ struct TJpegHeader {
 // its own. Raises EJPEG for anything libjpeg rejects.
 TJpegHeader ReadJpegHeader(std::span<const uint8_t> bytes, const TJPEGSettings& settings);
 
-// Raises EJPEG when a decoded bitmap of that size would exceed MaxDecodedBitmapBytes.
+// Raises EJPEG when a decoded bitmap of that size would exceed the picture layer's
+// pixel memory limit (PixelMemoryLimit).
 void CheckDecodedSize(unsigned width, unsigned height, int bitCount);
 
 // One full decode. Every method that enters libjpeg raises EJPEG ("JPEG-Fehlernr. %d")
