@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "picture/Reduce.h"
 #include "toolkit/Errors.h"
 
 namespace {
@@ -133,8 +134,7 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
         const QSize target(std::max(1, int(std::ceil(device.width()))),
                            std::max(1, int(std::ceil(device.height()))));
         if (image.width() > target.width() || image.height() > target.height()) {
-            reduced = image.scaled(target.boundedTo(image.size()), Qt::IgnoreAspectRatio,
-                                   Qt::SmoothTransformation);
+            reduced = ReduceImage(image, target.boundedTo(image.size()));
             source = &reduced;
         }
     }
