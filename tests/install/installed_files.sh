@@ -18,7 +18,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 expected="bin/vellacour
 bin/vellacour-export
 share/applications/vellacour.desktop
-share/doc/vellacour/changelog.Debian.gz
+share/doc/vellacour/changelog.gz
 share/doc/vellacour/copyright
 share/icons/hicolor/scalable/apps/vellacour.svg
 share/man/de/man1/vellacour-export.1.gz
