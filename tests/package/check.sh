@@ -76,7 +76,7 @@ for _ in $(seq 1 16); do printf '\377\000\000' >>"$work/back.bmp"; done
 printf '[Vellacour]\ncover=%s\nback=%s\n' "$work/cover.jpg" "$work/back.bmp" >"$work/cover.vco"
 (cd "$work" && env -u DISPLAY -u QT_QPA_PLATFORM /usr/bin/vellacour-export sheet cover.vco \
     -o cover.pdf --frames) || fail "the installed vellacour-export could not print the sheet"
-pdfinfo "$work/cover.pdf" | grep -qE '^Page size: +841.89 x 595.276 pts \(A4\)' ||
+pdfinfo "$work/cover.pdf" | grep -qE '^Page size: +842 x 595 pts \(A4\)' ||
     fail "the sheet is not one landscape A4 page: $(pdfinfo "$work/cover.pdf")"
 
 echo "== purge"
