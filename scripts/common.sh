@@ -2,14 +2,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-install_missing_packages() {
-    local missing=()
-    while read -r package; do
-        [[ -z "$package" || "$package" == \#* ]] && continue
+# install_packages NAME...: installs those of the named Debian packages that are missing.
+install_packages() {
+    local missing=() package
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$package")
         fi
-    done <"$root/scripts/packages.txt"
+    done
     if ((${#missing[@]})); then
         local sudo=()
         [[ $(id -u) -ne 0 ]] && sudo=(sudo)
@@ -17,6 +17,16 @@ install_missing_packages() {
         "${sudo[@]}" apt-get update -qq
         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
     fi
+}
+
+# Installs what scripts/packages.txt lists.
+install_missing_packages() {
+    local packages=() package
+    while read -r package; do
+        [[ -z "$package" || "$package" == \#* ]] && continue
+        packages+=("$package")
+    done <"$root/scripts/packages.txt"
+    install_packages "${packages[@]}"
 }
 
 # configure DIR [cmake options...]

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "app/Product.h"
+#include "app/Version.h"
 
 namespace {
 
@@ -113,8 +114,8 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
 
     Label1 =
         AddLabel(this, "Label1", QStringLiteral("Vellacour"), TitlePlace, 19, Qt::AlignHCenter);
-    lblVersion = AddLabel(this, "lblVersion", QStringLiteral("Version 1.1.0"), VersionPlace, 11,
-                          Qt::AlignHCenter);
+    lblVersion = AddLabel(this, "lblVersion", QStringLiteral("Version ") + Product::Version,
+                          VersionPlace, 11, Qt::AlignHCenter);
     Label2 = AddLabel(this, "Label2", QString::fromUtf8(Product::Copyright), CopyrightPlace, 11,
                       Qt::AlignHCenter);
 

@@ -253,6 +253,7 @@ void TfrmMain::CreateMRU() {
     MRU->CompanyName = "Brennholt";
     MRU->OwnerName = "frmMain";
     MRU->Section = "MRUHistory";
+    // Part of the list's key: where the list has always been kept, not the program's version.
     MRU->ApplicationVersion = "1.0.0";
     MRU->SerializeList = false;
     MRU->SetActiveRegistry(true);

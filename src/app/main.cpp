@@ -1,17 +1,39 @@
-// Program start: the application object, the picture formats, the main window, the
-// message loop.
+// Program start: the command line, the application object, the picture formats, the main
+// window, the layout named on the command line, the message loop.
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <iostream>
 
+#include "app/CommandLine.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
+#include "app/Version.h"
 #include "picture/Canvas.h"
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
-    TApplication app(argc, argv);
+    // --help, --version and a wrong call are answered before Qt needs a display.
+    const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
+    switch (commandLine.Action) {
+    case TCommandLine::TAction::Help:
+        std::cout << ProgramUsage;
+        return 0;
+    case TCommandLine::TAction::Version:
+        std::cout << "vellacour " << Product::Version << "\n";
+        return 0;
+    case TCommandLine::TAction::Usage:
+        std::cerr << ProgramUsage;
+        return 2;
+    case TCommandLine::TAction::Run:
+        break;
+    }
+
+    // The arguments are ours alone: Qt is given none of them to interpret.
+    int qtArgc = 1;
+    TApplication app(qtArgc, argv);
     app.LoadGermanTranslations();
     // JPEG and PNG files are known before any window exists.
     RegisterJpegFormat();
@@ -28,6 +50,11 @@ int main(int argc, char** argv) {
         frmMain.move(area.center() - QPoint(frmMain.width() / 2, frmMain.height() / 2));
     }
     frmMain.show();
+    // The layout opens once the window is up, as Open opens it after its dialog; a layout
+    // that cannot be opened is reported and the layout stays empty.
+    if (!commandLine.LayoutFile.empty())
+        QTimer::singleShot(0, &frmMain,
+                           [&] { Guarded([&] { frmMain.LoadCover(commandLine.LayoutFile); }); });
     const int status = app.exec();
     UnregisterPngFormat();
     UnregisterJpegFormat();

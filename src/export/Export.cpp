@@ -16,6 +16,7 @@
 
 #include "app/CoverSheet.h"
 #include "app/LayoutFile.h"
+#include "app/Version.h"
 #include "picture/Canvas.h"
 #include "picture/Dib.h"
 #include "picture/Picture.h"
@@ -28,7 +29,8 @@ namespace {
 constexpr const char* Usage =
     "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
     "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter] "
-    "[--dpi N]\n";
+    "[--dpi N]\n"
+    "        vellacour-export --help | --version\n";
 // Large enough for any print resolution of a cover, small enough to stay in memory.
 constexpr long MaxSide = 30000;
 constexpr const char* BadSize = "Ungültige Größe: %s";
@@ -220,6 +222,18 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         return 1;
     }
     return 0;
+}
+
+std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std::ostream& out) {
+    if (args.size() == 1 && args[0] == "--help") {
+        out << Usage;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "vellacour-export " << Product::Version << "\n";
+        return 0;
+    }
+    return std::nullopt;
 }
 
 int RunExport(const std::vector<std::string>& args, std::ostream& err) {

@@ -2,6 +2,7 @@
 // for scripts and batch work.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@
 // Runs one command line (without the program name); messages go to err. Returns the
 // exit status: 0 done, 1 failed (nothing written), 2 wrong usage.
 int RunExport(const std::vector<std::string>& args, std::ostream& err);
+
+// "--help" and "--version", each as the only argument: writes the usage or the version
+// to out and returns status 0. Anything else is left to RunExport.
+std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std::ostream& out);
 
 // "picture FILE -o OUT.png [--size WxH]": draws FILE stretched into a white image of
 // W × H pixels (default: the picture's own size) and writes it as PNG.

@@ -18,6 +18,10 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // Answered before Qt starts, so they need no platform plugin at all.
+    if (const std::optional<int> status = AnswerHelpOrVersion(args, std::cout))
+        return *status;
     qInstallMessageHandler(QuietQtMessages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -27,6 +31,5 @@ int main(int argc, char** argv) {
     RegisterPngFormat();
     // Pictures are written in full colour whatever the screen, so decode to 24 bits.
     InitJpegDefaults(24);
-    std::vector<std::string> args(argv + 1, argv + argc);
     return RunExport(args, std::cerr);
 }

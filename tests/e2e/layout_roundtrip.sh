@@ -3,7 +3,8 @@
 # through the picture dialog, save the layout under a new name, start a new layout and
 # open the saved one again, checking the window's name and the file at each step. Then
 # save five layouts in turn, quit, check that the registry file keeps the last four, and
-# start again to open the second of them from the recent-files menu.
+# start again to open the second of them from the recent-files menu. Last, start the
+# program on a layout file named on the command line, and on one that does not exist.
 # usage: layout_roundtrip.sh PATH/TO/vellacour
 set -euo pipefail
 program=$1
@@ -17,11 +18,17 @@ back="$work/auch rot.bmp"
 cp "$cover" "$back"
 layout="$work/mein.vco"
 
-# The program keeps its recent files under a configuration folder of its own here.
+# The program keeps its recent files under a configuration folder of its own here, and
+# runs in the scratch folder, so a layout can be named relative to it.
 start_program() {
-    HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >>"$work/program.log" 2>&1 &
+    (cd "$work" && HOME="$work" XDG_CONFIG_HOME="$work/config" exec "$program" "$@") \
+        >>"$work/program.log" 2>&1 &
     program_pid=$!
     pids+=($program_pid)
+}
+stop_program() {
+    kill "$program_pid"
+    wait "$program_pid" 2>/dev/null || true
 }
 start_program
 main=$(find_window "Vellacour") || fail "main window did not appear"
@@ -92,4 +99,30 @@ sleep 0.5
 xdotool key Down Return
 wait_for_name "$work/l4.vco - Vellacour"
 
-echo "end-to-end: layout saved, renewed and reopened; recent layouts kept and reopened through the keyboard"
+# Started on a layout named relative to the current folder: the window comes up with it.
+stop_program
+start_program mein.vco
+main=$(find_window "$layout - Vellacour") || fail "the layout named on the command line did not open"
+
+# Started on a missing layout: an error box titled "Vellacour" over the main window of the
+# same name; once it is answered the program goes on with an empty layout.
+stop_program
+start_program "$work/fehlt.vco"
+first=$(find_window "Vellacour") || fail "no window for a missing layout"
+second=$(find_window "Vellacour" "$first") || fail "no error box for a missing layout"
+# The main window is the one 578 pixels wide.
+width() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^WIDTH=//p'; }
+if [[ "$(width "$first")" == 578 ]]; then main=$first box=$second; else main=$second box=$first; fi
+[[ "$(width "$main")" == 578 ]] || fail "neither window is the main window"
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool key Return
+visible() { xdotool search --onlyvisible --name "" 2>/dev/null | grep -x "$1" >/dev/null; }
+for _ in $(seq 1 50); do
+    visible "$box" || break
+    sleep 0.1
+done
+visible "$box" && fail "the error box did not close"
+kill -0 "$program_pid" 2>/dev/null || fail "the program ended after the error"
+[[ "$(main_window_name)" == "Vellacour" ]] || fail "the main window is named '$(main_window_name)'"
+
+echo "end-to-end: layout saved, renewed and reopened; recent layouts kept and reopened through the keyboard; layouts opened from the command line"
