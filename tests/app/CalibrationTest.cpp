@@ -186,7 +186,7 @@ TEST_F(Calibration, ThePrintedSheetMovesByThePrintersStoredCorrection) {
     const struct {
         TCalibration Stored;
         double RightMm, DownMm;
-    } cases[] = {{{0, 0}, 0, 0}, {{25, -15}, 2.5, -1.5}, {{-8, 12}, -0.8, 1.2}};
+    } cases[] = {{{0, 0}, 0, 0}, {{25, -15}, 2.5, -1.5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(FormatCalibration(c.Stored));
         ReleasePrinter();
