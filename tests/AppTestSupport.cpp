@@ -69,6 +69,11 @@ DialogScript& DialogScript::Click(const char* caption) {
     return *this;
 }
 
+DialogScript& DialogScript::Then(Step step) {
+    Steps.push_back(std::move(step));
+    return *this;
+}
+
 void WriteBmp(const std::string& path, int width, int height, unsigned rgb) {
     WriteFileBytes(path, Bmp24(SolidImage(width, height, 0xFF000000 | rgb)));
 }

@@ -23,6 +23,8 @@ public:
     DialogScript& Accept();
     // Clicks the message box button with this caption.
     DialogScript& Click(const char* caption);
+    // Answers the next dialog with a step of the test's own.
+    DialogScript& Then(Step step);
 
     // Title and text of every message box shown, and the title of every other dialog.
     std::vector<QString> Shown;

@@ -1,6 +1,7 @@
 #include "SheetCheck.h"
 
 #include <QImageReader>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTransform>
@@ -445,6 +446,15 @@ std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation
     if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)
         return {Format("page is %d x %d pixels, expected about %d x %d (%s landscape at %d dpi)",
                        rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter", SheetDpi)};
+    if (expected.ShiftX != 0 || expected.ShiftY != 0) {
+        QImage moved(rgb.size(), QImage::Format_RGB32);
+        moved.fill(Qt::white);
+        QPainter painter(&moved);
+        painter.drawImage(
+            QPointF(-std::round(Px(expected.ShiftX)), -std::round(Px(expected.ShiftY))), rgb);
+        painter.end();
+        rgb = moved;
+    }
     const TPage page(rgb, widthMm, heightMm);
     TProblems problems;
     CheckPicture(page, "cover picture", CoverBox, expected.Cover, expected.Frames, problems);

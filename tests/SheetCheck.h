@@ -20,6 +20,10 @@ struct TSheetExpectation {
     // a quarter anticlockwise, as PostScript printers take landscape jobs; the checker turns
     // such a page back. Without this a portrait page is a fault.
     bool MayBeTurned = false;
+    // How far the whole sheet was printed moved right and down, in millimetres (a printer's
+    // calibration); the page is moved back before it is measured.
+    double ShiftX = 0;
+    double ShiftY = 0;
 };
 
 // The resolution the checker measures at.

@@ -5,19 +5,22 @@
 #include "picture/Picture.h"
 #include "print/XPrinter.h"
 
-namespace {
-// One unit outside the picture on every side.
-TRect FrameAround(const TRect& picture) {
+TRect PartArea(TSheetPart part, bool frames) {
+    const TRect& picture = part == TSheetPart::Cover ? Sheet::CoverPicture : Sheet::BackPicture;
+    if (!frames)
+        return picture;
+    // A frame stands one unit outside the picture on every side.
     return {picture.Left - 1, picture.Top - 1, picture.Right + 1, picture.Bottom + 1};
 }
 
+namespace {
 void ComposeSheet(TXPrint& print, const TSheetContent& content) {
     TCanvas& canvas = print.Canvas();
     if (content.Frames())
-        canvas.Rectangle(FrameAround(Sheet::CoverPicture));
+        canvas.Rectangle(PartArea(TSheetPart::Cover, true));
     canvas.DrawStretched(Sheet::CoverPicture, content.Cover.Content());
     if (content.Frames())
-        canvas.Rectangle(FrameAround(Sheet::BackPicture));
+        canvas.Rectangle(PartArea(TSheetPart::Back, true));
     canvas.DrawStretched(Sheet::BackPicture, content.Back.Content());
     if (content.Frames()) {
         const TRect& back = Sheet::BackPicture;

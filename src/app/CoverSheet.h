@@ -24,6 +24,13 @@ inline constexpr int FooterPoints = 10;
 inline constexpr const char* FooterFont = "Arial";
 } // namespace Sheet
 
+// The two parts the user cuts out of the sheet.
+enum class TSheetPart { Cover, Back };
+
+// The rectangle a part covers on the sheet: its picture, or with frames the frame one
+// unit outside it.
+TRect PartArea(TSheetPart part, bool frames);
+
 // "Gedruckt mit Vellacour" with the copyright line, web address and contact address.
 std::string FooterText();
 

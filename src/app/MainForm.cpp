@@ -3,12 +3,17 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/Calibration.h"
+#include "app/CalibrationForm.h"
 #include "app/CoverSheet.h"
 #include "app/Icons.h"
 #include "app/InfoForm.h"
+#include "app/SheetClipping.h"
 #include "mru/RegMru.h"
 #include "print/XPrinter.h"
 #include "toolkit/Application.h"
@@ -105,6 +110,8 @@ void TfrmMain::CreateMenu() {
     N1 = Datei->addSeparator();
     Drucken = AddItem(Datei, "Druc&ken", QKeySequence(Qt::CTRL | Qt::Key_P), "Coverlayout drucken",
                       imgPrint, &TfrmMain::btnPrintClick);
+    Druckerkorrektur = AddItem(Datei, "Druckerkorrektur...", QKeySequence(), nullptr, -1,
+                               &TfrmMain::DruckerkorrekturClick);
     N2 = Datei->addSeparator();
     Beenden = AddItem(Datei, "&Beenden", QKeySequence(), nullptr, -1, &TfrmMain::BeendenClick);
 
@@ -236,10 +243,36 @@ void TfrmMain::btnPrintClick() {
         return;
     if (!ExecutePrinterDialog(this))
         return;
+    if (!ConfirmPrintableArea())
+        return;
     PrintPage();
 }
 
+bool TfrmMain::ConfirmPrintableArea() {
+    if (XPrint->PrinterCount() == 0)
+        return true;
+    const TCalibration shift = ReadCalibration(Printer().PrinterName());
+    const std::vector<TCut> cuts = FindCuts(SheetPartAreas(cbRahmen->isChecked(), shift.X, shift.Y),
+                                            PrintableArea(Printer().DeviceCaps()));
+    if (cuts.empty())
+        return true;
+    const std::string text = OutsidePrintableText(cuts) + " " + Msg::PrintAnyway;
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"),
+                    QString::fromStdString(text), QMessageBox::NoButton, this);
+    // As in the save prompt, one role keeps the buttons in this order on every desktop.
+    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::ActionRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    ExecModal(box);
+    return box.clickedButton() == yes;
+}
+
 void TfrmMain::PrintPage() {
+    // The printer's calibration moves the whole sheet.
+    const TCalibration shift = ReadCalibration(Printer().PrinterName());
+    XPrint->OriginShiftX = shift.X;
+    XPrint->OriginShiftY = shift.Y;
     PrintCoverSheet(*XPrint, {Cover->Picture(), Back->Picture(), [this] {
                                   return cbRahmen->isChecked();
                               }});
@@ -287,4 +320,25 @@ void TfrmMain::MRUItemClick(TRegMru&, QAction*, const std::string& fileName, boo
 
 void TfrmMain::InfoClick() {
     ExecModal(*frmInfo);
+}
+
+void TfrmMain::DruckerkorrekturClick() {
+    // As the print command: nothing while a job is being spooled, and without a default
+    // printer the printer layer's error.
+    if (XPrint->Printing())
+        return;
+    TPrinter& printer = Printer();
+    if (!printer.HasPrinter())
+        printer.SetToDefaultPrinter(false);
+    const std::string name = printer.PrinterName();
+    TfrmCalibration dialog(
+        name, ReadCalibration(name),
+        [this, name](const TCalibration& calibration) {
+            if (!XPrint->Printing())
+                PrintCalibrationSheet(*XPrint, name, calibration);
+        },
+        this);
+    if (ExecModal(dialog) != QDialog::Accepted)
+        return;
+    WriteCalibration(name, dialog.Calibration());
 }

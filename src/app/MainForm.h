@@ -38,6 +38,7 @@ public:
     QAction* Speichernunter = nullptr;
     QAction* N1 = nullptr;
     QAction* Drucken = nullptr;
+    QAction* Druckerkorrektur = nullptr;
     QAction* N2 = nullptr;
     QAction* Beenden = nullptr;
     QFrame* ToolBar = nullptr;
@@ -88,6 +89,8 @@ public:
     void btnNewClick();
     void FormCloseQuery(bool& canClose);
     void InfoClick();
+    // The printer calibration dialog for the selected printer.
+    void DruckerkorrekturClick();
 
     // The layout: the current layout file (empty while untitled) and the two picture files.
     std::string LayoutFile;
@@ -121,6 +124,9 @@ private:
     // "&Ja", cancelled the save dialog of an untitled layout.
     bool OfferToSave(bool asQuestion);
     void SetCaption(const std::string& layoutFile);
+    // After the printer dialog: when the printer would cut a part of the sheet, asks
+    // whether to print anyway; false for "&Nein".
+    bool ConfirmPrintableArea();
 
     bool Shown = false;
 };

@@ -16,6 +16,7 @@
 
 #include "app/CoverSheet.h"
 #include "app/LayoutFile.h"
+#include "app/SheetClipping.h"
 #include "app/Version.h"
 #include "picture/Canvas.h"
 #include "picture/Dib.h"
@@ -204,6 +205,15 @@ void PrintSheetFile(const TSheetOptions& options, const TPicture& cover, const T
         throw EWriteError(Format(CreateError, options.Output.c_str()));
     partial.setAutoRemove(false);
 }
+
+// After the sheet was printed: one warning line naming the parts the paper cuts. A file
+// is not a printer, so no calibration moves the parts.
+void WarnOfCutParts(const TSheetOptions& options, std::ostream& err) {
+    const std::vector<TCut> cuts =
+        FindCuts(SheetPartAreas(options.Frames, 0, 0), PrintableArea(Printer().DeviceCaps()));
+    if (!cuts.empty())
+        err << "Warnung: " << OutsidePrintableText(cuts) << "\n";
+}
 } // namespace
 
 int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
@@ -217,6 +227,7 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         TPicture back;
         LoadLayoutPicture(back, entries.Back);
         PrintSheetFile(options, cover, back);
+        WarnOfCutParts(options, err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;

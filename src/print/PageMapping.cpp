@@ -77,9 +77,16 @@ TDeviceMapping ComputeMapping(const TMappingInput& in) {
     m.WindowExtY = Mul32(Div32(7200, in.LogPixelsY), units);
     m.ViewportExtY = 7200;
     Halve(m.WindowExtY, m.ViewportExtY);
-    m.OriginX = Div32(Mul32(in.MarginLeft, in.LogPixelsX), units) - in.PhysicalOffsetX;
-    m.OriginY = Div32(Mul32(in.MarginTop, in.LogPixelsY), units) - in.PhysicalOffsetY;
+    m.OriginX = Div32(Mul32(in.MarginLeft, in.LogPixelsX), units) - in.PhysicalOffsetX +
+                ShiftToDevice(in.ShiftX, in.LogPixelsX);
+    m.OriginY = Div32(Mul32(in.MarginTop, in.LogPixelsY), units) - in.PhysicalOffsetY +
+                ShiftToDevice(in.ShiftY, in.LogPixelsY);
     return m;
+}
+
+int ShiftToDevice(int tenths, int logPixels) {
+    return ToDevice(tenths, logPixels, UnitsPerInchOf(TScaling::pscMetric10),
+                    TScaling::pscMetric10);
 }
 
 TDeviceMapping Isotropic(TDeviceMapping m, int logPixelsX, int logPixelsY) {

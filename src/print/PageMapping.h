@@ -41,6 +41,10 @@ struct TMappingInput {
     int MarginTop = 0;
     int MarginRight = 0;
     int MarginBottom = 0;
+    // A printer's calibration: how far everything printed moves right and down, in tenths
+    // of a millimetre whatever the scaling.
+    int ShiftX = 0;
+    int ShiftY = 0;
 };
 
 struct TPageExtent {
@@ -54,8 +58,12 @@ struct TPageExtent {
 TPageExtent PageExtent(const TMappingInput& in);
 
 // Extents (halved together while the window's exceeds 32767) and the origin that puts
-// logical (0, 0) at the top-left margin, measured from the sheet's corner.
+// logical (0, 0) at the top-left margin, measured from the sheet's corner, moved by the
+// calibration.
 TDeviceMapping ComputeMapping(const TMappingInput& in);
+
+// A calibration length in tenths of a millimetre as device pixels.
+int ShiftToDevice(int tenths, int logPixels);
 
 // Keeps one logical unit equally long on both axes, as an isotropic mapping does: the
 // viewport extent of the axis whose unit came out longer is reduced to match the other.

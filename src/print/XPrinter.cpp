@@ -124,19 +124,23 @@ void TXPrint::ReadDeviceMetrics() {
 }
 
 TMappingInput TXPrint::MappingInput() const {
-    return {Scaling_,        LogPixelsX_,      LogPixelsY_,      PhysicalWidth_,
-            PhysicalHeight_, PhysicalOffsetX_, PhysicalOffsetY_, MarginLeft,
-            MarginTop,       MarginRight,      MarginBottom};
+    return {Scaling_,         LogPixelsX_,      LogPixelsY_, PhysicalWidth_, PhysicalHeight_,
+            PhysicalOffsetX_, PhysicalOffsetY_, MarginLeft,  MarginTop,      MarginRight,
+            MarginBottom,     OriginShiftX,     OriginShiftY};
 }
 
 void TXPrint::ApplyMapping() {
     const TPageExtent page = PageExtent(MappingInput());
     PageWidth_ = page.Width;
     PageHeight_ = page.Height;
-    if (Scaling_ == TScaling::pscDot)
-        return;
-    const TDeviceMapping m = Isotropic(ComputeMapping(MappingInput()), LogPixelsX_, LogPixelsY_);
     QPainter& painter = Printer().Painter();
+    if (Scaling_ == TScaling::pscDot) {
+        // The device's own coordinates stay; only a calibration moves them.
+        painter.translate(ShiftToDevice(OriginShiftX, LogPixelsX_),
+                          ShiftToDevice(OriginShiftY, LogPixelsY_));
+        return;
+    }
+    const TDeviceMapping m = Isotropic(ComputeMapping(MappingInput()), LogPixelsX_, LogPixelsY_);
     painter.setWindow(0, 0, m.WindowExtX, m.WindowExtY);
     painter.setViewport(m.OriginX, m.OriginY, m.ViewportExtX, m.ViewportExtY);
 }

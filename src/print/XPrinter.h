@@ -31,6 +31,12 @@ public:
     int MarginRight = 0;
     int MarginBottom = 0;
 
+    // Moves everything a job prints this far right and down, in tenths of a millimetre
+    // whatever the scaling: the correction for a printer that puts the page off its
+    // place. Read at BeginJob; 0 moves nothing.
+    int OriginShiftX = 0;
+    int OriginShiftY = 0;
+
     // The canvas font itself; writing copies colour, height, face name, pitch, size and
     // style into it (not the character set).
     TFont& Font() { return Canvas_->Font; }

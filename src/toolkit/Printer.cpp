@@ -102,6 +102,7 @@ void TPrinter::SetToDefaultPrinter(bool freshSettings) {
         device->setPrinterName(QString::fromStdString(queues.Default));
     }
     Device_ = std::move(device);
+    Name_ = queues.Default;
     if (freshSettings) {
         Copies_ = 1;
         OrientationCode_ = PortraitCode;
@@ -110,7 +111,7 @@ void TPrinter::SetToDefaultPrinter(bool freshSettings) {
 }
 
 std::string TPrinter::PrinterName() const {
-    return Device_ ? Device_->printerName().toStdString() : std::string();
+    return Device_ ? Name_ : std::string();
 }
 
 void TPrinter::ApplySettings() {
@@ -261,6 +262,7 @@ void TPrinter::TakeSettings(const QPrinter& chosen) {
     device->setResolution(chosen.resolution());
     device->setPageLayout(chosen.pageLayout());
     Device_ = std::move(device);
+    Name_ = name;
     Copies_ = chosen.copyCount();
     OrientationCode_ =
         chosen.pageLayout().orientation() == QPageLayout::Portrait ? PortraitCode : LandscapeCode;

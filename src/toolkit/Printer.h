@@ -65,6 +65,8 @@ public:
     void SetToDefaultPrinter(bool freshSettings = true);
     // Whether a queue is selected.
     bool HasPrinter() const { return static_cast<bool>(Device_); }
+    // The selected queue's name, a file printer's included; empty while none is selected
+    // and when the user chose to print into a file.
     std::string PrinterName() const;
 
     // The selected device's metrics with the current settings; "Ausgewählter Drucker ist
@@ -120,6 +122,8 @@ private:
     void ProcessPendingEvents();
 
     std::unique_ptr<QPrinter> Device_;
+    // Qt forgets the name of a queue that writes PDF files; the program keeps it.
+    std::string Name_;
     std::unique_ptr<QPrinter> Job_;
     std::unique_ptr<QTemporaryFile> Spool_;
     QPainter Painter_;

@@ -68,6 +68,7 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         {Form->Speichernunter, "Speichern &unter...", QKeySequence("F12"),
          "Coverlayout unter anderem Namen speichern", false},
         {Form->Drucken, "Druc&ken", QKeySequence("Ctrl+P"), "Coverlayout drucken", true},
+        {Form->Druckerkorrektur, "Druckerkorrektur...", QKeySequence(), "", false},
         {Form->Beenden, "&Beenden", QKeySequence(), "", false},
         {Form->Cover1, "&Cover", QKeySequence("F2"), "Bilddatei als Cover einfügen", true},
         {Form->Rueckseite, "&Rückseite", QKeySequence("F3"), "Bilddatei als Rückseite einfügen",
@@ -87,7 +88,7 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(top[1]->text(), QString::fromUtf8("&Einfügen"));
     EXPECT_EQ(top[2]->text(), "&?");
     const QList<QAction*> file = Form->Datei->actions();
-    ASSERT_EQ(file.size(), 9);
+    ASSERT_EQ(file.size(), 10);
     EXPECT_EQ(file[0], Form->Neu);
     EXPECT_EQ(file[1], Form->Laden);
     EXPECT_EQ(file[2]->menu(), Form->LetzteDateien);
@@ -96,8 +97,9 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(file[4], Form->Speichernunter);
     EXPECT_TRUE(file[5]->isSeparator());
     EXPECT_EQ(file[6], Form->Drucken);
-    EXPECT_TRUE(file[7]->isSeparator());
-    EXPECT_EQ(file[8], Form->Beenden);
+    EXPECT_EQ(file[7], Form->Druckerkorrektur);
+    EXPECT_TRUE(file[8]->isSeparator());
+    EXPECT_EQ(file[9], Form->Beenden);
 }
 
 TEST_F(MainWindow, ToolButtonsShowOnlyTheirLinkedItemsImageWithHintAsTooltip) {

@@ -1,11 +1,14 @@
 // The print command of the main window: the printer dialog, the guard against a second
 // command during a job, failures during the page, and a machine without printers.
+#include <QMessageBox>
 #include <QPageSize>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
 #include "PictureTestSupport.h"
 #include "TestSupport.h"
+#include "app/Calibration.h"
 #include "app/CoverSheet.h"
 #include "app/MainForm.h"
 #include "print/XPrinter.h"
@@ -98,6 +101,50 @@ TEST_F(PrintCommand, TheFramesBoxIsAskedAtEachStepThatDrawsFrames) {
                                     }});
     EXPECT_EQ(asked, 3);
     EXPECT_TRUE(fs::exists(Pdf));
+}
+
+// US Letter landscape over the whole sheet: the back inlay reaches 4.6 mm beyond its
+// right edge. A stored correction of the printer moves the parts before they are compared.
+TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
+    TempDir config;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.Path().string().c_str());
+    const QString question = QString::fromUtf8(
+        "Bestätigung|Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
+        "(Rückseite: 4,6 mm rechts). Trotzdem drucken?");
+    const struct {
+        TCalibration Stored;
+        const char* Answer; // none: no question
+        bool Printed;
+    } cases[] = {{{0, 0}, "&Nein", false}, {{0, 0}, "&Ja", true}, {{-46, 0}, nullptr, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Answer ? c.Answer : "no question");
+        fs::remove(Pdf);
+        WriteCalibration("Testdrucker", c.Stored);
+        Printer().SetPaper(QPageSize::Letter);
+        Printer().SetFullSheetPrintable();
+        DialogScript script;
+        script.Accept();
+        if (c.Answer)
+            script.Then([&](QDialog& dialog) {
+                auto& box = dynamic_cast<QMessageBox&>(dialog);
+                EXPECT_EQ(box.defaultButton()->text(), "&Nein");
+                EXPECT_EQ(box.escapeButton()->text(), "&Nein");
+                for (QAbstractButton* button : box.buttons())
+                    if (button->text() == c.Answer)
+                        button->click();
+                return box.result();
+            });
+        Form->btnPrintClick();
+        EXPECT_EQ(script.Pending(), 0);
+        if (c.Answer) {
+            ASSERT_EQ(script.Shown.size(), 2u);
+            EXPECT_EQ(script.Shown[1], question);
+        }
+        EXPECT_EQ(fs::exists(Pdf), c.Printed);
+        EXPECT_FALSE(Form->XPrint->Printing());
+    }
+    qputenv("XDG_CONFIG_HOME", saved);
 }
 
 TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDefault) {

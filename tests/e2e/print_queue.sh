@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Prints through the real print queue with the keyboard: opens a layout of a red cover and a
-# blue back, ticks "Hilfsrahmen drucken", prints with Ctrl+P and confirms the printer dialog
-# with Return; the PDF the cups-pdf queue writes must carry every element of the sheet in
-# place. Skips (status 77) when the default destination is not a cups-pdf queue.
+# blue back, ticks "Hilfsrahmen drucken", prints with Ctrl+P, confirms the printer dialog
+# with Return (and the question about cut parts, should the paper cut one); the PDF the
+# cups-pdf queue writes must carry every element of the sheet in place. Skips (status 77)
+# when the default destination is not a cups-pdf queue.
 # usage: print_queue.sh PATH/TO/vellacour PATH/TO/sheet_check PATH/TO/scripts/print-queue
 set -euo pipefail
 program=$1
@@ -54,6 +55,13 @@ dialog=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' ope
 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
 sleep 1
 xdotool key Return
+
+# A queue whose paper would cut a part (the back inlay on US Letter) is asked about first;
+# "&Ja" prints all the same.
+if question=$(find_window "Bestätigung" "$main" "$dialog"); then
+    xdotool windowactivate --sync "$question" 2>/dev/null || true
+    xdotool key alt+j
+fi
 
 # The queue's PDF: new since the print command, complete when poppler reads it and its size
 # holds still.

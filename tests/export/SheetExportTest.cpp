@@ -61,6 +61,32 @@ TEST(ExportSheet, PrintsEveryElementInPlace) {
     }
 }
 
+// A part beyond the paper's edge is named in a warning; the sheet is written all the same.
+TEST(ExportSheet, WarnsOfPartsThePaperCuts) {
+    const struct {
+        QStringList Options;
+        std::string Errors;
+    } cases[] = {
+        {{"--frames"}, ""},
+        {{"--paper", "Letter"},
+         "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
+         "(Rückseite: 4,6 mm rechts).\n"},
+        {{"--paper", "Letter", "--frames"},
+         "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
+         "(Rückseite: 4,7 mm rechts).\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Options.join(' ').toStdString());
+        TempDir dir;
+        const std::string pdf = dir.File("bogen.pdf");
+        const ExportResult result =
+            Export(QStringList{"sheet", Q(WriteLayout(dir, true, true)), "-o", Q(pdf)} + c.Options);
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Errors, c.Errors);
+        EXPECT_TRUE(fs::exists(pdf));
+    }
+}
+
 TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
     TempDir dir;
     const std::string pdf = dir.File("bogen.pdf");

@@ -41,6 +41,34 @@ TEST(PageMapping, OriginPutsTheMarginCornerAtZeroMeasuredFromTheSheet) {
     EXPECT_EQ(ComputeMapping(in).OriginY, 180);
 }
 
+// A calibration in tenths of a millimetre moves the origin by whole device pixels,
+// truncated toward zero, whatever the scaling.
+TEST(PageMapping, CalibrationMovesTheOriginByItsDevicePixels) {
+    const struct {
+        TScaling Scaling;
+        int Dpi;
+        int ShiftX, ShiftY;
+        int OriginX, OriginY;
+    } cases[] = {
+        {TScaling::pscMetric10, 600, 0, 0, -100, -120},
+        {TScaling::pscMetric10, 600, 25, -15, -100 + 59, -120 - 35},
+        {TScaling::pscMetric10, 300, 100, -100, -100 + 118, -120 - 118},
+        {TScaling::pscMil, 600, 10, 10, -100 + 23, -120 + 23},
+    };
+    for (const auto& c : cases) {
+        TMappingInput in;
+        in.Scaling = c.Scaling;
+        in.LogPixelsX = in.LogPixelsY = c.Dpi;
+        in.PhysicalOffsetX = 100;
+        in.PhysicalOffsetY = 120;
+        in.ShiftX = c.ShiftX;
+        in.ShiftY = c.ShiftY;
+        const TDeviceMapping m = ComputeMapping(in);
+        EXPECT_EQ(m.OriginX, c.OriginX) << c.ShiftX;
+        EXPECT_EQ(m.OriginY, c.OriginY) << c.ShiftY;
+    }
+}
+
 TEST(PageMapping, PageIsTheSpanBetweenTheMarginsLessOneDevicePixel) {
     TMappingInput in;
     in.Scaling = TScaling::pscMetric10;

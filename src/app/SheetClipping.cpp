@@ -1,0 +1,96 @@
+#include "app/SheetClipping.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "print/PageMapping.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Printer.h"
+
+namespace {
+const char* PartName(TSheetPart part) {
+    return part == TSheetPart::Cover ? "Vorderseite" : "Rückseite";
+}
+
+const char* EdgeName(TEdge edge) {
+    switch (edge) {
+    case TEdge::Left:
+        return "links";
+    case TEdge::Right:
+        return "rechts";
+    case TEdge::Top:
+        return "oben";
+    case TEdge::Bottom:
+        return "unten";
+    }
+    return "";
+}
+
+// Tenths of a millimetre with a decimal comma: "4,6".
+std::string Millimetres(int tenths) {
+    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
+}
+
+int Tenths(int pixels, int logPixels) {
+    return FromDevice(pixels, logPixels, UnitsPerInchOf(TScaling::pscMetric10),
+                      TScaling::pscMetric10);
+}
+} // namespace
+
+std::vector<TCut> FindCuts(const std::vector<TPartArea>& parts, const TRect& printable) {
+    std::vector<TCut> cuts;
+    // A device that reports no printable area tells nothing to warn of.
+    if (printable.Width() <= 0 || printable.Height() <= 0)
+        return cuts;
+    for (const TPartArea& part : parts) {
+        // 64-bit, so that no pair of edges can overflow.
+        const std::pair<TEdge, int64_t> beyond[] = {
+            {TEdge::Left, int64_t{printable.Left} - part.Area.Left},
+            {TEdge::Right, int64_t{part.Area.Right} - printable.Right},
+            {TEdge::Top, int64_t{printable.Top} - part.Area.Top},
+            {TEdge::Bottom, int64_t{part.Area.Bottom} - printable.Bottom},
+        };
+        for (const auto& [edge, tenths] : beyond)
+            if (tenths > 0)
+                cuts.push_back(
+                    {part.Part, edge, static_cast<int>(std::min<int64_t>(tenths, INT32_MAX))});
+    }
+    return cuts;
+}
+
+TRect PrintableArea(const TDeviceCaps& caps) {
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return {};
+    return {Tenths(caps.PhysicalOffsetX, caps.LogPixelsX),
+            Tenths(caps.PhysicalOffsetY, caps.LogPixelsY),
+            Tenths(caps.PhysicalOffsetX + caps.HorzRes, caps.LogPixelsX),
+            Tenths(caps.PhysicalOffsetY + caps.VertRes, caps.LogPixelsY)};
+}
+
+std::vector<TPartArea> SheetPartAreas(bool frames, int shiftX, int shiftY) {
+    std::vector<TPartArea> parts;
+    for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back}) {
+        const TRect area = PartArea(part, frames);
+        parts.push_back(
+            {part,
+             {area.Left + shiftX, area.Top + shiftY, area.Right + shiftX, area.Bottom + shiftY}});
+    }
+    return parts;
+}
+
+std::string CutsText(const std::vector<TCut>& cuts) {
+    std::string text;
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        const bool samePart = i > 0 && cuts[i - 1].Part == cuts[i].Part;
+        if (samePart)
+            text += ", ";
+        else
+            text += std::string(i > 0 ? "; " : "") + PartName(cuts[i].Part) + ": ";
+        text += Millimetres(cuts[i].Tenths) + " mm " + EdgeName(cuts[i].Edge);
+    }
+    return text;
+}
+
+std::string OutsidePrintableText(const std::vector<TCut>& cuts) {
+    return Format(Msg::OutsidePrintable, CutsText(cuts).c_str());
+}

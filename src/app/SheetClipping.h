@@ -1,0 +1,50 @@
+// Whether a printer cuts a part of the cover sheet: the parts' rectangles against the
+// printable area of the chosen paper, both in tenths of a millimetre from the sheet's
+// top-left corner, and the warning that names what would be lost.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/CoverSheet.h"
+
+struct TDeviceCaps;
+
+namespace Msg {
+inline constexpr const char* OutsidePrintable =
+    "Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs (%s).";
+inline constexpr const char* PrintAnyway = "Trotzdem drucken?";
+} // namespace Msg
+
+// The edges of a part, in the order the warning names them.
+enum class TEdge { Left, Right, Top, Bottom };
+
+struct TPartArea {
+    TSheetPart Part;
+    TRect Area; // right and bottom just outside
+};
+
+// How far a part reaches beyond one edge of the printable area, in tenths of a millimetre.
+struct TCut {
+    TSheetPart Part;
+    TEdge Edge;
+    int Tenths;
+    bool operator==(const TCut&) const = default;
+};
+
+// The cuts, part by part in the given order and within a part left, right, top, bottom;
+// none when the printable area is empty.
+std::vector<TCut> FindCuts(const std::vector<TPartArea>& parts, const TRect& printable);
+
+// The device's printable area in tenths of a millimetre from the sheet's corner; empty
+// for a device that reports no resolution.
+TRect PrintableArea(const TDeviceCaps& caps);
+
+// The parts as the sheet draws them (with their frames when frames are printed), moved
+// by a printer's calibration in tenths of a millimetre.
+std::vector<TPartArea> SheetPartAreas(bool frames, int shiftX, int shiftY);
+
+// "Rückseite: 4,6 mm rechts": each part with its edges joined by ", ", parts by "; ".
+std::string CutsText(const std::vector<TCut>& cuts);
+// "Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs (…)."
+std::string OutsidePrintableText(const std::vector<TCut>& cuts);

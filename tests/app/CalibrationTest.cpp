@@ -1,0 +1,206 @@
+// Printer calibration: the corrections in the registry store, the dialog behind
+// "Druckerkorrektur...", the test sheet, and the printed sheet moved by the correction.
+#include <QPageSize>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "SheetCheck.h"
+#include "TestSupport.h"
+#include "app/Calibration.h"
+#include "app/CalibrationForm.h"
+#include "app/MainForm.h"
+#include "print/XPrinter.h"
+#include "toolkit/Application.h"
+#include "toolkit/Printer.h"
+
+namespace {
+const std::string KeyLine =
+    "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\Druckerkorrektur]\n";
+
+class Calibration : public testing::Test {
+protected:
+    void SetUp() override {
+        TApplication::SetTitle("Vellacour");
+        Saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", Dir.File("config").c_str());
+        ReleasePrinter();
+        SetPrintQueueSource([] { return TPrintQueues{{"Testdrucker"}, "Testdrucker"}; });
+    }
+    void TearDown() override {
+        ReleasePrinter();
+        SetPrintQueueSource({});
+        qputenv("XDG_CONFIG_HOME", Saved);
+    }
+    std::string StoreFile() const { return Dir.File("config/Vellacour/registry.reg"); }
+    void StoreValues(const std::string& lines) {
+        fs::create_directories(Dir.Path() / "config/Vellacour");
+        WriteFileText(StoreFile(), "Windows Registry Editor Version 5.00\n\n" + KeyLine + lines);
+    }
+    // The main window printing into a PDF file, A4 landscape over the whole sheet.
+    std::unique_ptr<TfrmMain> PrintingForm(const std::string& pdf) {
+        auto form = std::make_unique<TfrmMain>();
+        Printer().SetOutputFile(pdf);
+        Printer().SetPaper(QPageSize::A4);
+        Printer().SetResolution(300);
+        Printer().SetFullSheetPrintable();
+        return form;
+    }
+
+    TempDir Dir;
+    QByteArray Saved;
+};
+
+// The middle of the dark run nearest to aroundMm along a row or column of a 600-dpi page,
+// in millimetres; -1 when there is none within 5 mm.
+double DarkLineAt(const QImage& page, bool alongRow, double fixedMm, double aroundMm) {
+    const auto px = [](double mm) {
+        return static_cast<int>(mm / 25.4 * SheetDpi);
+    };
+    const int fixed = px(fixedMm);
+    double best = -1;
+    for (int i = px(aroundMm - 5); i < px(aroundMm + 5); ++i) {
+        const QRgb p = alongRow ? page.pixel(i, fixed) : page.pixel(fixed, i);
+        if (qGray(p) >= 128)
+            continue;
+        int end = i;
+        while (end < px(aroundMm + 5) &&
+               qGray(alongRow ? page.pixel(end, fixed) : page.pixel(fixed, end)) < 128)
+            ++end;
+        const double centre = (i + end) / 2.0 * 25.4 / SheetDpi;
+        if (best < 0 || std::abs(centre - aroundMm) < std::abs(best - aroundMm))
+            best = centre;
+        i = end;
+    }
+    return best;
+}
+} // namespace
+
+TEST_F(Calibration, StoreKeepsOneCorrectionPerPrinterUnderTheProgramsKey) {
+    WriteCalibration("Testdrucker", {12, -5});
+    WriteCalibration("\\\\server\\Büro", {-100, 100});
+    EXPECT_EQ(ReadCalibration("Testdrucker"), (TCalibration{12, -5}));
+    EXPECT_EQ(ReadCalibration("\\\\server\\Büro"), (TCalibration{-100, 100}));
+    EXPECT_EQ(ReadCalibration("Anderer"), (TCalibration{0, 0}));
+    const std::string text = ReadFileText(StoreFile());
+    EXPECT_NE(text.find(KeyLine + "\"Testdrucker\"=\"12;-5\"\n"), std::string::npos) << text;
+
+    // Back to no correction removes the printer's value; the other printer keeps its own.
+    WriteCalibration("Testdrucker", {0, 0});
+    EXPECT_EQ(ReadFileText(StoreFile()).find("Testdrucker"), std::string::npos);
+    EXPECT_EQ(ReadCalibration("\\\\server\\Büro"), (TCalibration{-100, 100}));
+    // A printer without a name has no value (the key's unnamed value stays alone).
+    WriteCalibration("", {3, 3});
+    EXPECT_EQ(ReadFileText(StoreFile()).find("@="), std::string::npos);
+    EXPECT_EQ(ReadCalibration(""), (TCalibration{0, 0}));
+}
+
+TEST_F(Calibration, HandEditedValuesOutsideTheRangeOrMalformedMeanNoCorrection) {
+    const struct {
+        const char* Line;
+        TCalibration Read;
+    } cases[] = {
+        {"\"P\"=\"-100;100\"", {-100, 100}},
+        {"\"P\"=\" 7 ; 8 \"", {7, 8}},
+        {"\"P\"=\"101;0\"", {0, 0}},
+        {"\"P\"=\"0;-101\"", {0, 0}},
+        {"\"P\"=\"99999999999;1\"", {0, 0}},
+        {"\"P\"=\"1,5;2\"", {0, 0}},
+        {"\"P\"=\"12\"", {0, 0}},
+        {"\"P\"=\"1;2;3\"", {0, 0}},
+        {"\"P\"=\"\"", {0, 0}},
+        {"\"P\"=dword:0000000c", {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        StoreValues(std::string(c.Line) + "\n");
+        EXPECT_EQ(ReadCalibration("P"), c.Read);
+    }
+}
+
+TEST_F(Calibration, TheMenuItemOpensTheDialogForTheSelectedPrinterAndOKSaves) {
+    WriteCalibration("Testdrucker", {4, -2});
+    TfrmMain form;
+    const struct {
+        int Answer;
+        TCalibration Stored;
+    } cases[] = {{QDialog::Rejected, {4, -2}}, {QDialog::Accepted, {-15, 30}}};
+    for (const auto& c : cases) {
+        DialogScript script;
+        script.Then([&](QDialog& dialog) {
+            auto* calibration = dynamic_cast<TfrmCalibration*>(&dialog);
+            if (!calibration) {
+                ADD_FAILURE() << "not the calibration dialog";
+                return int(QDialog::Rejected);
+            }
+            EXPECT_EQ(calibration->lblPrinter->text(), "Drucker: Testdrucker");
+            EXPECT_EQ(calibration->Calibration(), (TCalibration{4, -2}));
+            EXPECT_EQ(calibration->seRight->minimum(), -100);
+            EXPECT_EQ(calibration->seDown->maximum(), 100);
+            calibration->seRight->setValue(-15);
+            calibration->seDown->setValue(30);
+            return c.Answer;
+        });
+        form.Druckerkorrektur->trigger();
+        EXPECT_EQ(script.Shown, std::vector<QString>{"Druckerkorrektur"});
+        EXPECT_EQ(ReadCalibration("Testdrucker"), c.Stored);
+    }
+}
+
+TEST_F(Calibration, WithoutADefaultPrinterTheItemReportsItAsPrintingDoes) {
+    SetPrintQueueSource([] { return TPrintQueues{{"A"}, ""}; });
+    ReleasePrinter();
+    TfrmMain form;
+    DialogScript script;
+    script.Click("OK");
+    form.Druckerkorrektur->trigger();
+    ASSERT_EQ(script.Shown.size(), 1u);
+    EXPECT_EQ(script.Shown[0],
+              QString::fromUtf8("Vellacour|Zur Zeit ist kein Standard-Drucker gewählt."));
+}
+
+// The cross of the test sheet stands 50 mm from the left and top edges, moved by the
+// correction the dialog shows (not yet saved).
+TEST_F(Calibration, TheTestSheetPrintsTheCrossMovedByTheDialogsCorrection) {
+    const std::string pdf = Dir.File("pruefbogen.pdf");
+    const auto form = PrintingForm(pdf);
+    DialogScript script;
+    script.Then([](QDialog& dialog) {
+        auto& calibration = dynamic_cast<TfrmCalibration&>(dialog);
+        calibration.seRight->setValue(25);
+        calibration.seDown->setValue(-15);
+        calibration.btnTestSheet->click();
+        return int(QDialog::Rejected);
+    });
+    form->Druckerkorrektur->trigger();
+    EXPECT_EQ(ReadCalibration("Testdrucker"), (TCalibration{0, 0}));
+    EXPECT_FALSE(form->XPrint->Printing());
+    std::string error;
+    const QImage page = RasterisePdfPage(pdf, error);
+    ASSERT_FALSE(page.isNull()) << error;
+    // The vertical arm, 10 mm above the cross; the horizontal arm, 10 mm left of it.
+    EXPECT_NEAR(DarkLineAt(page, true, 40.0 - 1.5, 52.5), 52.5, 0.2);
+    EXPECT_NEAR(DarkLineAt(page, false, 40.0 + 2.5, 48.5), 48.5, 0.2);
+}
+
+TEST_F(Calibration, ThePrintedSheetMovesByThePrintersStoredCorrection) {
+    const struct {
+        TCalibration Stored;
+        double RightMm, DownMm;
+    } cases[] = {{{0, 0}, 0, 0}, {{25, -15}, 2.5, -1.5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FormatCalibration(c.Stored));
+        ReleasePrinter();
+        WriteCalibration("Testdrucker", c.Stored);
+        const std::string pdf = Dir.File("bogen.pdf");
+        fs::remove(pdf);
+        const auto form = PrintingForm(pdf);
+        form->cbRahmen->setChecked(true);
+        form->PrintPage();
+        TSheetExpectation expected;
+        expected.Frames = true;
+        expected.ShiftX = c.RightMm;
+        expected.ShiftY = c.DownMm;
+        const std::vector<std::string> problems = CheckSheetPdf(pdf, expected);
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+    }
+}

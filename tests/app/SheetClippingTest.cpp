@@ -1,0 +1,85 @@
+// Which parts of the cover sheet a printer cuts, and how the warning names them.
+#include <gtest/gtest.h>
+
+#include "app/SheetClipping.h"
+#include "toolkit/Printer.h"
+
+namespace {
+using P = TSheetPart;
+using E = TEdge;
+} // namespace
+
+TEST(SheetClipping, CutsAreWhatReachesBeyondEachEdge) {
+    const struct {
+        const char* Name;
+        std::vector<TPartArea> Parts;
+        TRect Printable;
+        std::vector<TCut> Cuts;
+    } cases[] = {
+        {"inside", {{P::Cover, {100, 500, 1300, 1700}}}, {0, 0, 2970, 2100}, {}},
+        {"touching every edge", {{P::Back, {30, 50, 250, 380}}}, {30, 50, 250, 380}, {}},
+        {"every edge, named left, right, top, bottom",
+         {{P::Cover, {10, 20, 300, 400}}},
+         {30, 50, 250, 380},
+         {{P::Cover, E::Left, 20},
+          {P::Cover, E::Right, 50},
+          {P::Cover, E::Top, 30},
+          {P::Cover, E::Bottom, 20}}},
+        {"parts in their order",
+         {{P::Cover, {0, 500, 1300, 1700}}, {P::Back, {1330, 520, 2841, 1701}}},
+         {42, 42, 2800, 2058},
+         {{P::Cover, E::Left, 42}, {P::Back, E::Right, 41}}},
+        {"no printable area known", {{P::Cover, {100, 500, 1300, 1700}}}, {0, 0, 0, 0}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(FindCuts(c.Parts, c.Printable), c.Cuts);
+    }
+}
+
+TEST(SheetClipping, WarningNamesPartsSidesAndMillimetres) {
+    const struct {
+        std::vector<TCut> Cuts;
+        const char* Text;
+    } cases[] = {
+        {{{P::Back, E::Right, 46}}, "Rückseite: 4,6 mm rechts"},
+        {{{P::Cover, E::Top, 7}}, "Vorderseite: 0,7 mm oben"},
+        {{{P::Cover, E::Left, 5}, {P::Cover, E::Bottom, 123}, {P::Back, E::Right, 40}},
+         "Vorderseite: 0,5 mm links, 12,3 mm unten; Rückseite: 4,0 mm rechts"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CutsText(c.Cuts), c.Text);
+    EXPECT_EQ(OutsidePrintableText({{P::Back, E::Right, 46}}),
+              "Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs (Rückseite: "
+              "4,6 mm rechts).");
+}
+
+// The sheet on real papers: device metrics at 600 dpi as a printer reports them.
+TEST(SheetClipping, TheSheetOnPapersAndCalibratedPrinters) {
+    const TDeviceCaps a4{600, 600, 7016, 4961, 7016, 4961, 0, 0};
+    const TDeviceCaps letter{600, 600, 6600, 5100, 6600, 5100, 0, 0};
+    // A quarter-inch border: printable from 6,3 mm to 273,0 mm across.
+    const TDeviceCaps letterBorder{600, 600, 6600, 5100, 6300, 4800, 150, 150};
+    // A border of 100 pixels: printable from 4,2 mm to 292,7 mm across.
+    const TDeviceCaps a4Border{600, 600, 7016, 4961, 6816, 4761, 100, 100};
+    const struct {
+        TDeviceCaps Caps;
+        bool Frames;
+        int ShiftX, ShiftY;
+        const char* Text;
+    } cases[] = {
+        {a4, true, 0, 0, ""},
+        {letter, false, 0, 0, "Rückseite: 4,6 mm rechts"},
+        {letter, true, 0, 0, "Rückseite: 4,7 mm rechts"},
+        {letterBorder, false, 0, 0, "Rückseite: 11,0 mm rechts"},
+        // The cover's frame at 9,9 mm moved 6 mm to the left.
+        {a4Border, true, -60, 0, "Vorderseite: 0,3 mm links"},
+        {a4Border, false, 100, 100, "Rückseite: 1,3 mm rechts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const std::vector<TCut> cuts =
+            FindCuts(SheetPartAreas(c.Frames, c.ShiftX, c.ShiftY), PrintableArea(c.Caps));
+        EXPECT_EQ(CutsText(cuts), c.Text);
+    }
+}
