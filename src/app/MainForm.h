@@ -121,6 +121,10 @@ private:
     // "&Ja", cancelled the save dialog of an untitled layout.
     bool OfferToSave(bool asQuestion);
     void SetCaption(const std::string& layoutFile);
+    // Loads the file into the picture control and makes it the control's picture file.
+    void InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName);
+    // The picture controls' tooltips: file, pixel size and resolution as printed.
+    void UpdatePictureHints();
 
     bool Shown = false;
 };

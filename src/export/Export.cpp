@@ -16,6 +16,7 @@
 
 #include "app/CoverSheet.h"
 #include "app/LayoutFile.h"
+#include "app/PrintResolution.h"
 #include "picture/Canvas.h"
 #include "picture/Dib.h"
 #include "picture/Picture.h"
@@ -202,6 +203,16 @@ void PrintSheetFile(const TSheetOptions& options, const TPicture& cover, const T
         throw EWriteError(Format(CreateError, options.Output.c_str()));
     partial.setAutoRemove(false);
 }
+
+// Names a picture that would print coarsely at its part's size; the sheet is printed all
+// the same.
+void WarnIfCoarse(std::ostream& err, const char* part, const std::optional<std::string>& file,
+                  const TPicture& picture, const TRect& printed) {
+    const std::optional<TPrintResolution> resolution =
+        DescribePrintResolution(file.value_or(""), picture, printed);
+    if (resolution && resolution->Low)
+        err << "Warnung: " << part << ": " << resolution->Text << "\n";
+}
 } // namespace
 
 int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
@@ -214,6 +225,8 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         LoadLayoutPicture(cover, entries.Cover);
         TPicture back;
         LoadLayoutPicture(back, entries.Back);
+        WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture);
+        WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture);
         PrintSheetFile(options, cover, back);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
