@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef VC_SCALE_FACTOR
+    qputenv("QT_SCALE_FACTOR", VC_SCALE_FACTOR);
+#endif
     // The program keeps its recent files in the user's configuration folder; tests get
     // one of their own so that they never read or change the real one.
     QTemporaryDir config;

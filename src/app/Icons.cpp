@@ -6,11 +6,23 @@
 
 namespace {
 constexpr int Size = 16;
+constexpr int ApplicationIconSize = 32;
 
-QPixmap Blank() {
-    QPixmap pixmap(Size, Size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
+// An icon drawn in code at its design size, once for each device pixel ratio a screen is
+// likely to have, so tool bar, menu and window icons stay sharp on high-density screens:
+// each pixmap holds the drawing at its own resolution, not the small one scaled up.
+QIcon Drawn(int size, void (*draw)(QPainter&)) {
+    QIcon icon;
+    for (const int ratio : {1, 2, 3}) {
+        QPixmap pixmap(size * ratio, size * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        draw(p);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 // A sheet of paper with a folded top-right corner.
@@ -49,29 +61,21 @@ void DrawPlus(QPainter& p) {
     p.drawRect(12, 10, 2, 6);
 }
 
-QIcon InsertCover() {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
+void DrawInsertCover(QPainter& p) {
     DrawPicture(p, QRect(1, 1, 12, 12));
     DrawPlus(p);
-    return QIcon(pixmap);
 }
 
-QIcon InsertBack() {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
+void DrawInsertBack(QPainter& p) {
     // The inlay is wider than high, with its two spines marked.
     DrawPicture(p, QRect(0, 3, 14, 9));
     p.setPen(QColor(30, 30, 60));
     p.drawLine(2, 3, 2, 12);
     p.drawLine(12, 3, 12, 12);
     DrawPlus(p);
-    return QIcon(pixmap);
 }
 
-QIcon Print() {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
+void DrawPrint(QPainter& p) {
     DrawSheet(p, 4, 0, 8, 6);
     p.setPen(QColor(40, 40, 40));
     p.setBrush(QColor(190, 190, 190));
@@ -80,19 +84,13 @@ QIcon Print() {
     p.drawRect(3, 12, 10, 3);
     p.setPen(QColor(0, 170, 0));
     p.drawPoint(12, 8);
-    return QIcon(pixmap);
 }
 
-QIcon New() {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
+void DrawNew(QPainter& p) {
     DrawSheet(p, 3, 1, 10, 14);
-    return QIcon(pixmap);
 }
 
-QIcon Open() {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
+void DrawOpen(QPainter& p) {
     p.setPen(QColor(120, 90, 10));
     p.setBrush(QColor(240, 200, 80));
     p.drawRect(1, 4, 12, 10);
@@ -100,12 +98,9 @@ QIcon Open() {
     p.setBrush(QColor(250, 225, 130));
     const QPointF flap[] = {{3, 7}, {15, 7}, {13, 14}, {1, 14}};
     p.drawPolygon(flap, 4);
-    return QIcon(pixmap);
 }
 
-QIcon Save() {
-    QPixmap pixmap = Blank();
-    QPainter p(&pixmap);
+void DrawSave(QPainter& p) {
     p.setPen(QColor(20, 20, 70));
     p.setBrush(QColor(50, 70, 160));
     p.drawRect(1, 1, 14, 14);
@@ -116,30 +111,28 @@ QIcon Save() {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 20, 70));
     p.drawRect(9, 2, 2, 3);
-    return QIcon(pixmap);
 }
 } // namespace
 
 QList<QIcon> CreateImageList() {
-    return {InsertCover(), InsertBack(), Print(), New(), Open(), Save()};
+    return {Drawn(Size, DrawInsertCover), Drawn(Size, DrawInsertBack), Drawn(Size, DrawPrint),
+            Drawn(Size, DrawNew),         Drawn(Size, DrawOpen),       Drawn(Size, DrawSave)};
 }
 
 QIcon ApplicationIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    // A disc in front of a jewel case.
-    p.setPen(QColor(40, 40, 40));
-    p.setBrush(QColor(230, 230, 240));
-    p.drawRect(1, 1, 24, 24);
-    QRadialGradient disc(QPointF(18, 18), 13);
-    disc.setColorAt(0, QColor(250, 250, 255));
-    disc.setColorAt(0.6, QColor(160, 190, 230));
-    disc.setColorAt(1, QColor(200, 160, 230));
-    p.setBrush(disc);
-    p.drawEllipse(QPointF(18, 18), 13, 13);
-    p.setBrush(QColor(230, 230, 240));
-    p.drawEllipse(QPointF(18, 18), 3, 3);
-    return QIcon(pixmap);
+    return Drawn(ApplicationIconSize, [](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        // A disc in front of a jewel case.
+        p.setPen(QColor(40, 40, 40));
+        p.setBrush(QColor(230, 230, 240));
+        p.drawRect(1, 1, 24, 24);
+        QRadialGradient disc(QPointF(18, 18), 13);
+        disc.setColorAt(0, QColor(250, 250, 255));
+        disc.setColorAt(0.6, QColor(160, 190, 230));
+        disc.setColorAt(1, QColor(200, 160, 230));
+        p.setBrush(disc);
+        p.drawEllipse(QPointF(18, 18), 13, 13);
+        p.setBrush(QColor(230, 230, 240));
+        p.drawEllipse(QPointF(18, 18), 3, 3);
+    });
 }

@@ -6,8 +6,10 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/CoverSheet.h"
 #include "app/LayoutFile.h"
 #include "app/MainForm.h"
+#include "app/PrintResolution.h"
 #include "picture/OpenPictureDialog.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileDialog.h"
@@ -95,17 +97,29 @@ bool TfrmMain::Changed() const {
 }
 
 void TfrmMain::btnInsertCoverClick() {
-    if (!dlgOpen->Execute(this))
-        return;
-    Cover->Picture().LoadByExtension(dlgOpen->FileName);
-    CoverFile = dlgOpen->FileName;
+    if (dlgOpen->Execute(this))
+        InsertPicture(*Cover, CoverFile, dlgOpen->FileName);
 }
 
 void TfrmMain::btnInsertBackClick() {
-    if (!dlgOpen->Execute(this))
-        return;
-    Back->Picture().LoadByExtension(dlgOpen->FileName);
-    BackFile = dlgOpen->FileName;
+    if (dlgOpen->Execute(this))
+        InsertPicture(*Back, BackFile, dlgOpen->FileName);
+}
+
+void TfrmMain::InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName) {
+    image.Picture().LoadByExtension(fileName);
+    pictureFile = fileName;
+    UpdatePictureHints();
+}
+
+void TfrmMain::UpdatePictureHints() {
+    const auto hint = [](const std::string& file, TImage& image, const TRect& printed) {
+        const std::optional<TPrintResolution> described =
+            DescribePrintResolution(file, image.Picture(), printed);
+        return described ? QString::fromUtf8(described->Text) : QString();
+    };
+    Cover->setToolTip(hint(CoverFile, *Cover, Sheet::CoverPicture));
+    Back->setToolTip(hint(BackFile, *Back, Sheet::BackPicture));
 }
 
 void TfrmMain::btnNewClick() {
@@ -116,6 +130,7 @@ void TfrmMain::btnNewClick() {
     BackFile.clear();
     Cover->SetPicture(Image_Empty->Picture());
     Back->SetPicture(Image_Empty->Picture());
+    UpdatePictureHints();
     SetCaption("");
 }
 
@@ -139,6 +154,7 @@ void TfrmMain::LoadCover(const std::string& fileName) {
     BackFile = entries.Back.value_or("");
     Cover->SetPicture(cover);
     Back->SetPicture(back);
+    UpdatePictureHints();
     SetCaption(fileName);
     LayoutFile = fileName;
 }

@@ -70,6 +70,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     CreatePrint();
     CreateMRU();
     frmInfo = new TfrmInfo(this);
+    setAcceptDrops(true);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -14,6 +14,9 @@
 
 #include "picture/Image.h"
 
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class TRegMru;
 class TfrmInfo;
 
@@ -104,6 +107,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenu();
@@ -127,6 +133,21 @@ private:
     // After the printer dialog: when the printer would cut a part of the sheet, asks
     // whether to print anyway; false for "&Nein".
     bool ConfirmPrintableArea();
+    // Loads the file into the picture control and makes it the control's picture file.
+    void InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName);
+    // The picture controls' tooltips: file, pixel size and resolution as printed.
+    void UpdatePictureHints();
+
+    // What a file dropped on the window does: a picture on the front cover or the back
+    // inlay is inserted there, a layout anywhere is opened.
+    enum class TDropTarget { None, Cover, Back, Layout };
+    struct TDrop {
+        TDropTarget Target = TDropTarget::None;
+        std::string FileName;
+    };
+    // The drop the event's data make at its position (in the window's coordinates).
+    TDrop DropAt(const QDropEvent& event) const;
+    void RunDrop(const TDrop& drop);
 
     bool Shown = false;
 };

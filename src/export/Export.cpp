@@ -16,6 +16,7 @@
 
 #include "app/CoverSheet.h"
 #include "app/LayoutFile.h"
+#include "app/PrintResolution.h"
 #include "app/SheetClipping.h"
 #include "app/Version.h"
 #include "picture/Canvas.h"
@@ -214,6 +215,16 @@ void WarnOfCutParts(const TSheetOptions& options, std::ostream& err) {
     if (!cuts.empty())
         err << "Warnung: " << OutsidePrintableText(cuts) << "\n";
 }
+
+// Names a picture that would print coarsely at its part's size; the sheet is printed all
+// the same.
+void WarnIfCoarse(std::ostream& err, const char* part, const std::optional<std::string>& file,
+                  const TPicture& picture, const TRect& printed) {
+    const std::optional<TPrintResolution> resolution =
+        DescribePrintResolution(file.value_or(""), picture, printed);
+    if (resolution && resolution->Low)
+        err << "Warnung: " << part << ": " << resolution->Text << "\n";
+}
 } // namespace
 
 int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
@@ -226,6 +237,8 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         LoadLayoutPicture(cover, entries.Cover);
         TPicture back;
         LoadLayoutPicture(back, entries.Back);
+        WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture);
+        WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture);
         PrintSheetFile(options, cover, back);
         WarnOfCutParts(options, err);
     } catch (const std::exception& error) {

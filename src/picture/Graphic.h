@@ -24,6 +24,11 @@ struct TRect {
 
 enum class TProgressStage { psStarting, psRunning, psEnding };
 
+// What a kind's pixel size says about a drawing of it: raster pixels stretched over the
+// rectangle, a raster drawn at its own size whatever the rectangle, or nothing at all
+// (a vector drawing, whose size is only its frame's).
+enum class TPixelMeaning { Stretched, OwnSize, None };
+
 using TGraphicNotify = std::function<void(TGraphic& sender)>;
 using TProgressEvent = std::function<void(TGraphic& sender, TProgressStage stage, int percentDone)>;
 
@@ -49,6 +54,7 @@ public:
     virtual bool IsEmpty() const = 0;
     virtual int PixelWidth() const = 0;
     virtual int PixelHeight() const = 0;
+    virtual TPixelMeaning PixelMeaning() const { return TPixelMeaning::Stretched; }
     virtual bool HasPalette() const { return false; }
     bool Transparent() const { return Transparent_; }
     // Whether the kind keeps its own transparency flag (icons, metafiles) instead of taking

@@ -25,6 +25,7 @@ public:
     bool IsEmpty() const override;
     int PixelWidth() const override;
     int PixelHeight() const override;
+    TPixelMeaning PixelMeaning() const override { return TPixelMeaning::OwnSize; }
     bool KeepsOwnTransparency() const override { return true; }
     // An icon's size is the system's; changing it fails with EInvalidGraphicOperation.
     void SetWidth(int width) override;

@@ -1,6 +1,7 @@
 #include "picture/Image.h"
 
 #include <QPainter>
+#include <cmath>
 
 #include "picture/Canvas.h"
 #include "toolkit/Application.h"
@@ -86,11 +87,17 @@ void TImage::paintEvent(QPaintEvent*) {
     if (!content)
         return;
     const TRect rect = TargetRect();
-    const QSize size = this->size();
-    if (Shown.isNull() || Shown.size() != size || !(ShownRect == rect)) {
-        // Render into an image of the control's size; what the graphic leaves untouched
-        // stays transparent, so the parent's background shows there.
+    // Rendered in device pixels, so a high-density screen shows the picture's own detail
+    // instead of the control's size scaled up; the painter still draws in the control's
+    // coordinates.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    if (Shown.isNull() || Shown.size() != size || Shown.devicePixelRatio() != ratio ||
+        !(ShownRect == rect)) {
+        // What the graphic leaves untouched stays transparent, so the parent's background
+        // shows there.
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::transparent);
         Painting = true;
         try {

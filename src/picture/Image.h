@@ -51,7 +51,7 @@ private:
     bool IncrementalDisplay_ = false;
     bool Opaque_ = false;
     bool Painting = false;
-    QImage Shown; // the picture as rendered at the control's current size
+    QImage Shown; // the picture as rendered at the control's current size in device pixels
     TRect ShownRect;
     int RenderCount_ = 0;
     bool RetriedAfterFailure = false; // since the last change of the picture

@@ -44,6 +44,7 @@ public:
     bool IsEmpty() const override { return false; }
     int PixelWidth() const override;
     int PixelHeight() const override;
+    TPixelMeaning PixelMeaning() const override { return TPixelMeaning::None; }
     bool HasPalette() const override;
     // A metafile draws only what its records draw; the control does not decide that.
     bool KeepsOwnTransparency() const override { return true; }

@@ -327,3 +327,24 @@ TEST_F(LayoutCommands, ToolButtonAndMenuItemRunTheSameCommand) {
     EXPECT_EQ(Form->CoverFile, CoverBmp);
     EXPECT_EQ(Form->BackFile, BackBmp);
 }
+
+TEST_F(LayoutCommands, PictureControlsNameTheirFileAndItsPrintedResolution) {
+    // 8 pixels over 120 mm, 12 × 6 pixels over 151 × 118 mm.
+    const QString cover = QString::fromUtf8("vorne.bmp – 8 × 8 Pixel, 2 dpi, geringe Auflösung");
+    const QString back = QString::fromUtf8("hinten.bmp – 12 × 6 Pixel, 1 dpi, geringe Auflösung");
+    EXPECT_EQ(Form->Cover->toolTip(), "");
+    EXPECT_EQ(Form->Back->toolTip(), "");
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    EXPECT_EQ(Form->Cover->toolTip(), cover);
+    EXPECT_EQ(Form->Back->toolTip(), "");
+    script.Choose(BackBmp).Click("&Nein");
+    Form->btnInsertBackClick();
+    Form->btnNewClick();
+    EXPECT_EQ(Form->Cover->toolTip(), "");
+    EXPECT_EQ(Form->Back->toolTip(), "");
+    OpenLayout(script, {CoverBmp, BackBmp});
+    EXPECT_EQ(Form->Cover->toolTip(), cover);
+    EXPECT_EQ(Form->Back->toolTip(), back);
+}

@@ -107,3 +107,40 @@ TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(ReadFileText(pdf), "alt");
 }
+
+TEST(ExportSheet, WarnsOfEachPictureTooCoarseForItsPartAndPrintsAllTheSame) {
+    struct Case {
+        QSize Cover;
+        QSize Back;
+        const char* Warnings;
+    };
+    // 150 dpi and more is fine: 709 pixels over the cover's 120 mm, 898 × 698 over the
+    // back's 151 × 118 mm. 600 pixels over 120 mm are 127 dpi, 400 over 118 mm 86 dpi.
+    const Case cases[] = {
+        {{709, 709}, {898, 698}, ""},
+        {{600, 600},
+         {898, 698},
+         "Warnung: Vorderseite: vorne.bmp – 600 × 600 Pixel, 127 dpi, geringe Auflösung\n"},
+        {{709, 2000},
+         {600, 400},
+         "Warnung: Rückseite: hinten.bmp – 600 × 400 Pixel, 86 dpi, geringe Auflösung\n"},
+        {{600, 600},
+         {600, 400},
+         "Warnung: Vorderseite: vorne.bmp – 600 × 600 Pixel, 127 dpi, geringe Auflösung\n"
+         "Warnung: Rückseite: hinten.bmp – 600 × 400 Pixel, 86 dpi, geringe Auflösung\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Warnings);
+        TempDir dir;
+        const std::string cover = dir.File("vorne.bmp"), back = dir.File("hinten.bmp");
+        WriteFileBytes(cover, Bmp24(SolidImage(c.Cover.width(), c.Cover.height(), Red)));
+        WriteFileBytes(back, Bmp24(SolidImage(c.Back.width(), c.Back.height(), Blue)));
+        const std::string layout = dir.File("cover.vco");
+        WriteFileText(layout, "[Vellacour]\ncover=" + cover + "\nback=" + back + "\n");
+        const std::string pdf = dir.File("bogen.pdf");
+        const ExportResult result = Export({"sheet", Q(layout), "-o", Q(pdf), "--dpi", "72"});
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Errors, c.Warnings);
+        EXPECT_TRUE(fs::exists(pdf) && fs::file_size(pdf) > 0);
+    }
+}

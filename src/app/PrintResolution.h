@@ -1,0 +1,36 @@
+// What a picture is made of, measured against the part it is printed on: its file name,
+// its size in pixels and the resolution those pixels give at the part's real size, with a
+// note when that is too low to print well.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "picture/Graphic.h"
+
+class TPicture;
+
+namespace Msg {
+inline constexpr const char* LowResolution = ", geringe Auflösung";
+}
+
+// Below this a printed picture shows its pixels.
+inline constexpr int LowResolutionDpi = 150;
+
+struct TPrintResolution {
+    // "cover.jpg – 1417 × 1417 Pixel, 300 dpi", with ", geringe Auflösung" when low.
+    std::string Text;
+    bool Low = false;
+};
+
+// The description of a picture file of the given pixel size and kind printed into the
+// rectangle (tenths of a millimetre). Only stretched rasters have a resolution; a raster
+// drawn at its own size is named with its size, a vector drawing by its name alone, and so
+// is a picture without pixels.
+TPrintResolution DescribePrintResolution(std::string_view path, TPixelMeaning meaning, int width,
+                                         int height, const TRect& printed);
+
+// The same for what the picture holds; none when it holds nothing.
+std::optional<TPrintResolution>
+DescribePrintResolution(std::string_view path, const TPicture& picture, const TRect& printed);
