@@ -367,9 +367,7 @@ void Blt(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r) {
             image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
         dc.DrawImage(dest, image, source, Gdi::SRCCOPY, opacity);
     } else if (type == EMR_TRANSPARENTBLT) {
-        dc.DrawImage(dest,
-                     WithoutColour(image, qRgb(rop & 0xFF, (rop >> 8) & 0xFF, (rop >> 16) & 0xFF)),
-                     source, Gdi::SRCCOPY);
+        dc.DrawImage(dest, WithoutColour(image, ColorFromRef(rop).rgb()), source, Gdi::SRCCOPY);
     } else {
         dc.DrawImage(dest, image, source, rop);
     }

@@ -121,7 +121,7 @@ std::optional<QRectF> AsRect(const QPainterPath& path) {
 }
 
 QColor ColorFromRef(uint32_t ref) {
-    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+    return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
 
 TMetafileDC::TMetafileDC(QPainter& painter, const QTransform& device, QSizeF pixelsPerMM)
@@ -191,8 +191,9 @@ void TMetafileDC::DeleteObject(uint32_t index) {
 
 // Logical to device coordinates: the window's origin and extents onto the viewport's.
 QTransform TMetafileDC::Page() const {
-    const double sx = S_.WindowExt.width() ? S_.ViewportExt.width() / S_.WindowExt.width() : 1;
-    const double sy = S_.WindowExt.height() ? S_.ViewportExt.height() / S_.WindowExt.height() : 1;
+    const double sx = S_.WindowExt.width() != 0 ? S_.ViewportExt.width() / S_.WindowExt.width() : 1;
+    const double sy =
+        S_.WindowExt.height() != 0 ? S_.ViewportExt.height() / S_.WindowExt.height() : 1;
     return QTransform(sx, 0, 0, sy, S_.ViewportOrg.x() - S_.WindowOrg.x() * sx,
                       S_.ViewportOrg.y() - S_.WindowOrg.y() * sy);
 }
@@ -242,13 +243,13 @@ void TMetafileDC::SetMapMode(int mode) {
 // In the isotropic mode one logical unit is as long in x as in y on the device: the larger
 // viewport extent shrinks to match the smaller scale, keeping its sign.
 void TMetafileDC::FixIsotropic() {
-    if (!S_.WindowExt.width() || !S_.WindowExt.height())
+    if (S_.WindowExt.width() == 0 || S_.WindowExt.height() == 0)
         return;
     const double xdim =
         std::abs(S_.ViewportExt.width() / S_.WindowExt.width() / PixelsPerMM_.width());
     const double ydim =
         std::abs(S_.ViewportExt.height() / S_.WindowExt.height() / PixelsPerMM_.height());
-    if (!xdim || !ydim)
+    if (xdim == 0 || ydim == 0)
         return;
     if (xdim > ydim)
         S_.ViewportExt.setWidth(S_.ViewportExt.width() * ydim / xdim);
@@ -299,14 +300,14 @@ void TMetafileDC::OffsetViewportOrg(QPointF by) {
 }
 
 void TMetafileDC::ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom) {
-    if (!xDenom || !yDenom)
+    if (xDenom == 0 || yDenom == 0)
         return;
     SetWindowExt(
         QSizeF(S_.WindowExt.width() * xNum / xDenom, S_.WindowExt.height() * yNum / yDenom));
 }
 
 void TMetafileDC::ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom) {
-    if (!xDenom || !yDenom)
+    if (xDenom == 0 || yDenom == 0)
         return;
     SetViewportExt(
         QSizeF(S_.ViewportExt.width() * xNum / xDenom, S_.ViewportExt.height() * yNum / yDenom));

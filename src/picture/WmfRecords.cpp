@@ -183,6 +183,7 @@ void PolyPolygon(TMetafileDC& dc, TByteReader& r) {
         sum += count = r.U16();
     Need(r, sum, 4);
     std::vector<std::vector<QPointF>> polygons;
+    polygons.reserve(polys);
     for (const uint16_t count : counts)
         polygons.push_back(Points(r, count, true));
     dc.PolyPolygon(polygons);

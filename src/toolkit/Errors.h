@@ -15,11 +15,14 @@ public:
     std::string Message() const { return what(); }
 };
 
+// NOLINTBEGIN(bugprone-macro-parentheses): the arguments are class names, which cannot be
+// parenthesised.
 #define VC_DECLARE_EXCEPTION(Name, Base)                                                           \
     class Name : public Base {                                                                     \
     public:                                                                                        \
         using Base::Base;                                                                          \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 VC_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 VC_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);

@@ -22,7 +22,7 @@ std::string EncodePath(const QString& path) {
 // "Alle Dateien (*.jpg;*.bmp)" → "Alle Dateien": a trailing parenthesised list counts as
 // patterns only when it holds a wildcard, so "Bilder (alt)" keeps its words.
 QString StripPatternList(const QString& description) {
-    const QString text = description.trimmed();
+    QString text = description.trimmed();
     if (!text.endsWith(u')'))
         return text;
     const qsizetype open = text.lastIndexOf(u'(');

@@ -140,7 +140,7 @@ bool ResolveLinks(std::string& path) {
         if (target.front() == '/' || slash == std::string::npos)
             path = target;
         else
-            path = path.substr(0, slash + 1) + target;
+            path.replace(slash + 1, std::string::npos, target);
     }
     return false;
 }
