@@ -80,7 +80,9 @@ struct TReduction {
             for (int i = 0; i < count; ++i, pixel += Bytes_)
                 for (int c = 0; c < Bytes_; ++c)
                     sum[c] += uint64_t(weight[i]) * pixel[c];
+            // Sums are never negative: adding a half and truncating rounds to nearest.
             for (int c = 0; c < Bytes_; ++c)
+                // NOLINTNEXTLINE(bugprone-incorrect-roundings)
                 across[c] = uint32_t(double(sum[c]) * scale + 0.5);
         }
     }
@@ -119,6 +121,7 @@ struct TReduction {
                     break;
                 uchar* out = TargetBits + output * TargetStride;
                 for (size_t i = 0; i < values; ++i) {
+                    // NOLINTNEXTLINE(bugprone-incorrect-roundings): never negative, as above
                     out[i] = uchar(double(down[i]) * scale + 0.5);
                     down[i] = 0;
                 }
