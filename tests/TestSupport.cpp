@@ -117,3 +117,11 @@ QImage SolidImage(int width, int height, QRgb color) {
     image.fill(color);
     return image;
 }
+
+QImage CheckerImage(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    return image;
+}

@@ -48,6 +48,8 @@ void Put32(std::vector<uint8_t>& out, uint32_t value);
 std::vector<uint8_t> Bmp24(const QImage& image);
 // An image of one colour.
 QImage SolidImage(int width, int height, QRgb color);
+// Black and white alternating from pixel to pixel: any blur or doubling shows.
+QImage CheckerImage(QSize size);
 
 // Compares two images pixel by pixel (as RGB), allowing each channel to differ by at most
 // tolerance; returns a description of the first difference, or an empty string.

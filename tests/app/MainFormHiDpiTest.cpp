@@ -24,14 +24,6 @@ bool HasDevicePixelDetail(const QImage& image) {
     return false;
 }
 
-QImage Checker(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-    return image;
-}
-
 class HighDensityScreen : public testing::Test {
 protected:
     void SetUp() override {
@@ -80,9 +72,9 @@ TEST_F(HighDensityScreen, IconsAreDrawnInDevicePixels) {
 TEST_F(HighDensityScreen, CoverShowsThePicturesDevicePixels) {
     TempDir dir;
     const std::string file = dir.File("karo.bmp");
-    WriteFileBytes(file, Bmp24(Checker({400, 400})));
+    WriteFileBytes(file, Bmp24(CheckerImage({400, 400})));
     Form->Cover->Picture().LoadByExtension(file);
     const QImage shown = Form->Cover->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), QSize(400, 400));
-    EXPECT_EQ(shown, Checker({400, 400}));
+    EXPECT_EQ(shown, CheckerImage({400, 400}));
 }

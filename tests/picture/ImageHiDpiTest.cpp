@@ -9,19 +9,10 @@
 #include "picture/OpenPictureDialog.h"
 
 namespace {
-// Black and white alternating from pixel to pixel.
-QImage Checker(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-    return image;
-}
-
 // How many pixels of the grabbed widget differ from the checker it should show.
 int WrongPixels(const QPixmap& shot) {
     const QImage shown = shot.toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage expected = Checker(shown.size());
+    const QImage expected = CheckerImage(shown.size());
     int wrong = 0;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
@@ -34,7 +25,7 @@ TEST(HighDensityScreen, PictureControlShowsEveryDevicePixelAtItsLayoutSize) {
     ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
     TempDir dir;
     const std::string file = dir.File("karo.bmp");
-    WriteFileBytes(file, Bmp24(Checker({200, 120})));
+    WriteFileBytes(file, Bmp24(CheckerImage({200, 120})));
     TImage image;
     image.SetStretch(true);
     image.resize(100, 60);
@@ -59,7 +50,7 @@ TEST(HighDensityScreen, DialogPreviewShowsEveryDevicePixel) {
     // Twice the area in each direction fills it exactly, one picture pixel to each
     // device pixel.
     const std::string file = dir.File("karo.bmp");
-    WriteFileBytes(file, Bmp24(Checker(area * 2)));
+    WriteFileBytes(file, Bmp24(CheckerImage(area * 2)));
     dialog.PreviewPicture().LoadByExtension(file);
     const QPixmap shot = dialog.PaintBox->grab();
     EXPECT_EQ(shot.size(), area * 2);
