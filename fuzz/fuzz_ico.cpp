@@ -1,41 +1,14 @@
 // Loads arbitrary bytes as an icon and draws it, which is when the directory is read, an
-// entry chosen and its DIB or PNG image decoded. The program's own exceptions are the
-// expected answer to bad input; a crash, a sanitizer report or a hang is a finding.
-#include <QImage>
-#include <QPainter>
-#include <cstddef>
-#include <cstdint>
-#include <span>
-
-#include "picture/Canvas.h"
-#include "picture/Dib.h"
+// entry chosen and its DIB or PNG image decoded.
+#include "GraphicFuzz.h"
 #include "picture/Icon.h"
-#include "toolkit/Errors.h"
-#include "toolkit/Stream.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Mutated headers ask for huge images; decoding the largest allowed one on every run
-    // would bring the fuzzer to a crawl. 1 MiB still holds a 512 × 512 32-bit image.
-    SetPixelMemoryLimit(uint64_t(1) << 20);
+    LimitPixelsForFuzzing();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TIcon icon;
-    TBytesStream stream(std::span<const uint8_t>(data, size));
-    try {
-        icon.ReadFrom(stream);
-    } catch (const Exception&) {
-        return 0;
-    }
-    QImage target(40, 40, QImage::Format_ARGB32_Premultiplied);
-    target.fill(0);
-    QPainter painter(&target);
-    TCanvas canvas(painter);
-    try {
-        canvas.DrawStretched({4, 4, 40, 40}, &icon);
-    } catch (const Exception&) {
-        return 0;
-    }
+    LoadAndDraw<TIcon>({data, size});
     return 0;
 }
