@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "app/CoverSheet.h"
 #include "picture/Jpeg.h"
 #include "picture/Picture.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
-#include "toolkit/Printer.h"
+#include "sheet/CoverSheet.h"
 
 namespace {
 
@@ -51,12 +51,9 @@ void PrintSheet() {
     TPicture cover, back;
     cover.LoadByExtension(Files().Cover);
     back.LoadByExtension(Files().Back);
-    TXPrint print;
+    TPrinter printer(Files().Pdf, QPageSize(QPageSize::A4), 600);
+    TXPrint print(printer);
     ConfigureSheetPrint(print);
-    Printer().SetOutputFile(Files().Pdf);
-    Printer().SetPaper(QPageSize::A4);
-    Printer().SetResolution(600);
-    Printer().SetFullSheetPrintable();
     PrintCoverSheet(print, {cover, back, [] {
                                 return true;
                             }});
@@ -85,9 +82,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterJpegFormat();
     InitJpegDefaults(24);
-    SetPrintQueueSource([] {
-        return TPrintQueues{{"PDF-Datei von bench_print"}, "PDF-Datei von bench_print"};
-    });
     benchmark::Initialize(&argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -24,9 +24,9 @@ constexpr double RuleLeft = 10.0;
 constexpr double RuleRight = 286.0;
 constexpr double TextLeft = 10.0;
 constexpr double TextTop = 190.0;
-// "Arial" 10 points bold as the sheet prints it: an em of 3.3 mm. The first word
+// "Arial" 10 points bold as the sheet prints it: an em of 3.53 mm. The first word
 // ("Gedruckt") stands from the ascenders' top to the baseline, 0.73 em in Arial's metrics.
-constexpr double TextEm = 3.3;
+constexpr double TextEm = 10 * 25.4 / 72;
 constexpr double WordHeightPerEm = 0.73;
 // It is 4.34 em wide in bold, 4.0 em in regular letters.
 constexpr double WordShape = 4.34 / WordHeightPerEm;
@@ -404,7 +404,7 @@ void CheckFooterText(const TPage& page, TProblems& problems) {
             Format("footer text: ink starts at y = %.2f mm, expected just below %.1f mm", inkTop,
                    TextTop));
     const double em = Mm(bottom - top) / WordHeightPerEm;
-    if (std::abs(em - TextEm) > 0.35)
+    if (std::abs(em - TextEm) > 0.2)
         problems.push_back(Format("footer text: first word %.2f mm high and %.2f mm wide, an em "
                                   "of about %.2f mm, expected %.1f mm",
                                   Mm(bottom - top), Mm(end - begin), em, TextEm));
@@ -435,6 +435,54 @@ void CheckBlank(const TPage& page, TProblems& problems) {
 
 } // namespace
 
+// The longest run of dark pixels along the rows (or columns) within 0.3 mm of a line, in
+// millimetres; none when there is no ink.
+std::optional<std::pair<double, double>> LongestLine(const TPage& page, bool alongRow, double atMm,
+                                                     double fromMm, double toMm) {
+    std::optional<TRun> best;
+    const auto at = [&](double mm) { return alongRow ? page.Row(mm) : page.Column(mm); };
+    for (int fixed = at(atMm - 0.3); fixed <= at(atMm + 0.3); ++fixed)
+        for (const TRun& run : page.Runs(alongRow, fixed, fromMm, toMm, TPage::Dark))
+            if (!best || run.End - run.Begin > best->End - best->Begin)
+                best = run;
+    if (!best)
+        return std::nullopt;
+    return std::pair{Mm(best->Begin), Mm(best->End)};
+}
+
+std::vector<std::string> CheckTestSheetRulers(const QImage& image,
+                                              const TSheetExpectation& expected) {
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    if (expected.MayBeTurned && rgb.height() > rgb.width())
+        rgb = rgb.transformed(QTransform().rotate(90));
+    const TPage page(rgb, Mm(rgb.width()), Mm(rgb.height()));
+    const struct {
+        const char* Name;
+        bool Across;
+        double At, From, To, Shift, AtShift;
+    } rulers[] = {
+        {"ruler across", true, 150.0, 20.0, 270.0, expected.ShiftX, expected.ShiftY},
+        {"ruler down", false, 280.0, 15.0, 195.0, expected.ShiftY, expected.ShiftX},
+    };
+    std::vector<std::string> problems;
+    for (const auto& r : rulers) {
+        const auto line =
+            LongestLine(page, r.Across, r.At + r.AtShift, r.From + r.Shift - 5, r.To + r.Shift + 5);
+        if (!line) {
+            problems.push_back(Format("%s: missing", r.Name));
+            continue;
+        }
+        const auto [from, to] = *line;
+        if (std::abs(from - (r.From + r.Shift)) > Tolerance ||
+            std::abs(to - (r.To + r.Shift)) > Tolerance)
+            problems.push_back(Format("%s: from %.2f to %.2f mm (%.2f mm long), expected %.1f to "
+                                      "%.1f mm",
+                                      r.Name, from, to, to - from, r.From + r.Shift,
+                                      r.To + r.Shift));
+    }
+    return problems;
+}
+
 std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation& expected) {
     const bool a4 = expected.Paper == TPaper::A4;
     const double widthMm = a4 ? 297.0 : 279.4, heightMm = a4 ? 210.0 : 215.9;
@@ -446,10 +494,12 @@ std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation
     if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)
         return {Format("page is %d x %d pixels, expected about %d x %d (%s landscape at %d dpi)",
                        rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter", SheetDpi)};
-    if (expected.ShiftX != 0 || expected.ShiftY != 0) {
+    if (expected.ShiftX != 0 || expected.ShiftY != 0 || expected.ScaleX != 10000 ||
+        expected.ScaleY != 10000) {
         QImage moved(rgb.size(), QImage::Format_RGB32);
         moved.fill(Qt::white);
         QPainter painter(&moved);
+        painter.scale(expected.ScaleX / 10000.0, expected.ScaleY / 10000.0);
         painter.drawImage(
             QPointF(-std::round(Px(expected.ShiftX)), -std::round(Px(expected.ShiftY))), rgb);
         painter.end();

@@ -24,6 +24,11 @@ struct TSheetExpectation {
     // calibration); the page is moved back before it is measured.
     double ShiftX = 0;
     double ShiftY = 0;
+    // The calibration's scale: the sheet was printed shrunk or stretched about its corner
+    // for a printer that prints 100 mm as ScaleX / ScaleY hundredths of a millimetre; it
+    // is stretched back (before the shift is undone) before it is measured.
+    int ScaleX = 10000;
+    int ScaleY = 10000;
 };
 
 // The resolution the checker measures at.
@@ -31,6 +36,12 @@ constexpr int SheetDpi = 600;
 
 // The problems found on a landscape page image at 600 dpi; empty when the sheet is right.
 std::vector<std::string> CheckSheet(const QImage& page, const TSheetExpectation& expected);
+
+// The long rulers of a printer's test sheet, which is never scaled: across the sheet 150 mm
+// down from 20 mm to 270 mm, and down the sheet 280 mm from the left from 15 mm to 195 mm,
+// each within 0.2 mm, moved by the expectation's shift. Empty when they are right.
+std::vector<std::string> CheckTestSheetRulers(const QImage& page,
+                                              const TSheetExpectation& expected);
 
 // A page image (PNG) read in full; a null image when it cannot be read.
 QImage ReadPageImage(const std::string& png);

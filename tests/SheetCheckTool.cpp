@@ -2,7 +2,13 @@
 // and exits with 1 when there are any, 0 when the sheet is right, 2 on wrong usage.
 //
 //   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
-//               [--back RRGGBB|none] [--may-be-turned]
+//               [--back RRGGBB|none] [--may-be-turned] [--calibration X;Y;SX;SY]
+//               [--test-sheet]
+//
+// --test-sheet checks the long rulers of a printer's test sheet instead of a cover sheet.
+//
+// --calibration takes a printer's correction as the registry stores it (tenths of a
+// millimetre right and down, the printed length of 100 mm in hundredths).
 #include <QCoreApplication>
 #include <QImage>
 #include <cstdio>
@@ -13,7 +19,8 @@
 namespace {
 int Usage() {
     std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
-                         "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned]\n");
+                         "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
+                         "[--calibration X;Y;SX;SY] [--test-sheet]\n");
     return 2;
 }
 
@@ -29,6 +36,18 @@ bool ParseColour(const char* text, std::optional<QRgb>& colour) {
     colour = qRgb((value >> 16) & 0xff, (value >> 8) & 0xff, value & 0xff);
     return true;
 }
+bool ParseCalibration(const char* text, TSheetExpectation& expected) {
+    int x = 0, y = 0, scaleX = 0, scaleY = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%d;%d;%d;%d%c", &x, &y, &scaleX, &scaleY, &tail) != 4 || scaleX <= 0 ||
+        scaleY <= 0)
+        return false;
+    expected.ShiftX = x / 10.0;
+    expected.ShiftY = y / 10.0;
+    expected.ScaleX = scaleX;
+    expected.ScaleY = scaleY;
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,9 +56,14 @@ int main(int argc, char** argv) {
         return Usage();
     const std::string file = argv[1];
     TSheetExpectation expected;
+    bool testSheet = false;
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (option == "--test-sheet") {
+            testSheet = true;
+            continue;
+        }
         if (option == "--frames" || option == "--may-be-turned") {
             (option == "--frames" ? expected.Frames : expected.MayBeTurned) = true;
             continue;
@@ -52,17 +76,19 @@ int main(int argc, char** argv) {
         else if (option == "--paper" && std::strcmp(value, "Letter") == 0)
             expected.Paper = TPaper::Letter;
         else if (!(option == "--cover" && ParseColour(value, expected.Cover)) &&
-                 !(option == "--back" && ParseColour(value, expected.Back)))
+                 !(option == "--back" && ParseColour(value, expected.Back)) &&
+                 !(option == "--calibration" && ParseCalibration(value, expected)))
             return Usage();
     }
+    std::string error;
+    const QImage page = file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0
+                            ? ReadPageImage(file)
+                            : RasterisePdfPage(file, error);
     std::vector<std::string> problems;
-    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0) {
-        const QImage page = ReadPageImage(file);
-        problems = page.isNull() ? std::vector<std::string>{"cannot read " + file}
-                                 : CheckSheet(page, expected);
-    } else {
-        problems = CheckSheetPdf(file, expected);
-    }
+    if (page.isNull())
+        problems.push_back("cannot read " + file + (error.empty() ? "" : ": " + error));
+    else
+        problems = testSheet ? CheckTestSheetRulers(page, expected) : CheckSheet(page, expected);
     for (const std::string& problem : problems)
         std::printf("%s\n", problem.c_str());
     if (problems.empty())

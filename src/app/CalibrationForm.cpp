@@ -4,9 +4,55 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <QRegularExpression>
+#include <cstdint>
+#include <optional>
+
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 
 namespace {
+constexpr const char* BadLength =
+    "Die gemessene Länge %s muss zwischen %s und %s mm liegen (eine Nachkommastelle).";
+
+// "250,8" or "250.8" (millimetres, one decimal at most) as tenths; nothing for other text.
+std::optional<int> MeasuredTenths(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,4})(?:[,.](\\d))?\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toInt() * 10 +
+           (match.captured(2).isEmpty() ? 0 : match.captured(2).toInt());
+}
+
+// Tenths of a millimetre with a decimal comma: "250,8".
+QString Millimetres(int tenths) {
+    return QString::number(tenths / 10) + ',' + QString::number(tenths % 10);
+}
+
+// The length a ruler of nominal tenths is printed at by a printer of that scale.
+QString LengthText(int nominal, int scale) {
+    if (scale == ExactScale)
+        return {};
+    return Millimetres(int((int64_t{nominal} * scale + ExactScale / 2) / ExactScale));
+}
+
+// The scale a length field gives: exact for an empty field, nothing for one that cannot
+// be used.
+std::optional<int> ScaleOf(const QLineEdit& field, int nominal) {
+    if (field.text().trimmed().isEmpty())
+        return ExactScale;
+    const std::optional<int> measured = MeasuredTenths(field.text());
+    return measured ? ScaleFromMeasurement(nominal, *measured) : std::nullopt;
+}
+
+QLineEdit* LengthField(const QString& text, QWidget* parent) {
+    auto* field = new QLineEdit(text, parent);
+    field->setPlaceholderText(QString::fromUtf8("leer: kein Maßstab"));
+    field->setMaxLength(8);
+    return field;
+}
+
 QSpinBox* OffsetBox(int value, QWidget* parent) {
     auto* box = new QSpinBox(parent);
     box->setRange(-CalibrationLimit, CalibrationLimit);
@@ -29,6 +75,10 @@ TfrmCalibration::TfrmCalibration(const std::string& printer, const TCalibration&
     seRight->setObjectName("seRight");
     seDown = OffsetBox(calibration.Y, this);
     seDown->setObjectName("seDown");
+    edAcross = LengthField(LengthText(RulerAcross, calibration.ScaleX), this);
+    edAcross->setObjectName("edAcross");
+    edDown = LengthField(LengthText(RulerDown, calibration.ScaleY), this);
+    edDown->setObjectName("edDown");
     auto* hint = new QLabel(QString::fromUtf8("Der Prüfbogen zeigt, wie weit der Drucker die Seite "
                                               "verschiebt; negative Werte schieben nach links "
                                               "oder oben."),
@@ -45,12 +95,14 @@ TfrmCalibration::TfrmCalibration(const std::string& printer, const TCalibration&
     btnCancel->setObjectName("btnCancel");
     btnCancel->setAutoDefault(false);
     connect(btnTestSheet, &QPushButton::clicked, this, [this] { btnTestSheetClick(); });
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* fields = new QFormLayout;
     fields->addRow(QString::fromUtf8("Nach &rechts (0,1 mm):"), seRight);
     fields->addRow(QString::fromUtf8("Nach &unten (0,1 mm):"), seDown);
+    fields->addRow(QString::fromUtf8("Gemessene Länge &waagerecht:"), edAcross);
+    fields->addRow(QString::fromUtf8("&senkrecht:"), edDown);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnTestSheet);
     buttons->addStretch();
@@ -65,7 +117,26 @@ TfrmCalibration::TfrmCalibration(const std::string& printer, const TCalibration&
 }
 
 TCalibration TfrmCalibration::Calibration() const {
-    return {seRight->value(), seDown->value()};
+    return {seRight->value(), seDown->value(), ScaleOf(*edAcross, RulerAcross).value_or(ExactScale),
+            ScaleOf(*edDown, RulerDown).value_or(ExactScale)};
+}
+
+void TfrmCalibration::btnOKClick() {
+    const std::pair<QLineEdit*, int> lengths[] = {{edAcross, RulerAcross}, {edDown, RulerDown}};
+    for (const auto& [field, nominal] : lengths) {
+        if (ScaleOf(*field, nominal))
+            continue;
+        const int least = int((int64_t{nominal} * MinScale + ExactScale - 1) / ExactScale);
+        const int most = int(int64_t{nominal} * MaxScale / ExactScale);
+        Guarded([&] {
+            throw EInvalidOperation(Format(BadLength, field->text().toStdString().c_str(),
+                                           Millimetres(least).toStdString().c_str(),
+                                           Millimetres(most).toStdString().c_str()));
+        });
+        field->setFocus();
+        return;
+    }
+    accept();
 }
 
 void TfrmCalibration::btnTestSheetClick() {

@@ -1,16 +1,18 @@
 // The printer calibration dialog: the printer's name, its correction right and down in
-// tenths of a millimetre, a button that prints the test sheet with the correction as it
-// stands in the dialog, and OK / Abbrechen.
+// tenths of a millimetre, the lengths of the test sheet's long rulers as measured on
+// paper (empty for no scale correction), a button that prints the test sheet with the
+// correction as it stands in the dialog, and OK / Abbrechen.
 #pragma once
 
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <functional>
 #include <string>
 
-#include "app/Calibration.h"
+#include "sheet/Calibration.h"
 
 class TfrmCalibration : public QDialog {
 public:
@@ -21,12 +23,18 @@ public:
     QLabel* lblPrinter = nullptr;
     QSpinBox* seRight = nullptr;
     QSpinBox* seDown = nullptr;
+    QLineEdit* edAcross = nullptr;
+    QLineEdit* edDown = nullptr;
     QPushButton* btnTestSheet = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    // The correction as the dialog shows it.
+    // The correction as the dialog shows it; a length that cannot be read, or lies outside
+    // what can be corrected, counts as no scale correction.
     TCalibration Calibration() const;
+    // Closes the dialog with OK, unless a measured length cannot be used: then it says
+    // so and stays open.
+    void btnOKClick();
     // Prints the test sheet; a failure is shown and the dialog stays open.
     void btnTestSheetClick();
 

@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QUrl>
 
-#include "app/Product.h"
-#include "app/Version.h"
+#include "sheet/Product.h"
+#include "sheet/Version.h"
 
 namespace {
 

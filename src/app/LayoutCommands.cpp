@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/CoverSheet.h"
-#include "app/LayoutFile.h"
 #include "app/MainForm.h"
-#include "app/PrintResolution.h"
 #include "picture/OpenPictureDialog.h"
+#include "sheet/CoverSheet.h"
+#include "sheet/LayoutFile.h"
+#include "sheet/PrintResolution.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/Modal.h"

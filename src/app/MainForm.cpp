@@ -8,17 +8,17 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/Calibration.h"
 #include "app/CalibrationForm.h"
-#include "app/CoverSheet.h"
 #include "app/Icons.h"
 #include "app/InfoForm.h"
-#include "app/SheetClipping.h"
 #include "mru/RegMru.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
+#include "sheet/Calibration.h"
+#include "sheet/CoverSheet.h"
+#include "sheet/SheetClipping.h"
 #include "toolkit/Application.h"
 #include "toolkit/Modal.h"
-#include "toolkit/Printer.h"
 
 namespace {
 // Tool bar geometry: a 2-pixel edge plus a 2-pixel border before the first item.
@@ -33,7 +33,8 @@ QString Text(const char* utf8) {
 }
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
+    : QMainWindow(parent), PrinterObject(printer) {
     setObjectName("frmMain");
     setWindowTitle(QString::fromStdString(TApplication::Title()));
     setWindowIcon(ApplicationIcon());
@@ -234,7 +235,7 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::CreatePrint() {
-    XPrint = std::make_unique<TXPrint>();
+    XPrint = std::make_unique<TXPrint>(PrinterObject);
     ConfigureSheetPrint(*XPrint);
 }
 
@@ -242,7 +243,7 @@ void TfrmMain::btnPrintClick() {
     // A command that arrives while a document is being started or spooled is ignored.
     if (XPrint->Printing())
         return;
-    if (!ExecutePrinterDialog(this))
+    if (!ExecutePrinterDialog(XPrint->Printer(), this))
         return;
     if (!ConfirmPrintableArea())
         return;
@@ -252,9 +253,10 @@ void TfrmMain::btnPrintClick() {
 bool TfrmMain::ConfirmPrintableArea() {
     if (XPrint->PrinterCount() == 0)
         return true;
-    const TCalibration shift = ReadCalibration(Printer().PrinterName());
-    const std::vector<TCut> cuts = FindCuts(SheetPartAreas(cbRahmen->isChecked(), shift.X, shift.Y),
-                                            PrintableArea(Printer().DeviceCaps()));
+    TPrinter& printer = XPrint->Printer();
+    const std::vector<TCut> cuts =
+        FindCuts(SheetPartAreas(cbRahmen->isChecked(), ReadCalibration(printer.PrinterName())),
+                 PrintableArea(printer.DeviceCaps()));
     if (cuts.empty())
         return true;
     const std::string text = OutsidePrintableText(cuts) + " " + Msg::PrintAnyway;
@@ -270,10 +272,8 @@ bool TfrmMain::ConfirmPrintableArea() {
 }
 
 void TfrmMain::PrintPage() {
-    // The printer's calibration moves the whole sheet.
-    const TCalibration shift = ReadCalibration(Printer().PrinterName());
-    XPrint->OriginShiftX = shift.X;
-    XPrint->OriginShiftY = shift.Y;
+    // The printer's calibration scales and moves the whole sheet.
+    ApplyCalibration(*XPrint, ReadCalibration(XPrint->Printer().PrinterName()));
     PrintCoverSheet(*XPrint, {Cover->Picture(), Back->Picture(), [this] {
                                   return cbRahmen->isChecked();
                               }});
@@ -328,7 +328,7 @@ void TfrmMain::DruckerkorrekturClick() {
     // printer the printer layer's error.
     if (XPrint->Printing())
         return;
-    TPrinter& printer = Printer();
+    TPrinter& printer = XPrint->Printer();
     if (!printer.HasPrinter())
         printer.SetToDefaultPrinter(false);
     const std::string name = printer.PrinterName();

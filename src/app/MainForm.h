@@ -23,12 +23,14 @@ class TfrmInfo;
 class TOpenDialog;
 class TOpenPictureDialog;
 class TSaveDialog;
+class TPrinter;
 class TXPrint;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfrmMain(QWidget* parent = nullptr);
+    // A window that prints on printer, which outlives it.
+    explicit TfrmMain(TPrinter& printer, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     // Components, in the order the window declares them.
@@ -68,6 +70,7 @@ public:
     TImage* Image_Empty = nullptr;
     QCheckBox* cbRahmen = nullptr;
     QWidget* ToolButton1 = nullptr;
+    TPrinter& PrinterObject;
     std::unique_ptr<TXPrint> XPrint;
     std::unique_ptr<TRegMru> MRU;
     TfrmInfo* frmInfo = nullptr;

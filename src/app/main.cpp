@@ -8,10 +8,11 @@
 #include "app/CommandLine.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
-#include "app/Version.h"
 #include "picture/Canvas.h"
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
+#include "print/Printer.h"
+#include "sheet/Version.h"
 #include "toolkit/Application.h"
 
 int main(int argc, char** argv) {
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     TApplication::SetTitle("Vellacour");
     app.setWindowIcon(ApplicationIcon());
 
-    TfrmMain frmMain;
+    TfrmMain frmMain(Printer());
     // Centred on the screen when first shown.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         frmMain.adjustSize();

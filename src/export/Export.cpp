@@ -7,25 +7,20 @@
 #include <QSaveFile>
 #include <charconv>
 
-#include <QDir>
-#include <QFileInfo>
 #include <QPageSize>
-#include <QTemporaryFile>
-#include <cstdio>
-#include <sys/stat.h>
 
-#include "app/CoverSheet.h"
-#include "app/LayoutFile.h"
-#include "app/PrintResolution.h"
-#include "app/SheetClipping.h"
-#include "app/Version.h"
 #include "picture/Canvas.h"
 #include "picture/Dib.h"
 #include "picture/Picture.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
+#include "sheet/CoverSheet.h"
+#include "sheet/LayoutFile.h"
+#include "sheet/PrintResolution.h"
+#include "sheet/SheetClipping.h"
+#include "sheet/Version.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
-#include "toolkit/Printer.h"
 
 namespace {
 constexpr const char* Usage =
@@ -39,11 +34,8 @@ constexpr const char* BadSize = "Ungültige Größe: %s";
 constexpr const char* TooLarge = "Ein Bild von %d x %d Pixeln ist zu groß";
 constexpr const char* BadPaper = "Unbekanntes Papierformat: %s";
 constexpr const char* BadResolution = "Ungültige Auflösung: %s";
-// The queue that stands for the PDF file a sheet is printed into; the space keeps it from
-// ever naming a real print queue.
-constexpr const char* FileQueue = "PDF-Datei von vellacour-export";
 constexpr int MinDpi = 72;
-constexpr int MaxDpi = 2400;
+constexpr int MaxDpi = 4800;
 constexpr const char* CreateError = "Datei %s kann nicht erstellt werden";
 
 bool ParseSide(std::string_view text, int& value) {
@@ -175,43 +167,24 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
     return true;
 }
 
-// Prints the sheet into a file beside the output and puts it in place only when the
-// whole sheet was printed.
-void PrintSheetFile(const TSheetOptions& options, const TPicture& cover, const TPicture& back) {
-    const QString output = QFile::decodeName(options.Output.c_str());
-    QTemporaryFile partial(QFileInfo(output).absolutePath() + "/.vellacour-XXXXXX.pdf");
-    if (!partial.open())
-        throw EWriteError(Format(CreateError, options.Output.c_str()));
-    partial.close();
-
-    SetPrintQueueSource([] { return TPrintQueues{{FileQueue}, FileQueue}; });
-    TXPrint print;
+// Prints the sheet into the output file, which is put in place only when the whole sheet
+// was printed and written.
+void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPicture& cover,
+                    const TPicture& back) {
+    TXPrint print(printer);
     ConfigureSheetPrint(print);
-    TPrinter& printer = Printer();
-    printer.SetOutputFile(QFile::encodeName(partial.fileName()).toStdString());
-    printer.SetPaper(options.Paper);
-    printer.SetResolution(options.Dpi);
-    printer.SetFullSheetPrintable();
     printer.Title = TApplication::Title();
     const bool frames = options.Frames;
     PrintCoverSheet(print, {cover, back, [frames] {
                                 return frames;
                             }});
-    // The temporary file was private to us; the sheet gets the mode a new file gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    const QByteArray written = QFile::encodeName(partial.fileName());
-    if (chmod(written.constData(), 0666 & ~mask) != 0 ||
-        std::rename(written.constData(), options.Output.c_str()) != 0)
-        throw EWriteError(Format(CreateError, options.Output.c_str()));
-    partial.setAutoRemove(false);
 }
 
 // After the sheet was printed: one warning line naming the parts the paper cuts. A file
 // is not a printer, so no calibration moves the parts.
-void WarnOfCutParts(const TSheetOptions& options, std::ostream& err) {
+void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, std::ostream& err) {
     const std::vector<TCut> cuts =
-        FindCuts(SheetPartAreas(options.Frames, 0, 0), PrintableArea(Printer().DeviceCaps()));
+        FindCuts(SheetPartAreas(options.Frames), PrintableArea(printer.DeviceCaps()));
     if (!cuts.empty())
         err << "Warnung: " << OutsidePrintableText(cuts) << "\n";
 }
@@ -239,8 +212,9 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         LoadLayoutPicture(back, entries.Back);
         WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture);
         WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture);
-        PrintSheetFile(options, cover, back);
-        WarnOfCutParts(options, err);
+        TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
+        PrintSheetFile(printer, options, cover, back);
+        WarnOfCutParts(printer, options, err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;

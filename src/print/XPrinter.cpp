@@ -2,45 +2,18 @@
 
 #include <QPainter>
 
+#include "print/Printer.h"
 #include "toolkit/Errors.h"
-#include "toolkit/Printer.h"
 
-namespace {
-class TPrinterCanvas : public TCanvas {
-protected:
-    QPainter& Handle() override { return Printer().Painter(); }
-};
-} // namespace
-
-TCanvas& PrinterCanvas() {
-    static TPrinterCanvas canvas;
-    return canvas;
-}
-
-TXPrint::TXPrint() {
-    PrinterCount_ = CountPrinters();
-    if (PrinterCount_ > 0) {
-        Canvas_ = &PrinterCanvas();
-        // Without a default printer the window holding the component must still come
-        // up; the print command then reports the missing default when it selects one.
-        try {
-            Printer().SetToDefaultPrinter();
-        } catch (const EPrinter&) {
-        }
-    } else {
-        OwnCanvas_ = std::make_unique<TCanvas>();
-        Canvas_ = OwnCanvas_.get();
-    }
-}
+TXPrint::TXPrint(TPrinter& printer) : Printer_(printer), Canvas_(&printer.Canvas()) {}
 
 TXPrint::~TXPrint() = default;
 
-int TXPrint::CountPrinters() {
-    try {
-        return static_cast<int>(InstalledPrintQueues().Names.size() & 0xFFFF);
-    } catch (const std::exception&) {
-        return 0;
-    }
+int TXPrint::PrinterCount() const {
+    // Decided once: a printer installed later is not seen, one removed later still counts.
+    if (!PrinterCount_)
+        PrinterCount_ = Printer_.QueueCount() & 0xFFFF;
+    return *PrinterCount_;
 }
 
 void TXPrint::SetScaling(TScaling scaling) {
@@ -72,47 +45,50 @@ void TXPrint::SetFont(const TFont& font) {
     Canvas_->Font.Assign(font);
 }
 
+// Writes reach the printer object without waiting for its list of queues: on a machine
+// without printers nothing ever prints with them, and the reads below give the defaults.
 bool TXPrint::Aborted() const {
-    return PrinterCount_ > 0 && Printer().Aborted();
+    return HasPrinter() && Printer_.Aborted();
 }
 
 int TXPrint::Copies() const {
-    return PrinterCount_ > 0 ? Printer().Copies() : 1;
+    return HasPrinter() ? Printer_.Copies() : 1;
 }
 
 void TXPrint::SetCopies(int copies) {
-    if (PrinterCount_ > 0)
-        Printer().SetCopies(copies);
+    if (!PrinterCount_ || *PrinterCount_ > 0)
+        Printer_.SetCopies(copies);
 }
 
 std::string TXPrint::Title() const {
-    return PrinterCount_ > 0 ? Printer().Title : std::string();
+    return HasPrinter() ? Printer_.Title : std::string();
 }
 
 void TXPrint::SetTitle(const std::string& title) {
-    if (PrinterCount_ > 0)
-        Printer().Title = title;
+    if (!PrinterCount_ || *PrinterCount_ > 0)
+        Printer_.Title = title;
 }
 
 TXPrinterOrientation TXPrint::Orientation() const {
-    if (PrinterCount_ == 0 || Printer().Orientation() == TPrinterOrientation::poPortrait)
+    if (!HasPrinter() || Printer_.Orientation() == TPrinterOrientation::poPortrait)
         return TXPrinterOrientation::xpoPortrait;
     return TXPrinterOrientation::xpoLandscape;
 }
 
 void TXPrint::SetOrientation(TXPrinterOrientation orientation) {
-    if (PrinterCount_ > 0)
-        Printer().SetOrientation(orientation == TXPrinterOrientation::xpoPortrait
-                                     ? TPrinterOrientation::poPortrait
-                                     : TPrinterOrientation::poLandscape);
+    if (!PrinterCount_ || *PrinterCount_ > 0)
+        Printer_.SetOrientation(orientation == TXPrinterOrientation::xpoPortrait
+                                    ? TPrinterOrientation::poPortrait
+                                    : TPrinterOrientation::poLandscape);
 }
 
 bool TXPrint::Printing() const {
-    return PrinterCount_ > 0 && Printer().Printing();
+    // Before the list of queues has come, nothing can have begun a document.
+    return Printer_.Printing();
 }
 
 void TXPrint::ReadDeviceMetrics() {
-    const TDeviceCaps caps = Printer().DeviceCaps();
+    const TDeviceCaps caps = Printer_.DeviceCaps();
     LogPixelsX_ = caps.LogPixelsX;
     LogPixelsY_ = caps.LogPixelsY;
     PhysicalWidth_ = caps.PhysicalWidth;
@@ -124,32 +100,34 @@ void TXPrint::ReadDeviceMetrics() {
 }
 
 TMappingInput TXPrint::MappingInput() const {
-    return {Scaling_,         LogPixelsX_,      LogPixelsY_, PhysicalWidth_, PhysicalHeight_,
-            PhysicalOffsetX_, PhysicalOffsetY_, MarginLeft,  MarginTop,      MarginRight,
-            MarginBottom,     OriginShiftX,     OriginShiftY};
+    return {Scaling_,         LogPixelsX_,      LogPixelsY_,  PhysicalWidth_, PhysicalHeight_,
+            PhysicalOffsetX_, PhysicalOffsetY_, MarginLeft,   MarginTop,      MarginRight,
+            MarginBottom,     OriginShiftX,     OriginShiftY, ScaleX,         ScaleY};
 }
 
 void TXPrint::ApplyMapping() {
     const TPageExtent page = PageExtent(MappingInput());
     PageWidth_ = page.Width;
     PageHeight_ = page.Height;
-    QPainter& painter = Printer().Painter();
+    QPainter& painter = Printer_.Painter();
     if (Scaling_ == TScaling::pscDot) {
-        // The device's own coordinates stay; only a calibration moves them.
+        // The device's own coordinates stay; only a calibration moves and scales them.
         painter.translate(ShiftToDevice(OriginShiftX, LogPixelsX_),
                           ShiftToDevice(OriginShiftY, LogPixelsY_));
+        painter.scale(double(ExactScale) / std::max(1, ScaleX),
+                      double(ExactScale) / std::max(1, ScaleY));
         return;
     }
-    const TDeviceMapping m = Isotropic(ComputeMapping(MappingInput()), LogPixelsX_, LogPixelsY_);
+    const TDeviceMapping m = ComputeMapping(MappingInput());
     painter.setWindow(0, 0, m.WindowExtX, m.WindowExtY);
     painter.setViewport(m.OriginX, m.OriginY, m.ViewportExtX, m.ViewportExtY);
 }
 
 void TXPrint::BeginJob() {
-    if (PrinterCount_ == 0)
+    if (!HasPrinter())
         return;
     ReadDeviceMetrics();
-    Printer().BeginDoc();
+    Printer_.BeginDoc();
     InJob_ = true;
     ApplyMapping();
     // The font's height now means pixels of this printer.
@@ -170,27 +148,40 @@ void TXPrint::RestoreFont() {
 }
 
 void TXPrint::EndJob() {
-    if (PrinterCount_ == 0)
+    if (!HasPrinter())
         return;
-    Printer().EndDoc();
+    // Without an open document nothing changes. Once the printer has taken the document,
+    // the job is over whatever became of it: the font comes back and the next job can
+    // begin, and only then is a failure to write or hand it over passed on.
+    if (!Printer_.Printing())
+        throw EPrinter(Msg::NotPrinting);
+    try {
+        Printer_.EndDoc();
+    } catch (...) {
+        RestoreFont();
+        InJob_ = false;
+        throw;
+    }
     RestoreFont();
     InJob_ = false;
 }
 
 void TXPrint::AbortJob() {
-    if (PrinterCount_ == 0)
+    if (!HasPrinter())
         return;
-    if (Printer().Printing())
-        Printer().Abort();
+    if (Printer_.Printing())
+        Printer_.Abort();
     if (InJob_)
         RestoreFont();
     InJob_ = false;
 }
 
 void TXPrint::SetFontSize(int size) {
-    if (PrinterCount_ == 0)
+    if (!HasPrinter())
         return;
     FontSize_ = size;
     TFont& font = Canvas_->Font;
-    font.SetSize(FontPoints(size, Scaling_, InJob_, font.PixelsPerInch));
+    // Inside a scaled job the height is set in the job's units, rounded once, so that
+    // p points are p points on paper at every resolution.
+    font.Height = FontHeight(size, Scaling_, InJob_, font.PixelsPerInch);
 }

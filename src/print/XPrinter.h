@@ -1,22 +1,28 @@
 // The print job component: prints one page on the application's printer in physical
 // units. The owner starts a job, draws on Canvas in the unit chosen by Scaling (with
 // (0, 0) at the top-left margin of the sheet), gives text sizes in points and ends the
-// job. Whether any printer is installed is decided once, at construction: without one,
-// every printer operation quietly does nothing and the printer properties read fixed
-// defaults, so a window holding the component works on a machine without printers.
+// job. Whether any printer is installed is decided once, when first needed (the printer
+// asks the print service in the background meanwhile): without one, every printer
+// operation quietly does nothing and the printer properties read fixed defaults, so a
+// window holding the component works on a machine without printers.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include <optional>
+
 #include "picture/Canvas.h"
 #include "print/PageMapping.h"
+
+class TPrinter;
 
 enum class TXPrinterOrientation { xpoPortrait, xpoLandscape };
 
 class TXPrint {
 public:
-    TXPrint();
+    // A component printing on printer, which outlives it.
+    explicit TXPrint(TPrinter& printer);
     ~TXPrint();
     TXPrint(const TXPrint&) = delete;
     TXPrint& operator=(const TXPrint&) = delete;
@@ -31,11 +37,15 @@ public:
     int MarginRight = 0;
     int MarginBottom = 0;
 
-    // Moves everything a job prints this far right and down, in tenths of a millimetre
-    // whatever the scaling: the correction for a printer that puts the page off its
-    // place. Read at BeginJob; 0 moves nothing.
+    // The correction for a printer that puts the page off its place or prints it a
+    // little too large or small: everything a job prints moves this far right and down,
+    // in tenths of a millimetre whatever the scaling, after being scaled about the
+    // sheet's corner so that 100 mm come out as 100 mm on a printer that prints them
+    // ScaleX / ScaleY hundredths of a millimetre long. Read at BeginJob.
     int OriginShiftX = 0;
     int OriginShiftY = 0;
+    int ScaleX = ExactScale;
+    int ScaleY = ExactScale;
 
     // The canvas font itself; writing copies colour, height, face name, pitch, size and
     // style into it (not the character set).
@@ -66,8 +76,12 @@ public:
     // Sizes the canvas font in points; inside a scaled job converted to logical units.
     void SetFontSize(int size);
 
-    // The state behind the properties.
-    int PrinterCount() const { return PrinterCount_; }
+    // The printer the component prints on.
+    TPrinter& Printer() { return Printer_; }
+
+    // The state behind the properties. The number of printers is known once the printer
+    // has its list of queues; asking for it waits for that.
+    int PrinterCount() const;
     int LogPixelsX() const { return LogPixelsX_; }
     int LogPixelsY() const { return LogPixelsY_; }
     int PhysicalWidth() const { return PhysicalWidth_; }
@@ -79,7 +93,7 @@ public:
     bool InJob() const { return InJob_; }
 
 private:
-    static int CountPrinters();
+    bool HasPrinter() const { return PrinterCount() > 0; }
     void ReadDeviceMetrics();
     void ApplyMapping();
     void RestoreFont();
@@ -88,7 +102,8 @@ private:
     TScaling Scaling_ = TScaling::pscDot;
     int PageWidth_ = 0;
     int PageHeight_ = 0;
-    int PrinterCount_ = 0;
+    TPrinter& Printer_;
+    mutable std::optional<int> PrinterCount_;
     int LogPixelsX_ = 300;
     int LogPixelsY_ = 300;
     int PhysicalWidth_ = 0;
@@ -101,10 +116,8 @@ private:
     std::unique_ptr<TFont> SavedFont_;
     int FontSize_ = 0;
     bool InJob_ = false;
-    std::unique_ptr<TCanvas> OwnCanvas_;
+    // The printer's canvas: it draws on the open document, fails with "Der Drucker ist
+    // nicht am Drucken" outside one and, without printers, with "Leinwand/Bild erlaubt
+    // kein Zeichnen".
     TCanvas* Canvas_ = nullptr;
 };
-
-// The printer's canvas, shared by the whole process: it draws on the open document and
-// fails with "Der Drucker ist nicht am Drucken" outside one.
-TCanvas& PrinterCanvas();

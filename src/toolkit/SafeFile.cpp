@@ -91,7 +91,7 @@ bool ReadAll(int fd, std::string& text, uint64_t maxSize) {
     }
 }
 
-static bool WriteAll(int fd, std::string_view text) {
+bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t done = ::write(fd, text.data(), text.size());
         if (done < 0 && errno == EINTR)

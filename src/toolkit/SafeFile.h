@@ -30,6 +30,9 @@ private:
 // Reads the rest of fd; false on a read error or when it would exceed maxSize bytes.
 bool ReadAll(int fd, std::string& text, uint64_t maxSize);
 
+// Writes all of text to fd, going on after interruptions; false on a write error.
+bool WriteAll(int fd, std::string_view text);
+
 // Opens a regular file for reading, without blocking on a named pipe; -1 (errno set)
 // for anything else.
 int OpenRegularFile(const std::string& path, struct stat& info);

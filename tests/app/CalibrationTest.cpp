@@ -4,14 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "PrintTestSupport.h"
 #include "SheetCheck.h"
 #include "TestSupport.h"
-#include "app/Calibration.h"
 #include "app/CalibrationForm.h"
 #include "app/MainForm.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
+#include "sheet/Calibration.h"
 #include "toolkit/Application.h"
-#include "toolkit/Printer.h"
 
 namespace {
 const std::string KeyLine =
@@ -23,14 +24,9 @@ protected:
         TApplication::SetTitle("Vellacour");
         Saved = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", Dir.File("config").c_str());
-        ReleasePrinter();
-        SetPrintQueueSource([] { return TPrintQueues{{"Testdrucker"}, "Testdrucker"}; });
+        Machine = std::make_unique<TPrinter>(Service);
     }
-    void TearDown() override {
-        ReleasePrinter();
-        SetPrintQueueSource({});
-        qputenv("XDG_CONFIG_HOME", Saved);
-    }
+    void TearDown() override { qputenv("XDG_CONFIG_HOME", Saved); }
     std::string StoreFile() const { return Dir.File("config/Vellacour/registry.reg"); }
     void StoreValues(const std::string& lines) {
         fs::create_directories(Dir.Path() / "config/Vellacour");
@@ -38,16 +34,15 @@ protected:
     }
     // The main window printing into a PDF file, A4 landscape over the whole sheet.
     std::unique_ptr<TfrmMain> PrintingForm(const std::string& pdf) {
-        auto form = std::make_unique<TfrmMain>();
-        Printer().SetOutputFile(pdf);
-        Printer().SetPaper(QPageSize::A4);
-        Printer().SetResolution(300);
-        Printer().SetFullSheetPrintable();
-        return form;
+        Machine = FilePrinter(pdf, 300, Service);
+        return std::make_unique<TfrmMain>(*Machine);
     }
 
     TempDir Dir;
     QByteArray Saved;
+    std::shared_ptr<TTestPrintService> Service =
+        std::make_shared<TTestPrintService>(std::vector<std::string>{"Testdrucker"}, "Testdrucker");
+    std::unique_ptr<TPrinter> Machine;
 };
 
 // The middle of the dark run nearest to aroundMm along a row or column of a 600-dpi page,
@@ -83,6 +78,11 @@ TEST_F(Calibration, StoreKeepsOneCorrectionPerPrinterUnderTheProgramsKey) {
     EXPECT_EQ(ReadCalibration("Anderer"), (TCalibration{0, 0}));
     const std::string text = ReadFileText(StoreFile());
     EXPECT_NE(text.find(KeyLine + "\"Testdrucker\"=\"12;-5\"\n"), std::string::npos) << text;
+    // A scale adds its two fields; the place alone keeps the two every earlier value has.
+    WriteCalibration("Skaliert", {3, 4, 10030, 9980});
+    EXPECT_NE(ReadFileText(StoreFile()).find("\"Skaliert\"=\"3;4;10030;9980\"\n"),
+              std::string::npos);
+    EXPECT_EQ(ReadCalibration("Skaliert"), (TCalibration{3, 4, 10030, 9980}));
 
     // Back to no correction removes the printer's value; the other printer keeps its own.
     WriteCalibration("Testdrucker", {0, 0});
@@ -107,6 +107,13 @@ TEST_F(Calibration, HandEditedValuesOutsideTheRangeOrMalformedMeanNoCorrection) 
         {"\"P\"=\"1,5;2\"", {0, 0}},
         {"\"P\"=\"12\"", {0, 0}},
         {"\"P\"=\"1;2;3\"", {0, 0}},
+        {"\"P\"=\"1;2;10030;9980\"", {1, 2, 10030, 9980}},
+        {"\"P\"=\"1;2;9500;10500\"", {1, 2, 9500, 10500}},
+        {"\"P\"=\"1;2;9499;10000\"", {0, 0}},
+        {"\"P\"=\"1;2;10000;10501\"", {0, 0}},
+        {"\"P\"=\"101;2;10030;9980\"", {0, 0}},
+        {"\"P\"=\"1;2;10030;9980;1\"", {0, 0}},
+        {"\"P\"=\"1;2;;9980\"", {0, 0}},
         {"\"P\"=\"\"", {0, 0}},
         {"\"P\"=dword:0000000c", {0, 0}},
     };
@@ -119,11 +126,11 @@ TEST_F(Calibration, HandEditedValuesOutsideTheRangeOrMalformedMeanNoCorrection) 
 
 TEST_F(Calibration, TheMenuItemOpensTheDialogForTheSelectedPrinterAndOKSaves) {
     WriteCalibration("Testdrucker", {4, -2});
-    TfrmMain form;
+    TfrmMain form(*Machine);
     const struct {
         int Answer;
         TCalibration Stored;
-    } cases[] = {{QDialog::Rejected, {4, -2}}, {QDialog::Accepted, {-15, 30}}};
+    } cases[] = {{QDialog::Rejected, {4, -2}}, {QDialog::Accepted, {-15, 30, 10032, 10000}}};
     for (const auto& c : cases) {
         DialogScript script;
         script.Then([&](QDialog& dialog) {
@@ -138,7 +145,12 @@ TEST_F(Calibration, TheMenuItemOpensTheDialogForTheSelectedPrinterAndOKSaves) {
             EXPECT_EQ(calibration->seDown->maximum(), 100);
             calibration->seRight->setValue(-15);
             calibration->seDown->setValue(30);
-            return c.Answer;
+            // 250 mm measured as 250.8 mm: the printer prints 100 mm as 100.32 mm.
+            calibration->edAcross->setText("250,8");
+            if (c.Answer == QDialog::Rejected)
+                return int(QDialog::Rejected);
+            calibration->btnOK->click();
+            return calibration->result();
         });
         form.Druckerkorrektur->trigger();
         EXPECT_EQ(script.Shown, std::vector<QString>{"Druckerkorrektur"});
@@ -146,10 +158,45 @@ TEST_F(Calibration, TheMenuItemOpensTheDialogForTheSelectedPrinterAndOKSaves) {
     }
 }
 
+// Lengths that cannot be used keep the dialog open with the range; an empty one means no
+// scale correction.
+TEST_F(Calibration, TheDialogTakesMeasuredLengthsWithinTheirRange) {
+    const struct {
+        const char* Across;
+        const char* Down;
+        bool Closes;
+        int ScaleX, ScaleY;
+    } cases[] = {
+        {"", "", true, 10000, 10000},          {"250,8", "179.6", true, 10032, 9978},
+        {"237,5", "189,0", true, 9500, 10500}, {"237,4", "", false, 10000, 10000},
+        {"25O", "", false, 10000, 10000},      {"", "189,1", false, 10000, 10000},
+        {"250,85", "", false, 10000, 10000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Across) + " / " + c.Down);
+        TfrmCalibration dialog("P", {}, [](const TCalibration&) {});
+        dialog.edAcross->setText(QString::fromUtf8(c.Across));
+        dialog.edDown->setText(QString::fromUtf8(c.Down));
+        DialogScript script;
+        if (!c.Closes)
+            script.Click("OK");
+        dialog.btnOKClick();
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, c.Closes);
+        EXPECT_EQ(script.Pending(), 0);
+        if (!c.Closes)
+            EXPECT_TRUE(script.Shown.at(0).contains("muss zwischen"))
+                << script.Shown.at(0).toStdString();
+        EXPECT_EQ(dialog.Calibration(), (TCalibration{0, 0, c.ScaleX, c.ScaleY}));
+    }
+    // A stored scale shows as the length measured.
+    TfrmCalibration stored("P", {0, 0, 10032, 9978}, [](const TCalibration&) {});
+    EXPECT_EQ(stored.edAcross->text(), "250,8");
+    EXPECT_EQ(stored.edDown->text(), "179,6");
+}
+
 TEST_F(Calibration, WithoutADefaultPrinterTheItemReportsItAsPrintingDoes) {
-    SetPrintQueueSource([] { return TPrintQueues{{"A"}, ""}; });
-    ReleasePrinter();
-    TfrmMain form;
+    TPrinter noDefault(std::make_shared<TTestPrintService>(std::vector<std::string>{"A"}, ""));
+    TfrmMain form(noDefault);
     DialogScript script;
     script.Click("OK");
     form.Druckerkorrektur->trigger();
@@ -186,10 +233,9 @@ TEST_F(Calibration, ThePrintedSheetMovesByThePrintersStoredCorrection) {
     const struct {
         TCalibration Stored;
         double RightMm, DownMm;
-    } cases[] = {{{0, 0}, 0, 0}, {{25, -15}, 2.5, -1.5}};
+    } cases[] = {{{0, 0}, 0, 0}, {{25, -15}, 2.5, -1.5}, {{-20, 10, 10150, 9850}, -2, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(FormatCalibration(c.Stored));
-        ReleasePrinter();
         WriteCalibration("Testdrucker", c.Stored);
         const std::string pdf = Dir.File("bogen.pdf");
         fs::remove(pdf);
@@ -200,6 +246,8 @@ TEST_F(Calibration, ThePrintedSheetMovesByThePrintersStoredCorrection) {
         expected.Frames = true;
         expected.ShiftX = c.RightMm;
         expected.ShiftY = c.DownMm;
+        expected.ScaleX = c.Stored.ScaleX;
+        expected.ScaleY = c.Stored.ScaleY;
         const std::vector<std::string> problems = CheckSheetPdf(pdf, expected);
         EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
     }

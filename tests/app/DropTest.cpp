@@ -10,10 +10,11 @@
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
-#include "app/LayoutFile.h"
 #include "app/MainForm.h"
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
+#include "print/Printer.h"
+#include "sheet/LayoutFile.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -53,7 +54,7 @@ protected:
         RegisterJpegFormat();
         RegisterPngFormat();
         TApplication::SetTitle("Vellacour");
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         CoverBmp = Dir.File("vorne.bmp");
         BackBmp = Dir.File("hinten.bmp");
         WriteBmp(CoverBmp, 8, 8, 0xFF0000);
@@ -209,7 +210,7 @@ TEST_F(Dropping, PictureOnCoverOrBackIsInsertedThereAsTheInsertCommandsDo) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         const DragAnswer answer = DropFile(c.Widget(*Form), c.At, c.File);
         EXPECT_EQ(answer.Accepted, c.File == c.Cover || c.File == c.Back);
         EXPECT_EQ(Form->CoverFile, c.Cover);
@@ -267,7 +268,7 @@ TEST_F(Dropping, LayoutOnUnsavedChangesAsksFirstAsTheOpenCommandDoes) {
     WriteLayout(layout, {BackBmp, BackBmp});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Answer);
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         ASSERT_TRUE(DropFile(Form->Cover, Middle, CoverBmp).Accepted);
         const std::string saved = Dir.File("gesichert.vco");
         std::remove(saved.c_str());

@@ -6,6 +6,7 @@
 #include "AppTestSupport.h"
 #include "app/InfoForm.h"
 #include "app/MainForm.h"
+#include "print/Printer.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST(InfoForm, AddressAndLogoOpenTheAddressAndTheWindowStays) {
 }
 
 TEST(InfoForm, InfoMenuItemShowsItModally) {
-    TfrmMain form;
+    TfrmMain form(Printer());
     DialogScript script;
     script.Accept();
     form.Info->trigger();

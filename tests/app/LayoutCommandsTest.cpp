@@ -8,8 +8,9 @@
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
-#include "app/LayoutFile.h"
 #include "app/MainForm.h"
+#include "print/Printer.h"
+#include "sheet/LayoutFile.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
@@ -22,7 +23,7 @@ class LayoutCommands : public testing::Test {
 protected:
     void SetUp() override {
         TApplication::SetTitle("Vellacour");
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         CoverBmp = Dir.File("vorne.bmp");
         BackBmp = Dir.File("hinten.bmp");
         OtherBmp = Dir.File("anders.bmp");

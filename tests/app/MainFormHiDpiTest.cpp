@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "app/Icons.h"
 #include "app/MainForm.h"
+#include "print/Printer.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -29,7 +30,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
         TApplication::SetTitle("Vellacour");
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         Form->show();
         QApplication::processEvents();
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MainForm.h"
+#include "print/Printer.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -9,7 +10,7 @@ class MainWindow : public testing::Test {
 protected:
     void SetUp() override {
         TApplication::SetTitle("Vellacour");
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
     }
     std::unique_ptr<TfrmMain> Form;
 };

@@ -5,38 +5,37 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include "AppTestSupport.h"
 #include "PictureTestSupport.h"
+#include "PrintTestSupport.h"
 #include "TestSupport.h"
-#include "app/Calibration.h"
-#include "app/CoverSheet.h"
 #include "app/MainForm.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
+#include "sheet/Calibration.h"
+#include "sheet/CoverSheet.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
-#include "toolkit/Printer.h"
 
 namespace {
 class PrintCommand : public testing::Test {
 protected:
     void SetUp() override {
         TApplication::SetTitle("Vellacour");
-        ReleasePrinter();
-        SetPrintQueueSource([] { return TPrintQueues{{"Testdrucker"}, "Testdrucker"}; });
-        Form = std::make_unique<TfrmMain>();
         Pdf = Dir.File("cover.pdf");
-        Printer().SetOutputFile(Pdf);
-        Printer().SetResolution(300);
+        Machine = FilePrinter(Pdf, 300, Service);
+        Form = std::make_unique<TfrmMain>(*Machine);
         Bmp = Dir.File("bild.bmp");
         WriteBmp(Bmp, 6, 6, 0x3366CC);
-    }
-    void TearDown() override {
-        ReleasePrinter();
-        SetPrintQueueSource({});
     }
 
     TempDir Dir;
     std::string Pdf, Bmp;
+    std::shared_ptr<TTestPrintService> Service =
+        std::make_shared<TTestPrintService>(std::vector<std::string>{"Testdrucker"}, "Testdrucker");
+    std::unique_ptr<TPrinter> Machine;
     std::unique_ptr<TfrmMain> Form;
 };
 } // namespace
@@ -52,7 +51,7 @@ TEST_F(PrintCommand, PrintsThroughTheDialogAndNothingWhenItIsCancelled) {
     EXPECT_EQ(script.Pending(), 0);
     EXPECT_FALSE(Form->XPrint->Printing());
     // The window's print settings: landscape, tenths of a millimetre, copies as stored.
-    EXPECT_EQ(Printer().Orientation(), TPrinterOrientation::poLandscape);
+    EXPECT_EQ(Machine->Orientation(), TPrinterOrientation::poLandscape);
     EXPECT_EQ(Form->XPrint->Scaling(), TScaling::pscMetric10);
     EXPECT_EQ(Form->XPrint->Copies(), 0);
 }
@@ -60,13 +59,18 @@ TEST_F(PrintCommand, PrintsThroughTheDialogAndNothingWhenItIsCancelled) {
 TEST_F(PrintCommand, ACommandArrivingDuringTheJobIsIgnored) {
     DialogScript script;
     script.Accept();
+    // Commands waiting in the queue run while the document starts and while it ends; each
+    // would open a second dialog, which the script refuses.
     int nested = 0;
-    Printer().OnAbortProc = [&] {
+    std::function<void()> command = [&] {
         ++nested;
-        Form->btnPrintClick(); // would open a second dialog, which the script refuses
+        Form->btnPrintClick();
+        if (nested == 1)
+            QTimer::singleShot(0, Form.get(), command);
     };
+    QTimer::singleShot(0, Form.get(), command);
     Form->btnPrintClick();
-    EXPECT_EQ(nested, 2); // once as the document starts, once as it ends
+    EXPECT_GE(nested, 1);
     EXPECT_EQ(script.Shown.size(), 1u);
     EXPECT_TRUE(fs::exists(Pdf));
 }
@@ -77,24 +81,55 @@ TEST_F(PrintCommand, AFailingPictureAbandonsTheJobAndTheNextCommandPrints) {
     Form->Back->Picture().CopyFrom(&broken);
     Form->Cover->Picture().LoadByExtension(Bmp);
     const std::string fontBefore = Form->XPrint->Font().Name;
+    // A sheet printed before stays as it was.
+    WriteFileText(Pdf, "bisheriger Bogen");
     script.Accept().Click("OK");
     Form->Drucken->trigger();
     ASSERT_EQ(script.Shown.size(), 2u);
     EXPECT_EQ(script.Shown[1], "Vellacour|JPEG-Fehlernr. 53.");
     EXPECT_FALSE(Form->XPrint->Printing());
-    EXPECT_FALSE(fs::exists(Pdf)) << "a half-printed sheet was left";
+    EXPECT_EQ(ReadFileText(Pdf), "bisheriger Bogen") << "a half-printed sheet was left";
+    for (const auto& entry : fs::directory_iterator(Dir.Path())) // no temporary file left
+        EXPECT_TRUE(entry.path().filename() == "cover.pdf" || entry.path().filename() == "bild.bmp")
+            << entry.path();
     EXPECT_EQ(Form->XPrint->Font().Name, fontBefore);
 
     Form->Back->Picture().CopyFrom(static_cast<const TGraphic*>(nullptr));
     script.Accept();
     Form->btnPrintClick();
-    EXPECT_TRUE(fs::exists(Pdf));
+    EXPECT_EQ(ReadFileText(Pdf).substr(0, 5), "%PDF-");
+}
+
+// A queue that refuses the job: the message is shown, the job is over (font back, no
+// document open) and the next command prints.
+TEST_F(PrintCommand, ARefusedJobIsReportedAndTheNextOnePrints) {
+    Machine = std::make_unique<TPrinter>(Service);
+    Form = std::make_unique<TfrmMain>(*Machine);
+    Service->Refusal = "client-error-not-accepting-jobs";
+    const std::string fontBefore = Form->XPrint->Font().Name;
+    DialogScript script;
+    script.Accept().Click("OK");
+    Form->Drucken->trigger();
+    ASSERT_EQ(script.Shown.size(), 2u);
+    EXPECT_EQ(script.Shown[1].toStdString(),
+              "Vellacour|Der Druckauftrag konnte nicht an Testdrucker übergeben werden "
+              "(client-error-not-accepting-jobs)");
+    EXPECT_FALSE(Form->XPrint->Printing());
+    EXPECT_FALSE(Form->XPrint->InJob());
+    EXPECT_EQ(Form->XPrint->Font().Name, fontBefore);
+    Service->Refusal.clear();
+    script.Accept();
+    Form->Drucken->trigger();
+    ASSERT_EQ(Service->Submitted.size(), 2u);
+    EXPECT_EQ(Service->Submitted[1].Queue, "Testdrucker");
+    // The spool files are gone once the queue has them.
+    for (const TSubmission& job : Service->Submitted)
+        EXPECT_FALSE(fs::exists(job.File)) << job.File;
 }
 
 TEST_F(PrintCommand, TheFramesBoxIsAskedAtEachStepThatDrawsFrames) {
     TPicture none;
     int asked = 0;
-    Printer().SetOutputFile(Pdf);
     PrintCoverSheet(*Form->XPrint, {none, none, [&] {
                                         ++asked;
                                         return asked != 2;
@@ -121,8 +156,8 @@ TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
         SCOPED_TRACE(c.Answer ? c.Answer : "no question");
         fs::remove(Pdf);
         WriteCalibration("Testdrucker", c.Stored);
-        Printer().SetPaper(QPageSize::Letter);
-        Printer().SetFullSheetPrintable();
+        Machine->SetPaper(QPageSize(QPageSize::Letter));
+        Machine->SetFullSheetPrintable();
         DialogScript script;
         script.Accept();
         if (c.Answer)
@@ -150,9 +185,8 @@ TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
 TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDefault) {
     TApplication::SetTitle("Vellacour");
     for (const TPrintQueues& machine : {TPrintQueues{{}, ""}, TPrintQueues{{"A"}, ""}}) {
-        SetPrintQueueSource([machine] { return machine; });
-        ReleasePrinter();
-        TfrmMain form;
+        TPrinter printer(std::make_shared<TTestPrintService>(machine.Names, machine.Default));
+        TfrmMain form(printer);
         DialogScript script;
         script.Click("OK");
         form.Drucken->trigger();
@@ -161,5 +195,4 @@ TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDef
                   QString::fromUtf8("Vellacour|Zur Zeit ist kein Standard-Drucker gewählt."));
         EXPECT_FALSE(form.XPrint->Printing());
     }
-    SetPrintQueueSource({});
 }

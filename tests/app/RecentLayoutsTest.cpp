@@ -3,9 +3,10 @@
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
-#include "app/LayoutFile.h"
 #include "app/MainForm.h"
 #include "mru/RegMru.h"
+#include "print/Printer.h"
+#include "sheet/LayoutFile.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -22,7 +23,7 @@ protected:
         TApplication::SetTitle("Vellacour");
         CoverBmp = Dir.File("vorne.bmp");
         WriteBmp(CoverBmp, 8, 8, 0xFF0000);
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
     }
     void TearDown() override {
         Form.reset();
@@ -87,7 +88,7 @@ TEST_F(RecentLayouts, SavesAddTheLastFourAndTheNextRunShowsThemPlain) {
                                   "\"\n\"H1\"=\"" + files[3] + "\"\n\"H2\"=\"" + files[2] +
                                   "\"\n\"H3\"=\"" + files[1] + "\"\n");
 
-    Form = std::make_unique<TfrmMain>();
+    Form = std::make_unique<TfrmMain>(Printer());
     EXPECT_TRUE(Captions().empty()) << "loaded only when shown";
     Form->show();
     EXPECT_EQ(Captions(), (std::vector<std::string>{files[4], files[3], files[2], files[1]}));

@@ -2,8 +2,11 @@
 # Prints through the real print queue with the keyboard: opens a layout of a red cover and a
 # blue back, ticks "Hilfsrahmen drucken", prints with Ctrl+P, confirms the printer dialog
 # with Return (and the question about cut parts, should the paper cut one); the PDF the
-# cups-pdf queue writes must carry every element of the sheet in place. Skips (status 77)
-# when the default destination is not a cups-pdf queue.
+# cups-pdf queue writes must carry every element of the sheet in place, scaled and moved by
+# the queue's stored calibration. Then prints the test sheet from "Druckerkorrektur...",
+# whose long rulers must measure true: it is never scaled. Skips (status 77)
+# when the default destination is not a cups-pdf queue, except in continuous integration
+# (CI=true), where that fails.
 # usage: print_queue.sh PATH/TO/vellacour PATH/TO/sheet_check PATH/TO/scripts/print-queue
 set -euo pipefail
 program=$1
@@ -11,6 +14,10 @@ sheet_check=$2
 print_queue=$3
 unset LPDEST PRINTER CUPS_SERVER
 if ! reason=$("$print_queue" --check 2>&1); then
+    if [[ "${CI:-}" == true ]]; then
+        echo "FAILED: no cups-pdf print queue in CI ($reason)"
+        exit 1
+    fi
     echo "SKIPPED: no cups-pdf print queue ($reason); scripts/print-queue sets one up"
     exit 77
 fi
@@ -27,6 +34,35 @@ write_bmp "$cover" 000 000 377
 write_bmp "$back" 377 000 000
 layout="$work/druck.vco"
 printf '[Vellacour]\ncover=%s\nback=%s\n' "$cover" "$back" >"$layout"
+
+# The queue prints 100 mm as 100.3 mm across and 99.8 mm down, and 1.5 mm too far left.
+calibration="-15;0;10030;9980"
+queue=$(lpstat -d | sed -n 's/^system default destination: //p')
+mkdir -p "$work/config/Vellacour"
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\Druckerkorrektur]\n"%s"="%s"\n' \
+    "$queue" "$calibration" >"$work/config/Vellacour/registry.reg"
+
+# The queue's newest PDF since the marker file: complete when poppler reads it and its size
+# holds still.
+wait_for_pdf() {
+    local marker=$1 pdf= size=-1
+    for _ in $(seq 1 120); do
+        pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null | head -n 1)
+        [[ -n "$pdf" ]] && break
+        sleep 0.5
+    done
+    [[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s (see /var/log/cups/error_log)"
+    for _ in $(seq 1 60); do
+        if pdfinfo "$pdf" >/dev/null 2>&1 && [[ $(stat -c %s "$pdf") == "$size" ]]; then
+            break
+        fi
+        size=$(stat -c %s "$pdf")
+        sleep 0.5
+    done
+    [[ $(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$marker" | wc -l) -eq 1 ]] ||
+        fail "more than one new PDF in $outdir: was another job printing?"
+    echo "$pdf"
+}
 
 HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1 &
 pids+=($!)
@@ -63,30 +99,35 @@ if question=$(find_window "Bestätigung" "$main" "$dialog"); then
     xdotool key alt+j
 fi
 
-# The queue's PDF: new since the print command, complete when poppler reads it and its size
-# holds still.
-pdf=
-for _ in $(seq 1 120); do
-    pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$work/before-print" 2>/dev/null | head -n 1)
-    [[ -n "$pdf" ]] && break
-    sleep 0.5
-done
-[[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s (see /var/log/cups/error_log)"
-size=-1
-for _ in $(seq 1 60); do
-    if pdfinfo "$pdf" >/dev/null 2>&1 && [[ $(stat -c %s "$pdf") == "$size" ]]; then
-        break
-    fi
-    size=$(stat -c %s "$pdf")
-    sleep 0.5
-done
-[[ $(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$work/before-print" | wc -l) -eq 1 ]] ||
-    fail "more than one new PDF in $outdir: was another job printing?"
+pdf=$(wait_for_pdf "$work/before-print")
 if ! "$sheet_check" "$pdf" --frames --paper "$paper" --cover ff0000 --back 0000ff \
-    --may-be-turned 2>/dev/null; then
+    --may-be-turned --calibration "$calibration" 2>/dev/null; then
     cp "$pdf" "$work/../vellacour-e2e-print.pdf" 2>/dev/null || true
     rm -f "$pdf"
     fail "the printed sheet is wrong (kept as $work/../vellacour-e2e-print.pdf)"
 fi
 rm -f "$pdf"
-echo "end-to-end: the sheet printed through the cups-pdf queue is right"
+echo "end-to-end: the sheet printed through the cups-pdf queue is right, calibrated"
+
+# "Druckerkorrektur..." (the second item from the bottom of "&Datei") and "&Prüfbogen
+# drucken": the test sheet, moved by the correction but not scaled.
+touch "$work/before-test-sheet"
+sleep 1
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key alt+d
+sleep 0.5
+xdotool key Up Up Return
+dialog=$(find_window "Druckerkorrektur" "$main") || fail "no dialog 'Druckerkorrektur' opened"
+xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+sleep 0.5
+xdotool key alt+p
+pdf=$(wait_for_pdf "$work/before-test-sheet")
+if ! "$sheet_check" "$pdf" --test-sheet --may-be-turned --calibration "-15;0;10000;10000" \
+    2>/dev/null; then
+    cp "$pdf" "$work/../vellacour-e2e-test-sheet.pdf" 2>/dev/null || true
+    rm -f "$pdf"
+    fail "the test sheet is wrong (kept as $work/../vellacour-e2e-test-sheet.pdf)"
+fi
+rm -f "$pdf"
+xdotool key Escape
+echo "end-to-end: the test sheet printed through the cups-pdf queue measures true"

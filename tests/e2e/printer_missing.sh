@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The print command without a printer to print on. With no print scheduler at all, and then
 # with a scheduler that has a printer but no default one, the program starts, and Ctrl+P shows
-# an error box instead of a printer dialog.
+# an error box instead of a printer dialog. Then that printer, made the default, refuses the
+# job: the refusal is shown, and the next print command prints.
 # The second half needs cupsd and skips (status 77) without it.
 # usage: printer_missing.sh PATH/TO/vellacour
 set -euo pipefail
@@ -91,3 +92,40 @@ LC_ALL=C lpstat -d 2>&1 | grep -q 'no system default destination' ||
 unset CUPS_SERVER
 print_without_printer "$cups/cups.sock"
 echo "end-to-end: with printers but no default the program starts and the print command says so"
+
+# The same scheduler with its printer as the default, refusing jobs: the print dialog opens,
+# the refusal is shown in an error box, and once the queue accepts again the next print
+# command hands it the job.
+export CUPS_SERVER="$cups/cups.sock"
+lpadmin -d Ablage
+cupsreject Ablage
+unset CUPS_SERVER
+CUPS_SERVER="$cups/cups.sock" HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" \
+    >"$work/program.log" 2>&1 &
+pids+=($!)
+main=$(find_window "Vellacour") || fail "main window did not appear (refusing queue)"
+print_once() {
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool key ctrl+p
+    local dialog
+    dialog=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' opened"
+    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+    sleep 1
+    xdotool key Return
+}
+print_once
+box=$(find_window "Vellacour" "$main") || fail "no error box for the refused job"
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+sleep 0.5
+xdotool key Return
+CUPS_SERVER="$cups/cups.sock" cupsaccept Ablage
+sleep 1
+print_once
+for _ in $(seq 1 100); do
+    [[ -n "$(CUPS_SERVER="$cups/cups.sock" lpstat -W all -o Ablage 2>/dev/null)" ]] && break
+    sleep 0.2
+done
+[[ -n "$(CUPS_SERVER="$cups/cups.sock" lpstat -W all -o Ablage 2>/dev/null)" ]] ||
+    fail "the print command after the refusal reached no queue"
+find_window "Vellacour" "$main" >/dev/null 2>&1 && fail "the second print showed an error"
+echo "end-to-end: a refused job is reported and the next print command prints"

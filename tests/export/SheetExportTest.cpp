@@ -43,7 +43,13 @@ TEST(ExportSheet, PrintsEveryElementInPlace) {
         {{"--frames"}, true, TPaper::A4, false, true},
         {{"--frames"}, true, TPaper::A4, false, false},
     };
-    for (const TCase& c : cases) {
+    // Every resolution a printer may have, whether or not it divides 7200, gives the sheet
+    // at its real size.
+    std::vector<TCase> all(std::begin(cases), std::end(cases));
+    for (const char* dpi : {"72", "150", "360", "500", "720", "1000", "1016", "1200", "1600",
+                            "2000", "2400", "2880", "4800"})
+        all.push_back({{"--frames", "--dpi", dpi}, true, TPaper::A4, true, true});
+    for (const TCase& c : all) {
         SCOPED_TRACE(c.Options.join(' ').toStdString() + (c.Cover ? "" : " (no cover)") +
                      (c.Back ? "" : " (no back)"));
         TempDir dir;
@@ -110,6 +116,37 @@ TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
     result = Export({"sheet", Q(layout), "-o", Q(pdf)});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(ReadFileText(pdf), "alt");
+}
+
+// A file system that takes no more than 16 KiB of a file (as a full disk would): the sheet
+// cannot be written whole, which is an error, and nothing truncated takes the file's place.
+TEST(ExportSheet, AWriteFailureIsAnErrorAndLeavesTheFileAsItWas) {
+    TempDir dir;
+    const std::string layout = WriteLayout(dir, true, true);
+    for (const bool existed : {false, true}) {
+        SCOPED_TRACE(existed ? "over an existing file" : "a new file");
+        const std::string pdf = dir.File("bogen.pdf");
+        if (existed)
+            WriteFileText(pdf, "alt");
+        QProcess process;
+        process.start("bash", {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$@\"", "bash",
+                               VC_BINARY_DIR "/src/export/vellacour-export", "sheet", Q(layout),
+                               "-o", Q(pdf), "--frames"});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 1);
+        // After the warnings of the coarse test pictures.
+        const std::string errors = process.readAllStandardError().toStdString();
+        EXPECT_TRUE(
+            errors.ends_with("\nDer Ausdruck konnte nicht nach " + pdf + " geschrieben werden.\n"))
+            << errors;
+        EXPECT_EQ(fs::exists(pdf), existed);
+        if (existed)
+            EXPECT_EQ(ReadFileText(pdf), "alt");
+        int entries = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))
+            ++entries;
+        EXPECT_EQ(entries, existed ? 4 : 3) << "a temporary file was left";
+    }
 }
 
 TEST(ExportSheet, WarnsOfEachPictureTooCoarseForItsPartAndPrintsAllTheSame) {

@@ -1,14 +1,15 @@
 // The print job component with and without a printer: its properties, states, messages
-// and the job it hands to the printer (a PDF file standing in for a queue).
+// and the job it hands to the printer (a PDF file, or a queue of the test's own).
 #include <QPageSize>
 #include <QPainter>
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "PrintTestSupport.h"
 #include "TestSupport.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
 #include "toolkit/Errors.h"
-#include "toolkit/Printer.h"
 
 namespace {
 template <class Action> std::string MessageOf(Action&& action) {
@@ -20,42 +21,25 @@ template <class Action> std::string MessageOf(Action&& action) {
     return "(no error)";
 }
 
-void InstallQueues(std::vector<std::string> names, std::string defaultName) {
-    SetPrintQueueSource([=] { return TPrintQueues{names, defaultName}; });
-}
-
 // A machine with one printer, the default, that prints into a PDF file.
 class WithPrinter : public testing::Test {
 protected:
     void SetUp() override {
-        InstallQueues({"Testdrucker"}, "Testdrucker");
-        Print = std::make_unique<TXPrint>();
         Pdf = Dir.File("blatt.pdf");
-        Printer().SetOutputFile(Pdf);
-        Printer().SetPaper(QPageSize::A4);
-        Printer().SetResolution(600);
-        Printer().SetFullSheetPrintable();
-    }
-    void TearDown() override {
-        if (Printer().Printing())
-            Printer().Abort();
-        SetPrintQueueSource({});
+        Machine = FilePrinter(Pdf, 600);
+        Print = std::make_unique<TXPrint>(*Machine);
     }
 
     TempDir Dir;
     std::string Pdf;
+    std::unique_ptr<TPrinter> Machine;
     std::unique_ptr<TXPrint> Print;
-};
-
-class WithoutPrinter : public testing::Test {
-protected:
-    void SetUp() override { InstallQueues({}, ""); }
-    void TearDown() override { SetPrintQueueSource({}); }
 };
 } // namespace
 
-TEST_F(WithoutPrinter, PropertiesReadDefaultsAndPrinterOperationsDoNothing) {
-    TXPrint print;
+TEST(WithoutPrinter, PropertiesReadDefaultsAndPrinterOperationsDoNothing) {
+    TPrinter none(std::make_shared<TTestPrintService>(std::vector<std::string>{}, ""));
+    TXPrint print(none);
     EXPECT_EQ(print.PrinterCount(), 0);
     print.SetCopies(5);
     print.SetTitle("Titel");
@@ -71,10 +55,13 @@ TEST_F(WithoutPrinter, PropertiesReadDefaultsAndPrinterOperationsDoNothing) {
     EXPECT_EQ(print.FontSize(), 0);
     print.EndJob();
 
-    // Scaling, margins and the font still work; margins convert at 300 pixels per inch.
+    // Scaling, margins and the font still work; margins convert at 300 pixels per inch,
+    // rounded: 100 pixels are 8.47 mm.
     print.MarginLeft = 100;
     print.SetScaling(TScaling::pscMetric10);
-    EXPECT_EQ(print.MarginLeft, 84);
+    EXPECT_EQ(print.MarginLeft, 85);
+    print.SetScaling(TScaling::pscMetric10);
+    EXPECT_EQ(print.MarginLeft, 85);
     TFont font;
     font.Name = "Arial";
     print.SetFont(font);
@@ -91,16 +78,12 @@ TEST(PrinterDialog, WithoutADefaultPrinterTheComponentWorksAndTheDialogRefuses) 
         std::string Default;
     } machines[] = {{{}, ""}, {{"A", "B"}, ""}, {{"A"}, "Weg"}};
     for (const auto& machine : machines) {
-        InstallQueues(machine.Names, machine.Default);
-        ReleasePrinter();
-        TXPrint print; // the window holding it must come up
+        TPrinter printer(std::make_shared<TTestPrintService>(machine.Names, machine.Default));
+        TXPrint print(printer); // the window holding it must come up
         EXPECT_EQ(print.PrinterCount(), int(machine.Names.size()));
-        if (!Printer().HasPrinter()) {
-            EXPECT_EQ(MessageOf([] { ExecutePrinterDialog(nullptr); }),
-                      "Zur Zeit ist kein Standard-Drucker gewählt");
-        }
+        EXPECT_EQ(MessageOf([&] { ExecutePrinterDialog(printer, nullptr); }),
+                  "Zur Zeit ist kein Standard-Drucker gewählt");
     }
-    SetPrintQueueSource({});
 }
 
 TEST_F(WithPrinter, JobStatesAndTheirMessages) {
@@ -137,13 +120,13 @@ TEST_F(WithPrinter, MapsTenthsOfAMillimetreFromTheSheetsCorner) {
     EXPECT_EQ(Print->PageWidth(), 2970);
     EXPECT_EQ(Print->PageHeight(), 2098);
     // 100 mm are 2362.2 pixels at 600 per inch.
-    const QPointF device = Printer().Painter().combinedTransform().map(QPointF(1000, 500));
+    const QPointF device = Machine->Painter().combinedTransform().map(QPointF(1000, 500));
     EXPECT_NEAR(device.x(), 2362.2, 0.5);
     EXPECT_NEAR(device.y(), 1181.1, 0.5);
 
     Print->SetFontSize(-10);
     EXPECT_EQ(Print->FontSize(), -10);
-    EXPECT_EQ(Print->Font().Height, -33);
+    EXPECT_EQ(Print->Font().Height, -35);
     Print->EndJob();
 
     // After the job the margins convert at the job's resolution.
@@ -160,8 +143,8 @@ TEST_F(WithPrinter, TheJobGivesBackTheFontItWasGiven) {
     font.Style = {.Bold = true};
     Print->SetScaling(TScaling::pscMetric10);
     Print->BeginJob();
-    // The nominal 16 points are set in tenths of a millimetre: 5.6 mm less truncation.
-    EXPECT_EQ(font.Size(), 6);
+    // The nominal 16 points are set in tenths of a millimetre: 5.64 mm.
+    EXPECT_EQ(font.Height, -56);
     font.Name = "Arial";
     font.Style = {};
     Print->SetFontSize(10);
@@ -174,7 +157,7 @@ TEST_F(WithPrinter, TheJobGivesBackTheFontItWasGiven) {
 TEST_F(WithPrinter, CopiesAndTitleReachThePrinterAsGiven) {
     Print->SetCopies(0);
     EXPECT_EQ(Print->Copies(), 0);
-    EXPECT_EQ(Printer().Copies(), 0);
+    EXPECT_EQ(Machine->Copies(), 0);
     const std::string title = "Vellacour - ein Titel, der länger ist als erlaubt";
     Print->SetTitle(title);
     Print->BeginJob();
@@ -190,15 +173,21 @@ TEST_F(WithPrinter, CopiesAndTitleReachThePrinterAsGiven) {
     EXPECT_EQ(shown.toStdString(), "Vellacour - ein Titel, der läng");
 }
 
-TEST_F(WithPrinter, AnAbortedJobLeavesNoFileAndFreesThePrinter) {
-    Print->SetScaling(TScaling::pscMetric10);
-    Print->BeginJob();
-    Print->Canvas().Rectangle({0, 0, 100, 100});
-    Print->AbortJob();
-    EXPECT_FALSE(Print->Printing());
-    EXPECT_FALSE(Print->InJob());
-    EXPECT_FALSE(fs::exists(Pdf));
+TEST_F(WithPrinter, AnAbortedJobLeavesTheFileAsItWasAndFreesThePrinter) {
+    for (const bool existed : {false, true}) {
+        if (existed)
+            WriteFileText(Pdf, "bisheriger Bogen");
+        Print->SetScaling(TScaling::pscMetric10);
+        Print->BeginJob();
+        Print->Canvas().Rectangle({0, 0, 100, 100});
+        Print->AbortJob();
+        EXPECT_FALSE(Print->Printing());
+        EXPECT_FALSE(Print->InJob());
+        EXPECT_EQ(fs::exists(Pdf), existed);
+        if (existed)
+            EXPECT_EQ(ReadFileText(Pdf), "bisheriger Bogen");
+    }
     Print->BeginJob();
     Print->EndJob();
-    EXPECT_TRUE(fs::exists(Pdf));
+    EXPECT_EQ(ReadFileText(Pdf).substr(0, 5), "%PDF-");
 }

@@ -1,8 +1,8 @@
 // The resolution of a picture printed at its part's real size, and how it is named.
 #include <gtest/gtest.h>
 
-#include "app/PrintResolution.h"
 #include "picture/Picture.h"
+#include "sheet/PrintResolution.h"
 
 namespace {
 // The printed parts in tenths of a millimetre: 120 × 120 mm and 151 × 118 mm.

@@ -1,8 +1,8 @@
 // Which parts of the cover sheet a printer cuts, and how the warning names them.
 #include <gtest/gtest.h>
 
-#include "app/SheetClipping.h"
-#include "toolkit/Printer.h"
+#include "print/Printer.h"
+#include "sheet/SheetClipping.h"
 
 namespace {
 using P = TSheetPart;
@@ -65,21 +65,25 @@ TEST(SheetClipping, TheSheetOnPapersAndCalibratedPrinters) {
     const struct {
         TDeviceCaps Caps;
         bool Frames;
-        int ShiftX, ShiftY;
+        TCalibration Calibration;
         const char* Text;
     } cases[] = {
-        {a4, true, 0, 0, ""},
-        {letter, false, 0, 0, "Rückseite: 4,6 mm rechts"},
-        {letter, true, 0, 0, "Rückseite: 4,7 mm rechts"},
-        {letterBorder, false, 0, 0, "Rückseite: 11,0 mm rechts"},
+        {a4, true, {}, ""},
+        {letter, false, {}, "Rückseite: 4,6 mm rechts"},
+        {letter, true, {}, "Rückseite: 4,7 mm rechts"},
+        {letterBorder, false, {}, "Rückseite: 10,9 mm rechts"},
         // The cover's frame at 9,9 mm moved 6 mm to the left.
-        {a4Border, true, -60, 0, "Vorderseite: 0,3 mm links"},
-        {a4Border, false, 100, 100, "Rückseite: 1,3 mm rechts"},
+        {a4Border, true, {-60, 0}, "Vorderseite: 0,3 mm links"},
+        {a4Border, false, {100, 100}, "Rückseite: 1,2 mm rechts"},
+        // A printer that prints 100 mm as 96.5 mm gets a sheet 3.6 % larger: the back's
+        // right edge at 294,3 mm.
+        {a4Border, false, {0, 0, 9650, 10000}, "Rückseite: 1,5 mm rechts"},
+        {a4Border, false, {0, 0, 9800, 9800}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
         const std::vector<TCut> cuts =
-            FindCuts(SheetPartAreas(c.Frames, c.ShiftX, c.ShiftY), PrintableArea(c.Caps));
+            FindCuts(SheetPartAreas(c.Frames, c.Calibration), PrintableArea(c.Caps));
         EXPECT_EQ(CutsText(cuts), c.Text);
     }
 }

@@ -1,4 +1,4 @@
-#include "app/LayoutFile.h"
+#include "sheet/LayoutFile.h"
 
 #include "picture/Picture.h"
 #include "toolkit/Application.h"

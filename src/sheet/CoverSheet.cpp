@@ -1,9 +1,9 @@
-#include "app/CoverSheet.h"
+#include "sheet/CoverSheet.h"
 
-#include "app/Product.h"
 #include "picture/Canvas.h"
 #include "picture/Picture.h"
 #include "print/XPrinter.h"
+#include "sheet/Product.h"
 
 TRect PartArea(TSheetPart part, bool frames) {
     const TRect& picture = part == TSheetPart::Cover ? Sheet::CoverPicture : Sheet::BackPicture;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CoverSheet.h"
+#include "sheet/Calibration.h"
+#include "sheet/CoverSheet.h"
 
 struct TDeviceCaps;
 
@@ -40,9 +41,9 @@ std::vector<TCut> FindCuts(const std::vector<TPartArea>& parts, const TRect& pri
 // for a device that reports no resolution.
 TRect PrintableArea(const TDeviceCaps& caps);
 
-// The parts as the sheet draws them (with their frames when frames are printed), moved
-// by a printer's calibration in tenths of a millimetre.
-std::vector<TPartArea> SheetPartAreas(bool frames, int shiftX, int shiftY);
+// The parts as the sheet draws them (with their frames when frames are printed), scaled
+// and moved by a printer's calibration.
+std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration = {});
 
 // "Rückseite: 4,6 mm rechts": each part with its edges joined by ", ", parts by "; ".
 std::string CutsText(const std::vector<TCut>& cuts);

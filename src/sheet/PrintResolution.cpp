@@ -1,4 +1,4 @@
-#include "app/PrintResolution.h"
+#include "sheet/PrintResolution.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
-#include "app/LayoutFile.h"
+#include "sheet/LayoutFile.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 

@@ -1,11 +1,12 @@
-#include "app/SheetClipping.h"
+#include "sheet/SheetClipping.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "print/PageMapping.h"
+#include "print/Printer.h"
 #include "toolkit/Errors.h"
-#include "toolkit/Printer.h"
 
 namespace {
 const char* PartName(TSheetPart part) {
@@ -67,13 +68,20 @@ TRect PrintableArea(const TDeviceCaps& caps) {
             Tenths(caps.PhysicalOffsetY + caps.VertRes, caps.LogPixelsY)};
 }
 
-std::vector<TPartArea> SheetPartAreas(bool frames, int shiftX, int shiftY) {
+std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration) {
+    // Scaled about the sheet's corner, then moved, as the job prints them.
+    const auto x = [&](int tenths) {
+        return static_cast<int>(std::lround(double(tenths) * ExactScale / calibration.ScaleX)) +
+               calibration.X;
+    };
+    const auto y = [&](int tenths) {
+        return static_cast<int>(std::lround(double(tenths) * ExactScale / calibration.ScaleY)) +
+               calibration.Y;
+    };
     std::vector<TPartArea> parts;
     for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back}) {
         const TRect area = PartArea(part, frames);
-        parts.push_back(
-            {part,
-             {area.Left + shiftX, area.Top + shiftY, area.Right + shiftX, area.Bottom + shiftY}});
+        parts.push_back({part, {x(area.Left), y(area.Top), x(area.Right), y(area.Bottom)}});
     }
     return parts;
 }

@@ -1,0 +1,109 @@
+#include "print/PrintJob.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "print/PrintService.h"
+#include "toolkit/Errors.h"
+#include "toolkit/SafeFile.h"
+
+namespace {
+// The reason a system call failed, for a message.
+std::string SystemReason(int error) {
+    return error != 0 ? std::strerror(error) : "?";
+}
+
+// Writes the document into a new file of the temporary folder; its path, or the failure.
+std::string WriteSpoolFile(const QByteArray& document) {
+    const QByteArray pattern = QFile::encodeName(QDir::tempPath() + "/vellacour-XXXXXX.pdf");
+    std::string path(pattern.constData(), size_t(pattern.size()));
+    const int fd = ::mkstemps(path.data(), 4);
+    if (fd < 0)
+        throw EPrinter(Format(Msg::SpoolFailed, SystemReason(errno).c_str()));
+    TFd file(fd);
+    if (!WriteAll(fd, std::string_view(document.constData(), size_t(document.size()))) ||
+        ::fsync(fd) != 0) {
+        const int error = errno;
+        ::unlink(path.c_str());
+        throw EPrinter(Format(Msg::SpoolFailed, SystemReason(error).c_str()));
+    }
+    return path;
+}
+} // namespace
+
+TDeviceCaps DeviceCapsOf(const QPageLayout& layout, int resolution) {
+    const QRect sheet = layout.fullRectPixels(resolution);
+    const QRect printable = layout.paintRectPixels(resolution);
+    return {resolution,        resolution,         sheet.width(), sheet.height(),
+            printable.width(), printable.height(), printable.x(), printable.y()};
+}
+
+TPrintJob::TPrintJob(TPrintTarget target, const QPageLayout& layout, int resolution,
+                     const std::string& title)
+    : Target_(std::move(target)), Title_(title), Caps_(DeviceCapsOf(layout, resolution)) {
+    Buffer_.open(QIODevice::WriteOnly);
+    Writer_ = std::make_unique<QPdfWriter>(&Buffer_);
+    Writer_->setResolution(resolution);
+    Writer_->setPageLayout(layout);
+    Writer_->setTitle(QString::fromStdString(title));
+    Writer_->setCreator(QCoreApplication::applicationName());
+    Painter_.begin(Writer_.get());
+}
+
+TPrintJob::~TPrintJob() {
+    if (!Done_)
+        Abandon();
+}
+
+void TPrintJob::Abandon() {
+    Done_ = true;
+    if (Painter_.isActive())
+        Painter_.end();
+    Buffer_.close();
+    Buffer_.setData(QByteArray());
+}
+
+void TPrintJob::Finish() {
+    Done_ = true;
+    // A painter that could not end (or never began) has no complete document.
+    if (!Painter_.isActive() || !Painter_.end())
+        throw EPrinter(Msg::DocumentFailed);
+    Buffer_.close();
+    const QByteArray document = Buffer_.data();
+    Buffer_.setData(QByteArray());
+    Deliver(document);
+}
+
+void TPrintJob::Deliver(const QByteArray& document) {
+    if (!Target_.File.empty()) {
+        std::string path = Target_.File;
+        struct stat existing {};
+        const bool exists = ResolveLinks(path) && ::stat(path.c_str(), &existing) == 0;
+        // A folder, or a file the user may not write, is not replaced.
+        const bool writable =
+            !exists || (S_ISREG(existing.st_mode) && ::access(path.c_str(), W_OK) == 0);
+        if (!writable ||
+            !ReplaceFile(path, std::string_view(document.constData(), size_t(document.size())),
+                         exists ? &existing : nullptr))
+            throw EPrinter(Format(Msg::OutputFailed, Target_.File.c_str()));
+        return;
+    }
+    const std::string spool = WriteSpoolFile(document);
+    std::string refusal = "kein Druckdienst";
+    if (Target_.Service) {
+        const QPageSize paper = Writer_->pageLayout().pageSize();
+        refusal =
+            Target_.Service->Submit({Target_.Queue, spool, Title_, std::max(1, Target_.Copies),
+                                     paper.isValid() ? paper.key().toStdString() : ""});
+    }
+    ::unlink(spool.c_str());
+    if (!refusal.empty())
+        throw EPrinter(Format(Msg::JobRefused, Target_.Queue.c_str(), refusal.c_str()));
+}

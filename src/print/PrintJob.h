@@ -1,0 +1,85 @@
+// One printed document: its page is drawn into a PDF held in memory and, once complete,
+// delivered to its target, a print queue or a PDF file. Nothing reaches the target before
+// the document is complete, so an abandoned or failed document prints nothing and leaves
+// an existing file as it was.
+#pragma once
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <memory>
+#include <string>
+
+class TPrintService;
+
+namespace Msg {
+inline constexpr const char* JobRefused =
+    "Der Druckauftrag konnte nicht an %s übergeben werden (%s)";
+inline constexpr const char* SpoolFailed =
+    "Der Druckauftrag konnte nicht zwischengespeichert werden (%s)";
+inline constexpr const char* OutputFailed = "Der Ausdruck konnte nicht nach %s geschrieben werden";
+inline constexpr const char* DocumentFailed = "Der Ausdruck konnte nicht erzeugt werden";
+} // namespace Msg
+
+// The device's metrics, in device pixels (resolutions in pixels per inch): the whole
+// sheet, its printable area and where that area starts on the sheet.
+struct TDeviceCaps {
+    int LogPixelsX = 0;
+    int LogPixelsY = 0;
+    int PhysicalWidth = 0;
+    int PhysicalHeight = 0;
+    int HorzRes = 0;
+    int VertRes = 0;
+    int PhysicalOffsetX = 0;
+    int PhysicalOffsetY = 0;
+};
+
+// The metrics of a sheet: its page layout (paper, orientation, unprintable margins) at
+// a resolution.
+TDeviceCaps DeviceCapsOf(const QPageLayout& layout, int resolution);
+
+// Where a document goes: the named queue of a print service, or the file when File is
+// set (then Service is not used).
+struct TPrintTarget {
+    TPrintService* Service = nullptr;
+    std::string Queue;
+    std::string File;
+    int Copies = 1;
+};
+
+class TPrintJob {
+public:
+    // Begins the document and its one page at the layout's paper and resolution; the
+    // painter's origin is the printable area's top-left corner.
+    TPrintJob(TPrintTarget target, const QPageLayout& layout, int resolution,
+              const std::string& title);
+    // A job neither finished nor abandoned is abandoned.
+    ~TPrintJob();
+    TPrintJob(const TPrintJob&) = delete;
+    TPrintJob& operator=(const TPrintJob&) = delete;
+
+    // Whether the page could be begun.
+    bool Active() const { return Painter_.isActive(); }
+    QPainter& Painter() { return Painter_; }
+    const TDeviceCaps& Caps() const { return Caps_; }
+
+    // Ends the page and delivers the document: a file is replaced in one step (its
+    // permissions kept), a queue gets a spool file that is removed again afterwards.
+    // Fails with the reason when the document cannot be completed, written or handed
+    // over; the target is then untouched.
+    void Finish();
+    // Ends the page and throws the document away.
+    void Abandon();
+
+private:
+    void Deliver(const QByteArray& document);
+
+    TPrintTarget Target_;
+    std::string Title_;
+    TDeviceCaps Caps_;
+    QBuffer Buffer_;
+    std::unique_ptr<QPdfWriter> Writer_;
+    QPainter Painter_;
+    bool Done_ = false;
+};

@@ -1,0 +1,140 @@
+// The printer: the chosen print queue, or a PDF file, with its device settings (paper,
+// orientation, resolution, copies), the device's metrics, and one document at a time. It
+// keeps a printer's states and messages: a document can be begun only when none is open,
+// ended only when one is, and drawing happens only inside a document.
+#pragma once
+
+#include <QPageLayout>
+#include <QPainter>
+#include <future>
+#include <memory>
+#include <string>
+
+#include "print/PrintJob.h"
+#include "print/PrintService.h"
+
+class QPrinter;
+class TCanvas;
+class QWidget;
+
+namespace Msg {
+inline constexpr const char* Printing = "Das Drucken ist im Gang";
+inline constexpr const char* NotPrinting = "Der Drucker ist nicht am Drucken";
+inline constexpr const char* NoDefaultPrinter = "Zur Zeit ist kein Standard-Drucker gewählt";
+inline constexpr const char* InvalidPrinter = "Ausgewählter Drucker ist ungültig";
+} // namespace Msg
+
+enum class TPrinterOrientation { poPortrait, poLandscape };
+
+class TPrinter {
+public:
+    // A printer on the service's queues. The service is asked for its queues at once, on
+    // a thread of its own, so that a window can come up meanwhile; whatever needs the
+    // answer waits for it.
+    explicit TPrinter(std::shared_ptr<TPrintService> service);
+    // A printer whose one destination is a PDF file: the paper at the resolution, the
+    // whole sheet printable.
+    TPrinter(const std::string& file, const QPageSize& paper, int resolution);
+    // A document still open is ended first.
+    ~TPrinter();
+    TPrinter(const TPrinter&) = delete;
+    TPrinter& operator=(const TPrinter&) = delete;
+
+    // How many destinations there are: the service's installed queues, or the one file.
+    int QueueCount();
+
+    // Selects the default queue, with fresh device settings (one copy, portrait) unless
+    // freshSettings is false. Fails with "Das Drucken ist im Gang" during a document and
+    // "Zur Zeit ist kein Standard-Drucker gewählt" when no installed queue is the default.
+    void SetToDefaultPrinter(bool freshSettings = true);
+    // Whether a destination is selected.
+    bool HasPrinter() const { return Selected_; }
+    // The selected queue's name, also while its output goes into a file; empty while none
+    // is selected, for the file printer, and when the user chose a file in the printer
+    // set-up dialog.
+    std::string PrinterName() const;
+
+    // The selected device's metrics with the current settings; the default queue is
+    // selected first when none is. "Ausgewählter Drucker ist ungültig" when there is no
+    // usable device.
+    TDeviceCaps DeviceCaps();
+
+    // The copy count of the device settings, kept as given (0 included, in 16 bits); a
+    // job prints at least one copy.
+    int Copies() const { return Copies_; }
+    void SetCopies(int copies);
+    TPrinterOrientation Orientation() const;
+    void SetOrientation(TPrinterOrientation orientation);
+    // The document's name for the print service: its first 31 characters are used.
+    std::string Title;
+
+    // Begins the document and its only page; the application's pending events are
+    // handled meanwhile, as a spooler's abort procedure does. Fails with "Das Drucken ist
+    // im Gang" when one is open and "Ausgewählter Drucker ist ungültig" when the device
+    // cannot print.
+    void BeginDoc();
+    // Ends the page and the document, which goes to its queue or file. Fails with "Der
+    // Drucker ist nicht am Drucken" when no document is open, and with the reason when
+    // the document cannot be written or the queue refuses it; the printer is free again
+    // either way.
+    void EndDoc();
+    // Abandons the open document: nothing is printed, an existing file keeps what it
+    // held, and the printer is free again.
+    void Abort();
+    bool Printing() const { return Printing_; }
+    bool Aborted() const { return Aborted_; }
+    int PageNumber() const { return PageNumber_; }
+    // The document's painter; fails with "Der Drucker ist nicht am Drucken" outside one.
+    QPainter& Painter();
+    // The canvas over that painter, shared by everything that prints on this printer. On
+    // a printer without any destination, drawing on it fails with "Leinwand/Bild erlaubt
+    // kein Zeichnen", as on a canvas with no device.
+    TCanvas& Canvas();
+
+    // Gives a printer set-up dialog the settings to start from, selecting the default
+    // queue first when none is selected.
+    void CopySettingsTo(QPrinter& printer);
+    // Takes over what the user confirmed in a printer set-up dialog: queue or file,
+    // paper, orientation, resolution, copies.
+    void TakeSettings(const QPrinter& chosen);
+
+    // Prints into a PDF file instead of the queue, as "print to file" does, and the
+    // paper, resolution and margins of the device settings.
+    void SetOutputFile(const std::string& path);
+    void SetPaper(const QPageSize& paper);
+    void SetResolution(int dotsPerInch);
+    void SetFullSheetPrintable();
+
+private:
+    void RequireIdle() const;
+    void SelectIfNone();
+    void ProcessPendingEvents();
+    QPageLayout OrientedLayout() const;
+
+    std::shared_ptr<TPrintService> Service_;
+    std::shared_future<TPrintQueues> Queues_;
+    bool Selected_ = false;
+    std::string Name_;
+    std::string OutputFile_;
+    QPageLayout Layout_;
+    int Resolution_ = 0;
+    std::unique_ptr<TPrintJob> Job_;
+    std::unique_ptr<TCanvas> Canvas_;
+    int Copies_ = 1;
+    int OrientationCode_ = 1; // portrait 1, landscape 2, as device settings store it
+    bool Printing_ = false;
+    bool Aborted_ = false;
+    int PageNumber_ = 0;
+};
+
+// The process-wide printer on the system's print queues, made on first use; a document
+// still open at program end is ended first.
+TPrinter& Printer();
+// Ends the process-wide printer; the next use makes a new one, which selects afresh.
+void ReleasePrinter();
+
+// The printer set-up dialog: the user chooses printer, paper, orientation, copies or a
+// file; what is confirmed applies to this and later jobs. Selects the default queue first
+// when none is selected yet (failing with "Zur Zeit ist kein Standard-Drucker gewählt"
+// where there is none). Returns false when the user cancels.
+bool ExecutePrinterDialog(TPrinter& printer, QWidget* parent);

@@ -1,0 +1,280 @@
+#include "sheet/Calibration.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <vector>
+
+#include "picture/Canvas.h"
+#include "print/XPrinter.h"
+#include "sheet/Product.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Registry.h"
+
+namespace {
+constexpr const char* KeyName = "Druckerkorrektur";
+
+// Rulers: marks a tenth of their numbering apart; longer ones at the half and the whole.
+constexpr int MarkLength = 20;
+constexpr int FiveLength = 35;
+constexpr int TenLength = 50;
+constexpr int RulerPoints = 6;
+// Far more marks than any paper has millimetres; keeps a broken device from looping long.
+constexpr int MaxMarks = 2000;
+constexpr int CrossArm = 200;
+constexpr int TextLeft = 800;
+constexpr int TextTop = 250;
+constexpr int TextLine = 55;
+constexpr int TextPoints = 10;
+constexpr const char* TextFont = "Arial";
+// The long rulers: across the sheet 150 mm down, down the sheet 280 mm from the left.
+constexpr int AcrossLeft = 200;
+constexpr int AcrossTop = 1500;
+constexpr int DownLeft = 2800;
+constexpr int DownTop = 150;
+// The scales across the centre lines: 10 mm either side, a mark every half millimetre,
+// a number every 2 mm; the one read by folding left on right stands 100 mm down, the
+// one read by folding top on bottom 220 mm from the left.
+constexpr int FoldReach = 100;
+constexpr int FoldStep = 5;
+constexpr int FoldNumbers = 20;
+constexpr int FoldAcrossTop = 1000;
+constexpr int FoldDownLeft = 2200;
+
+std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+std::optional<int> Number(std::string_view text, int min, int max) {
+    text = Trimmed(text);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < min ||
+        value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::vector<std::string_view> Fields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (size_t separator; (separator = text.find(';')) != std::string_view::npos;) {
+        fields.push_back(text.substr(0, separator));
+        text.remove_prefix(separator + 1);
+    }
+    fields.push_back(text);
+    return fields;
+}
+
+// Tenths of a millimetre, signed, with a decimal comma: "-1,5".
+std::string SignedMillimetres(int tenths) {
+    const int size = std::abs(tenths);
+    return std::string(tenths < 0 ? "-" : "") + std::to_string(size / 10) + "," +
+           std::to_string(size % 10);
+}
+
+// A ruler along one axis: marks every step from first to last (tenths of a millimetre on
+// the other axis at fixed, reaching towards +1 or -1), numbered every numberEvery with
+// the distance from zero in whole millimetres.
+struct TRuler {
+    bool Across;
+    int Fixed;
+    int First;
+    int Last;
+    int Zero;
+    int Step;
+    int NumberEvery;
+    int Side;
+};
+
+void DrawRuler(TCanvas& canvas, const TRuler& ruler) {
+    const int tenStep = ruler.Step * 10;
+    int marks = 0;
+    for (int at = ruler.First; at <= ruler.Last && marks < MaxMarks; at += ruler.Step, ++marks) {
+        const int from = at - ruler.Zero;
+        const int length = from % tenStep == 0         ? TenLength
+                           : from % (tenStep / 2) == 0 ? FiveLength
+                                                       : MarkLength;
+        const int end = ruler.Fixed + ruler.Side * length;
+        if (ruler.Across) {
+            canvas.MoveTo(at, ruler.Fixed);
+            canvas.LineTo(at, end);
+        } else {
+            canvas.MoveTo(ruler.Fixed, at);
+            canvas.LineTo(end, at);
+        }
+        if (from % ruler.NumberEvery != 0)
+            continue;
+        const std::string label = std::to_string(from / 10);
+        // Numbers stand beyond the longest marks, on the marks' side.
+        const int beyond = ruler.Side > 0 ? end + 5 : end - 60;
+        if (ruler.Across)
+            canvas.TextOut(at + 5, ruler.Side > 0 ? ruler.Fixed + TenLength : beyond, label);
+        else
+            canvas.TextOut(ruler.Side > 0 ? ruler.Fixed + TenLength + 5 : beyond - 60, at + 5,
+                           label);
+    }
+}
+
+void DrawRulers(TXPrint& print) {
+    TCanvas& canvas = print.Canvas();
+    canvas.Font.Name = TextFont;
+    print.SetFontSize(RulerPoints);
+    // Along the top and left edges, for the place.
+    DrawRuler(canvas, {true, 0, 0, print.PageWidth(), 0, 10, 100, 1});
+    DrawRuler(canvas, {false, 0, 0, print.PageHeight(), 0, 10, 100, 1});
+    // The long rulers, for the scale.
+    DrawRuler(canvas,
+              {true, AcrossTop, AcrossLeft, AcrossLeft + RulerAcross, AcrossLeft, 10, 100, 1});
+    canvas.MoveTo(AcrossLeft, AcrossTop);
+    canvas.LineTo(AcrossLeft + RulerAcross, AcrossTop);
+    DrawRuler(canvas, {false, DownLeft, DownTop, DownTop + RulerDown, DownTop, 10, 100, -1});
+    canvas.MoveTo(DownLeft, DownTop);
+    canvas.LineTo(DownLeft, DownTop + RulerDown);
+    // Across the centre lines of the paper, for reading the place at a fold.
+    const int centreX = FromDevice(print.PhysicalWidth(), print.LogPixelsX(), print.UnitsPerInch(),
+                                   print.Scaling()) /
+                        2;
+    const int centreY = FromDevice(print.PhysicalHeight(), print.LogPixelsY(), print.UnitsPerInch(),
+                                   print.Scaling()) /
+                        2;
+    DrawRuler(canvas, {true, FoldAcrossTop, centreX - FoldReach, centreX + FoldReach, centreX,
+                       FoldStep, FoldNumbers, 1});
+    DrawRuler(canvas, {false, FoldDownLeft, centreY - FoldReach, centreY + FoldReach, centreY,
+                       FoldStep, FoldNumbers, 1});
+}
+
+void DrawCross(TCanvas& canvas) {
+    canvas.MoveTo(CrossPosition - CrossArm, CrossPosition);
+    canvas.LineTo(CrossPosition + CrossArm, CrossPosition);
+    canvas.MoveTo(CrossPosition, CrossPosition - CrossArm);
+    canvas.LineTo(CrossPosition, CrossPosition + CrossArm);
+    const std::string at = SignedMillimetres(CrossPosition);
+    canvas.TextOut(CrossPosition + 30, CrossPosition + 30, at + " mm / " + at + " mm");
+}
+
+void DrawExplanation(TXPrint& print, const std::string& printer, const TCalibration& calibration) {
+    TCanvas& canvas = print.Canvas();
+    print.SetFontSize(TextPoints);
+    const std::string at = SignedMillimetres(CrossPosition);
+    const std::string lines[] = {
+        "Vellacour - Prüfbogen für die Druckerkorrektur",
+        "Drucker: " + printer,
+        "Gedruckt mit der Korrektur " + SignedMillimetres(calibration.X) + " mm nach rechts, " +
+            SignedMillimetres(calibration.Y) + " mm nach unten, ohne Maßstab.",
+        "Richtig steht das Kreuz " + at + " mm vom linken und " + at + " mm vom oberen Blattrand.",
+        "Steht es weiter rechts oder tiefer, die Abweichung von der Korrektur abziehen,",
+        "steht es weiter links oder höher, sie hinzuzählen (in Zehntelmillimetern).",
+        "Ohne Lineal: das Blatt Kante auf Kante falten; die Zahl, bei der der Falz die",
+        "mittlere Skala kreuzt, zur Korrektur hinzuzählen (links auf rechts: nach rechts,",
+        "oben auf unten: nach unten; in Millimetern).",
+        "Maßstab: die langen Lineale (" + std::to_string(RulerAcross / 10) + " mm waagerecht, " +
+            std::to_string(RulerDown / 10) + " mm senkrecht) nachmessen und eintragen.",
+    };
+    int y = TextTop;
+    for (const std::string& line : lines) {
+        canvas.TextOut(TextLeft, y, line);
+        y += TextLine;
+    }
+}
+} // namespace
+
+std::optional<int> ScaleFromMeasurement(int nominal, int measured) {
+    if (nominal <= 0 || measured <= 0)
+        return std::nullopt;
+    const int64_t scale = (int64_t{measured} * ExactScale + nominal / 2) / nominal;
+    if (scale < MinScale || scale > MaxScale)
+        return std::nullopt;
+    return static_cast<int>(scale);
+}
+
+std::string CalibrationKeyPath() {
+    return std::string(Product::RegistryKey) + "\\" + KeyName;
+}
+
+std::optional<TCalibration> ParseCalibration(std::string_view text) {
+    const std::vector<std::string_view> fields = Fields(text);
+    if (fields.size() != 2 && fields.size() != 4)
+        return std::nullopt;
+    TCalibration calibration;
+    const auto x = Number(fields[0], -CalibrationLimit, CalibrationLimit);
+    const auto y = Number(fields[1], -CalibrationLimit, CalibrationLimit);
+    if (!x || !y)
+        return std::nullopt;
+    calibration.X = *x;
+    calibration.Y = *y;
+    if (fields.size() == 4) {
+        const auto scaleX = Number(fields[2], MinScale, MaxScale);
+        const auto scaleY = Number(fields[3], MinScale, MaxScale);
+        if (!scaleX || !scaleY)
+            return std::nullopt;
+        calibration.ScaleX = *scaleX;
+        calibration.ScaleY = *scaleY;
+    }
+    return calibration;
+}
+
+std::string FormatCalibration(const TCalibration& calibration) {
+    std::string text = std::to_string(calibration.X) + ";" + std::to_string(calibration.Y);
+    // A place alone keeps the two fields that every earlier value has.
+    if (calibration.ScaleX != ExactScale || calibration.ScaleY != ExactScale)
+        text += ";" + std::to_string(calibration.ScaleX) + ";" + std::to_string(calibration.ScaleY);
+    return text;
+}
+
+void ApplyCalibration(TXPrint& print, const TCalibration& calibration) {
+    print.OriginShiftX = calibration.X;
+    print.OriginShiftY = calibration.Y;
+    print.ScaleX = calibration.ScaleX;
+    print.ScaleY = calibration.ScaleY;
+}
+
+TCalibration ReadCalibration(const std::string& printer) {
+    if (printer.empty())
+        return {};
+    TRegistry registry;
+    if (!registry.OpenKey(CalibrationKeyPath(), false))
+        return {};
+    try {
+        return ParseCalibration(registry.ReadString(printer)).value_or(TCalibration{});
+    } catch (const ERegistryException&) {
+        // A value of another type, written by hand: no correction rather than no printing.
+        return {};
+    }
+}
+
+void WriteCalibration(const std::string& printer, const TCalibration& calibration) {
+    // The unnamed value is no printer's.
+    if (printer.empty())
+        return;
+    TRegistry registry;
+    if (calibration == TCalibration{}) {
+        if (registry.OpenKey(CalibrationKeyPath(), false)) {
+            registry.DeleteValue(printer);
+            registry.CloseKey();
+        }
+        return;
+    }
+    // When the key cannot be opened, writing fails with the registry's own message.
+    registry.OpenKey(CalibrationKeyPath(), true);
+    registry.WriteString(printer, FormatCalibration(calibration));
+    registry.CloseKey();
+}
+
+void PrintCalibrationSheet(TXPrint& print, const std::string& printer,
+                           const TCalibration& calibration) {
+    ApplyCalibration(print, {calibration.X, calibration.Y, ExactScale, ExactScale});
+    print.BeginJob();
+    try {
+        DrawRulers(print);
+        DrawCross(print.Canvas());
+        DrawExplanation(print, printer, calibration);
+    } catch (...) {
+        print.AbortJob();
+        throw;
+    }
+    print.EndJob();
+}
