@@ -17,7 +17,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected="bin/vellacour
 bin/vellacour-export
-share/applications/vellacour.desktop
+share/applications/org.vellacour.Vellacour.desktop
 share/doc/vellacour/changelog.gz
 share/doc/vellacour/copyright
 share/icons/hicolor/scalable/apps/vellacour.svg
@@ -33,10 +33,13 @@ for program in vellacour vellacour-export; do
     [[ -x "$prefix/bin/$program" ]] || fail "$program is not executable"
 done
 
-desktop="$prefix/share/applications/vellacour.desktop"
+desktop="$prefix/share/applications/org.vellacour.Vellacour.desktop"
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
 grep -qx 'Exec=vellacour %f' "$desktop" || fail "desktop entry does not pass the file on"
 grep -qx 'MimeType=application/x-vellacour-layout;' "$desktop" || fail "desktop entry lacks the layout type"
+for key in GenericName Comment Keywords; do
+    grep -q "^$key\[de\]=" "$desktop" || fail "desktop entry has no German $key"
+done
 
 # The MIME package is well-formed and maps *.vco to the type the desktop entry names.
 mime="$prefix/share/mime"

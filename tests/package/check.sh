@@ -35,7 +35,7 @@ lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports er
 # Exactly the program's files, under /usr; no test program among them.
 expected="./usr/bin/vellacour
 ./usr/bin/vellacour-export
-./usr/share/applications/vellacour.desktop
+./usr/share/applications/org.vellacour.Vellacour.desktop
 ./usr/share/doc/vellacour/changelog.gz
 ./usr/share/doc/vellacour/copyright
 ./usr/share/icons/hicolor/scalable/apps/vellacour.svg
