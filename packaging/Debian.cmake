@@ -2,15 +2,8 @@
 # package` writes vellacour_<version>_<arch>.deb into BUILD. scripts/package makes the
 # stripped release build it should come from.
 
-# The maintainer's address and the homepage are the ones the program itself names.
-file(STRINGS ${PROJECT_SOURCE_DIR}/src/sheet/Product.h product_lines REGEX "(Email|WebAddress) =")
-string(REGEX MATCH "Email = \"([^\"]+)\"" _ "${product_lines}")
-set(VC_MAINTAINER "Vellacour-Entwickler <${CMAKE_MATCH_1}>")
-string(REGEX MATCH "WebAddress = \"([^\"]+)\"" _ "${product_lines}")
-set(VC_HOMEPAGE "${CMAKE_MATCH_1}")
-if(NOT VC_HOMEPAGE OR VC_MAINTAINER STREQUAL "Vellacour-Entwickler <>")
-    message(FATAL_ERROR "src/sheet/Product.h names no Email or WebAddress")
-endif()
+# The maintainer's address and the homepage (VC_MAINTAINER, VC_HOMEPAGE) are the ones the
+# program itself names; cmake/Product.cmake reads them.
 
 # /usr/share/doc/vellacour: the copyright file and the changelog, compressed without name
 # or time so the package builds the same every time. The package is native (its version

@@ -35,6 +35,12 @@ int main(int argc, char** argv) {
     // The arguments are ours alone: Qt is given none of them to interpret.
     int qtArgc = 1;
     TApplication app(qtArgc, argv);
+    // Docks and task bars match the window to its desktop entry: on Wayland by the desktop
+    // file name, on X11 by the window class, which Qt takes from the application name and
+    // the entry's StartupWMClass repeats. Set here, the class does not depend on the name
+    // the program was called by.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(Product::ApplicationId));
+    QCoreApplication::setApplicationName(QStringLiteral("vellacour"));
     app.LoadGermanTranslations();
     // JPEG and PNG files are known before any window exists.
     RegisterJpegFormat();

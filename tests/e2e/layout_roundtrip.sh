@@ -5,6 +5,7 @@
 # save five layouts in turn, quit, check that the registry file keeps the last four, and
 # start again to open the second of them from the recent-files menu. Last, start the
 # program on a layout file named on the command line, and on one that does not exist.
+# The main window's class is the one the desktop entry names, so docks group the two.
 # usage: layout_roundtrip.sh PATH/TO/vellacour
 set -euo pipefail
 program=$1
@@ -32,6 +33,11 @@ stop_program() {
 }
 start_program
 main=$(find_window "Vellacour") || fail "main window did not appear"
+class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../data/vellacour.desktop")
+[[ -n "$class" ]] || fail "the desktop entry names no window class"
+# xprop shows WM_CLASS as the instance, then the class: WM_CLASS(STRING) = "a", "b".
+wm_class=$(xprop -id "$main" WM_CLASS)
+[[ "$wm_class" == *", \"$class\"" ]] || fail "the main window's class is not '$class': $wm_class"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 
 # F2 and F3: insert the cover and the back through the picture dialog.

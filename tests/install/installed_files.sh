@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks that exactly the expected files
-# land where a desktop looks for them, and that each is valid: the desktop entry, the
-# MIME package (really registered by update-mime-database), the icon and the manual
+# land where a desktop looks for them, and that each is valid: the desktop entry and the
+# AppStream metadata, both named by the application ID and agreeing with each other, the
+# MIME package (really registered by update-mime-database), the icons and the manual
 # pages.
 # usage: installed_files.sh BUILD_DIR
 set -euo pipefail
@@ -17,14 +18,18 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected="bin/vellacour
 bin/vellacour-export
-share/applications/vellacour.desktop
+share/applications/org.vellacour.Vellacour.desktop
 share/doc/vellacour/changelog.gz
 share/doc/vellacour/copyright
+share/icons/hicolor/128x128/apps/vellacour.png
+share/icons/hicolor/48x48/apps/vellacour.png
+share/icons/hicolor/64x64/apps/vellacour.png
 share/icons/hicolor/scalable/apps/vellacour.svg
 share/man/de/man1/vellacour-export.1.gz
 share/man/de/man1/vellacour.1.gz
 share/man/man1/vellacour-export.1.gz
 share/man/man1/vellacour.1.gz
+share/metainfo/org.vellacour.Vellacour.metainfo.xml
 share/mime/packages/vellacour.xml"
 installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
 [[ "$installed" == "$expected" ]] || fail "installed files differ:
@@ -33,10 +38,45 @@ for program in vellacour vellacour-export; do
     [[ -x "$prefix/bin/$program" ]] || fail "$program is not executable"
 done
 
-desktop="$prefix/share/applications/vellacour.desktop"
+desktop="$prefix/share/applications/org.vellacour.Vellacour.desktop"
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
 grep -qx 'Exec=vellacour %f' "$desktop" || fail "desktop entry does not pass the file on"
 grep -qx 'MimeType=application/x-vellacour-layout;' "$desktop" || fail "desktop entry lacks the layout type"
+for key in GenericName Comment Keywords; do
+    grep -q "^$key\[de\]=" "$desktop" || fail "desktop entry has no German $key"
+done
+
+# The AppStream metadata validates on its own and against the installed tree (which finds
+# the desktop entry it names), without the network as in CI. It provides the installed
+# programs and the layout type, and its one release is this version, on the date of the
+# changelog's entry.
+metainfo="$prefix/share/metainfo/org.vellacour.Vellacour.metainfo.xml"
+appstreamcli validate --strict --no-net "$metainfo" || fail "AppStream metadata does not validate"
+appstreamcli validate-tree --strict --no-net "$prefix" || fail "AppStream metadata does not fit the tree"
+xpath() { xmllint --xpath "$1" "$metainfo"; }
+binaries=$(xpath '//provides/binary/text()') || fail "AppStream metadata provides no program"
+for binary in $binaries; do
+    [[ -x "$prefix/bin/$binary" ]] || fail "AppStream metadata provides $binary, which is not installed"
+done
+[[ "$(xpath 'string(//provides/mediatype)')" == application/x-vellacour-layout ]] ||
+    fail "AppStream metadata does not provide the layout type"
+version=$("$prefix/bin/vellacour" --version)
+[[ "$(xpath 'string(//release/@version)')" == "${version#vellacour }" ]] ||
+    fail "AppStream release is not the version of '$version'"
+changelog_date=$(zcat "$prefix/share/doc/vellacour/changelog.gz" |
+    sed -n '/^ -- /{s/^.*>  [A-Z][a-z]*, \([0-9]* [A-Z][a-z]* [0-9]*\) .*/\1/p;q}')
+[[ -n "$changelog_date" ]] || fail "the changelog's entry has no date"
+[[ "$(xpath 'string(//release/@date)')" == "$(date -u -d "$changelog_date" +%F)" ]] ||
+    fail "AppStream release date is not the changelog's $changelog_date"
+
+# Each picture of the icon is a PNG of the size its folder names: the width and the height
+# stand big-endian at bytes 16 and 20, after the signature and the header's length and type.
+for png in "$prefix"/share/icons/hicolor/*x*/apps/vellacour.png; do
+    size=$(basename "$(dirname "$(dirname "$png")")")
+    [[ "$(od -An -tx1 -N8 "$png" | tr -d ' \n')" == 89504e470d0a1a0a ]] || fail "$png is not a PNG"
+    read -r width height < <(od -An -tu4 --endian=big -j16 -N8 "$png")
+    [[ "${width}x$height" == "$size" ]] || fail "$png is ${width}x$height"
+done
 
 # The MIME package is well-formed and maps *.vco to the type the desktop entry names.
 mime="$prefix/share/mime"

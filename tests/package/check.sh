@@ -35,14 +35,18 @@ lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports er
 # Exactly the program's files, under /usr; no test program among them.
 expected="./usr/bin/vellacour
 ./usr/bin/vellacour-export
-./usr/share/applications/vellacour.desktop
+./usr/share/applications/org.vellacour.Vellacour.desktop
 ./usr/share/doc/vellacour/changelog.gz
 ./usr/share/doc/vellacour/copyright
+./usr/share/icons/hicolor/128x128/apps/vellacour.png
+./usr/share/icons/hicolor/48x48/apps/vellacour.png
+./usr/share/icons/hicolor/64x64/apps/vellacour.png
 ./usr/share/icons/hicolor/scalable/apps/vellacour.svg
 ./usr/share/man/de/man1/vellacour-export.1.gz
 ./usr/share/man/de/man1/vellacour.1.gz
 ./usr/share/man/man1/vellacour-export.1.gz
 ./usr/share/man/man1/vellacour.1.gz
+./usr/share/metainfo/org.vellacour.Vellacour.metainfo.xml
 ./usr/share/mime/packages/vellacour.xml"
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | LC_ALL=C sort)
 [[ "$files" == "$expected" ]] || fail "package files differ:
