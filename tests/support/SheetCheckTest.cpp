@@ -17,7 +17,7 @@ struct TDrawing {
     bool Dashed = true;
     int LeftFoldX = 1390;
     int BackRight = 2840;
-    int TextEm = 33;
+    int TextEm = 35; // 10 points: 3.53 mm
     bool Bold = true;
     QPageSize::PageSizeId Paper = QPageSize::A4;
 };
@@ -69,7 +69,7 @@ TEST(SheetCheck, TellsRightSheetsFromWrongOnes) {
     TDrawing shiftedFold, shortBack, smallText, letter;
     shiftedFold.LeftFoldX = 1395;
     shortBack.BackRight = 2830;
-    smallText.TextEm = 21;
+    smallText.TextEm = 33; // 3.3 mm, as 10 points came out at 600 dpi when sizes truncated
     letter.Paper = QPageSize::Letter;
     struct TCase {
         const char* Name;
@@ -90,7 +90,7 @@ TEST(SheetCheck, TellsRightSheetsFromWrongOnes) {
          "back picture: right edge at 283.0"},
         {"fold lines solid", Without(&TDrawing::Dashed), true, TPaper::A4, "not dashed"},
         {"frames where none belong", TDrawing{}, false, TPaper::A4, "drawn although no frames"},
-        {"footer text too small", smallText, true, TPaper::A4, "footer text: first word"},
+        {"footer text 7 % too small", smallText, true, TPaper::A4, "footer text: first word"},
         {"footer text not bold", Without(&TDrawing::Bold), true, TPaper::A4, "(bold Arial)"},
         {"A4 sheet taken for Letter", TDrawing{}, true, TPaper::Letter,
          "expected about 6600 x 5100"},
