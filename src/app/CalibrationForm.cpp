@@ -123,16 +123,17 @@ TCalibration TfrmCalibration::Calibration() const {
 
 void TfrmCalibration::btnOKClick() {
     const std::pair<QLineEdit*, int> lengths[] = {{edAcross, RulerAcross}, {edDown, RulerDown}};
-    for (const auto& [field, nominal] : lengths) {
+    for (const auto& length : lengths) {
+        QLineEdit* field = length.first;
+        const int nominal = length.second;
         if (ScaleOf(*field, nominal))
             continue;
         const int least = int((int64_t{nominal} * MinScale + ExactScale - 1) / ExactScale);
         const int most = int(int64_t{nominal} * MaxScale / ExactScale);
-        Guarded([&] {
-            throw EInvalidOperation(Format(BadLength, field->text().toStdString().c_str(),
+        const std::string message = Format(BadLength, field->text().toStdString().c_str(),
                                            Millimetres(least).toStdString().c_str(),
-                                           Millimetres(most).toStdString().c_str()));
-        });
+                                           Millimetres(most).toStdString().c_str());
+        Guarded([&message] { throw EInvalidOperation(message); });
         field->setFocus();
         return;
     }

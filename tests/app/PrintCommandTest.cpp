@@ -118,6 +118,17 @@ TEST_F(PrintCommand, ARefusedJobIsReportedAndTheNextOnePrints) {
     EXPECT_FALSE(Form->XPrint->InJob());
     EXPECT_EQ(Form->XPrint->Font().Name, fontBefore);
     Service->Refusal.clear();
+    // A spool file that cannot be written is an error too, and nothing reaches the queue.
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", Dir.File("fehlt").c_str());
+    script.Accept().Click("OK");
+    Form->Drucken->trigger();
+    qputenv("TMPDIR", savedTemp);
+    ASSERT_EQ(script.Shown.size(), 4u);
+    EXPECT_TRUE(script.Shown[3].startsWith(
+        "Vellacour|Der Druckauftrag konnte nicht zwischengespeichert werden ("))
+        << script.Shown[3].toStdString();
+    EXPECT_EQ(Service->Submitted.size(), 1u);
     script.Accept();
     Form->Drucken->trigger();
     ASSERT_EQ(Service->Submitted.size(), 2u);
