@@ -22,7 +22,11 @@ std::string SystemReason(int error) {
 
 // Writes the document into a new file of the temporary folder; its path, or the failure.
 std::string WriteSpoolFile(const QByteArray& document) {
-    const QByteArray pattern = QFile::encodeName(QDir::tempPath() + "/vellacour-XXXXXX.pdf");
+    // Qt answers an empty path for a temporary folder that does not exist.
+    QString folder = QDir::tempPath();
+    if (folder.isEmpty())
+        folder = QStringLiteral("/tmp");
+    const QByteArray pattern = QFile::encodeName(folder + "/vellacour-XXXXXX.pdf");
     std::string path(pattern.constData(), size_t(pattern.size()));
     const int fd = ::mkstemps(path.data(), 4);
     if (fd < 0)

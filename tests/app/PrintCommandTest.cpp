@@ -119,11 +119,15 @@ TEST_F(PrintCommand, ARefusedJobIsReportedAndTheNextOnePrints) {
     EXPECT_EQ(Form->XPrint->Font().Name, fontBefore);
     Service->Refusal.clear();
     // A spool file that cannot be written is an error too, and nothing reaches the queue.
+    const bool hadTemp = qEnvironmentVariableIsSet("TMPDIR");
     const QByteArray savedTemp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", Dir.File("fehlt").c_str());
+    qputenv("TMPDIR", Bmp.c_str()); // a file, not a folder
     script.Accept().Click("OK");
     Form->Drucken->trigger();
-    qputenv("TMPDIR", savedTemp);
+    if (hadTemp)
+        qputenv("TMPDIR", savedTemp);
+    else
+        qunsetenv("TMPDIR");
     ASSERT_EQ(script.Shown.size(), 4u);
     EXPECT_TRUE(script.Shown[3].startsWith(
         "Vellacour|Der Druckauftrag konnte nicht zwischengespeichert werden ("))
