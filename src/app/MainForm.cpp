@@ -17,8 +17,10 @@
 #include "mru/RegMru.h"
 #include "print/XPrinter.h"
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
 #include "toolkit/Printer.h"
+#include "toolkit/Registry.h"
 
 namespace {
 // Tool bar geometry: a 2-pixel edge plus a 2-pixel border before the first item.
@@ -103,6 +105,7 @@ void TfrmMain::CreateMenu() {
                     imgOpen, &TfrmMain::btnOpenClick);
     LetzteDateien = Datei->addMenu(Text("Let&zte Dateien"));
     LetzteDateien->setObjectName("LetzteDateien");
+    LetzteDateien->setMinimumSize(1, 1);
     Speichern = AddItem(Datei, "&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S),
                         "Coverlayout speichern", imgSave, &TfrmMain::btnSaveClick);
     Speichernunter =
@@ -303,10 +306,24 @@ void TfrmMain::CreateMRU() {
 
 void TfrmMain::FormShow() {
     MRU->LoadFromRegistry();
+    WarnIfSettingsReadOnly();
 }
 
 void TfrmMain::FormClose() {
+    WarnIfSettingsReadOnly();
     MRU->SaveToRegistry();
+}
+
+void TfrmMain::WarnIfSettingsReadOnly() {
+    // The program goes on with what it read; saving then leaves the file alone.
+    if (SettingsWarned || RegistryWritable())
+        return;
+    SettingsWarned = true;
+    QMessageBox box(
+        QMessageBox::Warning, QString::fromStdString(TApplication::Title()),
+        QString::fromStdString(Format(Msg::SettingsReadOnly, RegistryFileName().c_str())),
+        QMessageBox::Ok, this);
+    ExecModal(box);
 }
 
 void TfrmMain::AddToMRU() {

@@ -1,5 +1,6 @@
 #include <QMenu>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
@@ -9,6 +10,13 @@
 #include "toolkit/Application.h"
 
 namespace {
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 const std::string KeyLine =
     "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n";
@@ -165,18 +173,66 @@ TEST_F(RecentLayouts, AFailedOpenShowsTheErrorAndLeavesTheEntry) {
     EXPECT_EQ(Captions().front(), "&1 " + third);
 }
 
-TEST_F(RecentLayouts, ALongPathIsKeptAndOpenedByItsFirst80Characters) {
-    Form->show();
-    const std::string folder = Dir.File(std::string(90, 'o'));
+// Every entry opens exactly the file saved, through the real store and a second run.
+TEST_F(RecentLayouts, EachEntryOpensExactlyTheFileSaved) {
+    const std::string folder = Dir.File(Repeat("Überlänge ", 12));
     fs::create_directories(folder);
-    const std::string file = folder + "/lang.vco";
-    Form->CoverFile = CoverBmp;
-    Form->BackFile = CoverBmp;
-    Form->SaveCover(file);
-    const std::string cut = file.substr(0, 80);
-    EXPECT_EQ(Captions(), std::vector<std::string>{"&1 " + cut});
+    const std::string names[] = {
+        folder + "/Hülle für „Wintermärchen“ – Doppel-CD & Beiheft.vco",
+        Dir.File("Cover.vco"),
+        Dir.File("cover.vco"),
+        Dir.File("links|rechts.vco"),
+        Dir.File("zwei\nZeilen.vco"),
+    };
+    ASSERT_GT(names[0].size(), 200u);
+    // Room for all five: a stored limit governs the run.
+    fs::create_directories(Dir.File("config/Vellacour"));
+    WriteFileText(StoreFile(), "Windows Registry Editor Version 5.00\n\n" + KeyLine +
+                                   "\"Count\"=\"0\"\n\"MaxFiles\"=\"8\"\n");
+    Form->show();
+    std::map<std::string, std::string> covers;
+    for (const auto& name : names) {
+        covers[name] = Dir.File("bild" + std::to_string(covers.size()) + ".bmp");
+        WriteBmp(covers[name], 4, 4, 0x00FF00);
+        Form->CoverFile = covers[name];
+        Form->BackFile = CoverBmp;
+        for (int time = 0; time < (name == names[0] ? 5 : 1); ++time)
+            Form->SaveCover(name);
+    }
+    EXPECT_EQ(Captions().size(), 5u) << "saving one layout five times leaves one entry";
     EXPECT_TRUE(Form->close());
-    EXPECT_NE(StoredValues().find("\"H0\"=\"" + cut + "\"\n"), std::string::npos);
+
+    Form = std::make_unique<TfrmMain>();
+    Form->show();
+    for (const auto& name : names) {
+        QAction* entry = nullptr;
+        for (QAction* item : Form->LetzteDateien->actions())
+            if (item->toolTip().toStdString() == name)
+                entry = item;
+        ASSERT_NE(entry, nullptr) << name;
+        entry->trigger();
+        EXPECT_EQ(Form->LayoutFile, name);
+        EXPECT_EQ(Form->CoverFile, covers[name]) << name;
+        EXPECT_EQ(Form->LetzteDateien->actions()[0]->toolTip().toStdString(), name);
+    }
+}
+
+// A limit in the store that is no number leaves the program's 4, which is saved back.
+TEST_F(RecentLayouts, AStoredLimitThatIsNoNumberLeavesTheProgramsOwn) {
+    for (const char* limit : {"abc", "", "4x", "99999999999"}) {
+        fs::create_directories(Dir.File("config/Vellacour"));
+        WriteFileText(StoreFile(), "Windows Registry Editor Version 5.00\n\n" + KeyLine +
+                                       "\"Count\"=\"1\"\n\"MaxFiles\"=\"" + limit +
+                                       "\"\n\"H0\"=\"/alt.vco\"\n");
+        Form = std::make_unique<TfrmMain>();
+        Form->show();
+        Form->CoverFile = CoverBmp;
+        Form->SaveCover(Dir.File("neu.vco"));
+        EXPECT_TRUE(Form->close());
+        EXPECT_EQ(StoredValues(), "\"Count\"=\"2\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"" +
+                                      Dir.File("neu.vco") + "\"\n\"H1\"=\"/alt.vco\"\n")
+            << limit;
+    }
 }
 
 } // namespace
