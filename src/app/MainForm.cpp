@@ -105,7 +105,11 @@ void TfrmMain::CreateMenu() {
                     imgOpen, &TfrmMain::btnOpenClick);
     LetzteDateien = Datei->addMenu(Text("Let&zte Dateien"));
     LetzteDateien->setObjectName("LetzteDateien");
+    // Opened while the list is empty, a submenu of no size never becomes a window on X11,
+    // and entries added later would not show; a minimum size keeps it a real window.
     LetzteDateien->setMinimumSize(1, 1);
+    // An entry's tooltip holds the whole path its caption may shorten.
+    LetzteDateien->setToolTipsVisible(true);
     Speichern = AddItem(Datei, "&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S),
                         "Coverlayout speichern", imgSave, &TfrmMain::btnSaveClick);
     Speichernunter =

@@ -1,6 +1,9 @@
 #include <QMenu>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <map>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
@@ -233,6 +236,78 @@ TEST_F(RecentLayouts, AStoredLimitThatIsNoNumberLeavesTheProgramsOwn) {
                                       Dir.File("neu.vco") + "\"\n\"H1\"=\"/alt.vco\"\n")
             << limit;
     }
+}
+
+// With the store write-protected the program goes on with what it read, says so once and
+// never replaces the file. Meant for a user who cannot override permissions: run as root,
+// the test copies itself where nobody can reach it and runs again as nobody.
+TEST_F(RecentLayouts, AWriteProtectedStoreIsLeftAlone) {
+    const std::string stored = "Windows Registry Editor Version 5.00\n\n" + KeyLine +
+                               "\"Count\"=\"1\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/alt.vco\"\n";
+    const char* given = std::getenv("VC_PROTECTED_CONFIG");
+    const std::string config = given ? given : Dir.File("home/config");
+    const std::string store = config + "/Vellacour/registry.reg";
+    if (!given) {
+        fs::create_directories(config + "/Vellacour");
+        WriteFileText(store, stored);
+        fs::permissions(store,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    if (!given && ::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody)
+            GTEST_SKIP() << "no user nobody";
+        const std::string home = Dir.File("home");
+        const std::string self = Dir.File("test");
+        fs::copy_file("/proc/self/exe", self);
+        fs::permissions(Dir.Path(),
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        for (const auto& entry : fs::recursive_directory_iterator(home))
+            ASSERT_EQ(::chown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        ASSERT_EQ(::chown(home.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        QProcess run;
+        QProcessEnvironment env;
+        env.insert("HOME", QString::fromStdString(home));
+        env.insert("TMPDIR", QString::fromStdString(home));
+        env.insert("PATH", qEnvironmentVariable("PATH"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VC_PROTECTED_CONFIG", QString::fromStdString(config));
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        const QStringList asNobody = {"--reuid=" + QString::number(nobody->pw_uid),
+                                      "--regid=" + QString::number(nobody->pw_gid),
+                                      "--clear-groups", "--"};
+        run.start("setpriv", asNobody + QStringList{"/bin/true"});
+        if (!run.waitForFinished(10000) || run.exitStatus() != QProcess::NormalExit ||
+            run.exitCode() != 0)
+            GTEST_SKIP() << "cannot switch to user nobody";
+        run.start("setpriv", asNobody + QStringList{QString::fromStdString(self),
+                                                    "--gtest_filter=RecentLayouts."
+                                                    "AWriteProtectedStoreIsLeftAlone"});
+        ASSERT_TRUE(run.waitForFinished(60000));
+        const std::string output = run.readAll().toStdString();
+        EXPECT_EQ(run.exitCode(), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+    } else {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
+        Form = std::make_unique<TfrmMain>();
+        DialogScript script;
+        script.Click("OK");
+        Form->show();
+        EXPECT_EQ(script.Shown,
+                  std::vector<QString>{QString::fromStdString(
+                      "Vellacour|Die Einstellungen können nicht gespeichert werden, denn '" +
+                      store + "' ist schreibgeschützt.")});
+        Form->CoverFile = CoverBmp;
+        Form->SaveCover(Dir.File("neu.vco"));
+        EXPECT_EQ(Captions(),
+                  (std::vector<std::string>{"&1 " + Dir.File("neu.vco"), "&2 /alt.vco"}));
+        EXPECT_TRUE(Form->close());
+        EXPECT_EQ(script.Shown.size(), 1u) << "said once";
+    }
+    EXPECT_EQ(ReadFileText(store), stored);
+    EXPECT_EQ(fs::status(store).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
 } // namespace
