@@ -31,16 +31,20 @@ stop_program() {
     kill "$program_pid"
     wait "$program_pid" 2>/dev/null || true
 }
+# Alt+D, Z: opens "Let&zte Dateien" from the "&Datei" menu, then presses the keys given.
+in_recent_layouts() {
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool key alt+d
+    sleep 0.5
+    xdotool key z
+    sleep 0.5
+    xdotool key "$@"
+}
 start_program
 main=$(find_window "Vellacour") || fail "main window did not appear"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
 
-# Alt+D, Z: "Let&zte Dateien" opened while the list is empty, then closed again.
-xdotool key alt+d
-sleep 0.5
-xdotool key z
-sleep 0.5
-xdotool key Escape
+# The list opened while it is empty, then closed again.
+in_recent_layouts Escape
 sleep 0.3
 xdotool key Escape
 sleep 0.3
@@ -84,12 +88,7 @@ for n in 1 2 3 4 5; do
 done
 
 # The entries saved since show at once: the second entry opens and goes to the top.
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key alt+d
-sleep 0.5
-xdotool key z
-sleep 0.5
-xdotool key Down Return
+in_recent_layouts Down Return
 wait_for_name "$work/l4.vco - Vellacour"
 
 # Alt+D, B: "&Beenden" from the "&Datei" menu; nothing is unsaved, so no prompt.
@@ -108,15 +107,10 @@ expected=$(printf '[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\fr
     "$work/l4.vco" "$work/l5.vco" "$work/l3.vco" "$work/l2.vco")
 [[ "$(grep -A6 -F 'MRUHistory]' "$store")" == "$expected" ]] || fail "registry file holds: $(cat "$store")"
 
-# Start again; Alt+D, Z opens "Let&zte Dateien", Down and Return choose its second entry.
+# Start again; Down and Return choose the second entry of the recent layouts.
 start_program
 main=$(find_window "Vellacour") || fail "main window did not appear again"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key alt+d
-sleep 0.5
-xdotool key z
-sleep 0.5
-xdotool key Down Return
+in_recent_layouts Down Return
 wait_for_name "$work/l5.vco - Vellacour"
 
 # Started on a layout named relative to the current folder: the window comes up with it.
