@@ -226,9 +226,6 @@ void TRegMru::MergeStored(const TRegistry& registry) {
     }
     if (count <= 0)
         return;
-    const auto known = [](const std::vector<std::string>& names, const std::string& name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
-    };
     bool merged = false;
     for (const auto& valueName : registry.GetValueNames()) {
         if (!IsEntryValue(valueName))
@@ -239,10 +236,9 @@ void TRegMru::MergeStored(const TRegistry& registry) {
         } catch (const ERegistryException&) {
             continue; // not an entry this list could show; the save replaces it
         }
-        auto [name, data] = SplitEntry(text);
-        if (known(KnownStored, name) ||
-            std::any_of(Items.begin(), Items.end(),
-                        [&](const TMruEntry& entry) { return entry.Name == name; }))
+        const auto [name, data] = SplitEntry(text);
+        if (std::find(KnownStored.begin(), KnownStored.end(), name) != KnownStored.end() ||
+            IndexOf(name) >= 0)
             continue;
         merged = AppendItem(name, false, true, 0, false, data) != nullptr || merged;
     }
@@ -299,12 +295,11 @@ QAction* TRegMru::AddItem(const std::string& fileName, bool checked, bool enable
 
 // File systems tell names apart by every byte, letter case included, so the list does too.
 bool TRegMru::FindAndMoveToTop(const std::string& name) {
-    for (const auto& entry : Items)
-        if (entry.Name == name) {
-            MoveToTop(entry.Item);
-            return true;
-        }
-    return false;
+    const int index = IndexOf(name);
+    if (index < 0)
+        return false;
+    MoveToTop(Items[static_cast<size_t>(index)].Item);
+    return true;
 }
 
 QAction* TRegMru::AppendItem(const std::string& name, bool checked, bool enabled, int32_t tag,
@@ -330,6 +325,13 @@ QAction* TRegMru::AppendItem(const std::string& name, bool checked, bool enabled
     if (moveTop)
         MoveToTop(item);
     return item;
+}
+
+int TRegMru::IndexOf(const std::string& name) const {
+    for (size_t i = 0; i < Items.size(); ++i)
+        if (Items[i].Name == name)
+            return static_cast<int>(i);
+    return -1;
 }
 
 int TRegMru::IndexOf(const QAction* item) const {

@@ -115,6 +115,8 @@ private:
     // The held accessor, or one made for a single load or save.
     TRegistry& AccessorFor(std::unique_ptr<TRegistry>& temporary);
     int IndexOf(const QAction* item) const;
+    // The position of the entry of exactly this name; -1 when there is none.
+    int IndexOf(const std::string& name) const;
 
     int32_t MaxItems_ = -1;
     bool LazyWrite_ = true;

@@ -266,10 +266,11 @@ TEST_F(RecentLayouts, AWriteProtectedStoreIsLeftAlone) {
             ASSERT_EQ(::chown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
         ASSERT_EQ(::chown(home.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
         QProcess run;
-        QProcessEnvironment env;
+        // The sanitizers' settings go along; the folders are nobody's.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", QString::fromStdString(home));
         env.insert("TMPDIR", QString::fromStdString(home));
-        env.insert("PATH", qEnvironmentVariable("PATH"));
+        env.remove("XDG_RUNTIME_DIR");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("VC_PROTECTED_CONFIG", QString::fromStdString(config));
         run.setProcessEnvironment(env);

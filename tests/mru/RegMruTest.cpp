@@ -194,14 +194,14 @@ TEST_F(RegMru, SavingWritesOnceAndAFailedWriteKeepsTheFormerList) {
             if (failing)
                 throw EWriteError("Datenträger voll");
         });
-        if (failing)
+        if (failing) {
             EXPECT_THROW(Mru->SaveToRegistry(), EWriteError);
-        else
+            EXPECT_EQ(ReadFileText(StoreFile()), before);
+        } else {
             Mru->SaveToRegistry();
+        }
         SetBeforeRenameHook(nullptr);
         EXPECT_EQ(writes, 1);
-        if (failing)
-            EXPECT_EQ(ReadFileText(StoreFile()), before);
     }
     EXPECT_EQ(StoredValues(), "\"Count\"=\"3\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/c\"\n\"H1\"=\"/a\"\n"
                               "\"H2\"=\"/b\"\n");
