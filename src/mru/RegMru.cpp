@@ -93,7 +93,8 @@ QString MruCaptionName(const std::string& name) {
         size_t tail = slash == std::u32string::npos ? 0 : text.size() - slash;
         if (tail == 0 || tail > Kept - Kept / 4)
             tail = Kept / 2;
-        text = text.substr(0, Kept - tail) + U'\u2026' + text.substr(text.size() - tail);
+        const size_t head = Kept - tail;
+        text.replace(head, text.size() - head - tail, 1, U'\u2026');
     }
     return QString::fromStdU32String(text).replace(u'&', QStringLiteral("&&"));
 }

@@ -103,9 +103,6 @@ TEST_F(RegMru, LoadingTakesCountAsSwitchAndMaxFilesAsLimit) {
         {"\"Count\"=\"zwei\"\n\"H0\"=\"/a\"\n", {}, -1},
         // A limit that is no 32-bit decimal number leaves the program's own.
         {"\"MAXFILES\"=\"viele\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {"/a"}, -1},
-        {"\"MaxFiles\"=\"\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {"/a"}, -1},
-        {"\"MaxFiles\"=\"4x\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {"/a"}, -1},
-        {"\"MaxFiles\"=\"99999999999\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {"/a"}, -1},
         {"\"MaxFiles\"=\"0\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {}, 0},
         {"\"Count\"=\"3\"\n\"MaxFiles\"=\"2\"\n\"H0\"=\"/a\"\n\"x\"=\"/b\"\n\"H2\"=\"/c\"\n",
          {"/a", "/b"},
