@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/InfoForm.h"
 #include "toolkit/Modal.h"
 
 DialogScript::DialogScript() {
@@ -76,4 +77,16 @@ DialogScript& DialogScript::Then(Step step) {
 
 void WriteBmp(const std::string& path, int width, int height, unsigned rgb) {
     WriteFileBytes(path, Bmp24(SolidImage(width, height, 0xFF000000 | rgb)));
+}
+
+void ExpectCopyrightLineWhole(const TfrmInfo& info) {
+    const QLabel& label = *info.Label2;
+    const QRect place = label.geometry();
+    EXPECT_GE(place.width(), 136);
+    EXPECT_GE(place.width(), label.fontMetrics().horizontalAdvance(label.text()));
+    EXPECT_EQ(2 * place.left() + place.width(), 2 * 69 + 136) << "centred as laid out";
+    EXPECT_EQ(place.top(), 184);
+    EXPECT_EQ(place.height(), 13);
+    EXPECT_GE(place.left(), 0);
+    EXPECT_LE(place.right(), info.width() - 1);
 }

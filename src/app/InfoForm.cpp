@@ -45,6 +45,19 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const T
     return label;
 }
 
+// Widens a centred label, about its centre, to the width its text needs, so that a font
+// wider than the one the window was laid out for does not clip the text at both ends.
+void FitWidth(QLabel* label) {
+    const QRect place = label->geometry();
+    int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    if (needed <= place.width())
+        return;
+    // Growing by an even number of pixels keeps the centre where it was.
+    needed += (needed - place.width()) % 2;
+    label->setGeometry((2 * place.left() + place.width() - needed) / 2, place.top(), needed,
+                       place.height());
+}
+
 } // namespace
 
 void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -118,6 +131,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
                           VersionPlace, 11, Qt::AlignHCenter);
     Label2 = AddLabel(this, "Label2", QString::fromUtf8(Product::Copyright), CopyrightPlace, 11,
                       Qt::AlignHCenter);
+    FitWidth(Label2);
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName("Button1");

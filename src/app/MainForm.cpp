@@ -18,7 +18,9 @@
 #include "sheet/CoverSheet.h"
 #include "sheet/SheetClipping.h"
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
+#include "toolkit/Registry.h"
 
 namespace {
 // Tool bar geometry: a 2-pixel edge plus a 2-pixel border before the first item.
@@ -104,6 +106,11 @@ void TfrmMain::CreateMenu() {
                     imgOpen, &TfrmMain::btnOpenClick);
     LetzteDateien = Datei->addMenu(Text("Let&zte Dateien"));
     LetzteDateien->setObjectName("LetzteDateien");
+    // Opened while the list is empty, a submenu of no size never becomes a window on X11,
+    // and entries added later would not show; a minimum size keeps it a real window.
+    LetzteDateien->setMinimumSize(1, 1);
+    // An entry's tooltip holds the whole path its caption may shorten.
+    LetzteDateien->setToolTipsVisible(true);
     Speichern = AddItem(Datei, "&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S),
                         "Coverlayout speichern", imgSave, &TfrmMain::btnSaveClick);
     Speichernunter =
@@ -303,10 +310,24 @@ void TfrmMain::CreateMRU() {
 
 void TfrmMain::FormShow() {
     MRU->LoadFromRegistry();
+    WarnIfSettingsReadOnly();
 }
 
 void TfrmMain::FormClose() {
+    WarnIfSettingsReadOnly();
     MRU->SaveToRegistry();
+}
+
+void TfrmMain::WarnIfSettingsReadOnly() {
+    // The program goes on with what it read; saving then leaves the file alone.
+    if (SettingsWarned || RegistryWritable())
+        return;
+    SettingsWarned = true;
+    QMessageBox box(
+        QMessageBox::Warning, QString::fromStdString(TApplication::Title()),
+        QString::fromStdString(Format(Msg::SettingsReadOnly, RegistryFileName().c_str())),
+        QMessageBox::Ok, this);
+    ExecModal(box);
 }
 
 void TfrmMain::AddToMRU() {

@@ -140,6 +140,9 @@ private:
     void InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName);
     // The picture controls' tooltips: file, pixel size and resolution as printed.
     void UpdatePictureHints();
+    // Says once per run that the settings cannot be saved, when the registry file is
+    // write-protected.
+    void WarnIfSettingsReadOnly();
 
     // What a file dropped on the window does: a picture on the front cover or the back
     // inlay is inserted there, a layout anywhere is opened.
@@ -153,4 +156,5 @@ private:
     void RunDrop(const TDrop& drop);
 
     bool Shown = false;
+    bool SettingsWarned = false;
 };

@@ -1,8 +1,13 @@
 #include "mru/RegMru.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 
 namespace {
 
@@ -13,16 +18,41 @@ std::string Upper(std::string s) {
     return s;
 }
 
-// The text's decimal value as a 32-bit integer; 0 when it is not one.
-int32_t Decimal(const std::string& text) {
+// The text's value when it is a decimal integer within 32 bits, and nothing otherwise.
+std::optional<int32_t> Decimal(std::string_view text) {
     int32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && ptr == end ? value : 0;
+    if (error != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
 }
 
-QString Caption(const std::string& name) {
+QString FromBytes(const std::string& name) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+// Values with these names are the key's settings or reserved, never entries.
+bool IsEntryValue(const std::string& valueName) {
+    const std::string upper = Upper(valueName);
+    return upper != "COUNT" && upper != "DEFAULT" && upper != "MAXFILES";
+}
+
+// A stored entry: "name|data" where data is a decimal number, otherwise the whole text is
+// the name. A name may hold "|" itself; only a number after the last one is data.
+std::pair<std::string, int32_t> SplitEntry(const std::string& text) {
+    if (const size_t bar = text.rfind('|'); bar != std::string::npos)
+        if (const auto data = Decimal(std::string_view(text).substr(bar + 1)))
+            return {text.substr(0, bar), *data};
+    return {text, 0};
+}
+
+// The stored count, which only switches the entries on: 0 when missing or not a number.
+int32_t StoredCount(const TRegistry& registry) {
+    for (const auto& name : registry.GetValueNames())
+        if (Upper(name) == "COUNT")
+            return Decimal(registry.ReadString(name)).value_or(0);
+    return 0;
 }
 
 TRegRoot RegRoot(TRootKey root) {
@@ -53,6 +83,21 @@ void SetContent(TMruEntry& entry, TContent content) {
 }
 
 } // namespace
+
+QString MruCaptionName(const std::string& name) {
+    std::u32string text = FromBytes(name).toStdU32String();
+    if (text.size() > MruMaxShownLength) {
+        // The file name stays whole unless it alone is too long; then its end shows.
+        constexpr size_t Kept = MruMaxShownLength - 1;
+        const size_t slash = text.rfind(U'/');
+        size_t tail = slash == std::u32string::npos ? 0 : text.size() - slash;
+        if (tail == 0 || tail > Kept - Kept / 4)
+            tail = Kept / 2;
+        const size_t head = Kept - tail;
+        text.replace(head, text.size() - head - tail, 1, U'\u2026');
+    }
+    return QString::fromStdU32String(text).replace(u'&', QStringLiteral("&&"));
+}
 
 TRegMru::TRegMru(std::string ownerName) : OwnerName(std::move(ownerName)) {}
 
@@ -148,62 +193,91 @@ void TRegMru::LoadFromRegistry() {
     for (const auto& name : names) {
         const std::string upper = Upper(name);
         if (upper == "COUNT") {
-            count = Decimal(registry.ReadString(name));
+            count = Decimal(registry.ReadString(name)).value_or(0);
             countSeen = true;
         } else if (upper == "MAXFILES") {
-            MaxItems_ = Decimal(registry.ReadString(name));
+            // A limit that is no number leaves the program's own: taking it as 0 would
+            // switch the list off for good, as 0 is then saved back.
+            if (const auto limit = Decimal(registry.ReadString(name)))
+                MaxItems_ = *limit;
             maxSeen = true;
         }
         if (countSeen && maxSeen)
             break;
     }
+    KnownStored.clear();
     if (count <= 0)
         return;
     for (size_t i = 0; i < names.size(); ++i) {
-        const std::string upper = Upper(names[i]);
-        if (upper == "COUNT" || upper == "DEFAULT" || upper == "MAXFILES")
+        if (!IsEntryValue(names[i]))
             continue;
-        const std::string text = registry.ReadString(names[i]);
-        std::string name = text;
-        int32_t data = 0;
-        if (const size_t bar = text.rfind('|'); bar != std::string::npos) {
-            name = text.substr(0, bar);
-            data = Decimal(text.substr(bar + 1));
-        }
+        const auto [name, data] = SplitEntry(registry.ReadString(names[i]));
+        KnownStored.push_back(name);
         if (!FindAndMoveToTop(name))
             AppendItem(name, false, true, static_cast<int32_t>(i), false, data);
     }
 }
 
-void TRegMru::ClearKeyValues(TRegistry& registry) {
-    if (!registry.OpenKey(GetKeyPath(), false))
+void TRegMru::MergeStored(const TRegistry& registry) {
+    int32_t count = 0;
+    try {
+        count = StoredCount(registry);
+    } catch (const ERegistryException&) {
+        // A count of another type switches the stored entries off, as for loading.
+    }
+    if (count <= 0)
         return;
-    for (const auto& name : registry.GetValueNames())
-        if (Upper(name) != "DEFAULT")
-            registry.DeleteValue(name);
-    registry.CloseKey();
+    bool merged = false;
+    for (const auto& valueName : registry.GetValueNames()) {
+        if (!IsEntryValue(valueName))
+            continue;
+        std::string text;
+        try {
+            text = registry.ReadString(valueName);
+        } catch (const ERegistryException&) {
+            continue; // not an entry this list could show; the save replaces it
+        }
+        const auto [name, data] = SplitEntry(text);
+        if (std::find(KnownStored.begin(), KnownStored.end(), name) != KnownStored.end() ||
+            IndexOf(name) >= 0)
+            continue;
+        merged = AppendItem(name, false, true, 0, false, data) != nullptr || merged;
+    }
+    if (merged)
+        RenumberItems();
 }
 
 void TRegMru::SaveToRegistry() {
     std::unique_ptr<TRegistry> temporary;
     TRegistry& registry = AccessorFor(temporary);
-    ClearKeyValues(registry);
-    if (!registry.OpenKey(GetKeyPath(), true))
+    // Read, merge and write under the registry's lock, and replace the file once: a
+    // failed write leaves the former list whole, and no other copy's save falls between.
+    if (!registry.OpenKeyForUpdate(GetKeyPath()))
         return;
     try {
-        registry.WriteString("Count", std::to_string(Items.size()));
-        registry.WriteString("MaxFiles", std::to_string(MaxItems_));
-        for (size_t p = 0; p < Items.size(); ++p) {
-            const TMruEntry& entry = Items[p];
-            registry.WriteString("H" + std::to_string(p),
-                                 entry.Data == 0 ? entry.Name
-                                                 : entry.Name + "|" + std::to_string(entry.Data));
-        }
+        MergeStored(registry);
     } catch (...) {
         registry.CloseKey();
         throw;
     }
+    ClearKeyValues(registry);
+    registry.WriteString("Count", std::to_string(Items.size()));
+    registry.WriteString("MaxFiles", std::to_string(MaxItems_));
+    KnownStored.clear();
+    for (size_t p = 0; p < Items.size(); ++p) {
+        const TMruEntry& entry = Items[p];
+        registry.WriteString("H" + std::to_string(p),
+                             entry.Data == 0 ? entry.Name
+                                             : entry.Name + "|" + std::to_string(entry.Data));
+        KnownStored.push_back(entry.Name);
+    }
     registry.CloseKey();
+}
+
+void TRegMru::ClearKeyValues(TRegistry& registry) {
+    for (const auto& name : registry.GetValueNames())
+        if (Upper(name) != "DEFAULT")
+            registry.DeleteValue(name);
 }
 
 QAction* TRegMru::AddItem(const std::string& fileName, bool checked, bool enabled, int32_t tag,
@@ -211,12 +285,8 @@ QAction* TRegMru::AddItem(const std::string& fileName, bool checked, bool enable
     if (AddingSuspended)
         return nullptr;
     if (FindAndMoveToTop(fileName)) {
-        for (auto& entry : Items)
-            if (entry.Name == fileName) {
-                entry.Data = data;
-                return entry.Item;
-            }
-        return nullptr;
+        Items[0].Data = data;
+        return Items[0].Item;
     }
     if (MaxItems_ >= 0)
         while (!Items.empty() && static_cast<int64_t>(Items.size()) >= MaxItems_)
@@ -224,14 +294,13 @@ QAction* TRegMru::AddItem(const std::string& fileName, bool checked, bool enable
     return AppendItem(fileName, checked, enabled, tag, true, data);
 }
 
+// File systems tell names apart by every byte, letter case included, so the list does too.
 bool TRegMru::FindAndMoveToTop(const std::string& name) {
-    const std::string upper = Upper(name);
-    for (const auto& entry : Items)
-        if (Upper(entry.Name) == upper) {
-            MoveToTop(entry.Item);
-            return true;
-        }
-    return false;
+    const int index = IndexOf(name);
+    if (index < 0)
+        return false;
+    MoveToTop(Items[static_cast<size_t>(index)].Item);
+    return true;
 }
 
 QAction* TRegMru::AppendItem(const std::string& name, bool checked, bool enabled, int32_t tag,
@@ -243,7 +312,7 @@ QAction* TRegMru::AppendItem(const std::string& name, bool checked, bool enabled
         return nullptr;
     if (Separator && !SeparatorItem)
         SeparatorItem = MenuItem->addSeparator();
-    auto* item = new QAction(Caption(name), MenuItem);
+    auto* item = new QAction(MenuItem);
     item->setCheckable(checked);
     item->setChecked(checked);
     item->setEnabled(enabled);
@@ -252,10 +321,18 @@ QAction* TRegMru::AppendItem(const std::string& name, bool checked, bool enabled
     QObject::connect(item, &QAction::triggered, item,
                      [this, item] { Guarded([&] { ItemClick(item); }); });
     MenuItem->addAction(item);
-    Items.push_back({name.substr(0, MruMaxNameLength), data, item});
+    Items.push_back({name, data, item});
+    SetCaption(Items.back(), {});
     if (moveTop)
         MoveToTop(item);
     return item;
+}
+
+int TRegMru::IndexOf(const std::string& name) const {
+    for (size_t i = 0; i < Items.size(); ++i)
+        if (Items[i].Name == name)
+            return static_cast<int>(i);
+    return -1;
 }
 
 int TRegMru::IndexOf(const QAction* item) const {
@@ -293,8 +370,8 @@ void TRegMru::MoveToTop(QAction* item) {
     for (int p = k; p > 0; --p)
         SetContent(Items[static_cast<size_t>(p)], ContentOf(Items[static_cast<size_t>(p - 1)]));
     SetContent(Items[0], std::move(moving));
-    for (auto& entry : Items)
-        entry.Item->setText(Caption(entry.Name));
+    for (const auto& entry : Items)
+        SetCaption(entry, {});
     RenumberItems();
 }
 
@@ -304,8 +381,15 @@ void TRegMru::RenumberItems() {
     for (size_t p = 0; p < Items.size(); ++p) {
         // The first eight carry their number as access key.
         const std::string number = (p < 8 ? "&" : "") + std::to_string(p + 1) + " ";
-        Items[p].Item->setText(Caption(number + Items[p].Name));
+        SetCaption(Items[p], QString::fromStdString(number));
     }
+}
+
+void TRegMru::SetCaption(const TMruEntry& entry, const QString& number) const {
+    entry.Item->setText(number + MruCaptionName(entry.Name));
+    // The whole path, wherever the caption had to shorten it.
+    entry.Item->setToolTip(FromBytes(entry.Name));
+    entry.Item->setStatusTip(FromBytes(entry.Name));
 }
 
 void TRegMru::ItemClick(QAction* sender) {

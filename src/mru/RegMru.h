@@ -35,13 +35,17 @@ enum class TRootKey {
 };
 
 struct TMruEntry {
-    std::string Name; // at most MruMaxNameLength characters
+    std::string Name; // the whole file name, byte for byte
     int32_t Data = 0;
     QAction* Item = nullptr;
 };
 
-// Longer names are cut to this many bytes when an entry is made.
-inline constexpr size_t MruMaxNameLength = 80;
+// A menu caption shows at most this many characters of a name; a longer one keeps its
+// start and its file name, with "…" between.
+inline constexpr size_t MruMaxShownLength = 80;
+// The name as a menu caption shows it: shortened as above, "&" doubled so that it shows
+// as itself instead of marking an access key.
+QString MruCaptionName(const std::string& name);
 
 class TRegMru {
 public:
@@ -85,6 +89,9 @@ public:
 
     std::string GetKeyPath() const;
     void LoadFromRegistry();
+    // Replaces the key's values with the list in one write of the registry file. Entries
+    // that another running copy stored since this list was loaded or last saved are kept
+    // below this list's own, as far as MaxItems allows.
     void SaveToRegistry();
     QAction* AddItem(const std::string& fileName, bool checked, bool enabled, int32_t tag,
                      int32_t data);
@@ -100,16 +107,24 @@ public:
     bool HasSeparator() const { return SeparatorItem != nullptr; }
 
 private:
+    // Appends to the list the entries that the key holds and that are neither in the
+    // list nor in what this list last loaded or saved.
+    void MergeStored(const TRegistry& registry);
     void ClearKeyValues(TRegistry& registry);
+    void SetCaption(const TMruEntry& entry, const QString& number) const;
     // The held accessor, or one made for a single load or save.
     TRegistry& AccessorFor(std::unique_ptr<TRegistry>& temporary);
     int IndexOf(const QAction* item) const;
+    // The position of the entry of exactly this name; -1 when there is none.
+    int IndexOf(const std::string& name) const;
 
     int32_t MaxItems_ = -1;
     bool LazyWrite_ = true;
     TRootKey RootKey_ = TRootKey::HKeyCurrentUser;
     std::unique_ptr<TRegistry> Registry;
     std::vector<TMruEntry> Items;
+    // The names the key held when this list was last loaded or saved.
+    std::vector<std::string> KnownStored;
     QPointer<QAction> SeparatorItem;
     bool AddingSuspended = false;
 };

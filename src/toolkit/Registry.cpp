@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "toolkit/Errors.h"
 #include "toolkit/SafeFile.h"
@@ -228,43 +230,88 @@ TReadResult ReadStore(const std::string& fileName, TRegStore& store) {
     return TReadResult::Read;
 }
 
-// Holds an exclusive lock on the lock file beside the registry file, so that two
-// programs closing keys at once replace the file one after the other.
-class TStoreLock {
+// The nearest folder of path that exists ("/" at the latest).
+std::string ExistingFolderOf(std::string path) {
+    do {
+        const size_t slash = path.rfind('/');
+        path = slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+    } while (path != "/" && ::access(path.c_str(), F_OK) != 0 && errno == ENOENT);
+    return path;
+}
+
+// Whether fileName can be replaced: the folder it lies in (or would be made in) is
+// writable and the file, if present, is a regular file with write permission. A cleared
+// owner-write bit counts as read-only for everyone, root included.
+bool StoreWritable(const std::string& fileName) {
+    if (::access(ExistingFolderOf(fileName).c_str(), W_OK | X_OK) != 0)
+        return false;
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) != 0 &&
+           ::access(fileName.c_str(), W_OK) == 0;
+}
+
+bool CanWriteStore(const std::string& fileName) {
+    return MakeFolders(FolderOf(fileName)) && StoreWritable(fileName);
+}
+
+// The registry file that is really replaced (symbolic links followed), its folder made;
+// nothing when either fails.
+std::optional<std::string> StoreTarget() {
+    std::string fileName = RegistryFileName();
+    if (!MakeFolders(FolderOf(fileName)) || !ResolveLinks(fileName))
+        return std::nullopt;
+    return fileName;
+}
+
+// The key at path, made when the store lacks it; the missing keys on its path are made as
+// well, empty, before it.
+TRegKey& KeyIn(TRegStore& store, const std::string& path) {
+    const TRegKey* stored = FindKey(store, path);
+    size_t at = stored ? static_cast<size_t>(stored - store.data()) : store.size();
+    const auto parts = SplitPath(path);
+    std::string parent = (*parts)[0];
+    for (size_t i = 1; i + 1 < parts->size(); ++i) {
+        parent += "\\" + (*parts)[i];
+        if (!FindKey(store, parent))
+            store.insert(store.begin() + static_cast<std::ptrdiff_t>(at++), TRegKey{parent, {}});
+    }
+    if (at == store.size())
+        store.push_back(TRegKey{path, {}});
+    return store[at];
+}
+
+void EraseValue(TRegKey& key, const std::string& name) {
+    std::erase_if(key.Values, [&](const TRegValue& value) { return SameName(value.Name, name); });
+}
+
+std::atomic<uintptr_t> NextHandle{1};
+
+} // namespace
+
+// Holds an exclusive lock on the lock file beside the registry file, so that programs
+// changing keys at once replace the file one after the other.
+class TRegStoreLock {
 public:
-    explicit TStoreLock(const std::string& fileName)
+    explicit TRegStoreLock(const std::string& fileName)
         : Fd(::open((fileName + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
         if (Fd >= 0) {
             while (::flock(Fd, LOCK_EX) != 0 && errno == EINTR) {
             }
         }
     }
-    ~TStoreLock() {
+    ~TRegStoreLock() {
         if (Fd >= 0)
             ::close(Fd);
     }
-    TStoreLock(const TStoreLock&) = delete;
-    TStoreLock& operator=(const TStoreLock&) = delete;
+    TRegStoreLock(const TRegStoreLock&) = delete;
+    TRegStoreLock& operator=(const TRegStoreLock&) = delete;
     bool Held() const { return Fd >= 0; }
 
 private:
     int Fd;
 };
-
-bool CanWriteStore(const std::string& fileName) {
-    if (!MakeFolders(FolderOf(fileName)) || ::access(FolderOf(fileName).c_str(), W_OK) != 0)
-        return false;
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) != 0)
-        return errno == ENOENT;
-    // A cleared owner-write bit counts as read-only for everyone, root included.
-    return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) != 0 &&
-           ::access(fileName.c_str(), W_OK) == 0;
-}
-
-std::atomic<uintptr_t> NextHandle{1};
-
-} // namespace
 
 const char* RegRootName(TRegRoot root) {
     switch (root) {
@@ -362,6 +409,11 @@ std::string RegistryFileName() {
     return folder + "/Vellacour/registry.reg";
 }
 
+bool RegistryWritable() {
+    std::string fileName = RegistryFileName();
+    return ResolveLinks(fileName) && StoreWritable(fileName);
+}
+
 TRegistry::TRegistry(TRegRoot root) : Root(root) {}
 
 TRegistry::~TRegistry() {
@@ -379,9 +431,24 @@ void TRegistry::SetRootKey(TRegRoot root) {
 
 bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
     CloseKey();
+    return ReadKey(key, canCreate);
+}
+
+bool TRegistry::OpenKeyForUpdate(const std::string& key) {
+    CloseKey();
+    const auto fileName = StoreTarget();
+    if (!fileName)
+        return false;
+    Lock = std::make_unique<TRegStoreLock>(*fileName);
+    if (Lock->Held() && ReadKey(key, true))
+        return true;
+    Lock.reset();
+    return false;
+}
+
+bool TRegistry::ReadKey(const std::string& key, bool canCreate) {
     const std::string relative = key.starts_with('\\') ? key.substr(1) : key;
-    const auto parts = SplitPath(relative);
-    if (!parts)
+    if (!SplitPath(relative))
         return false;
     const std::string fileName = RegistryFileName();
     if (canCreate && !CanWriteStore(fileName))
@@ -396,7 +463,7 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
         if (!canCreate)
             return false;
         Open = TRegKey{path, {}};
-        Dirty = true;
+        Created = true;
     }
     OpenPath = relative;
     Handle = NextHandle++;
@@ -404,49 +471,46 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
 }
 
 void TRegistry::CloseKey() {
+    // The lock goes with the key, whatever happens below.
+    std::unique_ptr<TRegStoreLock> lock = std::move(Lock);
     if (!Open)
         return;
-    TRegKey key = std::move(*Open);
+    const std::string path = std::move(Open->Path);
     Open.reset();
     OpenPath.clear();
     Handle = 0;
-    if (!Dirty)
+    const std::vector<TChange> changes = std::move(Changes);
+    Changes.clear();
+    const bool created = std::exchange(Created, false);
+    if (changes.empty() && !created)
         return;
-    Dirty = false;
-    const std::string name = LastWritten;
-    LastWritten.clear();
 
-    std::string fileName = RegistryFileName();
+    const std::string name = changes.empty() ? "" : changes.back().Name;
     const auto fail = [&] {
         throw ERegistryException(Format(RegMsg::SetDataFailed, name.c_str()));
     };
-    if (!MakeFolders(FolderOf(fileName)) || !ResolveLinks(fileName))
+    const auto fileName = StoreTarget();
+    if (!fileName)
         fail();
-    // Read, change and replace under the lock: the key as this accessor holds it
-    // replaces the stored one, every other key stays as the file has it now.
-    TStoreLock lock(fileName);
-    if (!lock.Held())
+    if (!lock)
+        lock = std::make_unique<TRegStoreLock>(*fileName);
+    if (!lock->Held() || !StoreWritable(*fileName))
         fail();
+    // Only this accessor's changes go into the key as the file holds it now; what other
+    // programs stored since the key was opened, in this key or another, stays.
     TRegStore store;
-    if (ReadStore(fileName, store) == TReadResult::Failed)
+    if (ReadStore(*fileName, store) == TReadResult::Failed)
         fail();
-    // The missing keys on the path are created as well, empty, before the key itself.
-    const auto parts = SplitPath(key.Path);
-    TRegKey* stored = FindKey(store, key.Path);
-    size_t at = stored ? static_cast<size_t>(stored - store.data()) : store.size();
-    std::string parent = (*parts)[0];
-    for (size_t i = 1; i + 1 < parts->size(); ++i) {
-        parent += "\\" + (*parts)[i];
-        if (!FindKey(store, parent))
-            store.insert(store.begin() + static_cast<std::ptrdiff_t>(at++), TRegKey{parent, {}});
+    TRegKey& key = KeyIn(store, path);
+    for (const TChange& change : changes) {
+        if (change.Value)
+            SetValue(key, *change.Value);
+        else
+            EraseValue(key, change.Name);
     }
-    if (at < store.size())
-        store[at] = std::move(key);
-    else
-        store.push_back(std::move(key));
     struct stat info {};
-    const bool exists = ::stat(fileName.c_str(), &info) == 0;
-    if (!ReplaceFile(fileName, RegFormat(store), exists ? &info : nullptr))
+    const bool exists = ::stat(fileName->c_str(), &info) == 0;
+    if (!ReplaceFile(*fileName, RegFormat(store), exists ? &info : nullptr))
         fail();
 }
 
@@ -502,9 +566,8 @@ void TRegistry::WriteString(const std::string& name, const std::string& value) {
     TRegValue entry;
     entry.Name = name;
     entry.Text = value;
-    SetValue(*Open, std::move(entry));
-    Dirty = true;
-    LastWritten = name;
+    SetValue(*Open, entry);
+    Changes.push_back({name, std::move(entry)});
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
@@ -514,7 +577,7 @@ bool TRegistry::DeleteValue(const std::string& name) {
     for (auto it = values.begin(); it != values.end(); ++it)
         if (SameName(it->Name, name)) {
             values.erase(it);
-            Dirty = true;
+            Changes.push_back({name, std::nullopt});
             return true;
         }
     return false;

@@ -6,10 +6,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace Msg {
+inline constexpr const char* SettingsReadOnly =
+    "Die Einstellungen können nicht gespeichert werden, denn '%s' ist schreibgeschützt.";
+} // namespace Msg
 
 enum class TRegRoot {
     ClassesRoot,
@@ -50,6 +56,11 @@ std::string RegFormat(const TRegStore& store);
 
 // The user's registry file: ${XDG_CONFIG_HOME:-$HOME/.config}/Vellacour/registry.reg.
 std::string RegistryFileName();
+// False when the registry file, or the folder it would be made in, exists without write
+// permission for the user: nothing can then be stored.
+bool RegistryWritable();
+
+class TRegStoreLock;
 
 // An accessor with one key open at a time. Names of keys and values are matched without
 // regard to ASCII letter case and keep the case they were created with.
@@ -72,9 +83,16 @@ public:
     // False when the key cannot be opened: missing, an empty part in the path, or (when
     // creating) a registry file that cannot be written.
     bool OpenKey(const std::string& key, bool canCreate);
-    // Writes the registry file when the key was changed, then closes the key. Throws
-    // ERegistryException ("Konnte Daten für '%s' nicht setzen", naming the value last
-    // written) when the file cannot be replaced; it then stays as it was.
+    // Opens key as OpenKey(key, true) does and holds the registry file's lock until the
+    // key closes, so that what is read and what CloseKey writes form one step that no
+    // other program's change can fall between. No other accessor of this process may
+    // close a key meanwhile: it would wait for the same lock.
+    bool OpenKeyForUpdate(const std::string& key);
+    // Applies the values set and deleted since the key was opened to the key as the
+    // file holds it now, under the file's lock, then closes the key: values that another
+    // program changed meanwhile stay as it left them. Throws ERegistryException ("Konnte
+    // Daten für '%s' nicht setzen", naming the value last changed) when the file cannot
+    // be replaced, a file without write permission included; it then stays as it was.
     void CloseKey();
 
     // The open key's path without the root, and a handle that is 0 when none is open.
@@ -93,13 +111,22 @@ public:
     bool DeleteValue(const std::string& name);
 
 private:
+    // A value set (Value present) or deleted since the key was opened.
+    struct TChange {
+        std::string Name;
+        std::optional<TRegValue> Value;
+    };
+
+    // OpenKey without closing first.
+    bool ReadKey(const std::string& key, bool canCreate);
     TRegValue* FindValue(const std::string& name);
     const TRegValue* FindValue(const std::string& name) const;
 
     TRegRoot Root;
-    std::optional<TRegKey> Open; // a copy of the open key, written back on close
-    std::string OpenPath;        // as the caller named it
+    std::optional<TRegKey> Open;  // the open key as read, with this accessor's changes
+    std::vector<TChange> Changes; // in the order they were made, applied on close
+    bool Created = false;         // the key was missing and is made on close
+    std::string OpenPath;         // as the caller named it
     uintptr_t Handle = 0;
-    bool Dirty = false;
-    std::string LastWritten;
+    std::unique_ptr<TRegStoreLock> Lock; // held from OpenKeyForUpdate to CloseKey
 };

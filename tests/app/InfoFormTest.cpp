@@ -30,7 +30,6 @@ TEST(InfoForm, ShowsNameVersionAndCopyrightInPlace) {
     } rows[] = {
         {info.Label1, {86, 136, 103, 24}, "Vellacour"},
         {info.lblVersion, {86, 160, 103, 14}, "Version 1.1.0"},
-        {info.Label2, {69, 184, 136, 13}, QString::fromUtf8("© 2026 Die Vellacour-Entwickler")},
         {info.lblURL, {70, 208, 135, 13}, "https://vellacour.org"},
         {info.Button1, {100, 234, 75, 25}, "OK"},
     };
@@ -41,6 +40,8 @@ TEST(InfoForm, ShowsNameVersionAndCopyrightInPlace) {
         else
             EXPECT_EQ(static_cast<QPushButton*>(row.Widget)->text(), row.Text);
     }
+    EXPECT_EQ(info.Label2->text(), QString::fromUtf8("© 2026 Die Vellacour-Entwickler"));
+    ExpectCopyrightLineWhole(info);
     EXPECT_EQ(info.Image1->pixmap().size(), QSize(107, 108));
     EXPECT_EQ(InfoLogo().format(), QImage::Format_Indexed8);
     EXPECT_TRUE(info.lblURL->font().underline());

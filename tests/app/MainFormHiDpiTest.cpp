@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "AppTestSupport.h"
 #include "TestSupport.h"
 #include "app/Icons.h"
+#include "app/InfoForm.h"
 #include "app/MainForm.h"
 #include "print/Printer.h"
 #include "toolkit/Application.h"
@@ -78,4 +80,10 @@ TEST_F(HighDensityScreen, CoverShowsThePicturesDevicePixels) {
     const QImage shown = Form->Cover->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), QSize(400, 400));
     EXPECT_EQ(shown, CheckerImage({400, 400}));
+}
+
+TEST_F(HighDensityScreen, InfoWindowShowsTheWholeCopyrightLine) {
+    TfrmInfo info;
+    info.show();
+    ExpectCopyrightLineWhole(info);
 }

@@ -1,5 +1,9 @@
 #include <QMenu>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <map>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
@@ -10,6 +14,13 @@
 #include "toolkit/Application.h"
 
 namespace {
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 const std::string KeyLine =
     "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n";
@@ -166,18 +177,139 @@ TEST_F(RecentLayouts, AFailedOpenShowsTheErrorAndLeavesTheEntry) {
     EXPECT_EQ(Captions().front(), "&1 " + third);
 }
 
-TEST_F(RecentLayouts, ALongPathIsKeptAndOpenedByItsFirst80Characters) {
-    Form->show();
-    const std::string folder = Dir.File(std::string(90, 'o'));
+// Every entry opens exactly the file saved, through the real store and a second run.
+TEST_F(RecentLayouts, EachEntryOpensExactlyTheFileSaved) {
+    const std::string folder = Dir.File(Repeat("Überlänge ", 12));
     fs::create_directories(folder);
-    const std::string file = folder + "/lang.vco";
-    Form->CoverFile = CoverBmp;
-    Form->BackFile = CoverBmp;
-    Form->SaveCover(file);
-    const std::string cut = file.substr(0, 80);
-    EXPECT_EQ(Captions(), std::vector<std::string>{"&1 " + cut});
+    const std::string names[] = {
+        folder + "/Hülle für „Wintermärchen“ – Doppel-CD & Beiheft.vco",
+        Dir.File("Cover.vco"),
+        Dir.File("cover.vco"),
+        Dir.File("links|rechts.vco"),
+        Dir.File("zwei\nZeilen.vco"),
+    };
+    ASSERT_GT(names[0].size(), 200u);
+    // Room for all five: a stored limit governs the run.
+    fs::create_directories(Dir.File("config/Vellacour"));
+    WriteFileText(StoreFile(), "Windows Registry Editor Version 5.00\n\n" + KeyLine +
+                                   "\"Count\"=\"0\"\n\"MaxFiles\"=\"8\"\n");
+    Form->show();
+    std::map<std::string, std::string> covers;
+    for (const auto& name : names) {
+        covers[name] = Dir.File("bild" + std::to_string(covers.size()) + ".bmp");
+        WriteBmp(covers[name], 4, 4, 0x00FF00);
+        Form->CoverFile = covers[name];
+        Form->BackFile = CoverBmp;
+        for (int time = 0; time < (name == names[0] ? 5 : 1); ++time)
+            Form->SaveCover(name);
+    }
+    EXPECT_EQ(Captions().size(), 5u) << "saving one layout five times leaves one entry";
     EXPECT_TRUE(Form->close());
-    EXPECT_NE(StoredValues().find("\"H0\"=\"" + cut + "\"\n"), std::string::npos);
+
+    Form = std::make_unique<TfrmMain>();
+    Form->show();
+    for (const auto& name : names) {
+        QAction* entry = nullptr;
+        for (QAction* item : Form->LetzteDateien->actions())
+            if (item->toolTip().toStdString() == name)
+                entry = item;
+        ASSERT_NE(entry, nullptr) << name;
+        entry->trigger();
+        EXPECT_EQ(Form->LayoutFile, name);
+        EXPECT_EQ(Form->CoverFile, covers[name]) << name;
+        EXPECT_EQ(Form->LetzteDateien->actions()[0]->toolTip().toStdString(), name);
+    }
+}
+
+// A limit in the store that is no number leaves the program's 4, which is saved back.
+TEST_F(RecentLayouts, AStoredLimitThatIsNoNumberLeavesTheProgramsOwn) {
+    for (const char* limit : {"abc", "", "4x", "99999999999"}) {
+        fs::create_directories(Dir.File("config/Vellacour"));
+        WriteFileText(StoreFile(), "Windows Registry Editor Version 5.00\n\n" + KeyLine +
+                                       "\"Count\"=\"1\"\n\"MaxFiles\"=\"" + limit +
+                                       "\"\n\"H0\"=\"/alt.vco\"\n");
+        Form = std::make_unique<TfrmMain>();
+        Form->show();
+        Form->CoverFile = CoverBmp;
+        Form->SaveCover(Dir.File("neu.vco"));
+        EXPECT_TRUE(Form->close());
+        EXPECT_EQ(StoredValues(), "\"Count\"=\"2\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"" +
+                                      Dir.File("neu.vco") + "\"\n\"H1\"=\"/alt.vco\"\n")
+            << limit;
+    }
+}
+
+// With the store write-protected the program goes on with what it read, says so once and
+// never replaces the file. Meant for a user who cannot override permissions: run as root,
+// the test copies itself where nobody can reach it and runs again as nobody.
+TEST_F(RecentLayouts, AWriteProtectedStoreIsLeftAlone) {
+    const std::string stored = "Windows Registry Editor Version 5.00\n\n" + KeyLine +
+                               "\"Count\"=\"1\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/alt.vco\"\n";
+    const char* given = std::getenv("VC_PROTECTED_CONFIG");
+    const std::string config = given ? given : Dir.File("home/config");
+    const std::string store = config + "/Vellacour/registry.reg";
+    if (!given) {
+        fs::create_directories(config + "/Vellacour");
+        WriteFileText(store, stored);
+        fs::permissions(store,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    if (!given && ::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody)
+            GTEST_SKIP() << "no user nobody";
+        const std::string home = Dir.File("home");
+        const std::string self = Dir.File("test");
+        fs::copy_file("/proc/self/exe", self);
+        fs::permissions(Dir.Path(),
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        for (const auto& entry : fs::recursive_directory_iterator(home))
+            ASSERT_EQ(::chown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        ASSERT_EQ(::chown(home.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        QProcess run;
+        // The sanitizers' settings go along; the folders are nobody's.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", QString::fromStdString(home));
+        env.insert("TMPDIR", QString::fromStdString(home));
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VC_PROTECTED_CONFIG", QString::fromStdString(config));
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        const QStringList asNobody = {"--reuid=" + QString::number(nobody->pw_uid),
+                                      "--regid=" + QString::number(nobody->pw_gid),
+                                      "--clear-groups", "--"};
+        run.start("setpriv", asNobody + QStringList{"/bin/true"});
+        if (!run.waitForFinished(10000) || run.exitStatus() != QProcess::NormalExit ||
+            run.exitCode() != 0)
+            GTEST_SKIP() << "cannot switch to user nobody";
+        run.start("setpriv", asNobody + QStringList{QString::fromStdString(self),
+                                                    "--gtest_filter=RecentLayouts."
+                                                    "AWriteProtectedStoreIsLeftAlone"});
+        ASSERT_TRUE(run.waitForFinished(60000));
+        const std::string output = run.readAll().toStdString();
+        EXPECT_EQ(run.exitCode(), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+    } else {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
+        Form = std::make_unique<TfrmMain>();
+        DialogScript script;
+        script.Click("OK");
+        Form->show();
+        EXPECT_EQ(script.Shown,
+                  std::vector<QString>{QString::fromStdString(
+                      "Vellacour|Die Einstellungen können nicht gespeichert werden, denn '" +
+                      store + "' ist schreibgeschützt.")});
+        Form->CoverFile = CoverBmp;
+        Form->SaveCover(Dir.File("neu.vco"));
+        EXPECT_EQ(Captions(),
+                  (std::vector<std::string>{"&1 " + Dir.File("neu.vco"), "&2 /alt.vco"}));
+        EXPECT_TRUE(Form->close());
+        EXPECT_EQ(script.Shown.size(), 1u) << "said once";
+    }
+    EXPECT_EQ(ReadFileText(store), stored);
+    EXPECT_EQ(fs::status(store).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
 } // namespace

@@ -2,8 +2,9 @@
 # Drives the real program with the keyboard on its own X server: insert both pictures
 # through the picture dialog, save the layout under a new name, start a new layout and
 # open the saved one again, checking the window's name and the file at each step. Then
-# save five layouts in turn, quit, check that the registry file keeps the last four, and
-# start again to open the second of them from the recent-files menu. Last, start the
+# save five layouts in turn, open the second of them from the recent-files menu (opened
+# once while it was still empty), quit, check that the registry file keeps the last four,
+# and start again to open the second of them from the recent-files menu. Last, start the
 # program on a layout file named on the command line, and on one that does not exist.
 # The main window's class is the one the desktop entry names, so docks group the two.
 # usage: layout_roundtrip.sh PATH/TO/vellacour
@@ -31,6 +32,15 @@ stop_program() {
     kill "$program_pid"
     wait "$program_pid" 2>/dev/null || true
 }
+# Alt+D, Z: opens "Let&zte Dateien" from the "&Datei" menu, then presses the keys given.
+in_recent_layouts() {
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool key alt+d
+    sleep 0.5
+    xdotool key z
+    sleep 0.5
+    xdotool key "$@"
+}
 start_program
 main=$(find_window "Vellacour") || fail "main window did not appear"
 class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../data/vellacour.desktop")
@@ -39,6 +49,12 @@ class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../data/vellacour.des
 wm_class=$(xprop -id "$main" WM_CLASS)
 [[ "$wm_class" == *", \"$class\"" ]] || fail "the main window's class is not '$class': $wm_class"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
+
+# The list opened while it is empty, then closed again.
+in_recent_layouts Escape
+sleep 0.3
+xdotool key Escape
+sleep 0.3
 
 # F2 and F3: insert the cover and the back through the picture dialog.
 xdotool key F2
@@ -78,6 +94,10 @@ for n in 1 2 3 4 5; do
     wait_for_name "$work/l$n.vco - Vellacour"
 done
 
+# The entries saved since show at once: the second entry opens and goes to the top.
+in_recent_layouts Down Return
+wait_for_name "$work/l4.vco - Vellacour"
+
 # Alt+D, B: "&Beenden" from the "&Datei" menu; nothing is unsaved, so no prompt.
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool key alt+d
@@ -91,19 +111,14 @@ kill -0 "$program_pid" 2>/dev/null && fail "program did not end"
 store="$work/config/Vellacour/registry.reg"
 [[ -f "$store" ]] || fail "no registry file was written"
 expected=$(printf '[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n"Count"="4"\n"MaxFiles"="4"\n"H0"="%s"\n"H1"="%s"\n"H2"="%s"\n"H3"="%s"' \
-    "$work/l5.vco" "$work/l4.vco" "$work/l3.vco" "$work/l2.vco")
+    "$work/l4.vco" "$work/l5.vco" "$work/l3.vco" "$work/l2.vco")
 [[ "$(grep -A6 -F 'MRUHistory]' "$store")" == "$expected" ]] || fail "registry file holds: $(cat "$store")"
 
-# Start again; Alt+D, Z opens "Let&zte Dateien", Down and Return choose its second entry.
+# Start again; Down and Return choose the second entry of the recent layouts.
 start_program
 main=$(find_window "Vellacour") || fail "main window did not appear again"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key alt+d
-sleep 0.5
-xdotool key z
-sleep 0.5
-xdotool key Down Return
-wait_for_name "$work/l4.vco - Vellacour"
+in_recent_layouts Down Return
+wait_for_name "$work/l5.vco - Vellacour"
 
 # Started on a layout named relative to the current folder: the window comes up with it.
 stop_program

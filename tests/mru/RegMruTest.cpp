@@ -4,8 +4,16 @@
 #include "TestSupport.h"
 #include "mru/RegMru.h"
 #include "toolkit/Errors.h"
+#include "toolkit/SafeFile.h"
 
 namespace {
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 const std::string KeyLine =
     "[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\frmMain\\MRUHistory]\n";
@@ -93,12 +101,14 @@ TEST_F(RegMru, LoadingTakesCountAsSwitchAndMaxFilesAsLimit) {
         {"\"MaxFiles\"=\"4\"\n\"H0\"=\"/a\"\n", {}, 4},
         {"\"Count\"=\"-2\"\n\"H0\"=\"/a\"\n", {}, -1},
         {"\"Count\"=\"zwei\"\n\"H0\"=\"/a\"\n", {}, -1},
-        {"\"MAXFILES\"=\"viele\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {}, 0},
+        // A limit that is no 32-bit decimal number leaves the program's own.
+        {"\"MAXFILES\"=\"viele\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {"/a"}, -1},
+        {"\"MaxFiles\"=\"0\"\n\"Count\"=\"1\"\n\"H0\"=\"/a\"\n", {}, 0},
         {"\"Count\"=\"3\"\n\"MaxFiles\"=\"2\"\n\"H0\"=\"/a\"\n\"x\"=\"/b\"\n\"H2\"=\"/c\"\n",
          {"/a", "/b"},
          2},
         {"\"Count\"=\"3\"\n\"DeFault\"=\"/d\"\n\"H0\"=\"/A\"\n\"H1\"=\"/a\"\n\"H2\"=\"/c|-5\"\n",
-         {"/A", "/c"},
+         {"/A", "/a", "/c"},
          -1},
     };
     for (const auto& c : cases) {
@@ -116,13 +126,17 @@ TEST_F(RegMru, LoadingTakesCountAsSwitchAndMaxFilesAsLimit) {
     }
 }
 
+// Only a decimal number after the last "|" is data; a name may hold "|" itself.
 TEST_F(RegMru, LoadingShowsPlainNamesWithDataAndTags) {
-    StoreKey("\"Count\"=\"2\"\n\"H0\"=\"/a|b.vco|7\"\n\"H1\"=\"/c.vco\"\n");
+    StoreKey("\"Count\"=\"2\"\n\"H0\"=\"/a|b.vco|7\"\n\"H1\"=\"/c.vco\"\n"
+             "\"H2\"=\"/x/links|rechts.vco\"\n\"H3\"=\"/y|12a\"\n\"H4\"=\"/z|\"\n");
     Mru->LoadFromRegistry();
-    EXPECT_EQ(Captions(), (std::vector<std::string>{"-", "/a|b.vco", "/c.vco"}));
-    ASSERT_EQ(Mru->Entries().size(), 2u);
-    EXPECT_EQ(Mru->Entries()[0].Data, 7);
-    EXPECT_EQ(Mru->Entries()[1].Data, 0);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"-", "/a|b.vco", "/c.vco",
+                                                    "/x/links|rechts.vco", "/y|12a", "/z|"}));
+    std::vector<int32_t> data;
+    for (const auto& entry : Mru->Entries())
+        data.push_back(entry.Data);
+    EXPECT_EQ(data, (std::vector<int32_t>{7, 0, 0, 0, 0}));
     EXPECT_EQ(Mru->Entries()[1].Item->data().toInt(), 2) << "the tag is the value's index";
 }
 
@@ -163,6 +177,62 @@ TEST_F(RegMru, SavingReplacesTheValuesButDefault) {
     EXPECT_EQ(again.Entries()[0].Data, 7);
 }
 
+// A save replaces the file once, so a failed write leaves the former list whole.
+TEST_F(RegMru, SavingWritesOnceAndAFailedWriteKeepsTheFormerList) {
+    StoreKey("\"Count\"=\"2\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/a\"\n\"H1\"=\"/b\"\n");
+    const std::string before = ReadFileText(StoreFile());
+    Mru->LoadFromRegistry();
+    Add({"/c"});
+    int writes = 0;
+    for (const bool failing : {true, false}) {
+        writes = 0;
+        SetBeforeRenameHook([&](const std::string&) {
+            ++writes;
+            if (failing)
+                throw EWriteError("Datenträger voll");
+        });
+        if (failing) {
+            EXPECT_THROW(Mru->SaveToRegistry(), EWriteError);
+            EXPECT_EQ(ReadFileText(StoreFile()), before);
+        } else {
+            Mru->SaveToRegistry();
+        }
+        SetBeforeRenameHook(nullptr);
+        EXPECT_EQ(writes, 1);
+    }
+    EXPECT_EQ(StoredValues(), "\"Count\"=\"3\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/c\"\n\"H1\"=\"/a\"\n"
+                              "\"H2\"=\"/b\"\n");
+}
+
+// Two running copies: what the other stored since this one loaded stays below this one's
+// own entries, within the limit; what this one removed from its list stays removed.
+TEST_F(RegMru, SavingKeepsWhatAnotherCopyStoredMeanwhile) {
+    StoreKey("\"Count\"=\"2\"\n\"H0\"=\"/alt1\"\n\"H1\"=\"/alt2\"\n");
+    QMenu otherHost;
+    TRegMru other("frmMain");
+    other.ApplicationName = "Vellacour";
+    other.CompanyName = "Brennholt";
+    other.ApplicationVersion = "1.0.0";
+    other.MenuItem = &otherHost;
+    for (TRegMru* copy : {Mru.get(), &other}) {
+        copy->SetMaxItems(4);
+        copy->LoadFromRegistry();
+    }
+    Mru->DeleteItem(Mru->Entries()[1].Item); // /alt2 is gone from this copy
+    other.AddItem("/b1", false, true, 0, 0);
+    other.AddItem("/b2", false, true, 0, 5);
+    other.SaveToRegistry();
+    Add({"/a1"});
+    Mru->SaveToRegistry();
+    EXPECT_EQ(StoredValues(), "\"Count\"=\"4\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/a1\"\n"
+                              "\"H1\"=\"/alt1\"\n\"H2\"=\"/b2|5\"\n\"H3\"=\"/b1\"\n");
+    EXPECT_EQ(Captions(),
+              (std::vector<std::string>{"-", "&1 /a1", "&2 /alt1", "&3 /b2", "&4 /b1"}));
+    // Saving again merges nothing twice.
+    Mru->SaveToRegistry();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"/a1", "/alt1", "/b2", "/b1"}));
+}
+
 TEST_F(RegMru, EmptyListSavesCountAndLimit) {
     fs::remove_all(Dir.Path() / "Vellacour");
     Mru->SetMaxItems(4);
@@ -180,35 +250,57 @@ TEST_F(RegMru, AddingKeepsTheMostRecentWithinTheLimit) {
     Add({"/5"});
     EXPECT_EQ(Names(), (std::vector<std::string>{"/5", "/4", "/3", "/2"}));
 
-    // A name that differs only in case moves the stored one up and keeps its case.
+    // A name that differs only in letter case is another file: it gets an entry of its own.
     Mru->AddItem("/4", false, true, 0, 9);
     Mru->Entries()[0].Item->setData(5);
     Add({"C:\\A.VCO"});
-    EXPECT_EQ(Mru->AddItem("c:\\a.vco", false, true, 0, 3), nullptr);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\A.VCO", "/4", "/5", "/3"}));
-    EXPECT_EQ(Mru->Entries()[0].Data, 0);
-    EXPECT_EQ(Mru->Entries()[1].Data, 9);
-    EXPECT_EQ(Mru->Entries()[1].Item->data().toInt(), 5) << "the tag moves with its entry";
+    EXPECT_NE(Mru->AddItem("c:\\a.vco", false, true, 0, 3), nullptr);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c:\\a.vco", "C:\\A.VCO", "/4", "/5"}));
+    EXPECT_EQ(Mru->Entries()[0].Data, 3);
+    EXPECT_EQ(Mru->Entries()[2].Data, 9);
+    EXPECT_EQ(Mru->Entries()[2].Item->data().toInt(), 5) << "the tag moves with its entry";
     // The exact name returns its item and takes the new data.
-    QAction* item = Mru->AddItem("/3", false, true, 0, 2);
+    QAction* item = Mru->AddItem("C:\\A.VCO", false, true, 0, 2);
     EXPECT_EQ(item, Mru->Entries()[0].Item);
     EXPECT_EQ(Mru->Entries()[0].Data, 2);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\A.VCO", "c:\\a.vco", "/4", "/5"}));
 
     Mru->SetMaxItems(2);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"/3", "C:\\A.VCO"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"C:\\A.VCO", "c:\\a.vco"}));
     Mru->SetMaxItems(0);
     EXPECT_EQ(Mru->AddItem("/neu", false, true, 0, 0), nullptr);
     EXPECT_TRUE(Names().empty());
 }
 
-TEST_F(RegMru, LongNamesAreCutTo80Characters) {
-    const std::string longName = "/" + std::string(99, 'x');
-    const std::string cut = "/" + std::string(79, 'x');
+// The entry keeps the whole name; only the caption shortens it, keeping the file name.
+TEST_F(RegMru, LongNamesStayWholeAndOnlyTheCaptionShortensThem) {
+    const std::string folder = "/" + std::string(60, 'o') + "/" + std::string(40, 'p');
+    const std::string longName = folder + "/Hülle & Rücken.vco";
     Add({longName.c_str()});
-    EXPECT_EQ(Names(), std::vector<std::string>{cut});
-    EXPECT_EQ(Captions(), (std::vector<std::string>{"-", "&1 " + cut}));
     Add({longName.c_str()});
-    EXPECT_EQ(Names(), (std::vector<std::string>{cut, cut})) << "the cut name never matches";
+    EXPECT_EQ(Names(), std::vector<std::string>{longName}) << "the whole name matches itself";
+    const QAction* item = Mru->Entries()[0].Item;
+    EXPECT_EQ(item->toolTip().toStdString(), longName);
+    EXPECT_EQ(item->statusTip().toStdString(), longName);
+    // 60 characters of the start, "…", the last 19 characters; "&" doubled.
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"-", "&1 /" + std::string(59, 'o') +
+                                                             "\u2026/Hülle && Rücken.vco"}));
+
+    const struct {
+        std::string Name;
+        std::string Shown;
+    } rows[] = {
+        {"/a&b/c.vco", "/a&&b/c.vco"},
+        {"/" + std::string(79, 'x'), "/" + std::string(79, 'x')},
+        {std::string(81, 'x'), std::string(40, 'x') + "\u2026" + std::string(39, 'x')},
+        {"/d/" + std::string(90, 'f'),
+         "/d/" + std::string(37, 'f') + "\u2026" + std::string(39, 'f')},
+        // Characters, not bytes, are counted: 80 letters of two bytes each show whole.
+        {Repeat("ä", 80), Repeat("ä", 80)},
+        {Repeat("ä", 81), Repeat("ä", 40) + "\u2026" + Repeat("ä", 39)},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(MruCaptionName(row.Name).toStdString(), row.Shown) << row.Name;
 }
 
 TEST_F(RegMru, CaptionsNumberTheFirstEightAsAccessKeys) {
