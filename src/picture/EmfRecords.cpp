@@ -397,7 +397,7 @@ void DibBits(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r
     const QImage image = RecordDib(record, place, &bottomUp);
     if (image.isNull())
         return;
-    const double top = bottomUp ? image.height() - ySrc - cySrc : ySrc;
+    const double top = bottomUp ? double(image.height()) - ySrc - cySrc : ySrc;
     dc.DrawImage(dest, image, QRectF(xSrc, top, cxSrc, cySrc), rop);
 }
 

@@ -161,7 +161,11 @@ int64_t MMToPixels(int64_t mm, int64_t devicePixels, int64_t deviceMM) {
 }
 
 int64_t PixelsToMM(int64_t pixels, int64_t devicePixels, int64_t deviceMM) {
-    return devicePixels ? pixels * deviceMM * 100 / devicePixels : 0;
+    // Pixels times millimetres times 100 can pass 64 bits; the result is kept to int anyway.
+    if (!devicePixels)
+        return 0;
+    const double mm = double(pixels) * double(deviceMM) * 100 / double(devicePixels);
+    return static_cast<int64_t>(std::clamp(mm, double(INT32_MIN), double(INT32_MAX)));
 }
 
 } // namespace

@@ -577,12 +577,12 @@ void TMetafileDC::Text(const TGdiText& t) {
     const auto wholePixels = [](double size) {
         return int(std::clamp(std::round(size), MinFontPixels, MaxFontPixels));
     };
-    double em = f.Height ? std::abs(f.Height) : 12;
+    double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
         const QFontMetricsF& cell = LayoutFont(f, probe).Metrics;
         if (cell.ascent() + cell.descent() > 0)
-            em = f.Height * probe / (cell.ascent() + cell.descent());
+            em = double(f.Height) * probe / (cell.ascent() + cell.descent());
     }
     if (!std::isfinite(em * sy))
         return;
@@ -632,7 +632,7 @@ void TMetafileDC::Text(const TGdiText& t) {
     // Opaque and clipping rectangles are logical; the text itself lies upright on the device.
     const QPointF origin = full.map(reference);
     QTransform placed = QTransform::fromScale(k * stretch, k);
-    placed *= QTransform().rotate(-f.Escapement / 10.0);
+    placed *= QTransform().rotate(-double(f.Escapement) / 10);
     placed *= QTransform::fromTranslate(origin.x(), origin.y());
     const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
     if (InPath_) {

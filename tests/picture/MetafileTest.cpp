@@ -715,21 +715,27 @@ TEST(MetafilePlayer, WindowsMetafileWhatIsDrawnCoversTheRectangle) {
 
 TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
     // Heights and average widths that make huge or much distorted glyphs on the device.
+    // Cell heights and escapements at the ends of their range must not overflow on the way;
+    // what they draw falls outside the picture.
     struct TCase {
-        int32_t Height, Width;
+        int32_t Height, Width, Escapement = 0;
+        int Ink = 20;
     };
-    for (const TCase c : {TCase{-10, 40}, TCase{-30, 3}, TCase{-400, 0}, TCase{-30, 0}}) {
-        SCOPED_TRACE(std::to_string(c.Height) + " " + std::to_string(c.Width));
+    for (const TCase c : {TCase{-10, 40}, TCase{-30, 3}, TCase{-400, 0}, TCase{-30, 0},
+                          TCase{16777278, 0, 0, 0}, TCase{-30, 0, INT32_MIN, 0}}) {
+        SCOPED_TRACE(std::to_string(c.Height) + " " + std::to_string(c.Width) + " " +
+                     std::to_string(c.Escapement));
         std::vector<uint8_t> font = FontRecord();
         for (int i = 0; i < 4; ++i) {
             font[4 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Height) >> (8 * i));
             font[8 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Width) >> (8 * i));
+            font[12 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Escapement) >> (8 * i));
         }
         TEmfWriter emf;
         emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {6 | 24}).Add(SETTEXTCOLOR, {BlueRef});
         emf.AddBytes(EXTTEXTOUTW, TextRecord());
-        EXPECT_GT(CountInk(Play(emf.Bytes()), Blue), 20);
+        EXPECT_GE(CountInk(Play(emf.Bytes()), Blue), c.Ink);
     }
 }
 
