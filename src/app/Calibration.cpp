@@ -6,6 +6,7 @@
 #include "app/Product.h"
 #include "picture/Canvas.h"
 #include "print/XPrinter.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Registry.h"
 
@@ -26,16 +27,8 @@ constexpr int TextLine = 55;
 constexpr int TextPoints = 10;
 constexpr const char* TextFont = "Arial";
 
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<int> Tenths(std::string_view text) {
-    text = Trimmed(text);
+    text = TrimBlanks(text, " ");
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||

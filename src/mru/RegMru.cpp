@@ -3,15 +3,9 @@
 #include <charconv>
 
 #include "toolkit/Application.h"
+#include "toolkit/AsciiText.h"
 
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 // The text's decimal value as a 32-bit integer; 0 when it is not one.
 int32_t Decimal(const std::string& text) {
@@ -146,7 +140,7 @@ void TRegMru::LoadFromRegistry() {
     bool countSeen = false;
     bool maxSeen = false;
     for (const auto& name : names) {
-        const std::string upper = Upper(name);
+        const std::string upper = AsciiUpperCase(name);
         if (upper == "COUNT") {
             count = Decimal(registry.ReadString(name));
             countSeen = true;
@@ -160,7 +154,7 @@ void TRegMru::LoadFromRegistry() {
     if (count <= 0)
         return;
     for (size_t i = 0; i < names.size(); ++i) {
-        const std::string upper = Upper(names[i]);
+        const std::string upper = AsciiUpperCase(names[i]);
         if (upper == "COUNT" || upper == "DEFAULT" || upper == "MAXFILES")
             continue;
         const std::string text = registry.ReadString(names[i]);
@@ -179,7 +173,7 @@ void TRegMru::ClearKeyValues(TRegistry& registry) {
     if (!registry.OpenKey(GetKeyPath(), false))
         return;
     for (const auto& name : registry.GetValueNames())
-        if (Upper(name) != "DEFAULT")
+        if (AsciiUpperCase(name) != "DEFAULT")
             registry.DeleteValue(name);
     registry.CloseKey();
 }
@@ -225,9 +219,9 @@ QAction* TRegMru::AddItem(const std::string& fileName, bool checked, bool enable
 }
 
 bool TRegMru::FindAndMoveToTop(const std::string& name) {
-    const std::string upper = Upper(name);
+    const std::string upper = AsciiUpperCase(name);
     for (const auto& entry : Items)
-        if (Upper(entry.Name) == upper) {
+        if (AsciiUpperCase(entry.Name) == upper) {
             MoveToTop(entry.Item);
             return true;
         }
