@@ -2,6 +2,7 @@
 
 #include "picture/BmpReader.h"
 #include "picture/Canvas.h"
+#include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
 const TGraphicClass TBitmap::Class = {"TBitmap", [] {
@@ -77,10 +78,12 @@ void TBitmap::Resize(int width, int height) {
 }
 
 void TBitmap::ReadFrom(TStream& stream) {
-    std::shared_ptr<TBitmapImage> image;
-    if (stream.Remaining() != 0)
-        image = std::make_shared<TBitmapImage>(ReadBmp(stream));
-    PaletteModified = image && (!image->Table.empty() || image->Image.colorCount() != 0);
+    // An empty file is no bitmap, as it is no picture of any other kind: loading it must not
+    // replace what was shown with nothing and report success.
+    if (stream.Remaining() == 0)
+        throw EInvalidGraphic(Msg::InvalidBitmap);
+    auto image = std::make_shared<TBitmapImage>(ReadBmp(stream));
+    PaletteModified = !image->Table.empty() || image->Image.colorCount() != 0;
     SetImage(std::move(image));
 }
 
