@@ -9,7 +9,7 @@
 #include <span>
 
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 #include "picture/Metafile.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"

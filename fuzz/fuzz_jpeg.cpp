@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 #include "picture/Jpeg.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"

@@ -20,10 +20,10 @@
 #include "app/SheetClipping.h"
 #include "app/Version.h"
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
 #include "picture/Picture.h"
 #include "print/XPrinter.h"
 #include "toolkit/Application.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Printer.h"
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "picture/Dib.h"
 #include "picture/Png.h"
 #include "toolkit/ByteReader.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <QImageReader>
 #include <algorithm>
 
-#include "picture/Dib.h"
 #include "picture/Picture.h"
 #include "toolkit/ByteReader.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 

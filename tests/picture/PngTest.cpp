@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 #include "picture/Jpeg.h"
 #include "picture/Picture.h"
 #include "picture/Png.h"

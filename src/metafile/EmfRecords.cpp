@@ -2,8 +2,8 @@
 #include <QLinearGradient>
 #include <QTransform>
 
-#include "picture/Dib.h"
-#include "picture/MetafileRecords.h"
+#include "metafile/MetafileRecords.h"
+#include "toolkit/Dib.h"
 
 namespace MetafileRecords {
 namespace {

@@ -2,8 +2,8 @@
 // the enhanced records. Parameters are 16-bit words, most of them stored last first.
 #include <QTransform>
 
-#include "picture/Dib.h"
-#include "picture/MetafileRecords.h"
+#include "metafile/MetafileRecords.h"
+#include "toolkit/Dib.h"
 
 namespace MetafileRecords {
 namespace {

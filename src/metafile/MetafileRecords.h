@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "picture/MetafileDC.h"
+#include "metafile/MetafileDC.h"
 #include "toolkit/ByteReader.h"
 #include "toolkit/Errors.h"
 

@@ -1,6 +1,6 @@
 // The state half of the device context: the object table, mapping modes, world transforms,
 // the save stack, clipping and paths.
-#include "picture/MetafileDC.h"
+#include "metafile/MetafileDC.h"
 
 #include <QPaintEngine>
 

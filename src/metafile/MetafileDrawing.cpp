@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "picture/MetafileDC.h"
+#include "metafile/MetafileDC.h"
 
 namespace {
 
