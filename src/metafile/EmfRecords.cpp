@@ -620,9 +620,14 @@ void SelectClipRegion(TMetafileDC& dc, TEmfRecord& e) {
     dc.SelectClipRegion(rects, mode);
 }
 
+constexpr uint32_t GM_ADVANCED = 2;
+
 void ExtTextOut(TMetafileDC& dc, TEmfRecord& e) {
-    e.R.Skip(16 + 12); // bounds, graphics mode, scales
-    const TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_EXTTEXTOUTW);
+    e.R.Skip(16); // bounds
+    const bool advanced = e.R.U32() == GM_ADVANCED;
+    e.R.Skip(8); // scales
+    TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_EXTTEXTOUTW);
+    text.Advanced = advanced;
     if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
         dc.Text(text);
 }
@@ -635,7 +640,8 @@ void SmallTextOut(TMetafileDC& dc, TEmfRecord& e) {
     text.Reference = e.Point();
     const uint32_t count = e.R.U32();
     text.Options = e.R.U32();
-    e.R.Skip(12);
+    text.Advanced = e.R.U32() == GM_ADVANCED;
+    e.R.Skip(8); // scales
     if (!(text.Options & NoRect))
         text.Rect = e.Rect();
     text.Text = text.Options & SmallChars ? Ansi(e.R.Bytes(count)) : Utf16(e.R, count);
@@ -644,11 +650,14 @@ void SmallTextOut(TMetafileDC& dc, TEmfRecord& e) {
 }
 
 void PolyTextOut(TMetafileDC& dc, TEmfRecord& e) {
-    e.R.Skip(16 + 12);
+    e.R.Skip(16);
+    const bool advanced = e.R.U32() == GM_ADVANCED;
+    e.R.Skip(8);
     const uint32_t strings = e.R.U32();
     Need(e.R, strings, 40);
     for (uint32_t i = 0; i < strings; ++i) {
-        const TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_POLYTEXTOUTW);
+        TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_POLYTEXTOUTW);
+        text.Advanced = advanced;
         if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
             dc.Text(text);
     }

@@ -155,6 +155,7 @@ struct TGdiText {
     std::vector<double> Dx; // advance of each character in logical units, or empty
     uint32_t Options = 0;
     std::optional<QRectF> Rect; // opaque or clipping rectangle, logical units
+    bool Advanced = false;      // drawn in the advanced graphics mode
 };
 
 class TMetafileDC {
@@ -290,6 +291,8 @@ private:
         QFontMetricsF Metrics;
     };
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
+    QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
+                         QSizeF unitsPerFontUnit) const;
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
                   const QRectF& box, const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,

@@ -629,11 +629,7 @@ void TMetafileDC::Text(const TGdiText& t) {
         break;
     }
 
-    // Opaque and clipping rectangles are logical; the text itself lies upright on the device.
-    const QPointF origin = full.map(reference);
-    QTransform placed = QTransform::fromScale(k * stretch, k);
-    placed *= QTransform().rotate(-double(f.Escapement) / 10);
-    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    const QTransform placed = PlaceText(t, reference, full, QSizeF(k * stretch / sx, k / sy));
     const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
@@ -658,6 +654,33 @@ void TMetafileDC::Text(const TGdiText& t) {
         else if ((S_.TextAlign & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
             S_.Current.rx() -= logicalWidth;
     }
+}
+
+// Font units to painter coordinates. Opaque and clipping rectangles are always logical. In
+// the advanced graphics mode the characters are logical figures too: the world transform
+// and the mapping turn, shear and mirror them. In the compatible mode they stand upright on
+// the device, turned by the escapement counter-clockwise, or clockwise where the mapping
+// mirrors one axis, so that text along a logical direction follows it.
+QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
+                                  QSizeF unitsPerFontUnit) const {
+    const double escapement = double(S_.Font.Escapement) / 10;
+    if (t.Advanced) {
+        QTransform placed =
+            QTransform::fromScale(unitsPerFontUnit.width(), unitsPerFontUnit.height());
+        placed *= QTransform().rotate(-escapement);
+        placed *= QTransform::fromTranslate(reference.x(), reference.y());
+        return placed * full;
+    }
+    const double sx =
+        unitsPerFontUnit.width() * Length(full.map(QPointF(1, 0)) - full.map(QPointF()));
+    const double sy =
+        unitsPerFontUnit.height() * Length(full.map(QPointF(0, 1)) - full.map(QPointF()));
+    const bool mirrored = full.determinant() < 0;
+    const QPointF origin = full.map(reference);
+    QTransform placed = QTransform::fromScale(sx, sy);
+    placed *= QTransform().rotate(mirrored ? escapement : -escapement);
+    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    return placed;
 }
 
 void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "MetafileWriter.h"
 #include "TestSupport.h"
@@ -513,6 +514,58 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
             EXPECT_EQ(c.Left ? right : left, 0);
         }
         EXPECT_EQ(c.Above ? below : above, 0);
+    }
+}
+
+TEST(MetafilePlayer, TextTurnsWithTheMappingInCompatibleModeAndWithTheWorldInAdvancedMode) {
+    constexpr float Zero = 0, One = 1;
+    struct TCase {
+        const char* Name;
+        int32_t Escapement;
+        bool Advanced;
+        bool FlipY;               // a mapping whose y axis points up
+        std::vector<float> World; // advanced mode only
+        char Side;                // where the string runs from (50, 50): u, d, l, r
+    };
+    const TCase cases[] = {
+        {"upright mapping, turned up", 900, false, false, {}, 'u'},
+        {"y up: the same escapement turns down", 900, false, true, {}, 'd'},
+        {"world turned a quarter", 0, true, false, {Zero, One, -One, Zero, 100, 0}, 'd'},
+        {"world mirrored", 0, true, false, {-One, Zero, Zero, One, 100, 0}, 'l'},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<uint8_t> font = FontRecord(), text = TextRecord();
+        for (int i = 0; i < 4; ++i)
+            font[12 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Escapement) >> (8 * i));
+        text[16] = c.Advanced ? 2 : 1;
+        TEmfWriter emf;
+        if (c.FlipY) {
+            emf.Add(SETMAPMODE, {8}).Add(SETWINDOWEXTEX, {100, -100});
+            emf.Add(SETVIEWPORTEXTEX, {100, 100}).Add(SETWINDOWORGEX, {0, 100});
+        }
+        if (!c.World.empty()) {
+            std::vector<int32_t> bits;
+            for (const float v : c.World)
+                bits.push_back(FloatBits(v));
+            emf.Add(SETWORLDTRANSFORM, {bits[0], bits[1], bits[2], bits[3], bits[4], bits[5]});
+        }
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {24}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const QImage image = Play(emf.Bytes());
+        std::map<char, int> ink;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                if (qGray(image.pixel(x, y)) > 128)
+                    continue;
+                ink[y < 48 ? 'u' : y > 52 ? 'd' : '-']++;
+                ink[x < 48 ? 'l' : x > 52 ? 'r' : '-']++;
+            }
+        }
+        const std::map<char, char> opposite = {{'u', 'd'}, {'d', 'u'}, {'l', 'r'}, {'r', 'l'}};
+        EXPECT_GT(ink[c.Side], 100);
+        EXPECT_EQ(ink[opposite.at(c.Side)], 0);
     }
 }
 
