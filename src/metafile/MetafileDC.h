@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QString>
 #include <QTransform>
 #include <cstdint>
@@ -289,8 +290,11 @@ private:
     struct TLaidFont {
         QFont Font;
         QFontMetricsF Metrics;
+        QRawFont Raw; // the font the glyphs come from, unless one must come from another
     };
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
+    void OpaqueTextRect(const TGdiText& t, const QTransform& full);
+    bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
     QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                          QSizeF unitsPerFontUnit) const;
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
