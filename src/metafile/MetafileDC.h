@@ -14,6 +14,7 @@
 #include <QString>
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -148,6 +149,13 @@ struct TGdiRegion {
 
 using TGdiObject =
     std::variant<std::monostate, TGdiPen, TGdiBrush, TGdiFont, TGdiPalette, TGdiRegion>;
+
+// A font made for text at one size in painter units, with what text needs of it.
+struct TLaidFont {
+    QFont Font;
+    QFontMetricsF Metrics;
+    std::optional<QRawFont> Raw; // the font the glyphs come from, made when first needed
+};
 
 // Text to draw at a reference point, with optional spacing per character.
 struct TGdiText {
@@ -287,11 +295,6 @@ private:
     void SetClip(std::optional<QPainterPath> clip);
     void ApplyClip();
     void Use(const QTransform& transform);
-    struct TLaidFont {
-        QFont Font;
-        QFontMetricsF Metrics;
-        QRawFont Raw; // the font the glyphs come from, unless one must come from another
-    };
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
@@ -314,7 +317,7 @@ private:
     bool FigureOpen_ = false;
     QPainterPath Path_; // painter coordinates
     bool ClipDirty_ = false;
-    std::optional<TLaidFont> FontCache_;
+    std::shared_ptr<TLaidFont> Font_; // the font of the last text
     bool Measuring_ = false;
     QRectF Bounds_;
 };

@@ -17,6 +17,8 @@ constexpr double MinFontPixels = 1;
 constexpr double MaxFontPixels = 2048;
 // Larger glyphs on the device are drawn as outlines.
 constexpr double MaxGlyphPixels = 256;
+// Fonts kept from one text to the next, and from one playback to the next.
+constexpr size_t MaxKeptFonts = 32;
 
 double Length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -542,15 +544,27 @@ QImage WithoutColour(const QImage& image, QRgb key) {
 
 // Text ------------------------------------------------------------------------------------
 
-// The font at a size in painter units. Text records mostly repeat the font of the one
-// before, and finding a font is slow, so the last one is kept.
-const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
+// The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
+// at a few sizes, again and again and from one playback to the next, so the fonts made last
+// are kept for all playbacks.
+const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
     const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
-    if (FontCache_ && FontCache_->Font.family() == face && FontCache_->Font.weight() == weight &&
-        FontCache_->Font.italic() == f.Italic && FontCache_->Font.underline() == f.Underline &&
-        FontCache_->Font.strikeOut() == f.StrikeOut && FontCache_->Font.pixelSize() == pixels)
-        return *FontCache_;
+    const auto same = [&](const TLaidFont& laid) {
+        return laid.Font.pixelSize() == pixels && laid.Font.weight() == weight &&
+               laid.Font.italic() == f.Italic && laid.Font.underline() == f.Underline &&
+               laid.Font.strikeOut() == f.StrikeOut && laid.Font.family() == face;
+    };
+    if (Font_ && same(*Font_))
+        return *Font_;
+    // Never destroyed: fonts must not outlive the application object, which ends first.
+    static auto& kept = *new std::vector<std::shared_ptr<TLaidFont>>;
+    const auto found =
+        std::find_if(kept.begin(), kept.end(), [&](const auto& laid) { return same(*laid); });
+    if (found != kept.end()) {
+        Font_ = *found;
+        return *Font_;
+    }
     QFont font(face);
     font.setPixelSize(pixels);
     font.setWeight(static_cast<QFont::Weight>(weight));
@@ -559,8 +573,11 @@ const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pix
     font.setStrikeOut(f.StrikeOut);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
-    FontCache_.emplace(TLaidFont{font, QFontMetricsF(font), QRawFont::fromFont(font)});
-    return *FontCache_;
+    Font_ = std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt});
+    if (kept.size() >= MaxKeptFonts)
+        kept.erase(kept.begin());
+    kept.push_back(Font_);
+    return *Font_;
 }
 
 // The opaque rectangle of a text record, drawn before its characters.
@@ -701,7 +718,9 @@ QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QT
 // Characters at positions of their own, drawn as one run of glyphs of the font, which is much
 // faster than one text for each. False when a character needs a glyph of another font.
 bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
-    const QRawFont& raw = FontCache_->Raw;
+    if (!Font_->Raw)
+        Font_->Raw = QRawFont::fromFont(Font_->Font);
+    const QRawFont& raw = *Font_->Raw;
     if (!raw.isValid())
         return false;
     const QList<quint32> glyphs = raw.glyphIndexesForString(text);
@@ -718,8 +737,8 @@ bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<
     run.setRawFont(raw);
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
-    run.setUnderline(FontCache_->Font.underline());
-    run.setStrikeOut(FontCache_->Font.strikeOut());
+    run.setUnderline(Font_->Font.underline());
+    run.setStrikeOut(Font_->Font.strikeOut());
     Painter_.drawGlyphRun(QPointF(), run);
     return true;
 }
