@@ -573,6 +573,9 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     font.setStrikeOut(f.StrikeOut);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
+    // The system draws metafile text without smoothing its edges, and so do we: smoothed
+    // small text comes out bolder and blurred beside the lines it labels.
+    font.setStyleStrategy(QFont::NoAntialias);
     Font_ = std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt});
     if (kept.size() >= MaxKeptFonts)
         kept.erase(kept.begin());

@@ -7,10 +7,10 @@
 
 #include "TestSupport.h"
 #include "picture/Canvas.h"
-#include "toolkit/Dib.h"
 #include "picture/Jpeg.h"
 #include "picture/Picture.h"
 #include "picture/Png.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 namespace {
