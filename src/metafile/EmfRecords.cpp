@@ -628,8 +628,7 @@ void ExtTextOut(TMetafileDC& dc, TEmfRecord& e) {
     e.R.Skip(8); // scales
     TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_EXTTEXTOUTW);
     text.Advanced = advanced;
-    if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
-        dc.Text(text);
+    dc.Text(text);
 }
 
 // Reference point, count, options, graphics mode, scales, an optional clipping rectangle,
@@ -645,8 +644,7 @@ void SmallTextOut(TMetafileDC& dc, TEmfRecord& e) {
     if (!(text.Options & NoRect))
         text.Rect = e.Rect();
     text.Text = text.Options & SmallChars ? Ansi(e.R.Bytes(count)) : Utf16(e.R, count);
-    if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
-        dc.Text(text);
+    dc.Text(text);
 }
 
 void PolyTextOut(TMetafileDC& dc, TEmfRecord& e) {
@@ -658,8 +656,7 @@ void PolyTextOut(TMetafileDC& dc, TEmfRecord& e) {
     for (uint32_t i = 0; i < strings; ++i) {
         TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_POLYTEXTOUTW);
         text.Advanced = advanced;
-        if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
-            dc.Text(text);
+        dc.Text(text);
     }
 }
 

@@ -1,10 +1,12 @@
 // The drawing half of the device context: pens and brushes as QPainter's, figures, pixels,
 // region fills, bitmaps and text.
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 #include "metafile/MetafileDC.h"
@@ -592,10 +594,51 @@ void TMetafileDC::OpaqueTextRect(const TGdiText& t, const QTransform& full) {
     FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
 }
 
-void TMetafileDC::Text(const TGdiText& t) {
+// The characters of glyph numbers of the font named, when that font is the one text is drawn
+// with: its character map read backwards. Nothing when another font stands in for it, whose
+// glyph numbers mean other characters, or when a glyph has no character.
+namespace {
+std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& glyphs) {
+    QFont font(face);
+    if (face.isEmpty() || QFontInfo(font).family().compare(face, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    // Never destroyed, as the fonts: read once for each font, then kept.
+    static auto& maps = *new std::map<QString, std::map<quint32, char16_t>>;
+    auto found = maps.find(face.toLower());
+    if (found == maps.end()) {
+        const QRawFont raw = QRawFont::fromFont(font);
+        std::map<quint32, char16_t> characters;
+        for (char32_t c = 0x20; c <= 0xFFFF; ++c) {
+            const QChar character(c);
+            quint32 glyph = 0;
+            int count = 1;
+            if (!character.isSurrogate() &&
+                raw.glyphIndexesForChars(&character, 1, &glyph, &count) && glyph != 0)
+                characters.emplace(glyph, char16_t(c));
+        }
+        found = maps.emplace(face.toLower(), std::move(characters)).first;
+    }
+    QString text;
+    text.reserve(glyphs.size());
+    for (const QChar glyph : glyphs) {
+        const auto character = found->second.find(glyph.unicode());
+        if (character == found->second.end())
+            return std::nullopt;
+        text.append(QChar(character->second));
+    }
+    return text;
+}
+} // namespace
+
+void TMetafileDC::Text(const TGdiText& given) {
     if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
+    TGdiText t = given;
+    if (t.Options & Gdi::ETO_GLYPH_INDEX) {
+        std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, t.Text);
+        t.Text = characters.value_or(QString());
+    }
     // Records without characters, often only there to fill their rectangle, need no font.
     if (t.Text.isEmpty()) {
         OpaqueTextRect(t, full);

@@ -2,10 +2,12 @@
 // sizes a picture; then the player, with pixel checks: mapping modes, world transforms, the
 // save stack, clipping under transforms, paths, text alignment, object slots, bitmaps and
 // damaged records.
+#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRawFont>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <map>
@@ -566,6 +568,35 @@ TEST(MetafilePlayer, TextTurnsWithTheMappingInCompatibleModeAndWithTheWorldInAdv
         const std::map<char, char> opposite = {{'u', 'd'}, {'d', 'u'}, {'l', 'r'}, {'r', 'l'}};
         EXPECT_GT(ink[c.Side], 100);
         EXPECT_EQ(ink[opposite.at(c.Side)], 0);
+    }
+}
+
+TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
+    QFont liberation("Liberation Sans");
+    if (QFontInfo(liberation).family() != "Liberation Sans")
+        GTEST_SKIP() << "Liberation Sans not installed";
+    const QRawFont raw = QRawFont::fromFont(liberation);
+    const QList<quint32> glyphs = raw.glyphIndexesForString("MM");
+    for (const bool ownFont : {true, false}) {
+        SCOPED_TRACE(ownFont);
+        std::vector<uint8_t> font = FontRecord();
+        if (!ownFont)
+            font[32] = 'X'; // a face no one has: its glyph numbers mean nothing here
+        std::vector<uint8_t> text = TextRecord();
+        text[44] = 0x10; // options: glyph numbers
+        for (size_t i = 0; i < 2; ++i) {
+            text[68 + 2 * i] = static_cast<uint8_t>(glyphs[qsizetype(i)]);
+            text[69 + 2 * i] = static_cast<uint8_t>(glyphs[qsizetype(i)] >> 8);
+        }
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const int ink = CountInk(Play(emf.Bytes()), Blue);
+        if (ownFont)
+            EXPECT_GT(ink, 50);
+        else
+            EXPECT_EQ(ink, 0);
     }
 }
 
