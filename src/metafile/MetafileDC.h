@@ -312,7 +312,8 @@ private:
     bool ViewportFixed_ = false;
     TState S_;
     std::vector<TState> Saved_;
-    std::vector<TGdiObject> Objects_;
+    size_t TableSize_ = 0;
+    std::vector<TGdiObject> Objects_; // the slots up to the last one used
     bool InPath_ = false;
     bool FigureOpen_ = false;
     QPainterPath Path_; // painter coordinates
