@@ -11,7 +11,6 @@ const TGraphicClass TBitmap::Class = {"TBitmap", [] {
 
 namespace {
 const QImage NullImage;
-const std::vector<QRgb> NoTable;
 } // namespace
 
 void TBitmap::Render(TCanvas& canvas, const TRect& rect) {
@@ -46,10 +45,6 @@ const QImage& TBitmap::Image() const {
 
 int TBitmap::BitCount() const {
     return IsEmpty() ? 0 : Image_->BitCount;
-}
-
-const std::vector<QRgb>& TBitmap::Table() const {
-    return Image_ ? Image_->Table : NoTable;
 }
 
 void TBitmap::SetWidth(int width) {

@@ -29,8 +29,6 @@ public:
     const QImage& Image() const;
     int BitCount() const;
     bool Monochrome() const { return BitCount() == 1; }
-    // The colour table a bitmap of more than 8 bits per pixel turned into a palette.
-    const std::vector<QRgb>& Table() const;
 
     // Installs new image data (readers and decoders build them) and tells the change target.
     void SetImage(std::shared_ptr<TBitmapImage> image);
