@@ -44,7 +44,7 @@ std::vector<TIconEntry> ReadDirectory(TByteReader& reader, uint16_t count) {
 
 // The PNG reader's guards and messages hold for a PNG stream inside an icon as well.
 QImage DecodePng(std::span<const uint8_t> image) {
-    const QImage decoded = ReadPng(image).Image.convertToFormat(QImage::Format_ARGB32);
+    QImage decoded = ReadPng(image).Image.convertToFormat(QImage::Format_ARGB32);
     if (decoded.isNull())
         NoMemory();
     return decoded;
