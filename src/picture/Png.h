@@ -32,6 +32,7 @@ TBitmapImage ReadPng(std::span<const uint8_t> bytes);
 // the target where the image is transparent.
 class TPngImage : public TBitmap {
 public:
+    // cppcheck-suppress duplInheritedMember ; every kind has a class of its own; ClassType() tells
     static const TGraphicClass Class;
     TPngImage() = default;
 
