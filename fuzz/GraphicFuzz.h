@@ -10,7 +10,7 @@
 #include <span>
 
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 

@@ -9,8 +9,8 @@
 #include <span>
 
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
 #include "picture/Metafile.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 

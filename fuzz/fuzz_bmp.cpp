@@ -8,7 +8,7 @@
 #include <span>
 
 #include "picture/Bitmap.h"
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
-#include "picture/Dib.h"
 #include "picture/Jpeg.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 

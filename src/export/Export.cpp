@@ -10,7 +10,6 @@
 #include <QPageSize>
 
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
 #include "picture/Picture.h"
 #include "print/Printer.h"
 #include "print/XPrinter.h"
@@ -20,6 +19,7 @@
 #include "sheet/SheetClipping.h"
 #include "sheet/Version.h"
 #include "toolkit/Application.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 namespace {

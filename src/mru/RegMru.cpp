@@ -7,16 +7,10 @@
 #include <utility>
 
 #include "toolkit/Application.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 // The text's value when it is a decimal integer within 32 bits, and nothing otherwise.
 std::optional<int32_t> Decimal(std::string_view text) {
@@ -34,7 +28,7 @@ QString FromBytes(const std::string& name) {
 
 // Values with these names are the key's settings or reserved, never entries.
 bool IsEntryValue(const std::string& valueName) {
-    const std::string upper = Upper(valueName);
+    const std::string upper = AsciiUpperCase(valueName);
     return upper != "COUNT" && upper != "DEFAULT" && upper != "MAXFILES";
 }
 
@@ -50,7 +44,7 @@ std::pair<std::string, int32_t> SplitEntry(const std::string& text) {
 // The stored count, which only switches the entries on: 0 when missing or not a number.
 int32_t StoredCount(const TRegistry& registry) {
     for (const auto& name : registry.GetValueNames())
-        if (Upper(name) == "COUNT")
+        if (AsciiUpperCase(name) == "COUNT")
             return Decimal(registry.ReadString(name)).value_or(0);
     return 0;
 }
@@ -191,7 +185,7 @@ void TRegMru::LoadFromRegistry() {
     bool countSeen = false;
     bool maxSeen = false;
     for (const auto& name : names) {
-        const std::string upper = Upper(name);
+        const std::string upper = AsciiUpperCase(name);
         if (upper == "COUNT") {
             count = Decimal(registry.ReadString(name)).value_or(0);
             countSeen = true;
@@ -276,7 +270,7 @@ void TRegMru::SaveToRegistry() {
 
 void TRegMru::ClearKeyValues(TRegistry& registry) {
     for (const auto& name : registry.GetValueNames())
-        if (Upper(name) != "DEFAULT")
+        if (AsciiUpperCase(name) != "DEFAULT")
             registry.DeleteValue(name);
 }
 

@@ -2,6 +2,7 @@
 
 #include "picture/BmpReader.h"
 #include "picture/Canvas.h"
+#include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
 const TGraphicClass TBitmap::Class = {"TBitmap", [] {
@@ -10,7 +11,6 @@ const TGraphicClass TBitmap::Class = {"TBitmap", [] {
 
 namespace {
 const QImage NullImage;
-const std::vector<QRgb> NoTable;
 } // namespace
 
 void TBitmap::Render(TCanvas& canvas, const TRect& rect) {
@@ -47,10 +47,6 @@ int TBitmap::BitCount() const {
     return IsEmpty() ? 0 : Image_->BitCount;
 }
 
-const std::vector<QRgb>& TBitmap::Table() const {
-    return Image_ ? Image_->Table : NoTable;
-}
-
 void TBitmap::SetWidth(int width) {
     Resize(width, PixelHeight());
 }
@@ -77,10 +73,12 @@ void TBitmap::Resize(int width, int height) {
 }
 
 void TBitmap::ReadFrom(TStream& stream) {
-    std::shared_ptr<TBitmapImage> image;
-    if (stream.Remaining() != 0)
-        image = std::make_shared<TBitmapImage>(ReadBmp(stream));
-    PaletteModified = image && (!image->Table.empty() || image->Image.colorCount() != 0);
+    // An empty file is no bitmap, as it is no picture of any other kind: loading it must not
+    // replace what was shown with nothing and report success.
+    if (stream.Remaining() == 0)
+        throw EInvalidGraphic(Msg::InvalidBitmap);
+    auto image = std::make_shared<TBitmapImage>(ReadBmp(stream));
+    PaletteModified = !image->Table.empty() || image->Image.colorCount() != 0;
     SetImage(std::move(image));
 }
 

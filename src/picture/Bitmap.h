@@ -7,13 +7,7 @@
 #include <vector>
 
 #include "picture/Graphic.h"
-
-// The shared image data of bitmaps. Loaded data are never changed, so copies share one.
-struct TBitmapImage {
-    QImage Image;            // the pixels, top row first; null for an empty bitmap
-    int BitCount = 0;        // bits per pixel of the bitmap as stored (1, 4, 8, 16, 24, 32)
-    std::vector<QRgb> Table; // the colour table the file carried, if any
-};
+#include "toolkit/Dib.h"
 
 class TBitmap : public TGraphic {
 public:
@@ -35,8 +29,6 @@ public:
     const QImage& Image() const;
     int BitCount() const;
     bool Monochrome() const { return BitCount() == 1; }
-    // The colour table a bitmap of more than 8 bits per pixel turned into a palette.
-    const std::vector<QRgb>& Table() const;
 
     // Installs new image data (readers and decoders build them) and tells the change target.
     void SetImage(std::shared_ptr<TBitmapImage> image);

@@ -4,8 +4,8 @@
 // writers leave it) is passed over and the rows are taken to follow the table directly.
 #include "picture/BmpReader.h"
 
-#include "picture/Dib.h"
 #include "toolkit/ByteReader.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 

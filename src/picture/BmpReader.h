@@ -2,7 +2,7 @@
 // pixels, uncompressed, bit fields or run-length encoded) into bitmap image data.
 #pragma once
 
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 
 class TStream;
 

@@ -4,12 +4,12 @@
 #include "picture/IcoReader.h"
 
 #include <algorithm>
-#include <climits>
 #include <optional>
 #include <vector>
 
-#include "picture/Dib.h"
+#include "picture/Png.h"
 #include "toolkit/ByteReader.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 namespace {
@@ -20,7 +20,13 @@ constexpr uint16_t StandardIconType = 0;
 // Where Qt keeps the logo it shows for applications that bring no icon of their own.
 constexpr const char* StandardIconResource = ":/qt-project.org/qmessagebox/images/qtlogo-64.png";
 
-[[noreturn]] void NoImage() {
+// A directory or an image that is not what an icon holds.
+[[noreturn]] void Invalid() {
+    throw EInvalidGraphic(Msg::InvalidIcon);
+}
+
+// Memory for the image could not be had.
+[[noreturn]] void NoMemory() {
     throw EOutOfResources(Msg::OutOfResources);
 }
 
@@ -36,33 +42,12 @@ std::vector<TIconEntry> ReadDirectory(TByteReader& reader, uint16_t count) {
     return entries;
 }
 
-bool IsPng(std::span<const uint8_t> image) {
-    static constexpr uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    return image.size() >= sizeof Signature &&
-           std::equal(std::begin(Signature), std::end(Signature), image.begin());
-}
-
-uint32_t BigEndian32(std::span<const uint8_t> bytes) {
-    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
-           uint32_t(bytes[3]);
-}
-
-// Qt's PNG reader decodes the stream once its size, read from the header chunk, is known to
-// fit: up to 8 bytes a pixel (16-bit channels) within the pixel-memory limit.
+// The PNG reader's guards and messages hold for a PNG stream inside an icon as well.
 QImage DecodePng(std::span<const uint8_t> image) {
-    constexpr size_t HeaderEnd = 8 + 8 + 13; // signature, chunk length and type, IHDR data
-    if (image.size() < HeaderEnd || BigEndian32(image.subspan(8)) != 13 ||
-        !std::equal(image.begin() + 12, image.begin() + 16, "IHDR"))
-        NoImage();
-    const uint64_t width = BigEndian32(image.subspan(16));
-    const uint64_t height = BigEndian32(image.subspan(20));
-    if (width == 0 || height == 0 || width * height > PixelMemoryLimit() / 8 ||
-        image.size() > INT_MAX)
-        NoImage();
-    const QImage decoded = QImage::fromData(image.data(), static_cast<int>(image.size()), "PNG");
+    QImage decoded = ReadPng(image).Image.convertToFormat(QImage::Format_ARGB32);
     if (decoded.isNull())
-        NoImage();
-    return decoded.convertToFormat(QImage::Format_ARGB32);
+        NoMemory();
+    return decoded;
 }
 
 // A DIB's colour image, transparent where its mask is set unless it carries alpha of its own.
@@ -71,12 +56,12 @@ QImage DecodeDib(std::span<const uint8_t> image) {
     try {
         dib = ReadIconDib(image);
     } catch (const Exception&) {
-        NoImage();
+        Invalid();
     }
     const bool ownAlpha = dib.Colour.Image.format() == QImage::Format_ARGB32;
     QImage combined = dib.Colour.Image.convertToFormat(QImage::Format_ARGB32);
     if (combined.isNull())
-        NoImage();
+        NoMemory();
     if (!ownAlpha) {
         for (int y = 0; y < combined.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(combined.scanLine(y));
@@ -95,7 +80,7 @@ QImage AtSystemSize(const QImage& image) {
     QImage scaled = image.scaled(SystemIconSize, SystemIconSize, Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
     if (scaled.isNull())
-        NoImage();
+        NoMemory();
     return scaled.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -148,17 +133,17 @@ QImage MakeIconImage(std::span<const uint8_t> bytes, int screenBitsPerPixel) {
                 QImage(StandardIconResource).convertToFormat(QImage::Format_ARGB32));
         const uint16_t count = reader.U16();
         if (!reader.CanRead(count * EntrySize))
-            NoImage();
+            Invalid();
         entries = ReadDirectory(reader, count);
     } catch (const EReadError&) {
-        NoImage();
+        Invalid();
     }
     if (entries.empty())
-        NoImage();
+        Invalid();
     const TIconEntry& entry =
         entries[ChooseIconEntry(entries, ScreenColourCount(screenBitsPerPixel))];
     if (uint64_t(entry.Offset) + entry.Size > bytes.size())
-        NoImage();
+        Invalid();
     const std::span<const uint8_t> image = bytes.subspan(entry.Offset, entry.Size);
-    return AtSystemSize(IsPng(image) ? DecodePng(image) : DecodeDib(image));
+    return AtSystemSize(HasPngSignature(image) ? DecodePng(image) : DecodeDib(image));
 }

@@ -39,7 +39,8 @@ size_t ChooseIconEntry(std::span<const TIconEntry> entries, uint16_t screenColou
 
 // The icon image of a whole icon file whose header CheckIconHeader accepted, for a screen of
 // the given depth: a SystemIconSize square in Format_ARGB32, transparent where the icon is.
-// Type 0 gives the standard application icon. Raises EOutOfResources ("Systemressourcen
-// erschöpft.") when no image can be made: no entries, a directory or an image outside the
-// bytes, an image that is neither a usable DIB nor a PNG stream.
+// Type 0 gives the standard application icon. Raises EInvalidGraphic ("Ungültiges Symbol")
+// for no entries, a directory or an image outside the bytes or a DIB that cannot be used;
+// a PNG stream raises as ReadPng; EOutOfResources ("Systemressourcen erschöpft.") when the
+// memory for the image cannot be had.
 QImage MakeIconImage(std::span<const uint8_t> bytes, int screenBitsPerPixel);

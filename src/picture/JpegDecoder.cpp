@@ -11,8 +11,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "picture/Dib.h"
 #include "picture/Jpeg.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 static_assert(JERR_INPUT_EMPTY == JpegInputEmpty);

@@ -4,6 +4,7 @@
 #include "picture/IcoReader.h"
 #include "picture/Icon.h"
 #include "picture/Metafile.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 
 TFileFormatsList::TFileFormatsList() {
@@ -50,10 +51,9 @@ std::string ExtractExtension(std::string_view path) {
 std::string LowerCaseExtension(std::string_view extension) {
     std::string lower(extension);
     for (size_t i = 0; i < lower.size(); ++i) {
-        auto c = static_cast<unsigned char>(lower[i]);
-        if (c >= 'A' && c <= 'Z') {
-            lower[i] = static_cast<char>(c + 32);
-        } else if (c == 0xC3 && i + 1 < lower.size()) {
+        const auto c = static_cast<unsigned char>(lower[i]);
+        lower[i] = AsciiLower(lower[i]);
+        if (c == 0xC3 && i + 1 < lower.size()) {
             // Latin-1 capitals À..Þ (except ×) as UTF-8: C3 80..C3 9E. Only a continuation
             // byte belongs to the sequence; anything else is looked at on its own.
             auto next = static_cast<unsigned char>(lower[i + 1]);

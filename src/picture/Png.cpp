@@ -5,9 +5,9 @@
 #include <QImageReader>
 #include <algorithm>
 
-#include "picture/Dib.h"
 #include "picture/Picture.h"
 #include "toolkit/ByteReader.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
@@ -20,15 +20,6 @@ namespace {
 // No PNG anyone prints comes near this; refusing it up front keeps a huge file chosen by
 // mistake from filling memory before its header is even read.
 constexpr uint64_t MaxFileSize = uint64_t(1) << 30;
-
-bool HasPngSignature(std::span<const uint8_t> bytes) {
-    static constexpr uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    TByteReader reader(bytes);
-    if (!reader.CanRead(sizeof Signature))
-        return false;
-    const std::span<const uint8_t> start = reader.Bytes(sizeof Signature);
-    return std::equal(start.begin(), start.end(), std::begin(Signature));
-}
 
 uint32_t BigEndian32(std::span<const uint8_t> bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
@@ -58,6 +49,12 @@ bool ChunksInside(std::span<const uint8_t> bytes) {
 }
 
 } // namespace
+
+bool HasPngSignature(std::span<const uint8_t> bytes) {
+    static constexpr uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return bytes.size() >= sizeof Signature &&
+           std::equal(std::begin(Signature), std::end(Signature), bytes.begin());
+}
 
 TBitmapImage ReadPng(std::span<const uint8_t> bytes) {
     if (!HasPngSignature(bytes) || bytes.size() > size_t(INT32_MAX) || !ChunksInside(bytes))
@@ -94,10 +91,6 @@ TBitmapImage ReadPng(std::span<const uint8_t> bytes) {
     return image;
 }
 
-void TPngImage::Render(TCanvas& canvas, const TRect& rect) {
-    Bitmap_.Render(canvas, rect);
-}
-
 void TPngImage::SetWidth(int) {
     throw EInvalidGraphicOperation(Msg::PngSizeChange);
 }
@@ -114,16 +107,12 @@ void TPngImage::ReadFrom(TStream& stream) {
     auto image = std::make_shared<TBitmapImage>(ReadPng(bytes));
     Transparent_ = image->Image.hasAlphaChannel();
     PaletteModified = image->Image.colorCount() != 0;
-    Bitmap_.SetImage(std::move(image));
-    NotifyChange();
+    SetImage(std::move(image));
 }
 
 void TPngImage::Assign(const TGraphic& source) {
-    const auto& png = dynamic_cast<const TPngImage&>(source);
-    Bitmap_.Assign(png.Bitmap_);
-    Transparent_ = png.Transparent_;
-    PaletteModified = png.PaletteModified;
-    NotifyChange();
+    Transparent_ = dynamic_cast<const TPngImage&>(source).Transparent_;
+    TBitmap::Assign(source);
 }
 
 void RegisterPngFormat() {

@@ -20,22 +20,23 @@ inline constexpr const char* PngSizeChange =
 inline constexpr const char* PngDescription = "PNG Bilddatei";
 } // namespace Msg
 
+// Whether the bytes start with the PNG signature.
+bool HasPngSignature(std::span<const uint8_t> bytes);
+
 // Decodes a complete PNG file. Raises EInvalidGraphic: "PNG-Bild ist ungültig" for bytes
 // Qt's PNG reader does not take, "PNG-Bild ist zu groß ..." before decoding an image whose
 // pixels would need more than PixelMemoryLimit().
 TBitmapImage ReadPng(std::span<const uint8_t> bytes);
 
-class TPngImage : public TGraphic {
+// A bitmap read from a PNG file: drawn, sized and shared as every bitmap is, blending over
+// the target where the image is transparent.
+class TPngImage : public TBitmap {
 public:
+    // cppcheck-suppress duplInheritedMember ; every kind has a class of its own; ClassType() tells
     static const TGraphicClass Class;
     TPngImage() = default;
 
     const TGraphicClass& ClassType() const override { return Class; }
-    // Drawn by the bitmap rule, blending over the target where the image is transparent.
-    void Render(TCanvas& canvas, const TRect& rect) override;
-    bool IsEmpty() const override { return Bitmap_.IsEmpty(); }
-    int PixelWidth() const override { return Bitmap_.PixelWidth(); }
-    int PixelHeight() const override { return Bitmap_.PixelHeight(); }
     // Transparent exactly when the image has an alpha channel, whatever the control says.
     bool KeepsOwnTransparency() const override { return true; }
     // A PNG image keeps its size; changing it fails with EInvalidGraphicOperation.
@@ -43,11 +44,6 @@ public:
     void SetHeight(int height) override;
     void ReadFrom(TStream& stream) override;
     void Assign(const TGraphic& source) override;
-
-    const TBitmap& Bitmap() const { return Bitmap_; }
-
-private:
-    TBitmap Bitmap_;
 };
 
 // Adds "png" to the picture file formats (once, however often it is called).

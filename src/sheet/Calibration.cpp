@@ -8,6 +8,7 @@
 #include "picture/Canvas.h"
 #include "print/XPrinter.h"
 #include "sheet/Product.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Registry.h"
 
@@ -41,16 +42,8 @@ constexpr int FoldNumbers = 20;
 constexpr int FoldAcrossTop = 1000;
 constexpr int FoldDownLeft = 2200;
 
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<int> Number(std::string_view text, int min, int max) {
-    text = Trimmed(text);
+    text = TrimBlanks(text, " ");
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < min ||

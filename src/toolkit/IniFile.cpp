@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/SafeFile.h"
 
@@ -15,29 +16,10 @@ namespace {
 
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
+constexpr std::string_view Blanks = " \t\v\f";
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-char FoldCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
+    return TrimBlanks(s, Blanks);
 }
 
 struct TLine {
@@ -102,7 +84,7 @@ std::string_view Unquote(std::string_view value) {
 std::string EncodeValue(std::string_view value) {
     const bool changedByReading =
         !value.empty() &&
-        (IsBlank(value.front()) || IsBlank(value.back()) ||
+        (Trim(value).size() != value.size() ||
          (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()));
     if (changedByReading)
         return "\"" + std::string(value) + "\"";
@@ -151,7 +133,7 @@ void SetValue(TDocument& doc, std::string_view section, std::string_view key,
     auto& lines = doc.Lines;
     const auto isHeader = [&](const TDocument::TEditLine& line) {
         const auto name = SectionName(line.Content);
-        return name && SameName(*name, section);
+        return name && SameAsciiText(*name, section);
     };
     size_t header = 0;
     while (header < lines.size() && !isHeader(lines[header]))
@@ -166,7 +148,7 @@ void SetValue(TDocument& doc, std::string_view section, std::string_view key,
         const auto entry = EntryOf(lines[i].Content);
         if (!entry)
             continue;
-        if (SameName(entry->Key, key)) {
+        if (SameAsciiText(entry->Key, key)) {
             lines[i].Content = std::string(entry->Key) + "=" + EncodeValue(value);
             return;
         }
@@ -201,12 +183,12 @@ std::optional<std::string> IniFindValue(std::string_view text, std::string_view 
             // Only the first section of that name counts.
             if (inSection)
                 return std::nullopt;
-            inSection = SameName(*name, section);
+            inSection = SameAsciiText(*name, section);
             continue;
         }
         if (!inSection)
             continue;
-        if (const auto entry = EntryOf(line.Content); entry && SameName(entry->Key, key))
+        if (const auto entry = EntryOf(line.Content); entry && SameAsciiText(entry->Key, key))
             return std::string(Unquote(entry->Value));
     }
     return std::nullopt;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/SafeFile.h"
 
@@ -28,25 +29,13 @@ constexpr std::string_view Header = "Windows Registry Editor Version 5.00";
 // Far beyond a registry of a few recent files; a larger file is not ours to rewrite.
 constexpr uint64_t MaxFileSize = uint64_t{16} << 20;
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i]))
-            return false;
-    return true;
+    return SameAsciiText(a, b);
 }
 
+// A carriage return is left over from a line end, so only the end loses it.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return TrimEnd(TrimStart(s, " \t"), " \t\r");
 }
 
 // A quoted string at the start of s with \\ and \" escapes; s is left after the

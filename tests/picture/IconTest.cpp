@@ -300,31 +300,43 @@ TEST(IconImage, BrokenFilesFailAtEveryDrawingWithoutReadingOutside) {
     hugePng[16] = hugePng[20] = 0x7F; // IHDR: 2^31 × 2^31 pixels
     auto badPng = Png(huge);
     badPng.resize(40);
-    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"no entries", {0, 0, 1, 0, 0, 0}},
-        {"directory cut short", cut},
-        {"offset past the end", with(18, {0xFF, 0xFF, 0, 0})},
-        {"size past the end", with(14, {0xFF, 0xFF, 0xFF, 0xFF})},
-        {"offset and size overflow 32 bits", with(14, {0xF0, 0xFF, 0xFF, 0xFF, 0x20, 0, 0, 0x10})},
-        {"size 0", with(14, {0, 0, 0, 0})},
-        {"no usable depth", with(22 + 14, {3})},
-        {"planes 0", with(22 + 12, {0})},
-        {"height 1 leaves no colour row", with(22 + 8, {1, 0, 0, 0})},
-        {"run-length codes", with(22 + 14, {8, 0, 1})},
-        {"absurd PNG size", IconFile({{0, hugePng}})},
-        {"PNG cut short", IconFile({{0, badPng}})},
+    // A PNG chunk claiming more bytes than the file holds.
+    auto longChunk = Png(huge);
+    longChunk[33] = 0x7F;
+    const std::string invalid = "Ungültiges Symbol";
+    struct TCase {
+        const char* What;
+        std::vector<uint8_t> Bytes;
+        std::string Failure;
     };
-    for (const auto& [what, bytes] : cases) {
-        SCOPED_TRACE(what);
-        const auto icon = LoadIcon(bytes);
+    const TCase cases[] = {
+        {"no entries", {0, 0, 1, 0, 0, 0}, invalid},
+        {"directory cut short", cut, invalid},
+        {"offset past the end", with(18, {0xFF, 0xFF, 0, 0}), invalid},
+        {"size past the end", with(14, {0xFF, 0xFF, 0xFF, 0xFF}), invalid},
+        {"offset and size overflow 32 bits", with(14, {0xF0, 0xFF, 0xFF, 0xFF, 0x20, 0, 0, 0x10}),
+         invalid},
+        {"size 0", with(14, {0, 0, 0, 0}), invalid},
+        {"no usable depth", with(22 + 14, {3}), invalid},
+        {"planes 0", with(22 + 12, {0}), invalid},
+        {"height 1 leaves no colour row", with(22 + 8, {1, 0, 0, 0}), invalid},
+        {"run-length codes", with(22 + 14, {8, 0, 1}), invalid},
+        {"absurd PNG size, its header's checksum broken", IconFile({{0, hugePng}}),
+         "PNG-Bild ist ungültig"},
+        {"PNG cut short", IconFile({{0, badPng}}), "PNG-Bild ist ungültig"},
+        {"PNG chunk longer than the file", IconFile({{0, longChunk}}), "PNG-Bild ist ungültig"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        const auto icon = LoadIcon(c.Bytes);
         QImage target = Target(40, 40);
         QPainter painter(&target);
         TCanvas canvas(painter);
         for (int drawing = 0; drawing < 2; ++drawing)
-            EXPECT_EQ(FailureOf<EOutOfResources>([&] {
+            EXPECT_EQ(FailureOf<Exception>([&] {
                           canvas.DrawStretched({0, 0, 40, 40}, icon.get());
                       }),
-                      "Systemressourcen erschöpft.");
+                      c.Failure);
         painter.end();
         EXPECT_EQ(SquareAt(target, 0, 0, 0, Red), "");
     }

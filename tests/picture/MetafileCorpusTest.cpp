@@ -76,12 +76,12 @@ bool Ink(QRgb p) {
 }
 
 // How far two renderings of the same picture disagree, allowing for different fonts,
-// antialiasing and curve flattening: both are reduced to at most 160 pixels on their longer
-// side; a pixel disagrees when no pixel next to it in the other rendering has a close
-// colour, and the disagreeing pixels are counted against those that carry ink in either.
-// 0 is the same picture; a picture drawn where the other is blank gives 1.
+// antialiasing and curve flattening: both are reduced to at most 400 pixels on their longer
+// side; a pixel disagrees when no pixel within one pixel of it in the other rendering has
+// every channel within 64, and the disagreeing pixels are counted against those that carry
+// ink in either. 0 is the same picture; a picture drawn where the other is blank gives 1.
 double Disagreement(const QImage& actual, const QImage& expected) {
-    const QSize size = expected.size().scaled(160, 160, Qt::KeepAspectRatio).expandedTo({1, 1});
+    const QSize size = expected.size().scaled(400, 400, Qt::KeepAspectRatio).expandedTo({1, 1});
     const QImage a = actual.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                          .convertToFormat(QImage::Format_RGB32);
     const QImage e = expected.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -99,17 +99,36 @@ double Disagreement(const QImage& actual, const QImage& expected) {
     return ink ? double(differ) / double(ink) : 0.0;
 }
 
+// References that show a fault of the reference renderer rather than the picture; they
+// count in neither share.
+const std::map<std::string, std::string> FaultyReferences = {
+    {"wmf/libwmf/formula1.wmf", "empty boxes for the characters of symbol fonts it lacks"},
+    {"wmf/libwmf/formula2.wmf", "empty boxes for the characters of symbol fonts it lacks"},
+    {"wmf/libwmf/formula3.wmf", "empty boxes for the characters of symbol fonts it lacks"},
+    {"wmf/libwmf/formula4.wmf", "empty boxes for the characters of symbol fonts it lacks"},
+    {"wmf/apache-poi/64716_image1.wmf", "empty boxes for the characters of symbol fonts it lacks"},
+    {"wmf/apache-poi/64716_image2.wmf", "empty boxes for the characters of symbol fonts it lacks"},
+    {"wmf/apache-poi/64716_image3.wmf", "blank: the drawing lies outside the frame it computed"},
+    {"emf/libemf2svg/emf/test-185.emf",
+     "glyph numbers of a font it lacks, drawn from another font: other characters"},
+};
+
+// What the player reaches today; a change that draws fewer files as the reference does
+// fails. The aim is 200 within 5 % and 252 within 25 % of the files compared.
+constexpr int MinWithin5 = 120;
+constexpr int MinWithin25 = 226;
+
 bool Corrupted(const std::string& relative) {
     return relative.find("corrupted") != std::string::npos;
 }
 
 } // namespace
 
-TEST(MetafileCorpus, EveryFilePlaysOrFailsWithTheMetafileMessageAndMostMatchTheirReferences) {
+TEST(MetafileCorpus, EveryFilePlaysOrFailsWithTheMetafileMessageAndMatchesItsReference) {
     SKIP_WITHOUT_CORPUS("emf");
     SKIP_WITHOUT_CORPUS("wmf");
     const auto references = ReadReferences(CorpusDir() / "REFS-WINE.tsv");
-    int files = 0, compared = 0, matched = 0;
+    int files = 0, compared = 0, close = 0, near = 0;
     std::ostringstream mismatches;
     for (const char* format : {"emf", "wmf"}) {
         for (const auto& item : fs::recursive_directory_iterator(CorpusDir() / format)) {
@@ -142,24 +161,29 @@ TEST(MetafileCorpus, EveryFilePlaysOrFailsWithTheMetafileMessageAndMostMatchThei
                 height = std::clamp(picture.Height(), 1, 2048);
             }
             const QImage image = Render(picture, width, height);
-            if (reference.Status != "ok" || reference.Png.empty())
+            if (reference.Status != "ok" || reference.Png.empty() ||
+                FaultyReferences.count(relative))
                 continue;
             const QImage expected((CorpusDir() / reference.Png).string().c_str());
             if (expected.isNull())
                 continue;
             ++compared;
             const double disagreement = Disagreement(image, expected);
-            if (disagreement <= 0.25)
-                ++matched;
-            else
+            close += disagreement <= 0.05;
+            near += disagreement <= 0.25;
+            if (disagreement > 0.05)
                 mismatches << "  " << relative << " " << disagreement << "\n";
         }
     }
-    std::cout << "metafiles: " << files << " files, " << compared << " with references, " << matched
-              << " match (" << (compared ? 100 * matched / compared : 0) << "%)\n"
-              << "not matching:\n"
+    std::cout << "metafiles: " << files << " files, " << compared
+              << " compared with their references (" << FaultyReferences.size()
+              << " faulty references left out), " << close << " within 5 %, " << near
+              << " within 25 %\n"
+              << "outside 5 %:\n"
               << mismatches.str();
     EXPECT_GT(files, 0);
+    EXPECT_GE(close, MinWithin5);
+    EXPECT_GE(near, MinWithin25);
 }
 
 TEST(MetafileCorpus, PixelSizeFollowsTheHeaderAsTheReferenceRenderer) {

@@ -2,12 +2,15 @@
 // sizes a picture; then the player, with pixel checks: mapping modes, world transforms, the
 // save stack, clipping under transforms, paths, text alignment, object slots, bitmaps and
 // damaged records.
+#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRawFont>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "MetafileWriter.h"
 #include "TestSupport.h"
@@ -516,6 +519,87 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
     }
 }
 
+TEST(MetafilePlayer, TextTurnsWithTheMappingInCompatibleModeAndWithTheWorldInAdvancedMode) {
+    constexpr float Zero = 0, One = 1;
+    struct TCase {
+        const char* Name;
+        int32_t Escapement;
+        bool Advanced;
+        bool FlipY;               // a mapping whose y axis points up
+        std::vector<float> World; // advanced mode only
+        char Side;                // where the string runs from (50, 50): u, d, l, r
+    };
+    const TCase cases[] = {
+        {"upright mapping, turned up", 900, false, false, {}, 'u'},
+        {"y up: the same escapement turns down", 900, false, true, {}, 'd'},
+        {"world turned a quarter", 0, true, false, {Zero, One, -One, Zero, 100, 0}, 'd'},
+        {"world mirrored", 0, true, false, {-One, Zero, Zero, One, 100, 0}, 'l'},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<uint8_t> font = FontRecord(), text = TextRecord();
+        for (int i = 0; i < 4; ++i)
+            font[12 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Escapement) >> (8 * i));
+        text[16] = c.Advanced ? 2 : 1;
+        TEmfWriter emf;
+        if (c.FlipY) {
+            emf.Add(SETMAPMODE, {8}).Add(SETWINDOWEXTEX, {100, -100});
+            emf.Add(SETVIEWPORTEXTEX, {100, 100}).Add(SETWINDOWORGEX, {0, 100});
+        }
+        if (!c.World.empty()) {
+            std::vector<int32_t> bits;
+            for (const float v : c.World)
+                bits.push_back(FloatBits(v));
+            emf.Add(SETWORLDTRANSFORM, {bits[0], bits[1], bits[2], bits[3], bits[4], bits[5]});
+        }
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {24}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const QImage image = Play(emf.Bytes());
+        std::map<char, int> ink;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                if (qGray(image.pixel(x, y)) > 128)
+                    continue;
+                ink[y < 48 ? 'u' : y > 52 ? 'd' : '-']++;
+                ink[x < 48 ? 'l' : x > 52 ? 'r' : '-']++;
+            }
+        }
+        const std::map<char, char> opposite = {{'u', 'd'}, {'d', 'u'}, {'l', 'r'}, {'r', 'l'}};
+        EXPECT_GT(ink[c.Side], 100);
+        EXPECT_EQ(ink[opposite.at(c.Side)], 0);
+    }
+}
+
+TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
+    QFont liberation("Liberation Sans");
+    if (QFontInfo(liberation).family() != "Liberation Sans")
+        GTEST_SKIP() << "Liberation Sans not installed";
+    const QRawFont raw = QRawFont::fromFont(liberation);
+    const QList<quint32> glyphs = raw.glyphIndexesForString("MM");
+    for (const bool ownFont : {true, false}) {
+        SCOPED_TRACE(ownFont);
+        std::vector<uint8_t> font = FontRecord();
+        if (!ownFont)
+            font[32] = 'X'; // a face no one has: its glyph numbers mean nothing here
+        std::vector<uint8_t> text = TextRecord();
+        text[44] = 0x10; // options: glyph numbers
+        for (size_t i = 0; i < 2; ++i) {
+            text[68 + 2 * i] = static_cast<uint8_t>(glyphs[qsizetype(i)]);
+            text[69 + 2 * i] = static_cast<uint8_t>(glyphs[qsizetype(i)] >> 8);
+        }
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const int ink = CountInk(Play(emf.Bytes()), Blue);
+        if (ownFont)
+            EXPECT_GT(ink, 50);
+        else
+            EXPECT_EQ(ink, 0);
+    }
+}
+
 TEST(MetafilePlayer, WindowsMetafileObjectsTakeTheFirstFreeSlot) {
     constexpr uint16_t CreateBrush = 0x02FC, Select = 0x012D, Delete = 0x01F0, Rectangle = 0x041B,
                        CreatePen = 0x02FA;
@@ -715,21 +799,27 @@ TEST(MetafilePlayer, WindowsMetafileWhatIsDrawnCoversTheRectangle) {
 
 TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
     // Heights and average widths that make huge or much distorted glyphs on the device.
+    // Cell heights and escapements at the ends of their range must not overflow on the way;
+    // what they draw falls outside the picture.
     struct TCase {
-        int32_t Height, Width;
+        int32_t Height, Width, Escapement = 0;
+        int Ink = 20;
     };
-    for (const TCase c : {TCase{-10, 40}, TCase{-30, 3}, TCase{-400, 0}, TCase{-30, 0}}) {
-        SCOPED_TRACE(std::to_string(c.Height) + " " + std::to_string(c.Width));
+    for (const TCase c : {TCase{-10, 40}, TCase{-30, 3}, TCase{-400, 0}, TCase{-30, 0},
+                          TCase{16777278, 0, 0, 0}, TCase{-30, 0, INT32_MIN, 0}}) {
+        SCOPED_TRACE(std::to_string(c.Height) + " " + std::to_string(c.Width) + " " +
+                     std::to_string(c.Escapement));
         std::vector<uint8_t> font = FontRecord();
         for (int i = 0; i < 4; ++i) {
             font[4 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Height) >> (8 * i));
             font[8 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Width) >> (8 * i));
+            font[12 + size_t(i)] = static_cast<uint8_t>(uint32_t(c.Escapement) >> (8 * i));
         }
         TEmfWriter emf;
         emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTALIGN, {6 | 24}).Add(SETTEXTCOLOR, {BlueRef});
         emf.AddBytes(EXTTEXTOUTW, TextRecord());
-        EXPECT_GT(CountInk(Play(emf.Bytes()), Blue), 20);
+        EXPECT_GE(CountInk(Play(emf.Bytes()), Blue), c.Ink);
     }
 }
 

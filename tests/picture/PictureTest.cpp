@@ -255,18 +255,17 @@ TEST(LoadByExtension, SuccessfulLoadReplacesContentAndRoutesNotifications) {
     EXPECT_EQ(stages.back(), TProgressStage::psRunning);
 }
 
-TEST(LoadByExtension, ZeroLengthBitmapLoadsAsEmptyBitmap) {
+TEST(LoadByExtension, ZeroLengthBitmapIsRefusedAndKeepsThePicture) {
     TempDir dir;
     WriteFileBytes(dir.File("leer.bmp"), {});
     PictureWithCounter p;
     p.Picture.CopyFrom(MakeBitmap(5, 4).get());
-    p.Picture.LoadByExtension(dir.File("leer.bmp"));
-    ASSERT_NE(p.Picture.Content(), nullptr);
-    EXPECT_EQ(&p.Picture.Content()->ClassType(), &TBitmap::Class);
-    EXPECT_TRUE(p.Picture.Content()->IsEmpty());
-    EXPECT_EQ(p.Picture.Width(), 0);
-    EXPECT_EQ(p.Picture.Height(), 0);
-    EXPECT_EQ(p.Changes, 2);
+    const TGraphic* before = p.Picture.Content();
+    EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { p.Picture.LoadByExtension(dir.File("leer.bmp")); }),
+              "Bitmap ist ungültig");
+    EXPECT_EQ(p.Picture.Content(), before);
+    EXPECT_EQ(p.Picture.Width(), 5);
+    EXPECT_EQ(p.Changes, 1);
 }
 
 TEST(LoadByExtension, BitmapFileLoadsItsPixelsTopRowFirst) {

@@ -7,10 +7,10 @@
 
 #include "TestSupport.h"
 #include "picture/Canvas.h"
-#include "picture/Dib.h"
 #include "picture/Jpeg.h"
 #include "picture/Picture.h"
 #include "picture/Png.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 namespace {
@@ -175,7 +175,7 @@ TEST_F(Png, CopiesShareTheDecodedImageAndKeepTheirSize) {
     copy.CopyFrom(&picture);
     const auto& source = dynamic_cast<const TPngImage&>(*picture.Content());
     const auto& target = dynamic_cast<const TPngImage&>(*copy.Content());
-    EXPECT_EQ(target.Bitmap().SharedImage(), source.Bitmap().SharedImage());
+    EXPECT_EQ(target.SharedImage(), source.SharedImage());
     EXPECT_EQ(copy.Width(), 7);
     EXPECT_THROW(copy.Content()->SetWidth(3), EInvalidGraphicOperation);
     EXPECT_EQ(copy.Width(), 7);
@@ -197,7 +197,7 @@ TEST_F(Png, ReferencePngsOfTheCorpusLoadAsQtDecodesThem) {
         }
         ASSERT_EQ(message, "") << path;
         const auto& png = dynamic_cast<const TPngImage&>(*picture.Content());
-        EXPECT_EQ(png.Bitmap().Image().convertToFormat(QImage::Format_ARGB32),
+        EXPECT_EQ(png.Image().convertToFormat(QImage::Format_ARGB32),
                   expected.convertToFormat(QImage::Format_ARGB32))
             << path;
         ++loaded;

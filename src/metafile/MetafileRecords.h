@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "picture/MetafileDC.h"
+#include "metafile/MetafileDC.h"
 #include "toolkit/ByteReader.h"
 #include "toolkit/Errors.h"
 
@@ -98,6 +98,70 @@ inline std::vector<QRectF> RegionRects(TByteReader& r) {
         rects.push_back(Rect32(r));
     return rects;
 }
+
+// The four numbers of a record that scales the window's or the viewport's extents.
+struct TScale {
+    double XNum = 1, XDenom = 1, YNum = 1, YDenom = 1;
+};
+
+// An enhanced metafile record: its type, the whole record (the offsets inside it count from
+// its start) and a reader at its parameters, which are 32-bit values in order.
+struct TEmfRecord {
+    uint32_t Type = 0;
+    TByteReader Whole;
+    TByteReader R = TByteReader(Whole.From(8));
+
+    int32_t Int() { return R.I32(); }
+    uint32_t Flags() { return R.U32(); }
+    uint32_t Colour() { return R.U32(); }
+    uint32_t Index() { return R.U32(); }
+    QPointF Point() { return Point32(R); }
+    QSizeF Size() {
+        const QPointF p = Point32(R);
+        return QSizeF(p.x(), p.y());
+    }
+    QRectF Rect() { return Rect32(R); }
+    TScale Scale() {
+        const double xNum = R.I32(), xDenom = R.I32(), yNum = R.I32(), yDenom = R.I32();
+        return {xNum, xDenom, yNum, yDenom};
+    }
+};
+
+// Windows metafiles store points y first, sizes height first and rectangles bottom first.
+inline QPointF ReversedPoint(TByteReader& r) {
+    const int16_t y = r.I16();
+    return QPointF(r.I16(), y);
+}
+
+inline QSizeF ReversedSize(TByteReader& r) {
+    const int16_t y = r.I16();
+    return QSizeF(r.I16(), y);
+}
+
+inline QRectF ReversedRect(TByteReader& r) {
+    const int16_t bottom = r.I16(), right = r.I16(), top = r.I16(), left = r.I16();
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+// A Windows metafile record: its function, its size in 16-bit words and a reader at its
+// parameters, 16-bit words with points, sizes and rectangles stored last value first.
+struct TWmfRecord {
+    uint16_t Function = 0;
+    uint64_t Words = 0;
+    TByteReader R;
+
+    int32_t Int() { return R.I16(); }
+    uint32_t Flags() { return R.U16(); }
+    uint32_t Colour() { return R.U32(); }
+    uint32_t Index() { return R.U16(); }
+    QPointF Point() { return ReversedPoint(R); }
+    QSizeF Size() { return ReversedSize(R); }
+    QRectF Rect() { return ReversedRect(R); }
+    TScale Scale() {
+        const double yDenom = R.I16(), yNum = R.I16(), xDenom = R.I16(), xNum = R.I16();
+        return {xNum, xDenom, yNum, yDenom};
+    }
+};
 
 // Plays the records of an enhanced metafile (from its header on) into the context.
 void PlayEnhanced(std::span<const uint8_t> bytes, TMetafileDC& dc);

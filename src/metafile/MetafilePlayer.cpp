@@ -1,12 +1,12 @@
 // Sets up the device context for one playback: where the metafile's device coordinates lie
 // on the painter, then hands the records to the enhanced or the Windows record player.
-#include "picture/MetafilePlayer.h"
+#include "metafile/MetafilePlayer.h"
 
 #include <QPaintEngine>
 
-#include "picture/Metafile.h"
-#include "picture/MetafileDC.h"
-#include "picture/MetafileRecords.h"
+#include "metafile/MetafileDC.h"
+#include "metafile/MetafileImage.h"
+#include "metafile/MetafileRecords.h"
 
 namespace {
 
@@ -53,8 +53,8 @@ void PlayWindows(const TMetafileImage& image, QPainter& painter, const QRectF& t
         dc.FixViewport();
         if (measure)
             dc.Measure();
-        dc.SetWindowOrg(QPointF(image.Bounds.Left, image.Bounds.Top));
-        dc.SetWindowExt(QSizeF(image.Bounds.Width(), image.Bounds.Height()));
+        dc.SetWindowOrg(image.Bounds.topLeft());
+        dc.SetWindowExt(image.Bounds.size());
         MetafileRecords::PlayWindows(*image.Records, dc);
         return dc.Bounds();
     };

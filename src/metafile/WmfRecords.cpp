@@ -1,9 +1,11 @@
 // The records of Windows metafiles, each turned into calls on the same device context as
 // the enhanced records. Parameters are 16-bit words, most of them stored last first.
 #include <QTransform>
+#include <array>
 
-#include "picture/Dib.h"
-#include "picture/MetafileRecords.h"
+#include "metafile/MetafileRecords.h"
+#include "metafile/StateRecords.h"
+#include "toolkit/Dib.h"
 
 namespace MetafileRecords {
 namespace {
@@ -72,23 +74,6 @@ constexpr uint64_t ObjectCountOffset = 10;
 constexpr uint64_t RecordHeaderSize = 6;
 
 using TArcKind = TMetafileDC::TArcKind;
-
-// Left, top, right, bottom stored bottom first.
-QRectF ReversedRect(TByteReader& r) {
-    const int16_t bottom = r.I16(), right = r.I16(), top = r.I16(), left = r.I16();
-    return QRectF(QPointF(left, top), QPointF(right, bottom));
-}
-
-// A point stored y first.
-QPointF ReversedPoint(TByteReader& r) {
-    const int16_t y = r.I16();
-    return QPointF(r.I16(), y);
-}
-
-QSizeF ReversedSize(TByteReader& r) {
-    const int16_t y = r.I16();
-    return QSizeF(r.I16(), y);
-}
 
 TGdiFont ReadFont(TByteReader& r) {
     TGdiFont font;
@@ -235,148 +220,56 @@ void Bitmap(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) 
     dc.DrawImage(QRectF(dst, dstSize), dib.Image, QRectF(QPointF(src.x(), top), srcSize), rop);
 }
 
-void Play(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
-    switch (function) {
-    case META_SETBKCOLOR:
-        dc.SetBkColor(r.U32());
-        break;
-    case META_SETBKMODE:
-        dc.SetBkMode(r.U16());
-        break;
-    case META_SETMAPMODE:
-        dc.SetMapMode(r.U16());
-        break;
-    case META_SETROP2:
-        dc.SetRop2(r.U16());
-        break;
-    case META_SETPOLYFILLMODE:
-        dc.SetPolyFillMode(r.U16());
-        break;
-    case META_SETTEXTCHAREXTRA:
-        dc.SetTextCharExtra(r.I16());
-        break;
-    case META_SETTEXTCOLOR:
-        dc.SetTextColor(r.U32());
-        break;
-    case META_SETTEXTALIGN:
-        dc.SetTextAlign(r.U16());
-        break;
-    case META_SETWINDOWORG:
-        dc.SetWindowOrg(ReversedPoint(r));
-        break;
-    case META_SETWINDOWEXT:
-        dc.SetWindowExt(ReversedSize(r));
-        break;
-    case META_SETVIEWPORTORG:
-        dc.SetViewportOrg(ReversedPoint(r));
-        break;
-    case META_SETVIEWPORTEXT:
-        dc.SetViewportExt(ReversedSize(r));
-        break;
-    case META_OFFSETWINDOWORG:
-        dc.OffsetWindowOrg(ReversedPoint(r));
-        break;
-    case META_OFFSETVIEWPORTORG:
-        dc.OffsetViewportOrg(ReversedPoint(r));
-        break;
-    case META_SCALEWINDOWEXT:
-    case META_SCALEVIEWPORTEXT: {
-        const int16_t yDenom = r.I16(), yNum = r.I16(), xDenom = r.I16(), xNum = r.I16();
-        if (function == META_SCALEWINDOWEXT)
-            dc.ScaleWindowExt(xNum, xDenom, yNum, yDenom);
-        else
-            dc.ScaleViewportExt(xNum, xDenom, yNum, yDenom);
-        break;
-    }
-    case META_LINETO:
-        dc.LineTo(ReversedPoint(r));
-        break;
-    case META_MOVETO:
-        dc.MoveTo(ReversedPoint(r));
-        break;
-    case META_EXCLUDECLIPRECT:
-        dc.ExcludeClipRect(ReversedRect(r));
-        break;
-    case META_INTERSECTCLIPRECT:
-        dc.IntersectClipRect(ReversedRect(r));
-        break;
-    case META_OFFSETCLIPRGN:
-        dc.OffsetClip(ReversedPoint(r));
-        break;
-    case META_ARC:
-    case META_PIE:
-    case META_CHORD: {
-        const QPointF end = ReversedPoint(r);
-        const QPointF start = ReversedPoint(r);
-        const QRectF box = ReversedRect(r);
-        const TArcKind kind = function == META_ARC   ? TArcKind::Arc
-                              : function == META_PIE ? TArcKind::Pie
-                                                     : TArcKind::Chord;
-        dc.Arc(kind, box, start, end);
-        break;
-    }
-    case META_ELLIPSE:
-        dc.Ellipse(ReversedRect(r));
-        break;
-    case META_RECTANGLE:
-        dc.Rectangle(ReversedRect(r));
-        break;
-    case META_ROUNDRECT: {
-        const QSizeF corner = ReversedSize(r);
-        dc.RoundRect(ReversedRect(r), corner);
-        break;
-    }
-    case META_PATBLT: {
-        const uint32_t rop = r.U32();
-        const QSizeF size = ReversedSize(r);
-        dc.PatBlt(QRectF(ReversedPoint(r), size), rop);
-        break;
-    }
-    case META_SAVEDC:
-        dc.SaveDC();
-        break;
-    case META_RESTOREDC:
-        dc.RestoreDC(r.I16());
-        break;
-    case META_SETPIXEL: {
-        const uint32_t color = r.U32();
-        dc.SetPixel(ReversedPoint(r), color);
-        break;
-    }
-    case META_TEXTOUT:
-        Text(dc, r, false);
-        break;
-    case META_EXTTEXTOUT:
-        Text(dc, r, true);
-        break;
-    case META_POLYGON:
-    case META_POLYLINE: {
-        const int16_t count = r.I16();
-        const std::vector<QPointF> points = Points(r, uint64_t(std::max<int16_t>(count, 0)), true);
-        if (function == META_POLYGON)
-            dc.PolyPolygon({points});
-        else
-            dc.Polyline(points);
-        break;
-    }
-    case META_POLYPOLYGON:
-        PolyPolygon(dc, r);
-        break;
-    case META_SELECTOBJECT:
-        dc.SelectObject(r.U16());
-        break;
-    case META_SELECTCLIPREGION: {
-        // A region in logical units becomes the clipping; anything else removes it.
-        const uint16_t index = r.U16();
-        if (RegionObject(dc, index))
-            dc.SelectObject(index);
-        else
-            dc.SelectClipRegion({}, Gdi::RGN_COPY);
-        break;
-    }
-    case META_DELETEOBJECT:
-        dc.DeleteObject(r.U16());
-        break;
+// Records by family. Each handler reads its record's parameters and calls the context.
+
+void Arc(TMetafileDC& dc, TWmfRecord& w) {
+    const QPointF end = w.Point();
+    const QPointF start = w.Point();
+    const QRectF box = w.Rect();
+    const TArcKind kind = w.Function == META_ARC   ? TArcKind::Arc
+                          : w.Function == META_PIE ? TArcKind::Pie
+                                                   : TArcKind::Chord;
+    dc.Arc(kind, box, start, end);
+}
+
+void RoundRect(TMetafileDC& dc, TWmfRecord& w) {
+    const QSizeF corner = w.Size();
+    dc.RoundRect(w.Rect(), corner);
+}
+
+void PatBlt(TMetafileDC& dc, TWmfRecord& w) {
+    const uint32_t rop = w.R.U32();
+    const QSizeF size = w.Size();
+    dc.PatBlt(QRectF(w.Point(), size), rop);
+}
+
+void SetPixel(TMetafileDC& dc, TWmfRecord& w) {
+    const uint32_t color = w.Colour();
+    dc.SetPixel(w.Point(), color);
+}
+
+void PolyOrLine(TMetafileDC& dc, TWmfRecord& w) {
+    const int16_t count = w.R.I16();
+    const std::vector<QPointF> points = Points(w.R, uint64_t(std::max<int16_t>(count, 0)), true);
+    if (w.Function == META_POLYGON)
+        dc.PolyPolygon({points});
+    else
+        dc.Polyline(points);
+}
+
+// A region in logical units becomes the clipping; anything else removes it.
+void SelectClipRegion(TMetafileDC& dc, TWmfRecord& w) {
+    const uint16_t index = w.R.U16();
+    if (RegionObject(dc, index))
+        dc.SelectObject(index);
+    else
+        dc.SelectClipRegion({}, Gdi::RGN_COPY);
+}
+
+// Objects take the first free slot of the table.
+void CreateObject(TMetafileDC& dc, TWmfRecord& w) {
+    TByteReader& r = w.R;
+    switch (w.Function) {
     case META_CREATEPENINDIRECT: {
         TGdiPen pen;
         pen.Style = r.U16() & Gdi::PS_STYLE_MASK;
@@ -398,72 +291,139 @@ void Play(TMetafileDC& dc, uint16_t function, TByteReader& r, uint64_t words) {
     case META_CREATEFONTINDIRECT:
         dc.AddObject(ReadFont(r));
         break;
-    case META_CREATEREGION: {
-        // A region that cannot be read still takes its slot, as an empty region.
-        TGdiRegion region;
-        try {
-            region = ReadRegion(r);
-        } catch (const EReadError&) {
-        }
-        dc.AddObject(region);
-        break;
-    }
-    case META_CREATEPALETTE:
-        dc.AddObject(TGdiPalette{});
-        break;
     case META_CREATEPATTERNBRUSH:
         dc.AddObject(TGdiBrush{});
         break;
-    case META_DIBCREATEPATTERNBRUSH: {
-        const uint16_t style = r.U16();
-        r.Skip(2); // colour usage
-        TGdiBrush brush;
-        brush.Style = Gdi::BS_DIBPATTERNPT;
-        if (style == Gdi::BS_DIBPATTERN || style == Gdi::BS_DIBPATTERNPT) {
-            try {
-                brush.Pattern = ReadPackedDib(r.Bytes(r.Remaining())).Image;
-            } catch (const EInvalidGraphic&) {
-                brush.Style = Gdi::BS_SOLID;
-            }
-        }
-        dc.AddObject(brush);
-        break;
-    }
-    case META_PAINTREGION:
-        if (const TGdiRegion* region = RegionObject(dc, r.U16()))
-            dc.PaintRects(region->Rects);
-        break;
-    case META_FILLREGION:
-    case META_FRAMEREGION: {
-        const TGdiRegion* region = RegionObject(dc, r.U16());
-        const TGdiBrush* brush = BrushObject(dc, r.U16());
-        QSizeF frame;
-        if (function == META_FRAMEREGION)
-            frame = ReversedSize(r);
-        if (!region || !brush)
-            break;
-        if (function == META_FILLREGION)
-            dc.FillRects(region->Rects, *brush);
-        else
-            dc.FrameRects(region->Rects, *brush, frame);
-        break;
-    }
-    case META_BITBLT:
-    case META_STRETCHBLT:
-    case META_DIBBITBLT:
-    case META_DIBSTRETCHBLT:
-    case META_STRETCHDIB:
-    case META_SETDIBTODEV:
-        try {
-            Bitmap(dc, function, r, words);
-        } catch (const EInvalidGraphic&) {
-            // A bitmap we cannot decode is left out; the records after it still play.
-        }
-        break;
     default:
+        dc.AddObject(TGdiPalette{});
         break;
     }
 }
+
+// A region that cannot be read still takes its slot, as an empty region.
+void CreateRegion(TMetafileDC& dc, TWmfRecord& w) {
+    TGdiRegion region;
+    try {
+        region = ReadRegion(w.R);
+    } catch (const EReadError&) {
+    }
+    dc.AddObject(region);
+}
+
+void CreateDibPatternBrush(TMetafileDC& dc, TWmfRecord& w) {
+    const uint16_t style = w.R.U16();
+    w.R.Skip(2); // colour usage
+    TGdiBrush brush;
+    brush.Style = Gdi::BS_DIBPATTERNPT;
+    if (style == Gdi::BS_DIBPATTERN || style == Gdi::BS_DIBPATTERNPT) {
+        try {
+            brush.Pattern = ReadPackedDib(w.R.Bytes(w.R.Remaining())).Image;
+        } catch (const EInvalidGraphic&) {
+            brush.Style = Gdi::BS_SOLID;
+        }
+    }
+    dc.AddObject(brush);
+}
+
+void PaintRegion(TMetafileDC& dc, TWmfRecord& w) {
+    if (const TGdiRegion* region = RegionObject(dc, w.R.U16()))
+        dc.PaintRects(region->Rects);
+}
+
+void FillOrFrameRegion(TMetafileDC& dc, TWmfRecord& w) {
+    const TGdiRegion* region = RegionObject(dc, w.R.U16());
+    const TGdiBrush* brush = BrushObject(dc, w.R.U16());
+    QSizeF frame;
+    if (w.Function == META_FRAMEREGION)
+        frame = w.Size();
+    if (!region || !brush)
+        return;
+    if (w.Function == META_FILLREGION)
+        dc.FillRects(region->Rects, *brush);
+    else
+        dc.FrameRects(region->Rects, *brush, frame);
+}
+
+void Bitmap(TMetafileDC& dc, TWmfRecord& w) {
+    try {
+        Bitmap(dc, w.Function, w.R, w.Words);
+    } catch (const EInvalidGraphic&) {
+        // A bitmap we cannot decode is left out; the records after it still play.
+    }
+}
+
+using THandler = void (*)(TMetafileDC&, TWmfRecord&);
+
+struct TEntry {
+    uint16_t Function = 0;
+    THandler Handler = nullptr;
+};
+
+// The handlers by the low byte of the function, which tells the records apart; the whole
+// function must match. Functions not in the table draw nothing.
+constexpr auto Handlers = [] {
+    using namespace State;
+    using R = TWmfRecord;
+    std::array<TEntry, 256> table{};
+    const auto put = [&table](uint16_t function, THandler handler) {
+        table[function & 0xFF] = {function, handler};
+    };
+    put(META_SETBKCOLOR, BkColor<R>);
+    put(META_SETBKMODE, BkMode<R>);
+    put(META_SETMAPMODE, MapMode<R>);
+    put(META_SETROP2, Rop2<R>);
+    put(META_SETPOLYFILLMODE, PolyFillMode<R>);
+    put(META_SETTEXTCHAREXTRA,
+        [](TMetafileDC& dc, TWmfRecord& w) { dc.SetTextCharExtra(w.Int()); });
+    put(META_SETTEXTCOLOR, TextColor<R>);
+    put(META_SETTEXTALIGN, TextAlign<R>);
+    put(META_SETWINDOWORG, WindowOrg<R>);
+    put(META_SETWINDOWEXT, WindowExt<R>);
+    put(META_SETVIEWPORTORG, ViewportOrg<R>);
+    put(META_SETVIEWPORTEXT, ViewportExt<R>);
+    put(META_OFFSETWINDOWORG,
+        [](TMetafileDC& dc, TWmfRecord& w) { dc.OffsetWindowOrg(w.Point()); });
+    put(META_OFFSETVIEWPORTORG,
+        [](TMetafileDC& dc, TWmfRecord& w) { dc.OffsetViewportOrg(w.Point()); });
+    put(META_SCALEWINDOWEXT, ScaleWindowExt<R>);
+    put(META_SCALEVIEWPORTEXT, ScaleViewportExt<R>);
+    put(META_LINETO, LineTo<R>);
+    put(META_MOVETO, MoveTo<R>);
+    put(META_EXCLUDECLIPRECT, ExcludeClipRect<R>);
+    put(META_INTERSECTCLIPRECT, IntersectClipRect<R>);
+    put(META_OFFSETCLIPRGN, OffsetClip<R>);
+    put(META_ARC, Arc);
+    put(META_PIE, Arc);
+    put(META_CHORD, Arc);
+    put(META_ELLIPSE, Ellipse<R>);
+    put(META_RECTANGLE, Rectangle<R>);
+    put(META_ROUNDRECT, RoundRect);
+    put(META_PATBLT, PatBlt);
+    put(META_SAVEDC, SaveDC<R>);
+    put(META_RESTOREDC, RestoreDC<R>);
+    put(META_SETPIXEL, SetPixel);
+    put(META_TEXTOUT, [](TMetafileDC& dc, TWmfRecord& w) { Text(dc, w.R, false); });
+    put(META_EXTTEXTOUT, [](TMetafileDC& dc, TWmfRecord& w) { Text(dc, w.R, true); });
+    put(META_POLYGON, PolyOrLine);
+    put(META_POLYLINE, PolyOrLine);
+    put(META_POLYPOLYGON, [](TMetafileDC& dc, TWmfRecord& w) { PolyPolygon(dc, w.R); });
+    put(META_SELECTOBJECT, SelectObject<R>);
+    put(META_SELECTCLIPREGION, SelectClipRegion);
+    put(META_DELETEOBJECT, DeleteObject<R>);
+    for (const uint16_t function :
+         {META_CREATEPENINDIRECT, META_CREATEBRUSHINDIRECT, META_CREATEFONTINDIRECT,
+          META_CREATEPALETTE, META_CREATEPATTERNBRUSH})
+        put(function, CreateObject);
+    put(META_CREATEREGION, CreateRegion);
+    put(META_DIBCREATEPATTERNBRUSH, CreateDibPatternBrush);
+    put(META_PAINTREGION, PaintRegion);
+    put(META_FILLREGION, FillOrFrameRegion);
+    put(META_FRAMEREGION, FillOrFrameRegion);
+    for (const uint16_t function : {META_BITBLT, META_STRETCHBLT, META_DIBBITBLT,
+                                    META_DIBSTRETCHBLT, META_STRETCHDIB, META_SETDIBTODEV})
+        put(function, Bitmap);
+    return table;
+}();
 
 } // namespace
 
@@ -484,7 +444,11 @@ void PlayWindows(std::span<const uint8_t> bytes, TMetafileDC& dc) {
             if (function == META_EOF)
                 return;
             record.Skip(RecordHeaderSize);
-            Play(dc, function, record, words);
+            const TEntry& entry = Handlers[function & 0xFF];
+            if (entry.Function == function && entry.Handler) {
+                TWmfRecord params{function, words, record};
+                entry.Handler(dc, params);
+            }
         }
     } catch (const EReadError&) {
         // A record that claims more than it holds ends the playback here.

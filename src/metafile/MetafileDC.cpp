@@ -1,6 +1,6 @@
 // The state half of the device context: the object table, mapping modes, world transforms,
 // the save stack, clipping and paths.
-#include "picture/MetafileDC.h"
+#include "metafile/MetafileDC.h"
 
 #include <QPaintEngine>
 
@@ -134,13 +134,19 @@ TMetafileDC::~TMetafileDC() {
     Painter_.restore();
 }
 
+// The table grows as slots are used: headers often claim thousands of slots, and making
+// them all for every playback costs more than most metafiles' drawing.
 void TMetafileDC::SetTableSize(size_t size) {
-    Objects_.assign(std::min(size, MaxObjects), std::monostate{});
+    TableSize_ = std::min(size, MaxObjects);
+    Objects_.clear();
 }
 
 void TMetafileDC::PutObject(uint32_t index, TGdiObject object) {
-    if (index < Objects_.size())
-        Objects_[index] = std::move(object);
+    if (index >= TableSize_)
+        return;
+    if (index >= Objects_.size())
+        Objects_.resize(size_t(index) + 1);
+    Objects_[index] = std::move(object);
 }
 
 void TMetafileDC::AddObject(TGdiObject object) {
@@ -150,6 +156,8 @@ void TMetafileDC::AddObject(TGdiObject object) {
             return;
         }
     }
+    if (Objects_.size() < TableSize_)
+        Objects_.push_back(std::move(object));
 }
 
 const TGdiObject* TMetafileDC::Object(uint32_t index) const {

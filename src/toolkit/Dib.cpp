@@ -1,7 +1,7 @@
 // Decodes device-independent bitmaps. The header and colour table come through a stream in
 // small fixed-size pieces whose fields a TByteReader takes apart; the pixel bytes come from a
 // stream too, so that a bitmap file's rows can be read straight into the image memory.
-#include "picture/Dib.h"
+#include "toolkit/Dib.h"
 
 #include <algorithm>
 #include <cstring>

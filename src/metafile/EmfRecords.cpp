@@ -1,9 +1,11 @@
 // The records of enhanced metafiles, each turned into calls on the device context.
 #include <QLinearGradient>
 #include <QTransform>
+#include <array>
 
-#include "picture/Dib.h"
-#include "picture/MetafileRecords.h"
+#include "metafile/MetafileRecords.h"
+#include "metafile/StateRecords.h"
+#include "toolkit/Dib.h"
 
 namespace MetafileRecords {
 namespace {
@@ -397,7 +399,7 @@ void DibBits(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r
     const QImage image = RecordDib(record, place, &bottomUp);
     if (image.isNull())
         return;
-    const double top = bottomUp ? image.height() - ySrc - cySrc : ySrc;
+    const double top = bottomUp ? double(image.height()) - ySrc - cySrc : ySrc;
     dc.DrawImage(dest, image, QRectF(xSrc, top, cxSrc, cySrc), rop);
 }
 
@@ -457,200 +459,103 @@ TGdiBrush PatternBrush(TByteReader& record, TByteReader& r, bool monochrome) {
     return brush;
 }
 
-void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
-    TByteReader r(record.From(RecordHeaderSize));
-    switch (type) {
-    case EMR_POLYBEZIER:
-    case EMR_POLYGON:
-    case EMR_POLYLINE:
-    case EMR_POLYBEZIERTO:
-    case EMR_POLYLINETO:
-        Poly(dc, type, r, false);
+// Records by family. Each handler reads its record's parameters and calls the context.
+
+void Poly(TMetafileDC& dc, TEmfRecord& e) {
+    const bool small = e.Type >= EMR_POLYBEZIER16;
+    Poly(dc, small ? e.Type - EMR_POLYBEZIER16 + EMR_POLYBEZIER : e.Type, e.R, small);
+}
+
+void PolyPolyline(TMetafileDC& dc, TEmfRecord& e) {
+    dc.PolyPolyline(ReadPolyPoly(e.R, e.Type == EMR_POLYPOLYLINE16));
+}
+
+void PolyPolygon(TMetafileDC& dc, TEmfRecord& e) {
+    dc.PolyPolygon(ReadPolyPoly(e.R, e.Type == EMR_POLYPOLYGON16));
+}
+
+void PolyDraw(TMetafileDC& dc, TEmfRecord& e) {
+    PolyDraw(dc, e.R, e.Type == EMR_POLYDRAW16);
+}
+
+void SetPixel(TMetafileDC& dc, TEmfRecord& e) {
+    const QPointF p = e.Point();
+    dc.SetPixel(p, e.Colour());
+}
+
+void WorldTransform(TMetafileDC& dc, TEmfRecord& e) {
+    dc.SetWorldTransform(ReadTransform(e.R));
+}
+
+void ModifyWorldTransform(TMetafileDC& dc, TEmfRecord& e) {
+    const QTransform transform = ReadTransform(e.R);
+    dc.ModifyWorldTransform(transform, e.Int());
+}
+
+// Pens, brushes, fonts and palettes go into the slot the record names.
+void CreateObject(TMetafileDC& dc, TEmfRecord& e) {
+    const uint32_t index = e.Index();
+    switch (e.Type) {
+    case EMR_CREATEPEN:
+        dc.PutObject(index, ReadPen(e.R));
         break;
-    case EMR_POLYBEZIER16:
-    case EMR_POLYGON16:
-    case EMR_POLYLINE16:
-    case EMR_POLYBEZIERTO16:
-    case EMR_POLYLINETO16:
-        Poly(dc, type - EMR_POLYBEZIER16 + EMR_POLYBEZIER, r, true);
+    case EMR_EXTCREATEPEN:
+        dc.PutObject(index, ReadExtPen(e.R));
         break;
-    case EMR_POLYPOLYLINE:
-        dc.PolyPolyline(ReadPolyPoly(r, false));
-        break;
-    case EMR_POLYPOLYGON:
-        dc.PolyPolygon(ReadPolyPoly(r, false));
-        break;
-    case EMR_POLYPOLYLINE16:
-        dc.PolyPolyline(ReadPolyPoly(r, true));
-        break;
-    case EMR_POLYPOLYGON16:
-        dc.PolyPolygon(ReadPolyPoly(r, true));
-        break;
-    case EMR_POLYDRAW:
-        PolyDraw(dc, r, false);
-        break;
-    case EMR_POLYDRAW16:
-        PolyDraw(dc, r, true);
-        break;
-    case EMR_SETWINDOWEXTEX: {
-        const QPointF p = Point32(r);
-        dc.SetWindowExt(QSizeF(p.x(), p.y()));
-        break;
-    }
-    case EMR_SETWINDOWORGEX:
-        dc.SetWindowOrg(Point32(r));
-        break;
-    case EMR_SETVIEWPORTEXTEX: {
-        const QPointF p = Point32(r);
-        dc.SetViewportExt(QSizeF(p.x(), p.y()));
-        break;
-    }
-    case EMR_SETVIEWPORTORGEX:
-        dc.SetViewportOrg(Point32(r));
-        break;
-    case EMR_SETPIXELV: {
-        const QPointF p = Point32(r);
-        dc.SetPixel(p, r.U32());
-        break;
-    }
-    case EMR_SETMAPMODE:
-        dc.SetMapMode(r.I32());
-        break;
-    case EMR_SETBKMODE:
-        dc.SetBkMode(r.I32());
-        break;
-    case EMR_SETPOLYFILLMODE:
-        dc.SetPolyFillMode(r.I32());
-        break;
-    case EMR_SETROP2:
-        dc.SetRop2(r.I32());
-        break;
-    case EMR_SETTEXTALIGN:
-        dc.SetTextAlign(r.U32());
-        break;
-    case EMR_SETTEXTCOLOR:
-        dc.SetTextColor(r.U32());
-        break;
-    case EMR_SETBKCOLOR:
-        dc.SetBkColor(r.U32());
-        break;
-    case EMR_OFFSETCLIPRGN:
-        dc.OffsetClip(Point32(r));
-        break;
-    case EMR_MOVETOEX:
-        dc.MoveTo(Point32(r));
-        break;
-    case EMR_SETMETARGN:
-        dc.SetMetaRegion();
-        break;
-    case EMR_EXCLUDECLIPRECT:
-        dc.ExcludeClipRect(Rect32(r));
-        break;
-    case EMR_INTERSECTCLIPRECT:
-        dc.IntersectClipRect(Rect32(r));
-        break;
-    case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX: {
-        const int32_t xNum = r.I32(), xDenom = r.I32(), yNum = r.I32(), yDenom = r.I32();
-        if (type == EMR_SCALEVIEWPORTEXTEX)
-            dc.ScaleViewportExt(xNum, xDenom, yNum, yDenom);
-        else
-            dc.ScaleWindowExt(xNum, xDenom, yNum, yDenom);
-        break;
-    }
-    case EMR_SAVEDC:
-        dc.SaveDC();
-        break;
-    case EMR_RESTOREDC:
-        dc.RestoreDC(r.I32());
-        break;
-    case EMR_SETWORLDTRANSFORM:
-        dc.SetWorldTransform(ReadTransform(r));
-        break;
-    case EMR_MODIFYWORLDTRANSFORM: {
-        const QTransform transform = ReadTransform(r);
-        dc.ModifyWorldTransform(transform, r.I32());
-        break;
-    }
-    case EMR_SELECTOBJECT:
-        dc.SelectObject(r.U32());
-        break;
-    case EMR_CREATEPEN: {
-        const uint32_t index = r.U32();
-        dc.PutObject(index, ReadPen(r));
-        break;
-    }
-    case EMR_EXTCREATEPEN: {
-        const uint32_t index = r.U32();
-        dc.PutObject(index, ReadExtPen(r));
-        break;
-    }
     case EMR_CREATEBRUSHINDIRECT: {
-        const uint32_t index = r.U32();
         TGdiBrush brush;
-        brush.Style = r.U32();
-        brush.Color = ColorFromRef(r.U32());
-        brush.Hatch = r.U32();
+        brush.Style = e.R.U32();
+        brush.Color = ColorFromRef(e.R.U32());
+        brush.Hatch = e.R.U32();
         dc.PutObject(index, brush);
         break;
     }
-    case EMR_EXTCREATEFONTINDIRECTW: {
-        const uint32_t index = r.U32();
-        dc.PutObject(index, ReadFont(r));
+    case EMR_EXTCREATEFONTINDIRECTW:
+        dc.PutObject(index, ReadFont(e.R));
+        break;
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+        dc.PutObject(index, PatternBrush(e.Whole, e.R, e.Type == EMR_CREATEMONOBRUSH));
+        break;
+    default:
+        dc.PutObject(index, TGdiPalette{});
         break;
     }
-    case EMR_CREATEPALETTE:
-        dc.PutObject(r.U32(), TGdiPalette{});
-        break;
-    case EMR_DELETEOBJECT:
-        dc.DeleteObject(r.U32());
-        break;
-    case EMR_ANGLEARC: {
-        const QPointF center = Point32(r);
-        const uint32_t radius = r.U32();
-        const float start = F32(r), sweep = F32(r);
-        dc.AngleArc(center, radius, start, sweep);
-        break;
-    }
-    case EMR_ELLIPSE:
-        dc.Ellipse(Rect32(r));
-        break;
-    case EMR_RECTANGLE:
-        dc.Rectangle(Rect32(r));
-        break;
-    case EMR_ROUNDRECT: {
-        const QRectF rect = Rect32(r);
-        const QPointF corner = Point32(r);
-        dc.RoundRect(rect, QSizeF(corner.x(), corner.y()));
-        break;
-    }
-    case EMR_ARC:
-    case EMR_CHORD:
-    case EMR_PIE:
-    case EMR_ARCTO: {
-        const QRectF box = Rect32(r);
-        const QPointF start = Point32(r);
-        const QPointF end = Point32(r);
-        const TArcKind kind = type == EMR_ARC     ? TArcKind::Arc
-                              : type == EMR_CHORD ? TArcKind::Chord
-                              : type == EMR_PIE   ? TArcKind::Pie
-                                                  : TArcKind::ArcTo;
-        dc.Arc(kind, box, start, end);
-        break;
-    }
-    case EMR_LINETO:
-        dc.LineTo(Point32(r));
-        break;
-    case EMR_SETMITERLIMIT: {
-        // Written as a float by most programs and as an integer by some.
-        const uint32_t raw = r.U32();
-        const float limit = std::bit_cast<float>(raw);
-        dc.SetMiterLimit(limit >= 1 && limit < 1e4f ? double(limit) : double(raw));
-        break;
-    }
-    case EMR_SETARCDIRECTION:
-        dc.SetArcDirection(r.U32() == 2);
-        break;
+}
+
+void AngleArc(TMetafileDC& dc, TEmfRecord& e) {
+    const QPointF center = e.Point();
+    const uint32_t radius = e.R.U32();
+    const float start = F32(e.R), sweep = F32(e.R);
+    dc.AngleArc(center, radius, start, sweep);
+}
+
+void RoundRect(TMetafileDC& dc, TEmfRecord& e) {
+    const QRectF rect = e.Rect();
+    dc.RoundRect(rect, e.Size());
+}
+
+void Arc(TMetafileDC& dc, TEmfRecord& e) {
+    const QRectF box = e.Rect();
+    const QPointF start = e.Point();
+    const QPointF end = e.Point();
+    const TArcKind kind = e.Type == EMR_ARC     ? TArcKind::Arc
+                          : e.Type == EMR_CHORD ? TArcKind::Chord
+                          : e.Type == EMR_PIE   ? TArcKind::Pie
+                                                : TArcKind::ArcTo;
+    dc.Arc(kind, box, start, end);
+}
+
+void MiterLimit(TMetafileDC& dc, TEmfRecord& e) {
+    // Written as a float by most programs and as an integer by some.
+    const uint32_t raw = e.R.U32();
+    const float limit = std::bit_cast<float>(raw);
+    dc.SetMiterLimit(limit >= 1 && limit < 1e4f ? double(limit) : double(raw));
+}
+
+// Path brackets and what is done with the path.
+void PathRecord(TMetafileDC& dc, TEmfRecord& e) {
+    switch (e.Type) {
     case EMR_BEGINPATH:
         dc.BeginPath();
         break;
@@ -670,111 +575,176 @@ void Play(TMetafileDC& dc, uint32_t type, TByteReader& record) {
         dc.StrokePath();
         break;
     case EMR_SELECTCLIPPATH:
-        dc.SelectClipPath(r.I32());
+        dc.SelectClipPath(e.Int());
         break;
-    case EMR_ABORTPATH:
-        dc.AbortPath();
-        break;
-    case EMR_FILLRGN:
-    case EMR_FRAMERGN: {
-        r.Skip(16);
-        const uint32_t size = r.U32();
-        bool found = false;
-        const TGdiBrush brush = RegionBrush(dc, r.U32(), &found);
-        QSizeF frame;
-        if (type == EMR_FRAMERGN) {
-            const int32_t w = r.I32();
-            frame = QSizeF(w, r.I32());
-        }
-        TByteReader region = r.Sub(size);
-        const std::vector<QRectF> rects = RegionRects(region);
-        if (!found)
-            break;
-        if (type == EMR_FILLRGN)
-            dc.FillRects(rects, brush);
-        else
-            dc.FrameRects(rects, brush, frame);
-        break;
-    }
-    case EMR_PAINTRGN: {
-        r.Skip(16);
-        const uint32_t size = r.U32();
-        TByteReader region = r.Sub(size);
-        dc.PaintRects(RegionRects(region));
-        break;
-    }
-    case EMR_EXTSELECTCLIPRGN: {
-        const uint32_t size = r.U32();
-        const int32_t mode = r.I32();
-        std::vector<QRectF> rects;
-        if (size != 0) {
-            TByteReader region = r.Sub(size);
-            rects = RegionRects(region);
-        }
-        dc.SelectClipRegion(rects, mode);
-        break;
-    }
-    case EMR_EXTTEXTOUTA:
-    case EMR_EXTTEXTOUTW: {
-        r.Skip(16 + 12); // bounds, graphics mode, scales
-        const TGdiText text = ReadText(record, r, type == EMR_EXTTEXTOUTW);
-        if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
-            dc.Text(text);
-        break;
-    }
-    case EMR_SMALLTEXTOUT: {
-        // Reference point, count, options, graphics mode, scales, an optional clipping
-        // rectangle, then the characters: bytes with "small chars", UTF-16 otherwise.
-        constexpr uint32_t NoRect = 0x100, SmallChars = 0x200;
-        TGdiText text;
-        text.Reference = Point32(r);
-        const uint32_t count = r.U32();
-        text.Options = r.U32();
-        r.Skip(12);
-        if (!(text.Options & NoRect))
-            text.Rect = Rect32(r);
-        text.Text = text.Options & SmallChars ? Ansi(r.Bytes(count)) : Utf16(r, count);
-        if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
-            dc.Text(text);
-        break;
-    }
-    case EMR_POLYTEXTOUTA:
-    case EMR_POLYTEXTOUTW: {
-        r.Skip(16 + 12);
-        const uint32_t strings = r.U32();
-        Need(r, strings, 40);
-        for (uint32_t i = 0; i < strings; ++i) {
-            const TGdiText text = ReadText(record, r, type == EMR_POLYTEXTOUTW);
-            if (!(text.Options & Gdi::ETO_GLYPH_INDEX))
-                dc.Text(text);
-        }
-        break;
-    }
-    case EMR_BITBLT:
-    case EMR_STRETCHBLT:
-    case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT:
-        Blt(dc, type, record, r);
-        break;
-    case EMR_GRADIENTFILL:
-        GradientFill(dc, r);
-        break;
-    case EMR_STRETCHDIBITS:
-    case EMR_SETDIBITSTODEVICE:
-        DibBits(dc, type, record, r);
-        break;
-    case EMR_CREATEMONOBRUSH:
-    case EMR_CREATEDIBPATTERNBRUSHPT: {
-        const uint32_t index = r.U32();
-        dc.PutObject(index, PatternBrush(record, r, type == EMR_CREATEMONOBRUSH));
-        break;
-    }
     default:
-        // Comments (EMF+ among them), palettes, colour management and the rest draw
-        // nothing here, as on the system's own playback.
+        dc.AbortPath();
         break;
     }
 }
+
+void FillOrFrameRegion(TMetafileDC& dc, TEmfRecord& e) {
+    TByteReader& r = e.R;
+    r.Skip(16);
+    const uint32_t size = r.U32();
+    bool found = false;
+    const TGdiBrush brush = RegionBrush(dc, r.U32(), &found);
+    QSizeF frame;
+    if (e.Type == EMR_FRAMERGN)
+        frame = e.Size();
+    TByteReader region = r.Sub(size);
+    const std::vector<QRectF> rects = RegionRects(region);
+    if (!found)
+        return;
+    if (e.Type == EMR_FILLRGN)
+        dc.FillRects(rects, brush);
+    else
+        dc.FrameRects(rects, brush, frame);
+}
+
+void PaintRegion(TMetafileDC& dc, TEmfRecord& e) {
+    e.R.Skip(16);
+    const uint32_t size = e.R.U32();
+    TByteReader region = e.R.Sub(size);
+    dc.PaintRects(RegionRects(region));
+}
+
+void SelectClipRegion(TMetafileDC& dc, TEmfRecord& e) {
+    const uint32_t size = e.R.U32();
+    const int32_t mode = e.Int();
+    std::vector<QRectF> rects;
+    if (size != 0) {
+        TByteReader region = e.R.Sub(size);
+        rects = RegionRects(region);
+    }
+    dc.SelectClipRegion(rects, mode);
+}
+
+constexpr uint32_t GM_ADVANCED = 2;
+
+void ExtTextOut(TMetafileDC& dc, TEmfRecord& e) {
+    e.R.Skip(16); // bounds
+    const bool advanced = e.R.U32() == GM_ADVANCED;
+    e.R.Skip(8); // scales
+    TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_EXTTEXTOUTW);
+    text.Advanced = advanced;
+    dc.Text(text);
+}
+
+// Reference point, count, options, graphics mode, scales, an optional clipping rectangle,
+// then the characters: bytes with "small chars", UTF-16 otherwise.
+void SmallTextOut(TMetafileDC& dc, TEmfRecord& e) {
+    constexpr uint32_t NoRect = 0x100, SmallChars = 0x200;
+    TGdiText text;
+    text.Reference = e.Point();
+    const uint32_t count = e.R.U32();
+    text.Options = e.R.U32();
+    text.Advanced = e.R.U32() == GM_ADVANCED;
+    e.R.Skip(8); // scales
+    if (!(text.Options & NoRect))
+        text.Rect = e.Rect();
+    text.Text = text.Options & SmallChars ? Ansi(e.R.Bytes(count)) : Utf16(e.R, count);
+    dc.Text(text);
+}
+
+void PolyTextOut(TMetafileDC& dc, TEmfRecord& e) {
+    e.R.Skip(16);
+    const bool advanced = e.R.U32() == GM_ADVANCED;
+    e.R.Skip(8);
+    const uint32_t strings = e.R.U32();
+    Need(e.R, strings, 40);
+    for (uint32_t i = 0; i < strings; ++i) {
+        TGdiText text = ReadText(e.Whole, e.R, e.Type == EMR_POLYTEXTOUTW);
+        text.Advanced = advanced;
+        dc.Text(text);
+    }
+}
+
+void Blt(TMetafileDC& dc, TEmfRecord& e) {
+    Blt(dc, e.Type, e.Whole, e.R);
+}
+
+void GradientFill(TMetafileDC& dc, TEmfRecord& e) {
+    GradientFill(dc, e.R);
+}
+
+void DibBits(TMetafileDC& dc, TEmfRecord& e) {
+    DibBits(dc, e.Type, e.Whole, e.R);
+}
+
+using THandler = void (*)(TMetafileDC&, TEmfRecord&);
+
+// The handlers by record type. Types not in the table (comments, EMF+ among them, palettes,
+// colour management and the rest) draw nothing here, as on the system's own playback.
+constexpr uint32_t MaxHandledType = EMR_GRADIENTFILL;
+constexpr auto Handlers = [] {
+    using namespace State;
+    using R = TEmfRecord;
+    std::array<THandler, MaxHandledType + 1> table{};
+    for (const uint32_t type :
+         {EMR_POLYBEZIER, EMR_POLYGON, EMR_POLYLINE, EMR_POLYBEZIERTO, EMR_POLYLINETO,
+          EMR_POLYBEZIER16, EMR_POLYGON16, EMR_POLYLINE16, EMR_POLYBEZIERTO16, EMR_POLYLINETO16})
+        table[type] = Poly;
+    table[EMR_POLYPOLYLINE] = table[EMR_POLYPOLYLINE16] = PolyPolyline;
+    table[EMR_POLYPOLYGON] = table[EMR_POLYPOLYGON16] = PolyPolygon;
+    table[EMR_POLYDRAW] = table[EMR_POLYDRAW16] = PolyDraw;
+    table[EMR_SETWINDOWEXTEX] = WindowExt<R>;
+    table[EMR_SETWINDOWORGEX] = WindowOrg<R>;
+    table[EMR_SETVIEWPORTEXTEX] = ViewportExt<R>;
+    table[EMR_SETVIEWPORTORGEX] = ViewportOrg<R>;
+    table[EMR_SCALEVIEWPORTEXTEX] = ScaleViewportExt<R>;
+    table[EMR_SCALEWINDOWEXTEX] = ScaleWindowExt<R>;
+    table[EMR_SETMAPMODE] = MapMode<R>;
+    table[EMR_SETBKMODE] = BkMode<R>;
+    table[EMR_SETPOLYFILLMODE] = PolyFillMode<R>;
+    table[EMR_SETROP2] = Rop2<R>;
+    table[EMR_SETTEXTALIGN] = TextAlign<R>;
+    table[EMR_SETTEXTCOLOR] = TextColor<R>;
+    table[EMR_SETBKCOLOR] = BkColor<R>;
+    table[EMR_OFFSETCLIPRGN] = OffsetClip<R>;
+    table[EMR_MOVETOEX] = MoveTo<R>;
+    table[EMR_LINETO] = LineTo<R>;
+    table[EMR_EXCLUDECLIPRECT] = ExcludeClipRect<R>;
+    table[EMR_INTERSECTCLIPRECT] = IntersectClipRect<R>;
+    table[EMR_SAVEDC] = SaveDC<R>;
+    table[EMR_RESTOREDC] = RestoreDC<R>;
+    table[EMR_SELECTOBJECT] = SelectObject<R>;
+    table[EMR_DELETEOBJECT] = DeleteObject<R>;
+    table[EMR_RECTANGLE] = Rectangle<R>;
+    table[EMR_ELLIPSE] = Ellipse<R>;
+    table[EMR_SETPIXELV] = SetPixel;
+    table[EMR_SETMETARGN] = [](TMetafileDC& dc, TEmfRecord&) {
+        dc.SetMetaRegion();
+    };
+    table[EMR_SETARCDIRECTION] = [](TMetafileDC& dc, TEmfRecord& e) {
+        dc.SetArcDirection(e.R.U32() == 2);
+    };
+    table[EMR_SETMITERLIMIT] = MiterLimit;
+    table[EMR_SETWORLDTRANSFORM] = WorldTransform;
+    table[EMR_MODIFYWORLDTRANSFORM] = ModifyWorldTransform;
+    for (const uint32_t type :
+         {EMR_CREATEPEN, EMR_EXTCREATEPEN, EMR_CREATEBRUSHINDIRECT, EMR_EXTCREATEFONTINDIRECTW,
+          EMR_CREATEPALETTE, EMR_CREATEMONOBRUSH, EMR_CREATEDIBPATTERNBRUSHPT})
+        table[type] = CreateObject;
+    table[EMR_ANGLEARC] = AngleArc;
+    table[EMR_ROUNDRECT] = RoundRect;
+    table[EMR_ARC] = table[EMR_CHORD] = table[EMR_PIE] = table[EMR_ARCTO] = Arc;
+    for (const uint32_t type :
+         {EMR_BEGINPATH, EMR_ENDPATH, EMR_CLOSEFIGURE, EMR_FILLPATH, EMR_STROKEANDFILLPATH,
+          EMR_STROKEPATH, EMR_SELECTCLIPPATH, EMR_ABORTPATH})
+        table[type] = PathRecord;
+    table[EMR_FILLRGN] = table[EMR_FRAMERGN] = FillOrFrameRegion;
+    table[EMR_PAINTRGN] = PaintRegion;
+    table[EMR_EXTSELECTCLIPRGN] = SelectClipRegion;
+    table[EMR_EXTTEXTOUTA] = table[EMR_EXTTEXTOUTW] = ExtTextOut;
+    table[EMR_SMALLTEXTOUT] = SmallTextOut;
+    table[EMR_POLYTEXTOUTA] = table[EMR_POLYTEXTOUTW] = PolyTextOut;
+    table[EMR_BITBLT] = table[EMR_STRETCHBLT] = table[EMR_ALPHABLEND] = table[EMR_TRANSPARENTBLT] =
+        Blt;
+    table[EMR_GRADIENTFILL] = GradientFill;
+    table[EMR_STRETCHDIBITS] = table[EMR_SETDIBITSTODEVICE] = DibBits;
+    return table;
+}();
 
 } // namespace
 
@@ -791,10 +761,11 @@ void PlayEnhanced(std::span<const uint8_t> bytes, TMetafileDC& dc) {
             if (size < RecordHeaderSize || size % 4 != 0 || !file.CanRead(size - RecordHeaderSize))
                 return;
             file.Seek(start);
-            TByteReader record = file.Sub(size);
+            TEmfRecord record{type, file.Sub(size)};
             if (type == EMR_EOF)
                 return;
-            Play(dc, type, record);
+            if (type <= MaxHandledType && Handlers[type])
+                Handlers[type](dc, record);
         }
     } catch (const EReadError&) {
         // A record that claims more than it holds ends the playback here.

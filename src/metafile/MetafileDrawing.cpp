@@ -1,12 +1,15 @@
 // The drawing half of the device context: pens and brushes as QPainter's, figures, pixels,
 // region fills, bitmaps and text.
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
 
-#include "picture/MetafileDC.h"
+#include "metafile/MetafileDC.h"
 
 namespace {
 
@@ -16,6 +19,8 @@ constexpr double MinFontPixels = 1;
 constexpr double MaxFontPixels = 2048;
 // Larger glyphs on the device are drawn as outlines.
 constexpr double MaxGlyphPixels = 256;
+// Fonts kept from one text to the next, and from one playback to the next.
+constexpr size_t MaxKeptFonts = 32;
 
 double Length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -407,7 +412,11 @@ void TMetafileDC::FillDevice(const QPainterPath& path, const TGdiBrush& brush) {
     Use(QTransform());
     if (brush.Style == Gdi::BS_HATCHED && S_.BkMode == Gdi::OPAQUE)
         Painter_.fillPath(path, S_.BkColor);
-    Painter_.fillPath(path, MakeBrush(brush, QTransform()));
+    // Upright rectangles, the most common fill, take QPainter's much faster way.
+    if (const std::optional<QRectF> rect = AsRect(path))
+        Painter_.fillRect(*rect, MakeBrush(brush, QTransform()));
+    else
+        Painter_.fillPath(path, MakeBrush(brush, QTransform()));
 }
 
 void TMetafileDC::FillLogical(const QPainterPath& logical, const QBrush& brush) {
@@ -537,15 +546,27 @@ QImage WithoutColour(const QImage& image, QRgb key) {
 
 // Text ------------------------------------------------------------------------------------
 
-// The font at a size in painter units. Text records mostly repeat the font of the one
-// before, and finding a font is slow, so the last one is kept.
-const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
+// The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
+// at a few sizes, again and again and from one playback to the next, so the fonts made last
+// are kept for all playbacks.
+const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
     const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
-    if (FontCache_ && FontCache_->Font.family() == face && FontCache_->Font.weight() == weight &&
-        FontCache_->Font.italic() == f.Italic && FontCache_->Font.underline() == f.Underline &&
-        FontCache_->Font.strikeOut() == f.StrikeOut && FontCache_->Font.pixelSize() == pixels)
-        return *FontCache_;
+    const auto same = [&](const TLaidFont& laid) {
+        return laid.Font.pixelSize() == pixels && laid.Font.weight() == weight &&
+               laid.Font.italic() == f.Italic && laid.Font.underline() == f.Underline &&
+               laid.Font.strikeOut() == f.StrikeOut && laid.Font.family() == face;
+    };
+    if (Font_ && same(*Font_))
+        return *Font_;
+    // Never destroyed: fonts must not outlive the application object, which ends first.
+    static auto& kept = *new std::vector<std::shared_ptr<TLaidFont>>;
+    const auto found =
+        std::find_if(kept.begin(), kept.end(), [&](const auto& laid) { return same(*laid); });
+    if (found != kept.end()) {
+        Font_ = *found;
+        return *Font_;
+    }
     QFont font(face);
     font.setPixelSize(pixels);
     font.setWeight(static_cast<QFont::Weight>(weight));
@@ -554,14 +575,75 @@ const TMetafileDC::TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pix
     font.setStrikeOut(f.StrikeOut);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
-    FontCache_.emplace(TLaidFont{font, QFontMetricsF(font)});
-    return *FontCache_;
+    // The system draws metafile text without smoothing its edges, and so do we: smoothed
+    // small text comes out bolder and blurred beside the lines it labels.
+    font.setStyleStrategy(QFont::NoAntialias);
+    Font_ = std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt});
+    if (kept.size() >= MaxKeptFonts)
+        kept.erase(kept.begin());
+    kept.push_back(Font_);
+    return *Font_;
 }
 
-void TMetafileDC::Text(const TGdiText& t) {
+// The opaque rectangle of a text record, drawn before its characters.
+void TMetafileDC::OpaqueTextRect(const TGdiText& t, const QTransform& full) {
+    if (InPath_ || !t.Rect || !(t.Options & Gdi::ETO_OPAQUE))
+        return;
+    QPainterPath box;
+    box.addRect(t.Rect->normalized());
+    FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
+}
+
+// The characters of glyph numbers of the font named, when that font is the one text is drawn
+// with: its character map read backwards. Nothing when another font stands in for it, whose
+// glyph numbers mean other characters, or when a glyph has no character.
+namespace {
+std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& glyphs) {
+    QFont font(face);
+    if (face.isEmpty() || QFontInfo(font).family().compare(face, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    // Never destroyed, as the fonts: read once for each font, then kept.
+    static auto& maps = *new std::map<QString, std::map<quint32, char16_t>>;
+    auto found = maps.find(face.toLower());
+    if (found == maps.end()) {
+        const QRawFont raw = QRawFont::fromFont(font);
+        std::map<quint32, char16_t> characters;
+        for (char32_t c = 0x20; c <= 0xFFFF; ++c) {
+            const QChar character(c);
+            quint32 glyph = 0;
+            int count = 1;
+            if (!character.isSurrogate() &&
+                raw.glyphIndexesForChars(&character, 1, &glyph, &count) && glyph != 0)
+                characters.emplace(glyph, char16_t(c));
+        }
+        found = maps.emplace(face.toLower(), std::move(characters)).first;
+    }
+    QString text;
+    text.reserve(glyphs.size());
+    for (const QChar glyph : glyphs) {
+        const auto character = found->second.find(glyph.unicode());
+        if (character == found->second.end())
+            return std::nullopt;
+        text.append(QChar(character->second));
+    }
+    return text;
+}
+} // namespace
+
+void TMetafileDC::Text(const TGdiText& given) {
     if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
+    TGdiText t = given;
+    if (t.Options & Gdi::ETO_GLYPH_INDEX) {
+        std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, t.Text);
+        t.Text = characters.value_or(QString());
+    }
+    // Records without characters, often only there to fill their rectangle, need no font.
+    if (t.Text.isEmpty()) {
+        OpaqueTextRect(t, full);
+        return;
+    }
     const TGdiFont& f = S_.Font;
     const bool updateCP = S_.TextAlign & Gdi::TA_UPDATECP;
     const QPointF reference = updateCP ? S_.Current : t.Reference;
@@ -577,12 +659,12 @@ void TMetafileDC::Text(const TGdiText& t) {
     const auto wholePixels = [](double size) {
         return int(std::clamp(std::round(size), MinFontPixels, MaxFontPixels));
     };
-    double em = f.Height ? std::abs(f.Height) : 12;
+    double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
         const QFontMetricsF& cell = LayoutFont(f, probe).Metrics;
         if (cell.ascent() + cell.descent() > 0)
-            em = f.Height * probe / (cell.ascent() + cell.descent());
+            em = double(f.Height) * probe / (cell.ascent() + cell.descent());
     }
     if (!std::isfinite(em * sy))
         return;
@@ -629,11 +711,7 @@ void TMetafileDC::Text(const TGdiText& t) {
         break;
     }
 
-    // Opaque and clipping rectangles are logical; the text itself lies upright on the device.
-    const QPointF origin = full.map(reference);
-    QTransform placed = QTransform::fromScale(k * stretch, k);
-    placed *= QTransform().rotate(-f.Escapement / 10.0);
-    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    const QTransform placed = PlaceText(t, reference, full, QSizeF(k * stretch / sx, k / sy));
     const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
@@ -643,11 +721,7 @@ void TMetafileDC::Text(const TGdiText& t) {
         Path_.addPath(placed.map(outlines));
         FigureOpen_ = false;
     } else {
-        if (t.Rect && (t.Options & Gdi::ETO_OPAQUE)) {
-            QPainterPath box;
-            box.addRect(t.Rect->normalized());
-            FillDevice(full.map(box), TGdiBrush{Gdi::BS_SOLID, S_.BkColor, 0, {}});
-        }
+        OpaqueTextRect(t, full);
         if (!Measured(placed.mapRect(box)))
             DrawText(t, font, placed, QPointF(dx, dy), box, x);
     }
@@ -658,6 +732,61 @@ void TMetafileDC::Text(const TGdiText& t) {
         else if ((S_.TextAlign & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
             S_.Current.rx() -= logicalWidth;
     }
+}
+
+// Font units to painter coordinates. Opaque and clipping rectangles are always logical. In
+// the advanced graphics mode the characters are logical figures too: the world transform
+// and the mapping turn, shear and mirror them. In the compatible mode they stand upright on
+// the device, turned by the escapement counter-clockwise, or clockwise where the mapping
+// mirrors one axis, so that text along a logical direction follows it.
+QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
+                                  QSizeF unitsPerFontUnit) const {
+    const double escapement = double(S_.Font.Escapement) / 10;
+    if (t.Advanced) {
+        QTransform placed =
+            QTransform::fromScale(unitsPerFontUnit.width(), unitsPerFontUnit.height());
+        placed *= QTransform().rotate(-escapement);
+        placed *= QTransform::fromTranslate(reference.x(), reference.y());
+        return placed * full;
+    }
+    const double sx =
+        unitsPerFontUnit.width() * Length(full.map(QPointF(1, 0)) - full.map(QPointF()));
+    const double sy =
+        unitsPerFontUnit.height() * Length(full.map(QPointF(0, 1)) - full.map(QPointF()));
+    const bool mirrored = full.determinant() < 0;
+    const QPointF origin = full.map(reference);
+    QTransform placed = QTransform::fromScale(sx, sy);
+    placed *= QTransform().rotate(mirrored ? escapement : -escapement);
+    placed *= QTransform::fromTranslate(origin.x(), origin.y());
+    return placed;
+}
+
+// Characters at positions of their own, drawn as one run of glyphs of the font, which is much
+// faster than one text for each. False when a character needs a glyph of another font.
+bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
+    if (!Font_->Raw)
+        Font_->Raw = QRawFont::fromFont(Font_->Font);
+    const QRawFont& raw = *Font_->Raw;
+    if (!raw.isValid())
+        return false;
+    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size())
+        return false;
+    QList<QPointF> positions;
+    positions.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (glyphs[i] == 0 && !text[i].isSpace())
+            return false;
+        positions.append(at + QPointF(x[size_t(i)], 0));
+    }
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    run.setUnderline(Font_->Font.underline());
+    run.setStrikeOut(Font_->Font.strikeOut());
+    Painter_.drawGlyphRun(QPointF(), run);
+    return true;
 }
 
 void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,
@@ -699,6 +828,8 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
         Painter_.drawText(at, t.Text);
         return;
     }
+    if (DrawGlyphs(t.Text, at, x))
+        return;
     for (qsizetype i = 0; i < t.Text.size(); ++i) {
         const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
         Painter_.drawText(at + QPointF(x[size_t(i)], 0), t.Text.mid(i, pair ? 2 : 1));

@@ -10,9 +10,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QString>
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -148,6 +150,13 @@ struct TGdiRegion {
 using TGdiObject =
     std::variant<std::monostate, TGdiPen, TGdiBrush, TGdiFont, TGdiPalette, TGdiRegion>;
 
+// A font made for text at one size in painter units, with what text needs of it.
+struct TLaidFont {
+    QFont Font;
+    QFontMetricsF Metrics;
+    std::optional<QRawFont> Raw; // the font the glyphs come from, made when first needed
+};
+
 // Text to draw at a reference point, with optional spacing per character.
 struct TGdiText {
     QPointF Reference;
@@ -155,6 +164,7 @@ struct TGdiText {
     std::vector<double> Dx; // advance of each character in logical units, or empty
     uint32_t Options = 0;
     std::optional<QRectF> Rect; // opaque or clipping rectangle, logical units
+    bool Advanced = false;      // drawn in the advanced graphics mode
 };
 
 class TMetafileDC {
@@ -285,11 +295,11 @@ private:
     void SetClip(std::optional<QPainterPath> clip);
     void ApplyClip();
     void Use(const QTransform& transform);
-    struct TLaidFont {
-        QFont Font;
-        QFontMetricsF Metrics;
-    };
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
+    void OpaqueTextRect(const TGdiText& t, const QTransform& full);
+    bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
+    QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
+                         QSizeF unitsPerFontUnit) const;
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
                   const QRectF& box, const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
@@ -302,12 +312,13 @@ private:
     bool ViewportFixed_ = false;
     TState S_;
     std::vector<TState> Saved_;
-    std::vector<TGdiObject> Objects_;
+    size_t TableSize_ = 0;
+    std::vector<TGdiObject> Objects_; // the slots up to the last one used
     bool InPath_ = false;
     bool FigureOpen_ = false;
     QPainterPath Path_; // painter coordinates
     bool ClipDirty_ = false;
-    std::optional<TLaidFont> FontCache_;
+    std::shared_ptr<TLaidFont> Font_; // the font of the last text
     bool Measuring_ = false;
     QRectF Bounds_;
 };

@@ -6,10 +6,17 @@
 #include <QImage>
 #include <cstdint>
 #include <span>
-
-#include "picture/Bitmap.h"
+#include <vector>
 
 class TStream;
+
+// Decoded bitmap image data, shared by the bitmap kinds that hold it. Loaded data are never
+// changed, so copies share one.
+struct TBitmapImage {
+    QImage Image;            // the pixels, top row first; null for an empty bitmap
+    int BitCount = 0;        // bits per pixel of the bitmap as stored (1, 4, 8, 16, 24, 32)
+    std::vector<QRgb> Table; // the colour table the file carried, if any
+};
 
 namespace Msg {
 inline constexpr const char* InvalidBitmap = "Bitmap ist ungültig";
