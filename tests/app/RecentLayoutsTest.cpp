@@ -206,7 +206,7 @@ TEST_F(RecentLayouts, EachEntryOpensExactlyTheFileSaved) {
     EXPECT_EQ(Captions().size(), 5u) << "saving one layout five times leaves one entry";
     EXPECT_TRUE(Form->close());
 
-    Form = std::make_unique<TfrmMain>();
+    Form = std::make_unique<TfrmMain>(Printer());
     Form->show();
     for (const auto& name : names) {
         QAction* entry = nullptr;
@@ -228,7 +228,7 @@ TEST_F(RecentLayouts, AStoredLimitThatIsNoNumberLeavesTheProgramsOwn) {
         WriteFileText(StoreFile(), "Windows Registry Editor Version 5.00\n\n" + KeyLine +
                                        "\"Count\"=\"1\"\n\"MaxFiles\"=\"" + limit +
                                        "\"\n\"H0\"=\"/alt.vco\"\n");
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         Form->show();
         Form->CoverFile = CoverBmp;
         Form->SaveCover(Dir.File("neu.vco"));
@@ -292,7 +292,7 @@ TEST_F(RecentLayouts, AWriteProtectedStoreIsLeftAlone) {
         EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
     } else {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
-        Form = std::make_unique<TfrmMain>();
+        Form = std::make_unique<TfrmMain>(Printer());
         DialogScript script;
         script.Click("OK");
         Form->show();
