@@ -51,8 +51,9 @@ TEST(PageMapping, ALogicalUnitIsItsPhysicalLengthAtEveryResolution) {
     }
 }
 
-// Where 7200 is a whole multiple of the resolution, sheets stay where they always were:
-// the window (7200 div resolution) × 254 against a viewport of 7200.
+// Where 7200 is a whole multiple of the resolution, sheets printed before this mapping
+// keep every device position: they were mapped at 7200 / ((7200 / dpi) × 254) device
+// pixels per tenth of a millimetre, which equals dpi / 254 there.
 TEST(PageMapping, ResolutionsThatDivide7200KeepEveryDevicePosition) {
     for (const int dpi : {72, 144, 300, 360, 600, 720, 1200, 1440, 2400, 3600, 7200}) {
         TMappingInput in;
