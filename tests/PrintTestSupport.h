@@ -2,6 +2,7 @@
 // the documents it was given (or a refusal of each).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,13 +13,17 @@ class TTestPrintService : public TPrintService {
 public:
     TTestPrintService(std::vector<std::string> names, std::string defaultName)
         : Staged{std::move(names), std::move(defaultName)} {}
-    TPrintQueues Queues() override { return Staged; }
+    TPrintQueues Queues() override {
+        ++Asked;
+        return Staged;
+    }
     std::string Submit(const TSubmission& job) override {
         Submitted.push_back(job);
         return Refusal;
     }
 
     TPrintQueues Staged;
+    std::atomic<int> Asked = 0; // how often the queues were asked for
     std::vector<TSubmission> Submitted;
     std::string Refusal; // empty: every document is taken
 };

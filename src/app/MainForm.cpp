@@ -72,7 +72,6 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     CreateDialogs();
     CreatePrint();
     CreateMRU();
-    frmInfo = new TfrmInfo(this);
     setAcceptDrops(true);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -341,6 +340,9 @@ void TfrmMain::MRUItemClick(TRegMru&, QAction*, const std::string& fileName, boo
 }
 
 void TfrmMain::InfoClick() {
+    // Made when first asked for: its fonts and logo need not delay the first window.
+    if (!frmInfo)
+        frmInfo = new TfrmInfo(this);
     ExecModal(*frmInfo);
 }
 

@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
         frmMain.move(area.center() - QPoint(frmMain.width() / 2, frmMain.height() / 2));
     }
     frmMain.show();
+    // The print system is asked for its queues once the window is up; the client library
+    // it loads and the scheduler's answer need not delay the first window.
+    QTimer::singleShot(0, &frmMain, [] { Printer().StartQueueQuery(); });
     // The layout opens once the window is up, as Open opens it after its dialog; a layout
     // that cannot be opened is reported and the layout stays empty.
     if (!commandLine.LayoutFile.empty())

@@ -37,10 +37,7 @@ private:
 } // namespace
 
 TPrinter::TPrinter(std::shared_ptr<TPrintService> service)
-    : Service_(std::move(service)), Canvas_(std::make_unique<TPrinterCanvas>(*this)) {
-    Queues_ =
-        std::async(std::launch::async, [service = Service_] { return service->Queues(); }).share();
-}
+    : Service_(std::move(service)), Canvas_(std::make_unique<TPrinterCanvas>(*this)) {}
 
 TPrinter::TPrinter(const std::string& file, const QPageSize& paper, int resolution)
     : Selected_(true), OutputFile_(file),
@@ -57,10 +54,22 @@ TPrinter::~TPrinter() {
     }
 }
 
+void TPrinter::StartQueueQuery() {
+    if (Service_ && !Queues_.valid())
+        Queues_ = std::async(std::launch::async, [service = Service_] {
+                      return service->Queues();
+                  }).share();
+}
+
+const TPrintQueues& TPrinter::Queues() {
+    StartQueueQuery();
+    return Queues_.get();
+}
+
 int TPrinter::QueueCount() {
     if (!Service_)
         return 1;
-    return static_cast<int>(Queues_.get().Names.size());
+    return static_cast<int>(Queues().Names.size());
 }
 
 void TPrinter::RequireIdle() const {
@@ -72,7 +81,7 @@ void TPrinter::SetToDefaultPrinter(bool freshSettings) {
     RequireIdle();
     if (!Service_)
         return;
-    const TPrintQueues& queues = Queues_.get();
+    const TPrintQueues& queues = Queues();
     const auto found = std::find(queues.Names.begin(), queues.Names.end(), queues.Default);
     if (queues.Default.empty() || found == queues.Names.end())
         throw EPrinter(Msg::NoDefaultPrinter);

@@ -28,9 +28,8 @@ enum class TPrinterOrientation { poPortrait, poLandscape };
 
 class TPrinter {
 public:
-    // A printer on the service's queues. The service is asked for its queues at once, on
-    // a thread of its own, so that a window can come up meanwhile; whatever needs the
-    // answer waits for it.
+    // A printer on the service's queues. The service is asked for its queues when
+    // StartQueueQuery is called or when something first needs them, whichever is first.
     explicit TPrinter(std::shared_ptr<TPrintService> service);
     // A printer whose one destination is a PDF file: the paper at the resolution, the
     // whole sheet printable.
@@ -40,6 +39,9 @@ public:
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
 
+    // Asks the service for its queues on a thread of its own, so that a window can come up
+    // meanwhile; whatever needs the answer waits for it. Only the first call asks.
+    void StartQueueQuery();
     // How many destinations there are: the service's installed queues, or the one file.
     int QueueCount();
 
@@ -106,6 +108,7 @@ public:
     void SetFullSheetPrintable();
 
 private:
+    const TPrintQueues& Queues();
     void RequireIdle() const;
     void SelectIfNone();
     void ProcessPendingEvents();

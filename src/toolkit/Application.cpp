@@ -17,7 +17,12 @@ std::string& TitleStorage() {
 }
 } // namespace
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Menus stay inside their windows, which are laid out with them, even on desktops that
+    // gather menus in a global bar. It also spares start-up the platform theme's query for
+    // such a bar over the session bus, which takes tens of milliseconds where no bus runs.
+    setAttribute(Qt::AA_DontUseNativeMenuBar);
+}
 
 const std::string& TApplication::Title() {
     return TitleStorage();

@@ -52,7 +52,7 @@ files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | LC_ALL=C sort)
 [[ "$files" == "$expected" ]] || fail "package files differ:
 $(diff <(echo "$expected") <(echo "$files"))"
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in fonts-liberation2 qt6-translations-l10n libqt6widgets6 libjpeg62-turbo; do
+for package in libcups2 fonts-liberation2 qt6-translations-l10n libqt6widgets6 libjpeg62-turbo; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 [[ "$(dpkg-deb -f "$deb" Section)" == graphics ]] || fail "section is not graphics"

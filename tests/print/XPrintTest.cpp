@@ -37,6 +37,23 @@ protected:
 };
 } // namespace
 
+TEST(PrinterQueues, AskedOnceAndNotBeforeStartOrFirstUse) {
+    // A window comes up before the print system is asked; then it is asked once, whether
+    // the query was started first or something needed the answer first.
+    for (const bool startFirst : {true, false}) {
+        auto service = std::make_shared<TTestPrintService>(std::vector<std::string>{"A", "B"}, "B");
+        TPrinter printer(service);
+        EXPECT_EQ(service->Asked, 0);
+        if (startFirst)
+            printer.StartQueueQuery();
+        EXPECT_EQ(printer.QueueCount(), 2);
+        printer.StartQueueQuery();
+        printer.SetToDefaultPrinter();
+        EXPECT_EQ(printer.PrinterName(), "B");
+        EXPECT_EQ(service->Asked, 1);
+    }
+}
+
 TEST(WithoutPrinter, PropertiesReadDefaultsAndPrinterOperationsDoNothing) {
     TPrinter none(std::make_shared<TTestPrintService>(std::vector<std::string>{}, ""));
     TXPrint print(none);
