@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "PictureTestSupport.h"
 #include "picture/Bitmap.h"
 #include "picture/Canvas.h"
 #include "picture/Image.h"
@@ -47,16 +48,11 @@ TPartPlacement Fill(std::optional<TPlacementView> view = std::nullopt, int turn 
 
 // A picture whose left half is red and right half blue.
 std::unique_ptr<TBitmap> Halves(int width, int height) {
-    QImage image(width, height, QImage::Format_BGR888);
+    QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, x < width / 2 ? Red : Blue);
-    auto data = std::make_shared<TBitmapImage>();
-    data->Image = image;
-    data->BitCount = 24;
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetImage(std::move(data));
-    return bitmap;
+    return BitmapOf(image);
 }
 
 } // namespace
