@@ -34,13 +34,20 @@ void TfrmMain::CreatePlacementMenus() {
     Bild = new QMenu(Text("&Bild"), this);
     Bild->setObjectName("Bild");
     MainMenu->insertMenu(N3->menuAction(), Bild);
-    for (const auto& [part, caption, name] :
-         {std::tuple{TSheetPart::Cover, "&Cover", "BildCover"},
-          std::tuple{TSheetPart::Back, "&Rückseite", "BildRueckseite"}}) {
-        QMenu* sub = Bild->addMenu(Text(caption));
-        sub->setObjectName(name);
+    struct TPartMenu {
+        TSheetPart Part;
+        const char* Caption;
+        const char* Name;
+    };
+    for (const TPartMenu& each : {TPartMenu{TSheetPart::Cover, "&Cover", "BildCover"},
+                                  TPartMenu{TSheetPart::Back, "&Rückseite", "BildRueckseite"}}) {
+        const TSheetPart part = each.Part;
+        QMenu* sub = Bild->addMenu(Text(each.Caption));
+        sub->setObjectName(each.Name);
         connect(sub, &QMenu::aboutToShow, this, [this, sub, part] {
+            // Built afresh each time, so it shows the part's placement as it is now.
             sub->clear();
+            qDeleteAll(sub->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
             AddPlacementItems(sub, part);
         });
         TImage& image = ImageOf(part);
@@ -64,13 +71,13 @@ void TfrmMain::CreatePlacementMenus() {
 void TfrmMain::AddPlacementItems(QMenu* menu, TSheetPart part) {
     const TPartPlacement& placement = PlacementOf(part).Placement;
     auto* modes = new QActionGroup(menu);
-    for (const auto& [mode, caption, name] : ModeItems) {
-        QAction* item = menu->addAction(Text(caption));
-        item->setObjectName(name);
+    for (const TModeItem& each : ModeItems) {
+        QAction* item = menu->addAction(Text(each.Caption));
+        item->setObjectName(each.Name);
         item->setCheckable(true);
-        item->setChecked(placement.Mode == mode);
+        item->setChecked(placement.Mode == each.Mode);
         modes->addAction(item);
-        connect(item, &QAction::triggered, this, [this, part, mode = mode] {
+        connect(item, &QAction::triggered, this, [this, part, mode = each.Mode] {
             Guarded([&] {
                 TPartPlacement changed = PlacementOf(part).Placement;
                 changed.Mode = mode;

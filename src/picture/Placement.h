@@ -32,7 +32,7 @@ struct TPlacementView {
 // filling again restores it. The turn is clockwise, in degrees: 0, 90, 180 or 270.
 struct TPartPlacement {
     TPlacementMode Mode = TPlacementMode::Stretch;
-    std::optional<TPlacementView> View;
+    std::optional<TPlacementView> View = std::nullopt;
     int Turn = 0;
     bool operator==(const TPartPlacement&) const = default;
 };
