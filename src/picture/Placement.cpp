@@ -51,7 +51,7 @@ QRectF FittedWindow(const QRectF& target, QSizeF picture,
 QRectF ShownWindow(const QRectF& target, QSize pictureSize, const TPartPlacement& placement) {
     TPartPlacement filled = placement;
     filled.Mode = TPlacementMode::Fill;
-    return Place(target, pictureSize, filled).Source;
+    return PlacePicture(target, pictureSize, filled).Source;
 }
 
 // Maps the unturned picture's pixels, drawn at (0, 0), onto the turned picture's pixels.
@@ -77,7 +77,7 @@ QSize TurnedSize(QSize size, int turn) {
     return Quarter(turn) ? size.transposed() : size;
 }
 
-TPlaced Place(const QRectF& target, QSize pictureSize, const TPartPlacement& placement) {
+TPlaced PlacePicture(const QRectF& target, QSize pictureSize, const TPartPlacement& placement) {
     const QSizeF picture = TurnedSize(pictureSize, placement.Turn);
     TPlaced placed{QRectF(QPointF(0, 0), picture), target, placement.Turn};
     if (picture.isEmpty() || target.isEmpty())
@@ -157,8 +157,8 @@ void DrawPlaced(TCanvas& canvas, const TRect& target, TGraphic* graphic,
         canvas.DrawStretched(target, graphic);
         return;
     }
-    const TPlaced placed =
-        Place(QRectF(target.Left, target.Top, target.Width(), target.Height()), size, placement);
+    const TPlaced placed = PlacePicture(
+        QRectF(target.Left, target.Top, target.Width(), target.Height()), size, placement);
     QPainter& painter = canvas.Painter();
     painter.save();
     try {

@@ -50,7 +50,7 @@ QSize TurnedSize(QSize size, int turn);
 
 // Places a picture of the given pixel size (before the part's turn) into target.
 // A picture without pixels keeps the whole target.
-TPlaced Place(const QRectF& target, QSize pictureSize, const TPartPlacement& placement);
+TPlaced PlacePicture(const QRectF& target, QSize pictureSize, const TPartPlacement& placement);
 
 // The window a placement shows, in ten-thousandths of the turned picture.
 TPlacementView ViewOf(const TPlaced& placed, QSize pictureSize);

@@ -53,7 +53,7 @@ std::optional<TPrintResolution> DescribePrintResolution(std::string_view path,
     const QSize size(picture.Width(), picture.Height());
     // Only the window that prints counts, at the size it prints: the part's turn turns
     // the window with the picture.
-    const TPlaced placed = Place(
+    const TPlaced placed = PlacePicture(
         QRectF(printed.Left, printed.Top, printed.Width(), printed.Height()), size, placement);
     return Describe(path, content->PixelMeaning(), size, placed.Source.size(),
                     placed.Target.size());

@@ -143,7 +143,7 @@ TEST(Placement, ModesProportionsAndWindowsGiveTheirRectangles) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        const TPlaced placed = Place(c.Part, c.Picture, c.Placement);
+        const TPlaced placed = PlacePicture(c.Part, c.Picture, c.Placement);
         EXPECT_TRUE(Near(placed.Source, c.Source)) << Show(placed.Source);
         EXPECT_TRUE(Near(placed.Target, c.Target)) << Show(placed.Target);
         EXPECT_EQ(placed.Turn, c.Placement.Turn);
