@@ -1,4 +1,5 @@
-// Test helpers of the picture layer: a graphic that fails to draw, and djpeg's output.
+// Test helpers of the picture layer: a bitmap of given pixels, a graphic that fails to draw,
+// and djpeg's output.
 #pragma once
 
 #include <QImage>
@@ -9,8 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "picture/Bitmap.h"
 #include "picture/Graphic.h"
 #include "toolkit/Errors.h"
+
+// A 24-bit bitmap of the image's pixels.
+inline std::unique_ptr<TBitmap> BitmapOf(const QImage& image) {
+    auto data = std::make_shared<TBitmapImage>();
+    data->Image = image.convertToFormat(QImage::Format_BGR888);
+    data->BitCount = 24;
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetImage(std::move(data));
+    return bitmap;
+}
 
 // A kind whose drawing always fails, as a damaged picture decoded at first drawing would.
 class TFailingGraphic : public TGraphic {

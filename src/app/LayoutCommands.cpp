@@ -93,7 +93,7 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
 }
 
 bool TfrmMain::Changed() const {
-    return LayoutChanged(LayoutFile, {CoverFile, BackFile});
+    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, Placements);
 }
 
 void TfrmMain::btnInsertCoverClick() {
@@ -115,7 +115,7 @@ void TfrmMain::InsertPicture(TImage& image, std::string& pictureFile, const std:
 void TfrmMain::UpdatePictureHints() {
     const auto hint = [](const std::string& file, TImage& image, const TRect& printed) {
         const std::optional<TPrintResolution> described =
-            DescribePrintResolution(file, image.Picture(), printed);
+            DescribePrintResolution(file, image.Picture(), printed, image.Placement());
         return described ? QString::fromUtf8(described->Text) : QString();
     };
     Cover->setToolTip(hint(CoverFile, *Cover, Sheet::CoverPicture));
@@ -130,7 +130,8 @@ void TfrmMain::btnNewClick() {
     BackFile.clear();
     Cover->SetPicture(Image_Empty->Picture());
     Back->SetPicture(Image_Empty->Picture());
-    UpdatePictureHints();
+    Placements = {};
+    ShowPlacements();
     SetCaption("");
 }
 
@@ -150,11 +151,13 @@ void TfrmMain::LoadCover(const std::string& fileName) {
     LoadLayoutPicture(cover, entries.Cover);
     TPicture back;
     LoadLayoutPicture(back, entries.Back);
+    TLayoutPlacements placements = ReadLayoutPlacements(fileName);
     CoverFile = entries.Cover.value_or("");
     BackFile = entries.Back.value_or("");
     Cover->SetPicture(cover);
     Back->SetPicture(back);
-    UpdatePictureHints();
+    Placements = std::move(placements);
+    ShowPlacements();
     SetCaption(fileName);
     LayoutFile = fileName;
 }
@@ -172,7 +175,10 @@ void TfrmMain::SpeichernunterClick() {
 }
 
 void TfrmMain::SaveCover(const std::string& fileName) {
-    WriteLayout(fileName, {CoverFile, BackFile});
+    WriteLayout(fileName, {CoverFile, BackFile}, Placements);
+    // What was written is what the file now holds for each setting.
+    for (TPlacementRecord* record : {&Placements.Cover, &Placements.Back})
+        record->Read = PlacementEntriesToWrite(*record);
     SetCaption(fileName);
     LayoutFile = fileName;
     AddToMRU();

@@ -69,6 +69,7 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     pnlMain->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
     CreateToolBar();
     CreatePage();
+    CreatePlacementMenus();
     CreateDialogs();
     CreatePrint();
     CreateMRU();
@@ -280,9 +281,11 @@ bool TfrmMain::ConfirmPrintableArea() {
 void TfrmMain::PrintPage() {
     // The printer's calibration scales and moves the whole sheet.
     ApplyCalibration(*XPrint, ReadCalibration(XPrint->Printer().PrinterName()));
-    PrintCoverSheet(*XPrint, {Cover->Picture(), Back->Picture(), [this] {
-                                  return cbRahmen->isChecked();
-                              }});
+    PrintCoverSheet(*XPrint, {.Cover = Cover->Picture(),
+                              .Back = Back->Picture(),
+                              .Frames = [this] { return cbRahmen->isChecked(); },
+                              .CoverPlacement = Placements.Cover.Placement,
+                              .BackPlacement = Placements.Back.Placement});
 }
 
 void TfrmMain::CreateMRU() {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "picture/Image.h"
+#include "sheet/PlacementKeys.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -56,6 +57,8 @@ public:
     QMenu* Einfuegen = nullptr;
     QAction* Cover1 = nullptr;
     QAction* Rueckseite = nullptr;
+    // How the pictures are placed into their parts: a submenu per part.
+    QMenu* Bild = nullptr;
     QMenu* N3 = nullptr;
     QAction* Info = nullptr;
     QWidget* pnlPage = nullptr;
@@ -102,6 +105,8 @@ public:
     std::string LayoutFile;
     std::string CoverFile;
     std::string BackFile;
+    // How each part places its picture, with the entries the layout file held for it.
+    TLayoutPlacements Placements;
 
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
@@ -125,6 +130,17 @@ private:
     void CreateDialogs();
     void CreatePrint();
     void CreateMRU();
+    // The "Bild" menu and the picture controls' context menus.
+    void CreatePlacementMenus();
+    // Adds the placement commands of one part to menu: the three modes, "Drehen" and
+    // "Ausschnitt zurücksetzen", checked and enabled as the part's placement is.
+    void AddPlacementItems(QMenu* menu, TSheetPart part);
+    TPlacementRecord& PlacementOf(TSheetPart part);
+    TImage& ImageOf(TSheetPart part);
+    // Sets a part's placement and shows it in the part's control and tooltip.
+    void SetPlacement(TSheetPart part, const TPartPlacement& placement);
+    // Shows both placements in the controls, after they were read or reset.
+    void ShowPlacements();
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".

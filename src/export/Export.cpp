@@ -170,14 +170,16 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
 // Prints the sheet into the output file, which is put in place only when the whole sheet
 // was printed and written.
 void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPicture& cover,
-                    const TPicture& back) {
+                    const TPicture& back, const TLayoutPlacements& placements) {
     TXPrint print(printer);
     ConfigureSheetPrint(print);
     printer.Title = TApplication::Title();
     const bool frames = options.Frames;
-    PrintCoverSheet(print, {cover, back, [frames] {
-                                return frames;
-                            }});
+    PrintCoverSheet(print, {.Cover = cover,
+                            .Back = back,
+                            .Frames = [frames] { return frames; },
+                            .CoverPlacement = placements.Cover.Placement,
+                            .BackPlacement = placements.Back.Placement});
 }
 
 // After the sheet was printed: one warning line naming the parts the paper cuts. A file
@@ -192,9 +194,9 @@ void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, std::ostrea
 // Names a picture that would print coarsely at its part's size; the sheet is printed all
 // the same.
 void WarnIfCoarse(std::ostream& err, const char* part, const std::optional<std::string>& file,
-                  const TPicture& picture, const TRect& printed) {
+                  const TPicture& picture, const TRect& printed, const TPartPlacement& placement) {
     const std::optional<TPrintResolution> resolution =
-        DescribePrintResolution(file.value_or(""), picture, printed);
+        DescribePrintResolution(file.value_or(""), picture, printed, placement);
     if (resolution && resolution->Low)
         err << "Warnung: " << part << ": " << resolution->Text << "\n";
 }
@@ -210,10 +212,13 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         LoadLayoutPicture(cover, entries.Cover);
         TPicture back;
         LoadLayoutPicture(back, entries.Back);
-        WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture);
-        WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture);
+        const TLayoutPlacements placements = ReadLayoutPlacements(options.Layout);
+        WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture,
+                     placements.Cover.Placement);
+        WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture,
+                     placements.Back.Placement);
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
-        PrintSheetFile(printer, options, cover, back);
+        PrintSheetFile(printer, options, cover, back, placements);
         WarnOfCutParts(printer, options, err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";

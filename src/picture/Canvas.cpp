@@ -100,9 +100,13 @@ int TCanvas::PixelsPerInchY() {
 }
 
 QSizeF TCanvas::DeviceSize(const TRect& rect) {
-    const QRectF mapped = Handle().combinedTransform().mapRect(
-        QRectF(rect.Left, rect.Top, rect.Width(), rect.Height()));
-    return mapped.size();
+    // The lengths of the mapped edges, not the mapped bounding box, so that a quarter turn
+    // keeps width with width.
+    const QTransform transform = Handle().combinedTransform();
+    const QPointF origin = transform.map(QPointF(rect.Left, rect.Top));
+    const QPointF right = transform.map(QPointF(rect.Right, rect.Top)) - origin;
+    const QPointF down = transform.map(QPointF(rect.Left, rect.Bottom)) - origin;
+    return {std::hypot(right.x(), right.y()), std::hypot(down.x(), down.y())};
 }
 
 void TCanvas::DrawStretched(const TRect& rect, TGraphic* graphic) {

@@ -1,6 +1,9 @@
 #include "picture/Image.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "picture/Canvas.h"
@@ -41,6 +44,117 @@ void TImage::SetTransparent(bool on) {
     }
 }
 
+namespace {
+// One notch of the wheel, or one press of + or −, zooms by this factor.
+constexpr double ZoomStep = 1.25;
+constexpr int WheelNotch = 120;
+// An arrow key moves the picture this many of the control's pixels.
+constexpr int ArrowStep = 8;
+} // namespace
+
+void TImage::SetPlacement(QSize partSize, const TPartPlacement& placement) {
+    if (partSize == PartSize_ && placement == Placement_)
+        return;
+    PartSize_ = partSize;
+    Placement_ = placement;
+    if (!Pannable())
+        DragFrom.reset();
+    setFocusPolicy(Pannable() ? Qt::StrongFocus : Qt::NoFocus);
+    PictureChanged();
+}
+
+bool TImage::Placed() const {
+    return !PartSize_.isEmpty() &&
+           !(Placement_.Mode == TPlacementMode::Stretch && Placement_.Turn == 0);
+}
+
+bool TImage::Pannable() const {
+    return !PartSize_.isEmpty() && Placement_.Mode == TPlacementMode::Fill;
+}
+
+void TImage::Pan(QPointF distance) {
+    const QSize size(Picture_.Width(), Picture_.Height());
+    if (!Pannable() || size.isEmpty() || width() <= 0 || height() <= 0 || !OnViewChange)
+        return;
+    // The control stands for the part, so a distance on screen is one on the part.
+    const double dx = distance.x() * PartSize_.width() / width();
+    const double dy = distance.y() * PartSize_.height() / height();
+    OnViewChange(PanView(QRectF(QPointF(0, 0), PartSize_), size, Placement_, dx, dy));
+}
+
+void TImage::Zoom(double factor) {
+    const QSize size(Picture_.Width(), Picture_.Height());
+    if (!Pannable() || size.isEmpty() || !OnViewChange)
+        return;
+    OnViewChange(ZoomView(QRectF(QPointF(0, 0), PartSize_), size, Placement_, factor));
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+    if (!Pannable() || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    DragFrom = event->position();
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void TImage::mouseMoveEvent(QMouseEvent* event) {
+    if (!DragFrom || !(event->buttons() & Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const QPointF from = *DragFrom;
+    DragFrom = event->position();
+    Pan(event->position() - from);
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+    if (DragFrom && event->button() == Qt::LeftButton) {
+        DragFrom.reset();
+        unsetCursor();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TImage::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (!Pannable() || delta == 0) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    Zoom(std::pow(ZoomStep, double(delta) / WheelNotch));
+}
+
+void TImage::keyPressEvent(QKeyEvent* event) {
+    if (!Pannable()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Plus:
+        Zoom(ZoomStep);
+        break;
+    case Qt::Key_Minus:
+        Zoom(1 / ZoomStep);
+        break;
+    case Qt::Key_Left:
+        Pan({-ArrowStep, 0});
+        break;
+    case Qt::Key_Right:
+        Pan({ArrowStep, 0});
+        break;
+    case Qt::Key_Up:
+        Pan({0, -ArrowStep});
+        break;
+    case Qt::Key_Down:
+        Pan({0, ArrowStep});
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
 TRect TImage::TargetRect() const {
     if (Stretch_)
         return {0, 0, width(), height()};
@@ -63,8 +177,10 @@ void TImage::PictureChanged() {
             content->SetTransparent(Transparent_);
         // An empty graphic draws nothing, so it must not hide the parent: the backing store
         // would go on showing the previous picture.
-        Opaque_ = !content->IsEmpty() && !content->Transparent() &&
-                  (Stretch_ || (Picture_.Width() >= width() && Picture_.Height() >= height()));
+        const bool covers =
+            Placed() ? Placement_.Mode != TPlacementMode::Fit
+                     : Stretch_ || (Picture_.Width() >= width() && Picture_.Height() >= height());
+        Opaque_ = !content->IsEmpty() && !content->Transparent() && covers;
         // Palettes are realized by the paint engine; the flag only records that it is done.
         if (isVisible())
             content->PaletteModified = false;
@@ -93,7 +209,7 @@ void TImage::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize size(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
     if (Shown.isNull() || Shown.size() != size || Shown.devicePixelRatio() != ratio ||
-        !(ShownRect == rect)) {
+        !(ShownRect == rect) || !(ShownPlacement == Placement_)) {
         // What the graphic leaves untouched stays transparent, so the parent's background
         // shows there.
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -101,9 +217,7 @@ void TImage::paintEvent(QPaintEvent*) {
         image.fill(Qt::transparent);
         Painting = true;
         try {
-            QPainter painter(&image);
-            TCanvas canvas(painter);
-            canvas.DrawStretched(rect, content);
+            Render(image, rect);
         } catch (const std::exception& error) {
             Painting = false;
             QueueException(error);
@@ -120,8 +234,23 @@ void TImage::paintEvent(QPaintEvent*) {
         Painting = false;
         Shown = std::move(image);
         ShownRect = rect;
+        ShownPlacement = Placement_;
         ++RenderCount_;
     }
     QPainter painter(this);
     painter.drawImage(0, 0, Shown);
+}
+
+void TImage::Render(QImage& image, const TRect& rect) {
+    QPainter painter(&image);
+    TCanvas canvas(painter);
+    if (!Placed()) {
+        canvas.DrawStretched(rect, Picture_.Content());
+        return;
+    }
+    // Placed in the part's own units, exactly as the sheet places it, then shown over the
+    // control's area.
+    painter.scale(double(width()) / PartSize_.width(), double(height()) / PartSize_.height());
+    DrawPlaced(canvas, {0, 0, PartSize_.width(), PartSize_.height()}, Picture_.Content(),
+               Placement_);
 }

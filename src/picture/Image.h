@@ -5,8 +5,10 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 #include "picture/Picture.h"
+#include "picture/Placement.h"
 
 class TImage : public QWidget {
     Q_OBJECT
@@ -29,6 +31,16 @@ public:
     void SetIncrementalDisplay(bool on) { IncrementalDisplay_ = on; }
     TProgressEvent OnProgress;
 
+    // Shows the picture as it prints on a part of the given size, whose proportions the
+    // control's area stands for, so screen and sheet show the same window. An empty size
+    // leaves the picture to Stretch and Center.
+    void SetPlacement(QSize partSize, const TPartPlacement& placement);
+    const TPartPlacement& Placement() const { return Placement_; }
+    // In "Füllen" the user moves the window by dragging the picture or with the arrow
+    // keys and zooms with the wheel or + and −; the control reports the window it wants
+    // and shows it once it is set.
+    std::function<void(const TPlacementView&)> OnViewChange;
+
     // Where the picture goes in the control's client area.
     TRect TargetRect() const;
     // Whether the control covers everything behind it.
@@ -38,10 +50,23 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void PictureChanged();
     void Invalidate();
+    // Whether the picture is drawn by its placement rather than by Stretch and Center.
+    bool Placed() const;
+    // Whether the user can move and zoom the window now.
+    bool Pannable() const;
+    // Moves the window by a distance in the control's pixels, or zooms it by factor.
+    void Pan(QPointF distance);
+    void Zoom(double factor);
+    void Render(QImage& image, const TRect& rect);
 
     TPicture Picture_;
     bool Stretch_ = false;
@@ -53,6 +78,10 @@ private:
     bool Painting = false;
     QImage Shown; // the picture as rendered at the control's current size in device pixels
     TRect ShownRect;
+    QSize PartSize_;
+    TPartPlacement Placement_;
+    TPartPlacement ShownPlacement;
+    std::optional<QPointF> DragFrom;
     int RenderCount_ = 0;
     bool RetriedAfterFailure = false; // since the last change of the picture
 };

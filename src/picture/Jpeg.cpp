@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <QPainter>
+
 #include "picture/Canvas.h"
+#include "picture/ExifOrientation.h"
 #include "picture/Picture.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
@@ -48,7 +51,32 @@ TJPEGSettings& JPEGDefaults() {
 TJPEGImage::TJPEGImage() : Settings(JPEGDefaults()) {}
 
 void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
-    canvas.DrawStretched(rect, &DecodedBitmap());
+    TBitmap& bitmap = DecodedBitmap();
+    const int orientation = Orientation();
+    const QSize stored(bitmap.PixelWidth(), bitmap.PixelHeight());
+    if (orientation == ExifUpright || stored.isEmpty()) {
+        canvas.DrawStretched(rect, &bitmap);
+        return;
+    }
+    // The stored pixels are turned or mirrored into the picture as shown, which is then
+    // stretched over the rectangle.
+    const QSize shown = ExifSwapsSides(orientation) ? stored.transposed() : stored;
+    QPainter& painter = canvas.Painter();
+    painter.save();
+    try {
+        painter.translate(rect.Left, rect.Top);
+        painter.scale(double(rect.Width()) / shown.width(), double(rect.Height()) / shown.height());
+        painter.setTransform(ExifTransform(orientation, stored), true);
+        canvas.DrawStretched({0, 0, stored.width(), stored.height()}, &bitmap);
+    } catch (...) {
+        painter.restore();
+        throw;
+    }
+    painter.restore();
+}
+
+int TJPEGImage::Orientation() const {
+    return Data_ ? Data_->Orientation : ExifUpright;
 }
 
 bool TJPEGImage::IsEmpty() const {
@@ -56,6 +84,14 @@ bool TJPEGImage::IsEmpty() const {
 }
 
 int TJPEGImage::PixelWidth() const {
+    return ExifSwapsSides(Orientation()) ? StoredHeight() : StoredWidth();
+}
+
+int TJPEGImage::PixelHeight() const {
+    return ExifSwapsSides(Orientation()) ? StoredWidth() : StoredHeight();
+}
+
+int TJPEGImage::StoredWidth() const {
     if (Bitmap_)
         return Bitmap_->PixelWidth();
     if (!Data_ || Data_->Bytes.empty() || Settings.ScaleShift == 0)
@@ -63,7 +99,7 @@ int TJPEGImage::PixelWidth() const {
     return int(ReadJpegHeader(Data_->Bytes, Settings).OutputWidth);
 }
 
-int TJPEGImage::PixelHeight() const {
+int TJPEGImage::StoredHeight() const {
     if (Bitmap_)
         return Bitmap_->PixelHeight();
     if (!Data_ || Data_->Bytes.empty() || Settings.ScaleShift == 0)
@@ -100,6 +136,7 @@ void TJPEGImage::ReadFrom(TStream& stream) {
     data->ImageWidth = int(header.ImageWidth);
     data->ImageHeight = int(header.ImageHeight);
     data->IsGrayscale = header.IsGrayscale;
+    data->Orientation = ExifOrientation(data->Bytes);
     const bool multiScan = header.MultiScan;
     Data_ = std::move(data);
     Bitmap_.reset();

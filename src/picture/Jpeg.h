@@ -27,6 +27,7 @@ struct TJPEGData {
     int ImageWidth = 0;
     int ImageHeight = 0;
     bool IsGrayscale = false;
+    int Orientation = 1; // Exif's: how the stored pixels are shown
 };
 
 // The decode settings every new JPEG image starts with.
@@ -56,6 +57,9 @@ public:
     // The shared data; none until something was loaded.
     const TJPEGData* Data() const { return Data_.get(); }
     bool MultiScan() const { return MultiScan_; }
+    // The Exif orientation the picture is shown and printed in; its pixel size is that of
+    // the picture as shown.
+    int Orientation() const;
 
     // Decodes at 1/2^shift of full size from now on; drops a bitmap decoded at another
     // scale, so the next drawing decodes again. The size reported follows the scale.
@@ -66,6 +70,9 @@ public:
 
 private:
     void Decode(TBitmap& bitmap);
+    // The size of the pixels as stored, before the Exif orientation.
+    int StoredWidth() const;
+    int StoredHeight() const;
 
     std::shared_ptr<const TJPEGData> Data_;
     std::unique_ptr<TBitmap> Bitmap_;

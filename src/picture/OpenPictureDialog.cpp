@@ -356,7 +356,8 @@ TGraphic* TOpenPictureDialog::PreviewGraphic(QSizeF deviceSize) {
     auto* jpeg = dynamic_cast<TJPEGImage*>(Picture_.Content());
     if (!jpeg || !jpeg->Data() || jpeg->HasDecodedBitmap())
         return Picture_.Content();
-    const int shift = CoveringScaleShift(jpeg->Data()->ImageWidth, jpeg->Data()->ImageHeight,
+    // The picture as shown: an Exif turn swaps the sides the area is compared with.
+    const int shift = CoveringScaleShift(jpeg->PixelWidth(), jpeg->PixelHeight(),
                                          deviceSize.width(), deviceSize.height());
     if (shift == 0)
         return jpeg;

@@ -18,10 +18,10 @@ void ComposeSheet(TXPrint& print, const TSheetContent& content) {
     TCanvas& canvas = print.Canvas();
     if (content.Frames())
         canvas.Rectangle(PartArea(TSheetPart::Cover, true));
-    canvas.DrawStretched(Sheet::CoverPicture, content.Cover.Content());
+    DrawPlaced(canvas, Sheet::CoverPicture, content.Cover.Content(), content.CoverPlacement);
     if (content.Frames())
         canvas.Rectangle(PartArea(TSheetPart::Back, true));
-    canvas.DrawStretched(Sheet::BackPicture, content.Back.Content());
+    DrawPlaced(canvas, Sheet::BackPicture, content.Back.Content(), content.BackPlacement);
     if (content.Frames()) {
         const TRect& back = Sheet::BackPicture;
         canvas.Pen.Style = TPenStyle::psDash;

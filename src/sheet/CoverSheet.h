@@ -7,6 +7,7 @@
 #include <string>
 
 #include "picture/Graphic.h"
+#include "picture/Placement.h"
 
 class TPicture;
 class TXPrint;
@@ -35,11 +36,14 @@ TRect PartArea(TSheetPart part, bool frames);
 std::string FooterText();
 
 // What goes on the sheet: the two pictures as they are when each is drawn, and whether
-// frames and fold lines are wanted, asked at each step that draws them.
+// frames and fold lines are wanted, asked at each step that draws them; and how each
+// picture is placed into its part.
 struct TSheetContent {
     const TPicture& Cover;
     const TPicture& Back;
     std::function<bool()> Frames;
+    TPartPlacement CoverPlacement{};
+    TPartPlacement BackPlacement{};
 };
 
 // Gives the print component the settings the sheet is printed with: tenths of a

@@ -10,35 +10,51 @@ namespace {
 constexpr double TenthsPerInch = 254.0;
 
 // Pixels per inch across a printed length; 0 when there is no length.
-double Dpi(int pixels, int tenths) {
+double Dpi(double pixels, double tenths) {
     return tenths > 0 ? pixels * TenthsPerInch / tenths : 0;
 }
-} // namespace
 
-TPrintResolution DescribePrintResolution(std::string_view path, TPixelMeaning meaning, int width,
-                                         int height, const TRect& printed) {
+// A picture of the given size whose printed pixels cover the printed size (in tenths of
+// a millimetre).
+TPrintResolution Describe(std::string_view path, TPixelMeaning meaning, QSize size, QSizeF pixels,
+                          QSizeF printed) {
     TPrintResolution result;
     result.Text = std::filesystem::path(path).filename().string();
-    if (meaning == TPixelMeaning::None || width <= 0 || height <= 0)
+    if (meaning == TPixelMeaning::None || size.width() <= 0 || size.height() <= 0)
         return result;
-    result.Text += " – " + std::to_string(width) + " × " + std::to_string(height) + " Pixel";
-    if (meaning != TPixelMeaning::Stretched || printed.Width() <= 0 || printed.Height() <= 0)
+    result.Text +=
+        " – " + std::to_string(size.width()) + " × " + std::to_string(size.height()) + " Pixel";
+    if (meaning != TPixelMeaning::Stretched || printed.width() <= 0 || printed.height() <= 0)
         return result;
     // A picture stretched unevenly is only as sharp as its coarser direction.
-    const long dpi =
-        std::lround(std::min(Dpi(width, printed.Width()), Dpi(height, printed.Height())));
+    const long dpi = std::lround(
+        std::min(Dpi(pixels.width(), printed.width()), Dpi(pixels.height(), printed.height())));
     result.Text += ", " + std::to_string(dpi) + " dpi";
     result.Low = dpi < LowResolutionDpi;
     if (result.Low)
         result.Text += Msg::LowResolution;
     return result;
 }
+} // namespace
 
-std::optional<TPrintResolution>
-DescribePrintResolution(std::string_view path, const TPicture& picture, const TRect& printed) {
+TPrintResolution DescribePrintResolution(std::string_view path, TPixelMeaning meaning, int width,
+                                         int height, const TRect& printed) {
+    return Describe(path, meaning, QSize(width, height), QSizeF(width, height),
+                    QSizeF(printed.Width(), printed.Height()));
+}
+
+std::optional<TPrintResolution> DescribePrintResolution(std::string_view path,
+                                                        const TPicture& picture,
+                                                        const TRect& printed,
+                                                        const TPartPlacement& placement) {
     const TGraphic* content = picture.Content();
     if (!content)
         return std::nullopt;
-    return DescribePrintResolution(path, content->PixelMeaning(), picture.Width(), picture.Height(),
-                                   printed);
+    const QSize size(picture.Width(), picture.Height());
+    // Only the window that prints counts, at the size it prints: the part's turn turns
+    // the window with the picture.
+    const TPlaced placed = PlacePicture(
+        QRectF(printed.Left, printed.Top, printed.Width(), printed.Height()), size, placement);
+    return Describe(path, content->PixelMeaning(), size, placed.Source.size(),
+                    placed.Target.size());
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "picture/Graphic.h"
+#include "picture/Placement.h"
 
 class TPicture;
 
@@ -31,6 +32,9 @@ struct TPrintResolution {
 TPrintResolution DescribePrintResolution(std::string_view path, TPixelMeaning meaning, int width,
                                          int height, const TRect& printed);
 
-// The same for what the picture holds; none when it holds nothing.
-std::optional<TPrintResolution>
-DescribePrintResolution(std::string_view path, const TPicture& picture, const TRect& printed);
+// The same for what the picture holds placed into the rectangle: only the pixels that
+// print count. None when it holds nothing.
+std::optional<TPrintResolution> DescribePrintResolution(std::string_view path,
+                                                        const TPicture& picture,
+                                                        const TRect& printed,
+                                                        const TPartPlacement& placement = {});

@@ -31,7 +31,10 @@ bool IniCanWrite(std::string_view section, std::string_view key, std::string_vie
 // The text with each key of values set in section, in the given order. Every other line
 // keeps its bytes; new lines take the text's own line end (LF for a text without one).
 // Every entry must pass IniCanWrite.
-std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values);
+// Then each key of removals is taken out of that section (every line of it there); a
+// key that is not there changes nothing.
+std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values,
+                         const std::vector<std::string>& removals = {});
 
 class TIniFile {
 public:
@@ -46,7 +49,9 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     // Sets several keys of one section in a single atomic replacement of the file, in the
     // given order.
-    void WriteStrings(const std::string& section, const TIniValues& values);
+    // Keys in removals are taken out of the section in the same replacement.
+    void WriteStrings(const std::string& section, const TIniValues& values,
+                      const std::vector<std::string>& removals = {});
 
 private:
     std::string FileName_;

@@ -84,10 +84,11 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         EXPECT_EQ(!item.Action->icon().isNull(), item.HasImage);
     }
     const QList<QAction*> top = Form->MainMenu->actions();
-    ASSERT_EQ(top.size(), 3);
+    ASSERT_EQ(top.size(), 4);
     EXPECT_EQ(top[0]->text(), "&Datei");
     EXPECT_EQ(top[1]->text(), QString::fromUtf8("&Einfügen"));
-    EXPECT_EQ(top[2]->text(), "&?");
+    EXPECT_EQ(top[2]->text(), "&Bild");
+    EXPECT_EQ(top[3]->text(), "&?");
     const QList<QAction*> file = Form->Datei->actions();
     ASSERT_EQ(file.size(), 10);
     EXPECT_EQ(file[0], Form->Neu);

@@ -12,19 +12,8 @@ set -euo pipefail
 program=$1
 sheet_check=$2
 print_queue=$3
-unset LPDEST PRINTER CUPS_SERVER
-if ! reason=$("$print_queue" --check 2>&1); then
-    if [[ "${CI:-}" == true ]]; then
-        echo "FAILED: no cups-pdf print queue in CI ($reason)"
-        exit 1
-    fi
-    echo "SKIPPED: no cups-pdf print queue ($reason); scripts/print-queue sets one up"
-    exit 77
-fi
-outdir=$("$print_queue" --output-dir)
-paper=$(lpoptions -l 2>/dev/null | sed -n 's/^PageSize.*\*\([A-Za-z0-9]*\).*/\1/p')
-[[ "$paper" == Letter ]] || paper=A4
-
+source "$(dirname "$0")/queue.sh"
+use_print_queue "$print_queue"
 source "$(dirname "$0")/x11.sh"
 start_x_server
 

@@ -33,22 +33,13 @@ std::unique_ptr<TBitmap> MakeBitmap(int block = 1) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, colours[(y / block) * 2 + x / block]);
-    auto data = std::make_shared<TBitmapImage>();
-    data->Image = image;
-    data->BitCount = 24;
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetImage(std::move(data));
-    return bitmap;
+    return BitmapOf(image);
 }
 
 std::unique_ptr<TBitmap> MakeSizedBitmap(int width, int height) {
-    auto data = std::make_shared<TBitmapImage>();
-    data->Image = QImage(width, height, QImage::Format_BGR888);
-    data->Image.fill(Red);
-    data->BitCount = 24;
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetImage(std::move(data));
-    return bitmap;
+    QImage image(width, height, QImage::Format_BGR888);
+    image.fill(Red);
+    return BitmapOf(image);
 }
 
 // A kind that fails its first drawing and fills its rectangle blue afterwards, as a picture

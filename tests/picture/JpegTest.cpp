@@ -614,3 +614,102 @@ TEST(Jpeg, ReducedScaleDecodesAgainAtTheNewSize) {
     EXPECT_EQ(image.DecodedBitmap().PixelWidth(), 62);
     EXPECT_EQ(image.Data()->ImageWidth, 123);
 }
+
+namespace {
+// The JPEG with an Exif block naming the orientation, in Motorola or Intel byte order,
+// right after the start of image.
+std::vector<uint8_t> WithExifOrientation(const std::vector<uint8_t>& jpeg, int orientation,
+                                         bool bigEndian) {
+    std::vector<uint8_t> tiff;
+    const auto put = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            tiff.push_back(uint8_t(value >> 8 * (bigEndian ? size - 1 - i : i)));
+    };
+    tiff.push_back(bigEndian ? 'M' : 'I');
+    tiff.push_back(bigEndian ? 'M' : 'I');
+    put(42, 2);
+    put(8, 4);      // the first directory follows the header
+    put(1, 2);      // one entry:
+    put(0x0112, 2); // orientation,
+    put(3, 2);      // a 16-bit number,
+    put(1, 4);      // one of them,
+    put(uint32_t(orientation), 2);
+    put(0, 2);
+    put(0, 4); // no further directory
+    std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    segment[2] = uint8_t((segment.size() - 2) >> 8);
+    segment[3] = uint8_t(segment.size() - 2);
+    std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+    out.insert(out.end(), segment.begin(), segment.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+} // namespace
+
+// A 64 × 32 picture of red, green / blue, white quarters, stored with each Exif
+// orientation: drawn at its pixel size, its quarters stand the way the camera was held.
+TEST(Jpeg, ExifOrientationTurnsAndMirrorsThePicture) {
+    const QRgb R = qRgb(255, 0, 0), G = qRgb(0, 255, 0), B = qRgb(0, 0, 255),
+               W = qRgb(255, 255, 255);
+    QImage stored(64, 32, QImage::Format_RGB888);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x)
+            stored.setPixel(x, y, y < 16 ? (x < 32 ? R : G) : (x < 32 ? B : W));
+    const std::vector<uint8_t> plain = EncodeJpeg(stored, {.Quality = 100});
+    struct TCase {
+        int Orientation;
+        bool BigEndian;
+        QRgb TopLeft, TopRight, BottomLeft, BottomRight;
+    };
+    const TCase cases[] = {
+        {1, true, R, G, B, W},
+        {2, true, G, R, W, B},
+        {3, false, W, B, G, R},
+        {4, true, B, W, R, G},
+        {5, false, R, B, G, W},
+        {6, true, B, R, W, G},
+        {6, false, B, R, W, G},
+        {7, true, W, G, B, R},
+        {8, false, G, W, R, B},
+        // Values Exif does not define show the pixels as stored.
+        {0, true, R, G, B, W},
+        {9, false, R, G, B, W},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE("orientation " + std::to_string(c.Orientation) +
+                     (c.BigEndian ? " MM" : " II"));
+        TJPEGImage image;
+        Load(image, WithExifOrientation(plain, c.Orientation, c.BigEndian));
+        const bool upright = c.Orientation < 5 || c.Orientation > 8;
+        const QSize size = upright ? QSize(64, 32) : QSize(32, 64);
+        EXPECT_EQ(QSize(image.PixelWidth(), image.PixelHeight()), size);
+        QImage shown(size, QImage::Format_RGB32);
+        QPainter painter(&shown);
+        TCanvas canvas(painter);
+        canvas.DrawStretched({0, 0, size.width(), size.height()}, &image);
+        painter.end();
+        EXPECT_EQ(QSize(image.PixelWidth(), image.PixelHeight()), size) << "after decoding";
+        const auto at = [&](double fx, double fy) {
+            const QColor colour = shown.pixelColor(int(fx * size.width()), int(fy * size.height()));
+            const QRgb wanted[] = {R, G, B, W};
+            for (QRgb w : wanted)
+                if (std::abs(colour.red() - qRed(w)) + std::abs(colour.green() - qGreen(w)) +
+                        std::abs(colour.blue() - qBlue(w)) <
+                    60)
+                    return w;
+            return colour.rgb();
+        };
+        EXPECT_EQ(at(0.25, 0.25), c.TopLeft);
+        EXPECT_EQ(at(0.75, 0.25), c.TopRight);
+        EXPECT_EQ(at(0.25, 0.75), c.BottomLeft);
+        EXPECT_EQ(at(0.75, 0.75), c.BottomRight);
+    }
+    // An Exif block whose directory lies beyond its end names no orientation, and is no
+    // error.
+    std::vector<uint8_t> cut = WithExifOrientation(plain, 6, true);
+    cut[14] = cut[15] = 0xFF; // the directory's offset, after SOI, marker and "Exif"
+    TJPEGImage image;
+    EXPECT_NO_THROW(Load(image, cut));
+    EXPECT_EQ(image.Orientation(), 1);
+}

@@ -72,3 +72,90 @@ TEST_F(LayoutFile, ChangeDetection) {
     EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
     EXPECT_FALSE(LayoutChanged(file, {}));
 }
+
+namespace {
+TPlacementRecord Record(TPartPlacement placement, TPlacementEntries read = {}) {
+    return {placement, std::move(read)};
+}
+} // namespace
+
+// Every placement key read back as written; only settings away from the default are
+// stored, and one set back to the default is removed again.
+TEST_F(LayoutFile, PlacementKeysRoundTrip) {
+    const std::string file = Dir.File("p.vco");
+    const TPartPlacement cover{TPlacementMode::Fill, TPlacementView{2500, 0, 5000, 10000}, 90};
+    const TPartPlacement back{TPlacementMode::Fit, std::nullopt, 270};
+    WriteLayout(file, {"/a.jpg", "/b.jpg"}, {Record(cover), Record(back)});
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/a.jpg\nback=/b.jpg\ncoverMode=fill\n"
+                                  "coverView=2500;0;5000;10000\ncoverTurn=90\nbackMode=fit\n"
+                                  "backTurn=270\n");
+    TLayoutPlacements read = ReadLayoutPlacements(file);
+    EXPECT_EQ(read.Cover.Placement, cover);
+    EXPECT_EQ(read.Back.Placement, back);
+    EXPECT_FALSE(LayoutChanged(file, {"/a.jpg", "/b.jpg"}, read));
+
+    // The window stays while the mode is not fill; the rest goes back to the default.
+    read.Cover.Placement.Mode = TPlacementMode::Stretch;
+    read.Cover.Placement.Turn = 0;
+    read.Back.Placement = {};
+    EXPECT_TRUE(LayoutChanged(file, {"/a.jpg", "/b.jpg"}, read));
+    WriteLayout(file, {"/a.jpg", "/b.jpg"}, read);
+    EXPECT_EQ(ReadFileText(file),
+              "[Vellacour]\ncover=/a.jpg\nback=/b.jpg\ncoverView=2500;0;5000;10000\n");
+    EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement.View, cover.View);
+}
+
+// A layout without placement keys saves byte for byte as before, whatever its line ends,
+// spacing or other keys.
+TEST_F(LayoutFile, ALayoutWithoutPlacementsSavesUnchanged) {
+    const std::string file = Dir.File("alt.vco");
+    const std::string text = "[Vellacour]\r\ncover=/a.bmp\r\nback=/b.bmp\r\n[Sonst]\r\nx=1\r\n";
+    WriteFileText(file, text);
+    const TLayoutPlacements placements = ReadLayoutPlacements(file);
+    WriteLayout(file, ReadLayout(file), placements);
+    EXPECT_EQ(ReadFileText(file), text);
+    EXPECT_FALSE(LayoutChanged("", {}, placements));
+    TLayoutPlacements fitted;
+    fitted.Cover.Placement.Mode = TPlacementMode::Fit;
+    EXPECT_TRUE(LayoutChanged("", {}, fitted));
+}
+
+// What cannot be read counts as the default, never stops the layout, and stays in the file
+// as it was until that setting is changed.
+TEST_F(LayoutFile, UnreadablePlacementValuesAreDefaultsKeptUntilChanged) {
+    const struct {
+        const char* Key;
+        const char* Value;
+    } malformed[] = {
+        {"coverMode", "zoom"},         {"coverMode", ""},
+        {"coverView", "1;2;3"},        {"coverView", "1;2;3;4;5"},
+        {"coverView", "0;0;0;10000"},  {"coverView", "5000;0;6000;10000"},
+        {"coverView", "-1;0;100;100"}, {"coverView", "a;0;100;100"},
+        {"coverView", "0;0;100;1e4"},  {"coverTurn", "45"},
+        {"coverTurn", "-90"},          {"coverTurn", "90.0"},
+    };
+    for (const auto& m : malformed) {
+        SCOPED_TRACE(std::string(m.Key) + "=" + m.Value);
+        const std::string file = Dir.File("m.vco");
+        const std::string text =
+            std::string("[Vellacour]\ncover=/a.bmp\nback=\n") + m.Key + "=" + m.Value + "\n";
+        WriteFileText(file, text);
+        TLayoutPlacements read = ReadLayoutPlacements(file);
+        EXPECT_EQ(read.Cover.Placement, TPartPlacement{});
+        EXPECT_FALSE(LayoutChanged(file, {"/a.bmp", ""}, read));
+        WriteLayout(file, {"/a.bmp", ""}, read);
+        EXPECT_EQ(ReadFileText(file), text);
+        // Saved as another file, it goes along unchanged as well.
+        WriteLayout(Dir.File("kopie.vco"), {"/a.bmp", ""}, read);
+        EXPECT_EQ(ReadFileText(Dir.File("kopie.vco")), text);
+        std::remove(Dir.File("kopie.vco").c_str());
+        read.Cover.Placement = {TPlacementMode::Fill, TPlacementView{0, 0, 10000, 10000}, 180};
+        WriteLayout(file, {"/a.bmp", ""}, read);
+        EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement, read.Cover.Placement);
+    }
+    // Letter case does not matter to names, as for every key of a layout.
+    const std::string file = Dir.File("gross.vco");
+    WriteFileText(file, "[Vellacour]\nCOVERMODE=FILL\nbackturn=180\n");
+    EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement.Mode, TPlacementMode::Fill);
+    EXPECT_EQ(ReadLayoutPlacements(file).Back.Placement.Turn, 180);
+}

@@ -1,0 +1,54 @@
+// A part's placement in the layout file: the keys "coverMode", "coverView", "coverTurn"
+// and their "back…" twins. Only settings away from the default are stored, so a layout
+// that places nothing saves as it always did; a value the program cannot read counts as
+// the default and is written back unchanged until the user changes that setting.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "picture/Placement.h"
+#include "toolkit/IniFile.h"
+
+enum class TSheetPart;
+
+// Each key's text as the file holds it; none when the key is missing.
+struct TPlacementEntries {
+    std::optional<std::string> Mode;
+    std::optional<std::string> View;
+    std::optional<std::string> Turn;
+    bool operator==(const TPlacementEntries&) const = default;
+};
+
+// A part's placement together with the entries it was read from.
+struct TPlacementRecord {
+    TPartPlacement Placement;
+    TPlacementEntries Read;
+};
+
+struct TLayoutPlacements {
+    TPlacementRecord Cover;
+    TPlacementRecord Back;
+};
+
+// The placement the entries describe; what cannot be read is the default.
+TPartPlacement ParsePlacement(const TPlacementEntries& entries);
+
+// The entries to store: a setting still as read keeps its text, a changed one gets its
+// canonical text, or none (the key removed) when it is back at its default.
+TPlacementEntries PlacementEntriesToWrite(const TPlacementRecord& record);
+
+// The part's entries from the layout section's text.
+TPlacementEntries ReadPlacementEntries(const TIniFile& file, const std::string& section,
+                                       TSheetPart part);
+
+// Adds the part's keys to the values to set and the keys to remove, leaving out those the
+// file already holds as wanted, so an unchanged line keeps its bytes.
+void AddPlacementEdits(const TIniFile& file, const std::string& section, TSheetPart part,
+                       const TPlacementRecord& record, TIniValues& values,
+                       std::vector<std::string>& removals);
+
+// "stretch", "fit" or "fill", and the window as "left;top;width;height".
+std::string ModeText(TPlacementMode mode);
+std::string ViewText(const TPlacementView& view);
