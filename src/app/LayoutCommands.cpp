@@ -10,6 +10,7 @@
 #include "picture/OpenPictureDialog.h"
 #include "sheet/CoverSheet.h"
 #include "sheet/LayoutFile.h"
+#include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileDialog.h"
@@ -93,7 +94,7 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
 }
 
 bool TfrmMain::Changed() const {
-    return LayoutChanged(LayoutFile, {CoverFile, BackFile});
+    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, SheetSettings);
 }
 
 void TfrmMain::btnInsertCoverClick() {
@@ -109,6 +110,8 @@ void TfrmMain::btnInsertBackClick() {
 void TfrmMain::InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName) {
     image.Picture().LoadByExtension(fileName);
     pictureFile = fileName;
+    (&image == Cover ? CoverMissing : BackMissing) = false;
+    ShowMissing(image, false, fileName);
     UpdatePictureHints();
 }
 
@@ -130,6 +133,11 @@ void TfrmMain::btnNewClick() {
     BackFile.clear();
     Cover->SetPicture(Image_Empty->Picture());
     Back->SetPicture(Image_Empty->Picture());
+    CoverMissing = BackMissing = false;
+    ShowMissing(*Cover, false, "");
+    ShowMissing(*Back, false, "");
+    SheetSettings = {};
+    UpdateSheetMenu();
     UpdatePictureHints();
     SetCaption("");
 }
@@ -144,19 +152,31 @@ void TfrmMain::btnOpenClick() {
 void TfrmMain::LoadCover(const std::string& fileName) {
     // Both pictures load before anything changes, so a layout that fails to open leaves
     // the current one whole: its paths, its pictures, its file and the caption.
-    // An entry that is present but empty means no picture for that part.
+    // An entry that is present but empty means no picture for that part; a picture found
+    // nowhere leaves its part empty and keeps its path.
+    CheckLayoutFile(fileName);
     const TLayoutEntries entries = ReadLayoutEntries(fileName);
     TPicture cover;
-    LoadLayoutPicture(cover, entries.Cover);
+    std::string coverFile;
+    const TPictureFound coverFound = LoadLayoutEntry(cover, fileName, entries.Cover, coverFile);
     TPicture back;
-    LoadLayoutPicture(back, entries.Back);
-    CoverFile = entries.Cover.value_or("");
-    BackFile = entries.Back.value_or("");
+    std::string backFile;
+    const TPictureFound backFound = LoadLayoutEntry(back, fileName, entries.Back, backFile);
+    CoverFile = coverFile;
+    BackFile = backFile;
+    CoverMissing = coverFound == TPictureFound::Missing;
+    BackMissing = backFound == TPictureFound::Missing;
     Cover->SetPicture(cover);
     Back->SetPicture(back);
+    ShowMissing(*Cover, CoverMissing, CoverFile);
+    ShowMissing(*Back, BackMissing, BackFile);
+    SheetSettings = ReadSheetSettings(fileName);
+    UpdateSheetMenu();
     UpdatePictureHints();
     SetCaption(fileName);
     LayoutFile = fileName;
+    TellAboutPictures(coverFound == TPictureFound::InLayoutFolder,
+                      backFound == TPictureFound::InLayoutFolder);
 }
 
 void TfrmMain::btnSaveClick() {
@@ -172,7 +192,7 @@ void TfrmMain::SpeichernunterClick() {
 }
 
 void TfrmMain::SaveCover(const std::string& fileName) {
-    WriteLayout(fileName, {CoverFile, BackFile});
+    WriteLayout(fileName, {CoverFile, BackFile}, SheetSettings);
     SetCaption(fileName);
     LayoutFile = fileName;
     AddToMRU();

@@ -160,6 +160,22 @@ void SetValue(TDocument& doc, std::string_view section, std::string_view key,
                  {std::string(key) + "=" + EncodeValue(value), doc.Eol});
 }
 
+// Takes every line of key out of the first section called section.
+void RemoveValue(TDocument& doc, std::string_view section, std::string_view key) {
+    auto& lines = doc.Lines;
+    size_t i = 0;
+    while (i < lines.size() && !(SectionName(lines[i].Content) &&
+                                 SameAsciiText(*SectionName(lines[i].Content), section)))
+        ++i;
+    for (++i; i < lines.size() && !SectionName(lines[i].Content);) {
+        const auto entry = EntryOf(lines[i].Content);
+        if (entry && SameAsciiText(entry->Key, key))
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+}
+
 // Far beyond any INI file; keeps a wrongly chosen huge file from exhausting memory.
 constexpr uint64_t MaxFileSize = uint64_t{64} << 20;
 
@@ -207,12 +223,26 @@ bool IniCanWrite(std::string_view section, std::string_view key, std::string_vie
     return key.find('=') == std::string_view::npos && key.front() != ';' && key.front() != '[';
 }
 
-std::string IniSetValues(std::string_view text, std::string_view section,
-                         const TIniValues& values) {
+std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values,
+                         const std::vector<std::string>& removed) {
     TDocument doc = ParseDocument(text);
     for (const auto& [key, value] : values)
         SetValue(doc, Trim(section), Trim(key), value);
+    for (const std::string& key : removed)
+        RemoveValue(doc, Trim(section), Trim(key));
     return JoinDocument(doc);
+}
+
+bool IniHasSection(std::string_view text, std::string_view section) {
+    section = Trim(section);
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
+    size_t pos = 0;
+    TLine line;
+    while (NextLine(text, pos, line))
+        if (const auto name = SectionName(line.Content); name && SameAsciiText(*name, section))
+            return true;
+    return false;
 }
 
 TIniFile::TIniFile(std::string fileName) : FileName_(std::move(fileName)) {}
@@ -243,7 +273,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     WriteStrings(section, {{key, value}});
 }
 
-void TIniFile::WriteStrings(const std::string& section, const TIniValues& values) {
+void TIniFile::WriteStrings(const std::string& section, const TIniValues& values,
+                            const std::vector<std::string>& removed) {
     for (const auto& [key, value] : values)
         if (!IniCanWrite(section, key, value))
             FailWrite(FileName_);
@@ -265,6 +296,7 @@ void TIniFile::WriteStrings(const std::string& section, const TIniValues& values
             !ReadAll(file.Get(), text, MaxFileSize))
             FailWrite(FileName_);
     }
-    if (!ReplaceFile(target, IniSetValues(text, section, values), exists ? &info : nullptr))
+    if (!ReplaceFile(target, IniSetValues(text, section, values, removed),
+                     exists ? &info : nullptr))
         FailWrite(FileName_);
 }

@@ -28,10 +28,14 @@ std::optional<std::string> IniFindValue(std::string_view text, std::string_view 
 // begin like a comment or a section header.
 bool IniCanWrite(std::string_view section, std::string_view key, std::string_view value);
 
-// The text with each key of values set in section, in the given order. Every other line
-// keeps its bytes; new lines take the text's own line end (LF for a text without one).
-// Every entry must pass IniCanWrite.
-std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values);
+// The text with each key of values set in section, in the given order, and the keys of
+// removed taken out of it. Every other line keeps its bytes; new lines take the text's own
+// line end (LF for a text without one). Every entry must pass IniCanWrite.
+std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values,
+                         const std::vector<std::string>& removed = {});
+
+// Whether the text has a section of that name.
+bool IniHasSection(std::string_view text, std::string_view section);
 
 class TIniFile {
 public:
@@ -44,9 +48,10 @@ public:
     std::optional<std::string> ReadValue(const std::string& section, const std::string& key) const;
     // Sets one key (one atomic replacement of the file).
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
-    // Sets several keys of one section in a single atomic replacement of the file, in the
-    // given order.
-    void WriteStrings(const std::string& section, const TIniValues& values);
+    // Sets several keys of one section and removes others in a single atomic replacement
+    // of the file, in the given order.
+    void WriteStrings(const std::string& section, const TIniValues& values,
+                      const std::vector<std::string>& removed = {});
 
 private:
     std::string FileName_;
