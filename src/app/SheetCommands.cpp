@@ -14,6 +14,13 @@
 #include "toolkit/Modal.h"
 
 namespace {
+struct TArrangementItem {
+    TArrangement Arrangement;
+    const char* Caption;
+};
+constexpr TArrangementItem ArrangementItems[] = {{TArrangement::Side, "&nebeneinander"},
+                                                 {TArrangement::Stacked, "&untereinander"}};
+
 // The bleeds offered, in tenths of a millimetre, with their captions.
 struct TBleedItem {
     int Tenths;
@@ -47,15 +54,14 @@ void TfrmMain::CreateSheetMenu() {
     Anordnung = Bogen->addMenu(QString::fromUtf8("&Anordnung"));
     Anordnung->setObjectName("Anordnung");
     auto* arrangements = new QActionGroup(Anordnung);
-    for (const auto& [arrangement, caption] :
-         {std::pair{TArrangement::Side, "&nebeneinander"},
-          std::pair{TArrangement::Stacked, "&untereinander"}}) {
-        QAction* item = Anordnung->addAction(QString::fromUtf8(caption));
+    for (const TArrangementItem& choice : ArrangementItems) {
+        QAction* item = Anordnung->addAction(QString::fromUtf8(choice.Caption));
         item->setCheckable(true);
-        item->setData(static_cast<int>(arrangement));
+        item->setData(static_cast<int>(choice.Arrangement));
         arrangements->addAction(item);
-        connect(item, &QAction::triggered, this,
-                [this, arrangement] { Guarded([&] { SetArrangement(arrangement); }); });
+        connect(item, &QAction::triggered, this, [this, arrangement = choice.Arrangement] {
+            Guarded([&] { SetArrangement(arrangement); });
+        });
     }
 
     Beschnittzugabe = Bogen->addMenu(QString::fromUtf8("&Beschnittzugabe"));
