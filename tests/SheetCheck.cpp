@@ -15,15 +15,6 @@
 namespace {
 
 constexpr double Tolerance = 0.2;
-constexpr double FoldLeft = 139.0;
-constexpr double FoldRight = 277.0;
-constexpr double FoldTop = 52.0;
-constexpr double FoldBottom = 170.0;
-constexpr double RuleY = 190.0;
-constexpr double RuleLeft = 10.0;
-constexpr double RuleRight = 286.0;
-constexpr double TextLeft = 10.0;
-constexpr double TextTop = 190.0;
 // "Arial" 10 points bold as the sheet prints it: an em of 3.53 mm. The first word
 // ("Gedruckt") stands from the ascenders' top to the baseline, 0.73 em in Arial's metrics.
 constexpr double TextEm = 10 * 25.4 / 72;
@@ -33,9 +24,56 @@ constexpr double WordShape = 4.34 / WordHeightPerEm;
 
 struct TBox {
     double Left, Top, Right, Bottom; // right and bottom just outside
+    TBox Grown(double by) const { return {Left - by, Top - by, Right + by, Bottom + by}; }
+    bool Contains(double x, double y) const {
+        return x >= Left && x < Right && y >= Top && y < Bottom;
+    }
 };
-constexpr TBox CoverBox{10.0, 50.0, 130.0, 170.0};
-constexpr TBox BackBox{133.0, 52.0, 284.0, 170.0};
+
+// Where the parts, the fold lines (6 mm and 7 mm inside the back's left and right edges),
+// the footer rule and the footer text stand.
+struct TGeometry {
+    TBox Cover, Back;
+    double FoldLeft, FoldRight, FoldTop, FoldBottom;
+    double RuleY, RuleLeft, RuleRight;
+    double TextLeft, TextTop;
+    double Bleed;
+};
+
+// Side by side: the cover at 10 mm, 50 mm; the back 3 mm to its right (with a bleed, two
+// bleeds and 4 mm for the crop marks), 2 mm lower, sharing the bottom edge; the rule at
+// 190 mm to 2 mm past the back. Stacked: the cover centred above the back, both centred
+// on 105 mm across, the cover 13 mm from the top, the back 10 mm below it, the rule 9 mm
+// below the back.
+TGeometry GeometryOf(const TSheetExpectation& e) {
+    const double b = e.Bleed;
+    if (e.Stacked)
+        return {{45.0, 13.0, 165.0, 133.0},
+                {29.5, 143.0, 180.5, 261.0},
+                35.5,
+                173.5,
+                143.0,
+                261.0,
+                270.0,
+                29.5,
+                182.5,
+                29.5,
+                270.0,
+                b};
+    const double backLeft = 130.0 + (b > 0 ? std::max(3.0, 2 * b + 4.0) : 3.0);
+    return {{10.0, 50.0, 130.0, 170.0},
+            {backLeft, 52.0, backLeft + 151.0, 170.0},
+            backLeft + 6.0,
+            backLeft + 144.0,
+            52.0,
+            170.0,
+            190.0,
+            10.0,
+            backLeft + 153.0,
+            10.0,
+            190.0,
+            b};
+}
 
 double Px(double mm) {
     return mm / 25.4 * SheetDpi;
@@ -120,14 +158,16 @@ std::string Where(QPoint p) {
 
 using TProblems = std::vector<std::string>;
 
-bool NearFold(double x, bool frames) {
-    return frames && (std::abs(x - FoldLeft) < 0.6 || std::abs(x - FoldRight) < 0.6);
+// Fold lines cross the back picture only without a bleed.
+bool NearFold(const TGeometry& g, double x, bool frames) {
+    return frames && g.Bleed == 0 &&
+           (std::abs(x - g.FoldLeft) < 0.6 || std::abs(x - g.FoldRight) < 0.6);
 }
 
 // A picture of one colour must fill its box, clipped by the paper, to within the tolerance:
 // its edges are measured along five rows and five columns, its inside on a 1 mm grid.
-void CheckPicture(const TPage& page, const char* name, const TBox& box, std::optional<QRgb> colour,
-                  bool frames, TProblems& problems) {
+void CheckPicture(const TPage& page, const TGeometry& g, const char* name, const TBox& box,
+                  std::optional<QRgb> colour, bool frames, TProblems& problems) {
     const double right = std::min(box.Right, page.WidthMm);
     const double bottom = std::min(box.Bottom, page.HeightMm);
     // The inside on a 1 mm grid: the picture's colour throughout, or white for an empty one.
@@ -135,7 +175,7 @@ void CheckPicture(const TPage& page, const char* name, const TBox& box, std::opt
     std::optional<QPoint> first;
     for (double y = box.Top + 0.3; y < bottom - 0.3; y += 1.0)
         for (double x = box.Left + 0.3; x < right - 0.3; x += 1.0) {
-            if (NearFold(x, frames))
+            if (NearFold(g, x, frames))
                 continue;
             ++points;
             const QPoint p(page.Column(x), page.Row(y));
@@ -181,7 +221,7 @@ void CheckPicture(const TPage& page, const char* name, const TBox& box, std::opt
     for (double f : {0.1, 0.3, 0.5, 0.7, 0.9}) {
         measure(true, page.Row(box.Top + f * (bottom - box.Top)), box.Left, right, 0);
         const double x = box.Left + f * (right - box.Left);
-        measure(false, page.Column(NearFold(x, frames) ? x + 1 : x), box.Top, bottom, 2);
+        measure(false, page.Column(NearFold(g, x, frames) ? x + 1 : x), box.Top, bottom, 2);
     }
     if (missing) {
         problems.push_back(
@@ -203,8 +243,8 @@ struct TLine {
     double From, To;
 };
 
-void CheckLinePresent(const TPage& page, const TLine& line, double before, double after,
-                      bool skipFolds, TProblems& problems) {
+void CheckLinePresent(const TPage& page, const TGeometry& g, const TLine& line, double before,
+                      double after, bool skipFolds, TProblems& problems) {
     const double paperAcross = line.Vertical ? page.WidthMm : page.HeightMm;
     const double paperAlong = line.Vertical ? page.HeightMm : page.WidthMm;
     if (line.Band0 > paperAcross - Tolerance)
@@ -213,7 +253,7 @@ void CheckLinePresent(const TPage& page, const TLine& line, double before, doubl
     double worstBegin = 0, worstEnd = 0;
     const double centre = (line.Band0 + line.Band1) / 2;
     for (double s = line.From + 1; s < std::min(line.To, paperAlong) - 0.5; s += 2.0) {
-        if (!line.Vertical && NearFold(s, skipFolds))
+        if (!line.Vertical && NearFold(g, s, skipFolds))
             continue;
         ++samples;
         const int fixed = line.Vertical ? page.Row(s) : page.Column(s);
@@ -268,7 +308,9 @@ std::vector<TLine> FrameSides(const char* name, const TBox& box) {
 }
 
 // A dashed vertical fold line from FoldTop to FoldBottom: ink and gaps alternate along it.
-void CheckFoldLine(const TPage& page, const char* name, double x, TProblems& problems) {
+void CheckFoldLine(const TPage& page, const TGeometry& g, const char* name, double x,
+                   TProblems& problems) {
+    const double FoldTop = g.FoldTop, FoldBottom = g.FoldBottom;
     const auto dark = [](QRgb p) {
         return TPage::Dark(p);
     };
@@ -328,16 +370,17 @@ void CheckFoldLine(const TPage& page, const char* name, double x, TProblems& pro
         problems.push_back(std::string(name) + ": ink below its bottom end at " + Where(*p));
 }
 
-void CheckRule(const TPage& page, TProblems& problems) {
+void CheckRule(const TPage& page, const TGeometry& g, TProblems& problems) {
+    const double RuleY = g.RuleY, RuleLeft = g.RuleLeft, RuleRight = g.RuleRight;
     const TLine rule{"footer rule", false, RuleY, RuleY + 0.1, RuleLeft, RuleRight};
     // Below the rule the footer text begins; it is measured on its own.
-    CheckLinePresent(page, rule, 1.0, 0.25, false, problems);
+    CheckLinePresent(page, g, rule, 1.0, 0.25, false, problems);
     // Its ends, on the row through its middle 10 mm in.
     const auto runs = page.Runs(false, page.Column(RuleLeft + 10), RuleY - 1.0, RuleY + 0.35,
                                 [](QRgb p) { return TPage::Dark(p); });
     if (runs.empty())
         return;
-    const auto nearest = std::min_element(runs.begin(), runs.end(), [](auto& a, auto& b) {
+    const auto nearest = std::min_element(runs.begin(), runs.end(), [&](auto& a, auto& b) {
         return std::abs(Mm(a.Centre()) - RuleY) < std::abs(Mm(b.Centre()) - RuleY);
     });
     const int row = static_cast<int>(nearest->Centre());
@@ -358,7 +401,8 @@ void CheckRule(const TPage& page, TProblems& problems) {
 
 // The footer text's ink starts just below the rule at the left edge of the cover; the height
 // of its first word tells the size of the letters.
-void CheckFooterText(const TPage& page, TProblems& problems) {
+void CheckFooterText(const TPage& page, const TGeometry& g, TProblems& problems) {
+    const double TextLeft = g.TextLeft, TextTop = g.TextTop;
     const auto [x0, x1] = page.Span(TextLeft - 1.0, page.WidthMm, page.Image.width());
     const auto [y0, y1] = page.Span(TextTop + 0.35, TextTop + 8.0, page.Image.height());
     std::vector<std::pair<int, int>> columns; // top and bottom ink row per column, or -1
@@ -415,22 +459,56 @@ void CheckFooterText(const TPage& page, TProblems& problems) {
                                   shape, WordShape));
 }
 
-// Where nothing is drawn the paper stays white.
-void CheckBlank(const TPage& page, TProblems& problems) {
-    const double w = page.WidthMm, h = page.HeightMm;
-    const TBox blank[] = {
-        {0, 0, w, CoverBox.Top - 0.5},
-        {0, FoldBottom + 0.6, w, RuleY - 0.5},
-        {0, TextTop + 8.0, w, h},
-        {0, CoverBox.Top - 0.5, CoverBox.Left - 0.5, FoldBottom + 0.6},
-        {CoverBox.Right + 0.5, CoverBox.Top - 0.5, BackBox.Left - 0.5, FoldBottom + 0.6},
-        {BackBox.Right + 0.5, CoverBox.Top - 0.5, w, FoldBottom + 0.6},
-        {BackBox.Left - 0.5, CoverBox.Top - 0.5, w, BackBox.Top - 0.5},
+// Where nothing is drawn the paper stays white: outside the parts (with their frames or
+// crop and fold marks), the footer rule and the footer text, sampled every third pixel.
+void CheckBlank(const TPage& page, const TGeometry& g, bool frames, TProblems& problems) {
+    const double around = !frames ? g.Bleed + 0.5 : g.Bleed > 0 ? g.Bleed + 4.5 : 0.6;
+    const TBox drawn[] = {
+        g.Cover.Grown(around),
+        g.Back.Grown(around),
+        {g.RuleLeft - 0.5, g.RuleY - 0.5, g.RuleRight + 0.5, g.RuleY + 0.6},
+        {g.TextLeft - 1.0, g.TextTop, page.WidthMm, g.TextTop + 8.0},
     };
-    for (const TBox& box : blank)
-        if (const auto p = page.Find(box.Left, box.Top, box.Right, box.Bottom,
-                                     [](QRgb p) { return TPage::Ink(p); }))
-            problems.push_back("ink where nothing belongs, at " + Where(*p));
+    const auto [x1, y1] = std::pair{page.Image.width(), page.Image.height()};
+    for (int y = 0; y < y1; y += 3)
+        for (int x = 0; x < x1; x += 3) {
+            const double xMm = Mm(x + 0.5), yMm = Mm(y + 0.5);
+            if (!TPage::Ink(page.Pixel(x, y)) ||
+                std::any_of(std::begin(drawn), std::end(drawn),
+                            [&](const TBox& box) { return box.Contains(xMm, yMm); }))
+                continue;
+            problems.push_back("ink where nothing belongs, at " + Where(QPoint(x, y)));
+            return;
+        }
+}
+
+// With a bleed: two crop marks in line with each edge of a part, 1 to 4 mm outside its
+// bleed, and the fold marks above and below the back, dashed.
+void CheckMarks(const TPage& page, const TGeometry& g, const char* name, const TBox& box,
+                TProblems& problems) {
+    const double near = g.Bleed + 1.0, far = near + 3.0;
+    const std::string part = std::string(name) + " crop mark ";
+    std::vector<TLine> marks;
+    for (const double x : {box.Left, box.Right}) {
+        marks.push_back({part + "above", true, x, x + 0.1, box.Top - far, box.Top - near});
+        marks.push_back({part + "below", true, x, x + 0.1, box.Bottom + near, box.Bottom + far});
+    }
+    for (const double y : {box.Top, box.Bottom}) {
+        marks.push_back({part + "left", false, y, y + 0.1, box.Left - far, box.Left - near});
+        marks.push_back({part + "right", false, y, y + 0.1, box.Right + near, box.Right + far});
+    }
+    for (const TLine& mark : marks)
+        CheckLinePresent(page, g, mark, 0.3, 0.3, false, problems);
+}
+
+void CheckFoldMarks(const TPage& page, const TGeometry& g, TProblems& problems) {
+    const double near = g.Bleed + 1.0, far = near + 3.0;
+    for (const double x : {g.FoldLeft, g.FoldRight})
+        for (const auto& [top, bottom] : {std::pair{g.Back.Top - far, g.Back.Top - near},
+                                          std::pair{g.Back.Bottom + near, g.Back.Bottom + far}})
+            if (!page.Find(x - 0.2, top, x + 0.3, bottom, TPage::Dark, 1))
+                problems.push_back(Format("fold mark at %.1f mm between %.1f and %.1f mm: missing",
+                                          x, top, bottom));
 }
 
 } // namespace
@@ -440,7 +518,9 @@ void CheckBlank(const TPage& page, TProblems& problems) {
 std::optional<std::pair<double, double>> LongestLine(const TPage& page, bool alongRow, double atMm,
                                                      double fromMm, double toMm) {
     std::optional<TRun> best;
-    const auto at = [&](double mm) { return alongRow ? page.Row(mm) : page.Column(mm); };
+    const auto at = [&](double mm) {
+        return alongRow ? page.Row(mm) : page.Column(mm);
+    };
     for (int fixed = at(atMm - 0.3); fixed <= at(atMm + 0.3); ++fixed)
         for (const TRun& run : page.Runs(alongRow, fixed, fromMm, toMm, TPage::Dark))
             if (!best || run.End - run.Begin > best->End - best->Begin)
@@ -485,15 +565,18 @@ std::vector<std::string> CheckTestSheetRulers(const QImage& image,
 
 std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation& expected) {
     const bool a4 = expected.Paper == TPaper::A4;
-    const double widthMm = a4 ? 297.0 : 279.4, heightMm = a4 ? 210.0 : 215.9;
+    const double longMm = a4 ? 297.0 : 279.4, shortMm = a4 ? 210.0 : 215.9;
+    const bool portrait = expected.Stacked;
+    const double widthMm = portrait ? shortMm : longMm, heightMm = portrait ? longMm : shortMm;
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    if (expected.MayBeTurned && rgb.height() > rgb.width())
+    if (expected.MayBeTurned && !portrait && rgb.height() > rgb.width())
         rgb = rgb.transformed(QTransform().rotate(90));
     const int width = static_cast<int>(std::lround(Px(widthMm)));
     const int height = static_cast<int>(std::lround(Px(heightMm)));
     if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)
-        return {Format("page is %d x %d pixels, expected about %d x %d (%s landscape at %d dpi)",
-                       rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter", SheetDpi)};
+        return {Format("page is %d x %d pixels, expected about %d x %d (%s %s at %d dpi)",
+                       rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter",
+                       portrait ? "portrait" : "landscape", SheetDpi)};
     if (expected.ShiftX != 0 || expected.ShiftY != 0 || expected.ScaleX != 10000 ||
         expected.ScaleY != 10000) {
         QImage moved(rgb.size(), QImage::Format_RGB32);
@@ -506,27 +589,36 @@ std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation
         rgb = moved;
     }
     const TPage page(rgb, widthMm, heightMm);
+    const TGeometry g = GeometryOf(expected);
+    const bool frames = expected.Frames && g.Bleed == 0;
+    const bool marks = expected.Frames && g.Bleed > 0;
     TProblems problems;
-    CheckPicture(page, "cover picture", CoverBox, expected.Cover, expected.Frames, problems);
-    CheckPicture(page, "back picture", BackBox, expected.Back, expected.Frames, problems);
-    for (const TBox* box : {&CoverBox, &BackBox})
-        for (const TLine& side : FrameSides(box == &CoverBox ? "cover" : "back", *box)) {
-            if (expected.Frames)
-                CheckLinePresent(page, side, 1.0, 1.0, true, problems);
+    CheckPicture(page, g, "cover picture", g.Cover.Grown(g.Bleed), expected.Cover, frames,
+                 problems);
+    CheckPicture(page, g, "back picture", g.Back.Grown(g.Bleed), expected.Back, frames, problems);
+    for (const TBox* box : {&g.Cover, &g.Back})
+        for (const TLine& side : FrameSides(box == &g.Cover ? "cover" : "back", *box)) {
+            if (frames)
+                CheckLinePresent(page, g, side, 1.0, 1.0, true, problems);
             else if (side.Band0 < widthMm - Tolerance)
                 CheckLineAbsent(page, side, problems);
         }
-    const std::pair<const char*, double> folds[] = {{"left fold line", FoldLeft},
-                                                    {"right fold line", FoldRight}};
+    const std::pair<const char*, double> folds[] = {{"left fold line", g.FoldLeft},
+                                                    {"right fold line", g.FoldRight}};
     for (const auto& [name, x] : folds) {
-        if (expected.Frames)
-            CheckFoldLine(page, name, x, problems);
+        if (frames)
+            CheckFoldLine(page, g, name, x, problems);
         else
-            CheckLineAbsent(page, {name, true, x, x + 0.1, FoldTop, FoldBottom}, problems);
+            CheckLineAbsent(page, {name, true, x, x + 0.1, g.FoldTop, g.FoldBottom}, problems);
     }
-    CheckRule(page, problems);
-    CheckFooterText(page, problems);
-    CheckBlank(page, problems);
+    if (marks) {
+        CheckMarks(page, g, "cover", g.Cover, problems);
+        CheckMarks(page, g, "back", g.Back, problems);
+        CheckFoldMarks(page, g, problems);
+    }
+    CheckRule(page, g, problems);
+    CheckFooterText(page, g, problems);
+    CheckBlank(page, g, expected.Frames, problems);
     return problems;
 }
 

@@ -11,7 +11,8 @@ enum class TPaper { A4, Letter };
 
 struct TSheetExpectation {
     TPaper Paper = TPaper::A4;
-    // Frames around both pictures and the two dashed fold lines ("Hilfsrahmen drucken").
+    // Frames around both pictures and the two dashed fold lines ("Hilfsrahmen drucken");
+    // with a bleed, crop marks and fold marks instead.
     bool Frames = false;
     // The solid colour each picture was printed in; none means an empty picture.
     std::optional<QRgb> Cover;
@@ -29,12 +30,17 @@ struct TSheetExpectation {
     // is stretched back (before the shift is undone) before it is measured.
     int ScaleX = 10000;
     int ScaleY = 10000;
+    // The stacked sheet ("untereinander") on a portrait page instead of the side-by-side one.
+    bool Stacked = false;
+    // How far each picture reaches past its part, in millimetres.
+    double Bleed = 0;
 };
 
 // The resolution the checker measures at.
 constexpr int SheetDpi = 600;
 
-// The problems found on a landscape page image at 600 dpi; empty when the sheet is right.
+// The problems found on a page image at 600 dpi (landscape, or portrait for the stacked
+// sheet); empty when the sheet is right.
 std::vector<std::string> CheckSheet(const QImage& page, const TSheetExpectation& expected);
 
 // The long rulers of a printer's test sheet, which is never scaled: across the sheet 150 mm

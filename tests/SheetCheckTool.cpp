@@ -3,7 +3,7 @@
 //
 //   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
 //               [--back RRGGBB|none] [--may-be-turned] [--calibration X;Y;SX;SY]
-//               [--test-sheet]
+//               [--test-sheet] [--stacked] [--bleed MM]
 //
 // --test-sheet checks the long rulers of a printer's test sheet instead of a cover sheet.
 //
@@ -20,7 +20,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
                          "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
-                         "[--calibration X;Y;SX;SY] [--test-sheet]\n");
+                         "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM]\n");
     return 2;
 }
 
@@ -48,6 +48,11 @@ bool ParseCalibration(const char* text, TSheetExpectation& expected) {
     expected.ScaleY = scaleY;
     return true;
 }
+bool ParseBleed(const char* text, TSheetExpectation& expected) {
+    char* end = nullptr;
+    expected.Bleed = std::strtod(text, &end);
+    return *text != '\0' && *end == '\0' && expected.Bleed >= 0 && expected.Bleed <= 3;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,8 +69,10 @@ int main(int argc, char** argv) {
             testSheet = true;
             continue;
         }
-        if (option == "--frames" || option == "--may-be-turned") {
-            (option == "--frames" ? expected.Frames : expected.MayBeTurned) = true;
+        if (option == "--frames" || option == "--may-be-turned" || option == "--stacked") {
+            (option == "--frames"    ? expected.Frames
+             : option == "--stacked" ? expected.Stacked
+                                     : expected.MayBeTurned) = true;
             continue;
         }
         if (!value)
@@ -77,7 +84,8 @@ int main(int argc, char** argv) {
             expected.Paper = TPaper::Letter;
         else if (!(option == "--cover" && ParseColour(value, expected.Cover)) &&
                  !(option == "--back" && ParseColour(value, expected.Back)) &&
-                 !(option == "--calibration" && ParseCalibration(value, expected)))
+                 !(option == "--calibration" && ParseCalibration(value, expected)) &&
+                 !(option == "--bleed" && ParseBleed(value, expected)))
             return Usage();
     }
     std::string error;

@@ -10,6 +10,7 @@
 #include "picture/OpenPictureDialog.h"
 #include "sheet/CoverSheet.h"
 #include "sheet/LayoutFile.h"
+#include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileDialog.h"
@@ -93,7 +94,7 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
 }
 
 bool TfrmMain::Changed() const {
-    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, Placements);
+    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, Placements, SheetSettings);
 }
 
 void TfrmMain::btnInsertCoverClick() {
@@ -109,6 +110,8 @@ void TfrmMain::btnInsertBackClick() {
 void TfrmMain::InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName) {
     image.Picture().LoadByExtension(fileName);
     pictureFile = fileName;
+    (&image == Cover ? CoverMissing : BackMissing) = false;
+    ShowMissing(image, false, fileName);
     UpdatePictureHints();
 }
 
@@ -132,6 +135,12 @@ void TfrmMain::btnNewClick() {
     Back->SetPicture(Image_Empty->Picture());
     Placements = {};
     ShowPlacements();
+    CoverMissing = BackMissing = false;
+    ShowMissing(*Cover, false, "");
+    ShowMissing(*Back, false, "");
+    SheetSettings = {};
+    UpdateSheetMenu();
+    UpdatePictureHints();
     SetCaption("");
 }
 
@@ -145,21 +154,34 @@ void TfrmMain::btnOpenClick() {
 void TfrmMain::LoadCover(const std::string& fileName) {
     // Both pictures load before anything changes, so a layout that fails to open leaves
     // the current one whole: its paths, its pictures, its file and the caption.
-    // An entry that is present but empty means no picture for that part.
+    // An entry that is present but empty means no picture for that part; a picture found
+    // nowhere leaves its part empty and keeps its path.
+    CheckLayoutFile(fileName);
     const TLayoutEntries entries = ReadLayoutEntries(fileName);
     TPicture cover;
-    LoadLayoutPicture(cover, entries.Cover);
+    std::string coverFile;
+    const TPictureFound coverFound = LoadLayoutEntry(cover, fileName, entries.Cover, coverFile);
     TPicture back;
-    LoadLayoutPicture(back, entries.Back);
+    std::string backFile;
+    const TPictureFound backFound = LoadLayoutEntry(back, fileName, entries.Back, backFile);
     TLayoutPlacements placements = ReadLayoutPlacements(fileName);
-    CoverFile = entries.Cover.value_or("");
-    BackFile = entries.Back.value_or("");
+    CoverFile = coverFile;
+    BackFile = backFile;
+    CoverMissing = coverFound == TPictureFound::Missing;
+    BackMissing = backFound == TPictureFound::Missing;
     Cover->SetPicture(cover);
     Back->SetPicture(back);
     Placements = std::move(placements);
     ShowPlacements();
+    ShowMissing(*Cover, CoverMissing, CoverFile);
+    ShowMissing(*Back, BackMissing, BackFile);
+    SheetSettings = ReadSheetSettings(fileName);
+    UpdateSheetMenu();
+    UpdatePictureHints();
     SetCaption(fileName);
     LayoutFile = fileName;
+    TellAboutPictures(coverFound == TPictureFound::InLayoutFolder,
+                      backFound == TPictureFound::InLayoutFolder);
 }
 
 void TfrmMain::btnSaveClick() {
@@ -175,7 +197,7 @@ void TfrmMain::SpeichernunterClick() {
 }
 
 void TfrmMain::SaveCover(const std::string& fileName) {
-    WriteLayout(fileName, {CoverFile, BackFile}, Placements);
+    WriteLayout(fileName, {CoverFile, BackFile}, Placements, SheetSettings);
     // What was written is what the file now holds for each setting.
     for (TPlacementRecord* record : {&Placements.Cover, &Placements.Back})
         record->Read = PlacementEntriesToWrite(*record);

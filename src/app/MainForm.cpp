@@ -70,6 +70,7 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     CreateToolBar();
     CreatePage();
     CreatePlacementMenus();
+    CreateSheetMenu();
     CreateDialogs();
     CreatePrint();
     CreateMRU();
@@ -250,6 +251,8 @@ void TfrmMain::btnPrintClick() {
     // A command that arrives while a document is being started or spooled is ignored.
     if (XPrint->Printing())
         return;
+    if (!ConfirmMissingPictures())
+        return;
     if (!ExecutePrinterDialog(XPrint->Printer(), this))
         return;
     if (!ConfirmPrintableArea())
@@ -261,31 +264,41 @@ bool TfrmMain::ConfirmPrintableArea() {
     if (XPrint->PrinterCount() == 0)
         return true;
     TPrinter& printer = XPrint->Printer();
-    const std::vector<TCut> cuts =
-        FindCuts(SheetPartAreas(cbRahmen->isChecked(), ReadCalibration(printer.PrinterName())),
-                 PrintableArea(printer.DeviceCaps()));
+    const TCalibration calibration = ReadCalibration(printer.PrinterName());
+    // The cuts of one arrangement's sheet, on the paper turned as that sheet prints.
+    const auto cutsOf = [&](TArrangement arrangement) {
+        const TSheetLayout layout = {arrangement, SheetSettings.Bleed.Value};
+        OrientForSheet(*XPrint, layout);
+        const TDeviceCaps caps = printer.DeviceCaps();
+        return FindCuts(SheetPartAreas(cbRahmen->isChecked(),
+                                       SheetCalibration(calibration, layout, caps), layout),
+                        PrintableArea(caps));
+    };
+    const TArrangement arrangement = SheetSettings.Arrangement.Value;
+    const std::vector<TCut> cuts = cutsOf(arrangement);
     if (cuts.empty())
         return true;
-    const std::string text = OutsidePrintableText(cuts) + " " + Msg::PrintAnyway;
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"),
-                    QString::fromStdString(text), QMessageBox::NoButton, this);
-    // As in the save prompt, one role keeps the buttons in this order on every desktop.
-    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::ActionRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::ActionRole);
-    box.setDefaultButton(no);
-    box.setEscapeButton(no);
-    ExecModal(box);
-    return box.clickedButton() == yes;
+    const bool stackedFits =
+        arrangement == TArrangement::Side && cutsOf(TArrangement::Stacked).empty();
+    std::string text = OutsidePrintableText(cuts);
+    if (stackedFits)
+        text += std::string(" ") + Msg::StackedWouldFit;
+    return AskYesNo(text + " " + Msg::PrintAnyway);
 }
 
 void TfrmMain::PrintPage() {
-    // The printer's calibration scales and moves the whole sheet.
-    ApplyCalibration(*XPrint, ReadCalibration(XPrint->Printer().PrinterName()));
+    // The printer's calibration scales and moves the whole sheet, turned with a portrait one.
+    const TSheetLayout layout = SheetSettings.Layout();
+    TPrinter& printer = XPrint->Printer();
+    OrientForSheet(*XPrint, layout);
+    ApplyCalibration(*XPrint, SheetCalibration(ReadCalibration(printer.PrinterName()), layout,
+                                               printer.DeviceCaps()));
     PrintCoverSheet(*XPrint, {.Cover = Cover->Picture(),
                               .Back = Back->Picture(),
                               .Frames = [this] { return cbRahmen->isChecked(); },
                               .CoverPlacement = Placements.Cover.Placement,
-                              .BackPlacement = Placements.Back.Placement});
+                              .BackPlacement = Placements.Back.Placement,
+                              .Layout = layout});
 }
 
 void TfrmMain::CreateMRU() {

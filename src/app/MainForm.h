@@ -14,6 +14,7 @@
 
 #include "picture/Image.h"
 #include "sheet/PlacementKeys.h"
+#include "sheet/LayoutFile.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -59,6 +60,9 @@ public:
     QAction* Rueckseite = nullptr;
     // How the pictures are placed into their parts: a submenu per part.
     QMenu* Bild = nullptr;
+    QMenu* Bogen = nullptr;
+    QMenu* Anordnung = nullptr;
+    QMenu* Beschnittzugabe = nullptr;
     QMenu* N3 = nullptr;
     QAction* Info = nullptr;
     QWidget* pnlPage = nullptr;
@@ -107,6 +111,16 @@ public:
     std::string BackFile;
     // How each part places its picture, with the entries the layout file held for it.
     TLayoutPlacements Placements;
+    // How the layout's sheet is printed: arrangement and bleed.
+    TSheetSettings SheetSettings;
+    // A part whose picture file was found nowhere when the layout was opened: it keeps the
+    // file's path and shows a placeholder until another picture is inserted.
+    bool CoverMissing = false;
+    bool BackMissing = false;
+
+    // The sheet menu's commands.
+    void SetArrangement(TArrangement arrangement);
+    void SetBleed(int tenths);
 
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
@@ -141,6 +155,21 @@ private:
     void SetPlacement(TSheetPart part, const TPartPlacement& placement);
     // Shows both placements in the controls, after they were read or reset.
     void ShowPlacements();
+    // The "Bogen" menu: arrangement and bleed, checked as the layout holds them.
+    void CreateSheetMenu();
+    void UpdateSheetMenu();
+    // Shows or hides the placeholder that names a part's missing picture file.
+    void ShowMissing(TImage& image, bool missing, const std::string& file);
+    // After a layout was opened: says which pictures were found only in the layout's folder
+    // and which were found nowhere.
+    void TellAboutPictures(bool coverMoved, bool backMoved);
+    // Before printing a layout with a missing picture: asks whether to print it with that
+    // part empty; false for "&Nein".
+    bool ConfirmMissingPictures();
+    // Tells the user when side by side prints less of the bleed than the layout holds.
+    void WarnIfBleedLimited();
+    // A question with "&Ja" and "&Nein" ("&Nein" the default); true for "&Ja".
+    bool AskYesNo(const std::string& text);
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".

@@ -15,6 +15,7 @@
 #include "print/XPrinter.h"
 #include "sheet/CoverSheet.h"
 #include "sheet/LayoutFile.h"
+#include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
 #include "sheet/SheetClipping.h"
 #include "sheet/Version.h"
@@ -170,7 +171,8 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
 // Prints the sheet into the output file, which is put in place only when the whole sheet
 // was printed and written.
 void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPicture& cover,
-                    const TPicture& back, const TLayoutPlacements& placements) {
+                    const TPicture& back, const TLayoutPlacements& placements,
+                    const TSheetLayout& layout) {
     TXPrint print(printer);
     ConfigureSheetPrint(print);
     printer.Title = TApplication::Title();
@@ -179,16 +181,46 @@ void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPict
                             .Back = back,
                             .Frames = [frames] { return frames; },
                             .CoverPlacement = placements.Cover.Placement,
-                            .BackPlacement = placements.Back.Placement});
+                            .BackPlacement = placements.Back.Placement,
+                            .Layout = layout});
 }
 
-// After the sheet was printed: one warning line naming the parts the paper cuts. A file
-// is not a printer, so no calibration moves the parts.
-void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, std::ostream& err) {
-    const std::vector<TCut> cuts =
-        FindCuts(SheetPartAreas(options.Frames), PrintableArea(printer.DeviceCaps()));
-    if (!cuts.empty())
-        err << "Warnung: " << OutsidePrintableText(cuts) << "\n";
+// After the sheet was printed: one warning line naming the parts the paper cuts, and
+// whether the stacked sheet would fit. A file is not a printer, so no calibration moves
+// the parts.
+void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, const TSheetLayout& layout,
+                    std::ostream& err) {
+    const auto cutsOf = [&](const TSheetLayout& sheet) {
+        TXPrint print(printer);
+        OrientForSheet(print, sheet);
+        return FindCuts(SheetPartAreas(options.Frames, {}, sheet),
+                        PrintableArea(printer.DeviceCaps()));
+    };
+    const std::vector<TCut> cuts = cutsOf(layout);
+    if (cuts.empty())
+        return;
+    err << "Warnung: " << OutsidePrintableText(cuts);
+    if (layout.Arrangement == TArrangement::Side &&
+        cutsOf({TArrangement::Stacked, layout.Bleed}).empty())
+        err << " " << Msg::StackedWouldFit;
+    err << "\n";
+}
+
+// Loads a part's picture for the sheet: a picture found nowhere fails as a missing file,
+// one found only in the layout's folder is named.
+void LoadSheetPicture(TPicture& picture, const std::string& layoutFile,
+                      const std::optional<std::string>& entry, std::ostream& err) {
+    std::string file;
+    switch (LoadLayoutEntry(picture, layoutFile, entry, file)) {
+    case TPictureFound::Missing:
+        throw EFOpenError(
+            Format(Msg::FOpenError, LocateLayoutPicture(layoutFile, file).Path.c_str()));
+    case TPictureFound::InLayoutFolder:
+        err << "Warnung: " << Format(Msg::PictureFoundBeside, file.c_str()) << "\n";
+        break;
+    case TPictureFound::Stored:
+        break;
+    }
 }
 
 // Names a picture that would print coarsely at its part's size; the sheet is printed all
@@ -207,19 +239,23 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
     if (!ParseSheetOptions(args, options, err))
         return 2;
     try {
+        CheckLayoutFile(options.Layout);
         const TLayoutEntries entries = ReadLayoutEntries(options.Layout);
         TPicture cover;
-        LoadLayoutPicture(cover, entries.Cover);
+        LoadSheetPicture(cover, options.Layout, entries.Cover, err);
         TPicture back;
-        LoadLayoutPicture(back, entries.Back);
+        LoadSheetPicture(back, options.Layout, entries.Back, err);
         const TLayoutPlacements placements = ReadLayoutPlacements(options.Layout);
         WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture,
                      placements.Cover.Placement);
         WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture,
                      placements.Back.Placement);
+        const TSheetLayout layout = ReadSheetSettings(options.Layout).Layout();
+        if (PrintedBleed(layout) < layout.Bleed)
+            err << "Warnung: " << Msg::BleedLimited << "\n";
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
-        PrintSheetFile(printer, options, cover, back, placements);
-        WarnOfCutParts(printer, options, err);
+        PrintSheetFile(printer, options, cover, back, placements, layout);
+        WarnOfCutParts(printer, options, layout, err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;

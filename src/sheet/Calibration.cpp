@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -216,6 +217,14 @@ std::string FormatCalibration(const TCalibration& calibration) {
     if (calibration.ScaleX != ExactScale || calibration.ScaleY != ExactScale)
         text += ";" + std::to_string(calibration.ScaleX) + ";" + std::to_string(calibration.ScaleY);
     return text;
+}
+
+TCalibration TurnedCalibration(const TCalibration& landscape, int paperLength) {
+    // Landscape x = length - portrait y: drawn x = x * 10000 / ScaleX + X becomes drawn
+    // y = y * 10000 / ScaleX + length * (1 - 10000 / ScaleX) - X.
+    const double corner = paperLength * (1.0 - double(ExactScale) / landscape.ScaleX);
+    return {landscape.Y, static_cast<int>(std::lround(corner)) - landscape.X, landscape.ScaleY,
+            landscape.ScaleX};
 }
 
 void ApplyCalibration(TXPrint& print, const TCalibration& calibration) {

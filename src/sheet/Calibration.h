@@ -56,6 +56,14 @@ TCalibration ReadCalibration(const std::string& printer);
 // registry's error when the store cannot be written.
 void WriteCalibration(const std::string& printer, const TCalibration& calibration);
 
+// A printer is calibrated with landscape sheets, which the print system turns a quarter
+// counter-clockwise onto the paper. A portrait sheet needs the same physical correction
+// with its axes turned: across it is the landscape's down, down it the landscape's
+// leftwards, and the landscape's scale about its corner (the paper's lower left corner)
+// becomes one about the portrait's corner. paperLength is the paper's long side in tenths of
+// a millimetre.
+TCalibration TurnedCalibration(const TCalibration& landscape, int paperLength);
+
 // Gives a job the correction: the place and the scale.
 void ApplyCalibration(TXPrint& print, const TCalibration& calibration);
 

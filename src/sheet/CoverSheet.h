@@ -1,6 +1,8 @@
 // The printed cover sheet: the front cover and the back inlay at their real sizes on one
-// landscape sheet, with optional cutting frames and fold lines, a footer rule and a footer
-// line. The print command and vellacour-export sheet print it through the same function.
+// sheet, side by side on a landscape sheet or stacked on a portrait one, with optional
+// cutting frames and fold lines (or, with a bleed, crop marks and fold marks), a footer rule
+// and a footer line. The print command and vellacour-export sheet print it through the same
+// function.
 #pragma once
 
 #include <functional>
@@ -19,7 +21,6 @@ inline constexpr TRect BackPicture = {1330, 520, 2840, 1700}; // 151 × 118 mm
 inline constexpr int FoldFromBackLeft = 60;                   // 6.0 mm
 inline constexpr int FoldFromBackRight = 70;                  // 7.0 mm
 inline constexpr int FooterLeft = 100;
-inline constexpr int FooterRight = 2860;
 inline constexpr int FooterTop = 1900;
 inline constexpr int FooterPoints = 10;
 inline constexpr const char* FooterFont = "Arial";
@@ -28,9 +29,46 @@ inline constexpr const char* FooterFont = "Arial";
 // The two parts the user cuts out of the sheet.
 enum class TSheetPart { Cover, Back };
 
-// The rectangle a part covers on the sheet: its picture, or with frames the frame one
-// unit outside it.
-TRect PartArea(TSheetPart part, bool frames);
+// How the parts stand: side by side on a landscape sheet, or the front cover above the
+// back inlay on a portrait sheet, which fits US Letter as well as A4.
+enum class TArrangement { Side, Stacked };
+
+// The bleed is given in tenths of a millimetre.
+inline constexpr int MaxBleed = 30;
+// Side by side, a bleed with its crop marks stays 5 mm inside an A4 sheet up to 1 mm.
+inline constexpr int MaxSideBleed = 10;
+
+// What a layout decides of its sheet: the arrangement and how far each picture reaches
+// past its part's edges, so that a cut a little off shows no white.
+struct TSheetLayout {
+    TArrangement Arrangement = TArrangement::Side;
+    int Bleed = 0;
+    bool operator==(const TSheetLayout&) const = default;
+};
+
+// The bleed the sheet prints with: side by side no more than MaxSideBleed.
+int PrintedBleed(const TSheetLayout& layout);
+
+// Where everything stands on one arrangement's sheet.
+struct TSheetGeometry {
+    bool Portrait = false;
+    TRect Cover;
+    TRect Back;
+    int Bleed = 0;
+    int FooterLeft = 0;
+    int FooterRight = 0;
+    int FooterTop = 0;
+};
+TSheetGeometry SheetGeometry(const TSheetLayout& layout);
+
+// Crop marks: short lines in line with a part's edges, this far outside its bleed and
+// this long.
+inline constexpr int MarkGap = 10;
+inline constexpr int MarkLength = 30;
+
+// The rectangle a part covers on the sheet: its picture grown by the bleed, and with
+// frames the frame one unit outside it or, with a bleed, its crop marks.
+TRect PartArea(TSheetPart part, bool frames, const TSheetLayout& layout = {});
 
 // "Gedruckt mit Vellacour" with the copyright line, web address and contact address.
 std::string FooterText();
@@ -44,13 +82,18 @@ struct TSheetContent {
     std::function<bool()> Frames;
     TPartPlacement CoverPlacement{};
     TPartPlacement BackPlacement{};
+    TSheetLayout Layout{};
 };
 
 // Gives the print component the settings the sheet is printed with: tenths of a
 // millimetre with (0, 0) at the sheet's corner, bold Times New Roman, landscape.
 void ConfigureSheetPrint(TXPrint& print);
 
-// Prints the sheet as one job of print. A failure after the job has begun abandons the
-// job before it is passed on, so nothing half-drawn is printed and the printer is free
-// for the next command.
+// Turns print's paper as the layout's sheet needs: side by side landscape, stacked portrait.
+void OrientForSheet(TXPrint& print, const TSheetLayout& layout);
+
+// Prints the sheet as one job of print, in the orientation its arrangement needs (side by
+// side landscape, stacked portrait) whatever the printer dialog held. A failure after the job has
+// begun abandons the job before it is passed on, so nothing half-drawn is printed and the printer
+// is free for the next command.
 void PrintCoverSheet(TXPrint& print, const TSheetContent& content);

@@ -68,7 +68,8 @@ TRect PrintableArea(const TDeviceCaps& caps) {
             Tenths(caps.PhysicalOffsetY + caps.VertRes, caps.LogPixelsY)};
 }
 
-std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration) {
+std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration,
+                                      const TSheetLayout& layout) {
     // Scaled about the sheet's corner, then moved, as the job prints them.
     const auto x = [&](int tenths) {
         return static_cast<int>(std::lround(double(tenths) * ExactScale / calibration.ScaleX)) +
@@ -80,10 +81,19 @@ std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibrati
     };
     std::vector<TPartArea> parts;
     for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back}) {
-        const TRect area = PartArea(part, frames);
+        const TRect area = PartArea(part, frames, layout);
         parts.push_back({part, {x(area.Left), y(area.Top), x(area.Right), y(area.Bottom)}});
     }
     return parts;
+}
+
+TCalibration SheetCalibration(const TCalibration& stored, const TSheetLayout& layout,
+                              const TDeviceCaps& caps) {
+    if (!SheetGeometry(layout).Portrait || caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return stored;
+    const int length = std::max(Tenths(caps.PhysicalWidth, caps.LogPixelsX),
+                                Tenths(caps.PhysicalHeight, caps.LogPixelsY));
+    return TurnedCalibration(stored, length);
 }
 
 std::string CutsText(const std::vector<TCut>& cuts) {

@@ -15,6 +15,10 @@ namespace Msg {
 inline constexpr const char* OutsidePrintable =
     "Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs (%s).";
 inline constexpr const char* PrintAnyway = "Trotzdem drucken?";
+inline constexpr const char* StackedWouldFit =
+    "Mit der Anordnung „untereinander“ passt der Bogen auf dieses Papier.";
+inline constexpr const char* BleedLimited =
+    "Nebeneinander ist die Beschnittzugabe auf 1 mm begrenzt; „untereinander“ erlaubt 3 mm.";
 } // namespace Msg
 
 // The edges of a part, in the order the warning names them.
@@ -41,9 +45,15 @@ std::vector<TCut> FindCuts(const std::vector<TPartArea>& parts, const TRect& pri
 // for a device that reports no resolution.
 TRect PrintableArea(const TDeviceCaps& caps);
 
-// The parts as the sheet draws them (with their frames when frames are printed), scaled
-// and moved by a printer's calibration.
-std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration = {});
+// The parts as the sheet draws them (with their frames or crop marks when frames are
+// printed), scaled and moved by a printer's calibration.
+std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration = {},
+                                      const TSheetLayout& layout = {});
+
+// A printer's stored calibration as the layout's sheet needs it: turned for a portrait
+// sheet on the device's paper.
+TCalibration SheetCalibration(const TCalibration& stored, const TSheetLayout& layout,
+                              const TDeviceCaps& caps);
 
 // "Rückseite: 4,6 mm rechts": each part with its edges joined by ", ", parts by "; ".
 std::string CutsText(const std::vector<TCut>& cuts);

@@ -160,6 +160,7 @@ void SetValue(TDocument& doc, std::string_view section, std::string_view key,
                  {std::string(key) + "=" + EncodeValue(value), doc.Eol});
 }
 
+// Takes every line of key out of the first section called section.
 void RemoveValue(TDocument& doc, std::string_view section, std::string_view key) {
     auto& lines = doc.Lines;
     size_t i = 0;
@@ -230,6 +231,18 @@ std::string IniSetValues(std::string_view text, std::string_view section, const 
     for (const std::string& key : removals)
         RemoveValue(doc, Trim(section), Trim(key));
     return JoinDocument(doc);
+}
+
+bool IniHasSection(std::string_view text, std::string_view section) {
+    section = Trim(section);
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
+    size_t pos = 0;
+    TLine line;
+    while (NextLine(text, pos, line))
+        if (const auto name = SectionName(line.Content); name && SameAsciiText(*name, section))
+            return true;
+    return false;
 }
 
 TIniFile::TIniFile(std::string fileName) : FileName_(std::move(fileName)) {}

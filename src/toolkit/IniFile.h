@@ -36,6 +36,9 @@ bool IniCanWrite(std::string_view section, std::string_view key, std::string_vie
 std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values,
                          const std::vector<std::string>& removals = {});
 
+// Whether the text has a section of that name.
+bool IniHasSection(std::string_view text, std::string_view section);
+
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName);

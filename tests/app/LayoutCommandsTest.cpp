@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -348,4 +349,115 @@ TEST_F(LayoutCommands, PictureControlsNameTheirFileAndItsPrintedResolution) {
     OpenLayout(script, {CoverBmp, BackBmp});
     EXPECT_EQ(Form->Cover->toolTip(), cover);
     EXPECT_EQ(Form->Back->toolTip(), back);
+}
+
+// A picture found nowhere: the layout opens all the same, the part shows a placeholder
+// naming the file, saving writes the layout back byte for byte, and printing asks first.
+TEST_F(LayoutCommands, ALayoutWithAMissingPictureOpensAndSavesUnchanged) {
+    const std::string gone = Dir.File("weg/verloren.bmp");
+    const std::string file = Dir.File("layout.vco");
+    const std::string text =
+        "[Vellacour]\r\ncover=" + CoverBmp + "\r\nback=" + gone + "\r\nbleed=viel\r\n; Notiz\r\n";
+    WriteFileText(file, text);
+    DialogScript script;
+    script.Choose(file).Accept();
+    Form->btnOpenClick();
+    ASSERT_EQ(script.Shown.size(), 2u);
+    EXPECT_EQ(script.Shown[1],
+              QString::fromStdString("Vellacour|Diese Bilder wurden nicht gefunden:\n" + gone +
+                                     "\nDer Teil bleibt leer, bis ein anderes Bild eingefügt "
+                                     "wird; die Layoutdatei behält den Eintrag."));
+    EXPECT_EQ(Form->LayoutFile, file);
+    EXPECT_EQ(Form->BackFile, gone);
+    EXPECT_EQ(Form->Cover->Picture().Width(), 8);
+    EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
+    const auto* placeholder = Form->Back->findChild<QLabel*>();
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_TRUE(placeholder->isVisibleTo(Form->Back));
+    EXPECT_EQ(placeholder->text(), QString::fromStdString("Bild fehlt:\n" + gone));
+    EXPECT_FALSE(Form->Changed());
+
+    Form->btnSaveClick();
+    EXPECT_EQ(ReadFileText(file), text);
+
+    script.Click("&Nein");
+    Form->btnPrintClick();
+    ASSERT_EQ(script.Shown.size(), 3u);
+    EXPECT_EQ(script.Shown[2],
+              QString::fromStdString("Bestätigung|Diese Bilder fehlen und werden leer "
+                                     "gedruckt:\n" +
+                                     gone + "\nTrotzdem drucken?"));
+    EXPECT_EQ(script.Pending(), 0) << "no printer dialog after Nein";
+
+    // Another picture ends it: the placeholder goes, the new path is saved.
+    script.Choose(OtherBmp);
+    Form->btnInsertBackClick();
+    EXPECT_EQ(Form->Back->findChild<QLabel*>(), nullptr);
+    EXPECT_TRUE(Form->Changed());
+}
+
+// A picture whose stored place is gone but whose name lies beside the layout is taken from
+// there, said once, and the layout counts as changed so that saving records the new place.
+TEST_F(LayoutCommands, APictureFoundBesideTheLayoutIsSaidOnceAndSavedWithItsNewPath) {
+    const std::string file = Dir.File("layout.vco");
+    WriteFileText(file, "[Vellacour]\ncover=/frueher/vorne.bmp\nback=" + BackBmp + "\n");
+    DialogScript script;
+    script.Choose(file).Accept();
+    Form->btnOpenClick();
+    ASSERT_EQ(script.Shown.size(), 2u);
+    EXPECT_TRUE(script.Shown[1].contains(QString::fromStdString(CoverBmp)));
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Cover->Picture().Width(), 8);
+    EXPECT_TRUE(Form->Changed());
+    Form->btnSaveClick();
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=" + CoverBmp + "\nback=" + BackBmp + "\n");
+    EXPECT_FALSE(Form->Changed());
+}
+
+TEST_F(LayoutCommands, AFileThatIsNoLayoutIsNamedAndChangesNothing) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string picture = CoverBmp;
+    script.Choose(picture);
+    try {
+        Form->btnOpenClick();
+        FAIL() << "no error";
+    } catch (const EReadError& error) {
+        EXPECT_EQ(error.Message(), picture + " ist keine Vellacour-Layoutdatei");
+    }
+    EXPECT_EQ(Form->LayoutFile, file);
+    EXPECT_EQ(Form->CoverFile, CoverBmp);
+}
+
+TEST_F(LayoutCommands, SheetSettingsFromTheMenuAreSavedWithTheLayout) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const auto item = [](QMenu* menu, const char* caption) {
+        for (QAction* action : menu->actions())
+            if (action->text() == QString::fromUtf8(caption))
+                return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    item(Form->Anordnung, "&untereinander")->trigger();
+    EXPECT_TRUE(Form->Changed());
+    item(Form->Beschnittzugabe, "&2 mm")->trigger();
+    EXPECT_EQ(script.Shown.size(), 1u) << "stacked, 2 mm are printed whole";
+    Form->btnSaveClick();
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=" + CoverBmp + "\nback=" + BackBmp +
+                                      "\nbleed=20\narrangement=stacked\n");
+
+    // Side by side the bleed is held to 1 mm, and the window says so.
+    script.Accept();
+    item(Form->Anordnung, "&nebeneinander")->trigger();
+    ASSERT_EQ(script.Shown.size(), 2u);
+    EXPECT_EQ(script.Shown[1], QString::fromUtf8("Vellacour|Nebeneinander ist die "
+                                                 "Beschnittzugabe auf 1 mm begrenzt; "
+                                                 "„untereinander“ erlaubt 3 mm."));
+    EXPECT_TRUE(item(Form->Anordnung, "&nebeneinander")->isChecked());
+
+    // A new layout starts from the defaults again.
+    script.Click("&Nein");
+    Form->btnNewClick();
+    EXPECT_TRUE(item(Form->Beschnittzugabe, "&keine")->isChecked());
+    EXPECT_EQ(Form->SheetSettings, TSheetSettings{});
 }

@@ -84,11 +84,22 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         EXPECT_EQ(!item.Action->icon().isNull(), item.HasImage);
     }
     const QList<QAction*> top = Form->MainMenu->actions();
-    ASSERT_EQ(top.size(), 4);
+    ASSERT_EQ(top.size(), 5);
     EXPECT_EQ(top[0]->text(), "&Datei");
     EXPECT_EQ(top[1]->text(), QString::fromUtf8("&Einfügen"));
     EXPECT_EQ(top[2]->text(), "&Bild");
-    EXPECT_EQ(top[3]->text(), "&?");
+    EXPECT_EQ(top[3]->menu(), Form->Bogen);
+    EXPECT_EQ(top[3]->text(), "B&ogen");
+    EXPECT_EQ(top[4]->text(), "&?");
+    const auto captions = [](const QMenu* menu) {
+        QStringList texts;
+        for (const QAction* item : menu->actions())
+            texts << item->text();
+        return texts.join('|');
+    };
+    EXPECT_EQ(captions(Form->Bogen), "&Anordnung|&Beschnittzugabe");
+    EXPECT_EQ(captions(Form->Anordnung), "&nebeneinander|&untereinander");
+    EXPECT_EQ(captions(Form->Beschnittzugabe), "&keine|0,5 mm|&1 mm|1,5 mm|&2 mm|2,5 mm|&3 mm");
     const QList<QAction*> file = Form->Datei->actions();
     ASSERT_EQ(file.size(), 10);
     EXPECT_EQ(file[0], Form->Neu);

@@ -10,6 +10,7 @@
 #include "AppTestSupport.h"
 #include "PictureTestSupport.h"
 #include "PrintTestSupport.h"
+#include "SheetCheck.h"
 #include "TestSupport.h"
 #include "app/MainForm.h"
 #include "print/Printer.h"
@@ -161,7 +162,8 @@ TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
     qputenv("XDG_CONFIG_HOME", config.Path().string().c_str());
     const QString question = QString::fromUtf8(
         "Bestätigung|Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-        "(Rückseite: 4,6 mm rechts). Trotzdem drucken?");
+        "(Rückseite: 4,6 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
+        "dieses Papier. Trotzdem drucken?");
     const struct {
         TCalibration Stored;
         const char* Answer; // none: no question
@@ -194,6 +196,34 @@ TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
         EXPECT_EQ(fs::exists(Pdf), c.Printed);
         EXPECT_FALSE(Form->XPrint->Printing());
     }
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+// The stacked sheet prints portrait whatever the dialog held, fits US Letter without a
+// question, and takes the printer's correction turned as the paper is.
+TEST_F(PrintCommand, TheStackedSheetPrintsPortraitWithTheCorrectionTurned) {
+    TempDir config;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.Path().string().c_str());
+    WriteCalibration("Testdrucker", {20, -10});
+    Machine->SetPaper(QPageSize(QPageSize::Letter));
+    Machine->SetFullSheetPrintable();
+    Form->SetArrangement(TArrangement::Stacked);
+    WriteBmp(Bmp, 6, 6, 0x0000FF);
+    Form->Back->Picture().LoadByExtension(Bmp);
+    DialogScript script;
+    script.Accept();
+    Form->btnPrintClick();
+    EXPECT_EQ(script.Pending(), 0);
+    EXPECT_EQ(script.Shown.size(), 1u) << "no question";
+    // 2 mm right and 1 mm up on the landscape sheet are 1 mm left and 2 mm up on this one.
+    TSheetExpectation expected{.Paper = TPaper::Letter,
+                               .Back = 0xff0000ff,
+                               .ShiftX = -1.0,
+                               .ShiftY = -2.0,
+                               .Stacked = true};
+    const std::vector<std::string> problems = CheckSheetPdf(Pdf, expected);
+    EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
     qputenv("XDG_CONFIG_HOME", saved);
 }
 

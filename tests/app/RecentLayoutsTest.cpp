@@ -164,7 +164,9 @@ TEST_F(RecentLayouts, AFailedOpenShowsTheErrorAndLeavesTheEntry) {
     const std::string bad = Dir.File("kaputt.vco");
     Form->SaveCover(bad);
     Form->SaveCover(good);
-    WriteLayout(bad, {Dir.File("fehlt.bmp"), CoverBmp});
+    // A picture that cannot be read fails the open (one that is missing would not).
+    WriteFileText(Dir.File("kaputt.bmp"), "kein Bild");
+    WriteLayout(bad, {Dir.File("kaputt.bmp"), CoverBmp});
     DialogScript script;
     script.Click("OK");
     Form->LetzteDateien->actions()[1]->trigger();

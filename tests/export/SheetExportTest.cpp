@@ -12,14 +12,15 @@ namespace {
 constexpr QRgb Red = 0xffff0000;
 constexpr QRgb Blue = 0xff0000ff;
 
-// A layout of a red cover and a blue back, or none where a path is empty.
-std::string WriteLayout(const TempDir& dir, bool cover, bool back) {
+// A layout of a red cover and a blue back, or none where a path is empty, with the lines
+// of more settings.
+std::string WriteLayout(const TempDir& dir, bool cover, bool back, const std::string& more = "") {
     const std::string red = dir.File("rot.bmp"), blue = dir.File("blau.bmp");
     WriteFileBytes(red, Bmp24(SolidImage(4, 4, Red)));
     WriteFileBytes(blue, Bmp24(SolidImage(6, 3, Blue)));
     const std::string layout = dir.File("cover.vco");
     WriteFileText(layout, "[Vellacour]\ncover=" + (cover ? red : "") +
-                              "\nback=" + (back ? blue : "") + "\n");
+                              "\nback=" + (back ? blue : "") + "\n" + more);
     return layout;
 }
 } // namespace
@@ -67,6 +68,51 @@ TEST(ExportSheet, PrintsEveryElementInPlace) {
     }
 }
 
+// The stacked sheet fits US Letter without a warning; a bleed prints crop marks instead of
+// frames, and side by side it is held to 1 mm, which the export says.
+TEST(ExportSheet, StackedSheetAndBleedWithCropMarks) {
+    const std::string coarse =
+        "Warnung: Vorderseite: rot.bmp – 4 × 4 Pixel, 1 dpi, geringe Auflösung\n"
+        "Warnung: Rückseite: blau.bmp – 6 × 3 Pixel, 1 dpi, geringe Auflösung\n";
+    const struct {
+        const char* Settings;
+        QStringList Options;
+        TSheetExpectation Expected;
+        std::string Errors;
+    } cases[] = {
+        {"arrangement=stacked\n",
+         {"--paper", "Letter"},
+         {.Paper = TPaper::Letter, .Stacked = true},
+         ""},
+        {"arrangement=stacked\nbleed=20\n",
+         {"--paper", "Letter", "--frames"},
+         {.Paper = TPaper::Letter, .Frames = true, .Stacked = true, .Bleed = 2.0},
+         ""},
+        {"arrangement=stacked\n", {"--frames"}, {.Frames = true, .Stacked = true}, ""},
+        {"bleed=20\n",
+         {"--frames"},
+         {.Frames = true, .Bleed = 1.0},
+         "Warnung: Nebeneinander ist die Beschnittzugabe auf 1 mm begrenzt; „untereinander“ "
+         "erlaubt 3 mm.\n"},
+        {"bleed=5\n", {}, {.Bleed = 0.5}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Settings + c.Options.join(' ').toStdString());
+        TempDir dir;
+        const std::string pdf = dir.File("bogen.pdf");
+        const ExportResult result =
+            Export(QStringList{"sheet", Q(WriteLayout(dir, true, true, c.Settings)), "-o", Q(pdf)} +
+                   c.Options);
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        EXPECT_EQ(result.Errors, coarse + c.Errors);
+        TSheetExpectation expected = c.Expected;
+        expected.Cover = Red;
+        expected.Back = Blue;
+        const std::vector<std::string> problems = CheckSheetPdf(pdf, expected);
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+    }
+}
+
 // A part beyond the paper's edge is named in a warning; the sheet is written all the same.
 TEST(ExportSheet, WarnsOfPartsThePaperCuts) {
     // The layout's tiny pictures are named first, as too coarse for their parts.
@@ -80,10 +126,12 @@ TEST(ExportSheet, WarnsOfPartsThePaperCuts) {
         {{"--frames"}, ""},
         {{"--paper", "Letter"},
          "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-         "(Rückseite: 4,6 mm rechts).\n"},
+         "(Rückseite: 4,6 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
+         "dieses Papier.\n"},
         {{"--paper", "Letter", "--frames"},
          "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-         "(Rückseite: 4,7 mm rechts).\n"},
+         "(Rückseite: 4,7 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
+         "dieses Papier.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Options.join(' ').toStdString());
@@ -102,7 +150,8 @@ TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
     const std::string pdf = dir.File("bogen.pdf");
     ExportResult result = Export({"sheet", Q(dir.File("fehlt.vco")), "-o", Q(pdf)});
     EXPECT_EQ(result.Status, 1);
-    EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.)\n");
+    EXPECT_EQ(result.Errors,
+              "Die Layoutdatei " + dir.File("fehlt.vco") + " wurde nicht gefunden.\n");
     EXPECT_FALSE(fs::exists(pdf));
 
     const std::string layout = WriteLayout(dir, true, true);

@@ -158,4 +158,62 @@ TEST_F(LayoutFile, UnreadablePlacementValuesAreDefaultsKeptUntilChanged) {
     WriteFileText(file, "[Vellacour]\nCOVERMODE=FILL\nbackturn=180\n");
     EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement.Mode, TPlacementMode::Fill);
     EXPECT_EQ(ReadLayoutPlacements(file).Back.Placement.Turn, 180);
+
+TEST_F(LayoutFile, SheetSettingsAreStoredOnlyWhenNotTheDefault) {
+    const std::string file = Dir.File("bogen.vco");
+    const std::string plain = "[Vellacour]\r\ncover=/a.bmp\r\nback=/b.bmp\r\n";
+    WriteFileText(file, plain);
+    TSheetSettings settings = ReadSheetSettings(file);
+    EXPECT_EQ(settings, TSheetSettings{});
+    WriteLayout(file, {"/a.bmp", "/b.bmp"}, {}, settings);
+    EXPECT_EQ(ReadFileText(file), plain) << "a layout without them saves as it was";
+
+    settings.Bleed.Set(25);
+    settings.Arrangement.Set(TArrangement::Stacked);
+    WriteLayout(file, {"/a.bmp", "/b.bmp"}, {}, settings);
+    EXPECT_EQ(ReadFileText(file), plain + "bleed=25\r\narrangement=stacked\r\n");
+    EXPECT_EQ(ReadSheetSettings(file), settings);
+    EXPECT_FALSE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}, {}, settings));
+    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}, {}, {}));
+
+    // Set back to the defaults, the keys go.
+    WriteLayout(file, {"/a.bmp", "/b.bmp"}, {}, {});
+    EXPECT_EQ(ReadFileText(file), plain);
+}
+
+TEST_F(LayoutFile, UnreadableSettingsReadAsDefaultAndStayUntilChanged) {
+    const std::string file = Dir.File("bogen.vco");
+    const struct {
+        const char* Line;
+        TSheetLayout Layout;
+    } cases[] = {
+        {"bleed=30", {TArrangement::Side, 30}},
+        {"bleed=0", {TArrangement::Side, 0}},
+        {"bleed=31", {}},
+        {"bleed=-1", {}},
+        {"bleed=1.5", {}},
+        {"bleed=", {}},
+        {"bleed=2mm", {}},
+        {"arrangement=stacked", {TArrangement::Stacked, 0}},
+        {"ARRANGEMENT=side", {}},
+        {"arrangement=Stacked", {}},
+        {"arrangement=oben", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        const std::string text = std::string("[Vellacour]\ncover=\nback=\n") + c.Line + "\n";
+        WriteFileText(file, text);
+        TSheetSettings settings = ReadSheetSettings(file);
+        EXPECT_EQ(settings.Layout(), c.Layout);
+        EXPECT_FALSE(LayoutChanged(file, {}, {}, settings));
+        WriteLayout(file, {}, {}, settings);
+        const bool unread = settings.Bleed.Unread || settings.Arrangement.Unread;
+        if (unread)
+            EXPECT_EQ(ReadFileText(file), text) << "kept as it was";
+        // Once the user chooses, the chosen value replaces the unread one.
+        settings.Bleed.Set(10);
+        settings.Arrangement.Set(TArrangement::Stacked);
+        WriteLayout(file, {}, {}, settings);
+        EXPECT_EQ(ReadSheetSettings(file).Layout(), (TSheetLayout{TArrangement::Stacked, 10}));
+    }
 }

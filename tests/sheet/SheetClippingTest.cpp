@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "print/Printer.h"
+#include "sheet/Calibration.h"
 #include "sheet/SheetClipping.h"
 
 namespace {
@@ -85,5 +86,60 @@ TEST(SheetClipping, TheSheetOnPapersAndCalibratedPrinters) {
         const std::vector<TCut> cuts =
             FindCuts(SheetPartAreas(c.Frames, c.Calibration), PrintableArea(c.Caps));
         EXPECT_EQ(CutsText(cuts), c.Text);
+    }
+}
+
+// With a bleed and its crop marks everything stays 5 mm inside the paper: side by side on
+// A4 up to 1 mm (more is printed as 1 mm), stacked on Letter and A4 the full 3 mm.
+TEST(SheetClipping, BleedAndMarksStayFiveMillimetresInside) {
+    // 254 dpi: a pixel is a tenth of a millimetre; a 5 mm border all round.
+    const TDeviceCaps a4Landscape{254, 254, 2970, 2100, 2870, 2000, 50, 50};
+    const TDeviceCaps letterPortrait{254, 254, 2159, 2794, 2059, 2694, 50, 50};
+    const TDeviceCaps a4Portrait{254, 254, 2100, 2970, 2000, 2870, 50, 50};
+    const struct {
+        TDeviceCaps Caps;
+        TSheetLayout Layout;
+        const char* Text;
+    } cases[] = {
+        {a4Landscape, {TArrangement::Side, 10}, ""},
+        {a4Landscape, {TArrangement::Side, 30}, ""},
+        {letterPortrait, {TArrangement::Stacked, 30}, ""},
+        {a4Portrait, {TArrangement::Stacked, 30}, ""},
+        // Side by side on Letter is cut as it always was.
+        {{254, 254, 2794, 2159, 2694, 2059, 50, 50},
+         {TArrangement::Side, 0},
+         "Rückseite: 9,7 mm rechts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Layout.Bleed);
+        EXPECT_EQ(CutsText(FindCuts(SheetPartAreas(true, {}, c.Layout), PrintableArea(c.Caps))),
+                  c.Text);
+    }
+    // The limit is reached: 1.1 mm side by side would reach into the border.
+    EXPECT_EQ(PrintedBleed({TArrangement::Side, 30}), 10);
+    EXPECT_EQ(PrintedBleed({TArrangement::Stacked, 30}), 30);
+    const TRect back = PartArea(TSheetPart::Back, true, {TArrangement::Side, 10});
+    EXPECT_EQ(back.Right, 2920) << "5 mm from the right edge of A4";
+    EXPECT_EQ(PartArea(TSheetPart::Cover, true, {TArrangement::Side, 10}).Left, 50);
+}
+
+// A stacked sheet is turned a quarter counter-clockwise relative to the landscape sheet the
+// printer was calibrated with: a point drawn on it with the turned correction must land
+// where the landscape correction puts the same spot of paper.
+TEST(SheetClipping, TurnedCalibrationCorrectsTheSamePaper) {
+    const int length = 2794;
+    const auto drawn = [](const TCalibration& c, double x, double y) {
+        return std::pair{x * ExactScale / c.ScaleX + c.X, y * ExactScale / c.ScaleY + c.Y};
+    };
+    for (const TCalibration& landscape : {TCalibration{20, -10}, TCalibration{-35, 47, 9900, 10100},
+                                          TCalibration{0, 0, 10400, 9600}}) {
+        const TCalibration portrait = TurnedCalibration(landscape, length);
+        for (const auto& [u, v] : {std::pair{0.0, 0.0}, {450.0, 130.0}, {1805.0, 2610.0}}) {
+            // The paper point (u, v) of the portrait sheet is (length - v, u) of the landscape.
+            const auto [pu, pv] = drawn(portrait, u, v);
+            const auto [lx, ly] = drawn(landscape, length - v, u);
+            EXPECT_NEAR(length - pv, lx, 1.0) << u << ", " << v;
+            EXPECT_NEAR(pu, ly, 1.0) << u << ", " << v;
+        }
     }
 }

@@ -1,0 +1,153 @@
+// The sheet's settings in the main window (arrangement and bleed, kept in the layout), and
+// what the window says and shows about pictures a layout names that are not where it says.
+#include <QActionGroup>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/MainForm.h"
+#include "sheet/LayoutPictures.h"
+#include "sheet/SheetClipping.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Modal.h"
+
+namespace {
+struct TArrangementItem {
+    TArrangement Arrangement;
+    const char* Caption;
+};
+constexpr TArrangementItem ArrangementItems[] = {{TArrangement::Side, "&nebeneinander"},
+                                                 {TArrangement::Stacked, "&untereinander"}};
+
+// The bleeds offered, in tenths of a millimetre, with their captions.
+struct TBleedItem {
+    int Tenths;
+    const char* Caption;
+};
+constexpr TBleedItem BleedItems[] = {{0, "&keine"}, {5, "0,5 mm"},  {10, "&1 mm"}, {15, "1,5 mm"},
+                                     {20, "&2 mm"}, {25, "2,5 mm"}, {30, "&3 mm"}};
+
+constexpr const char* PlaceholderName = "Platzhalter";
+
+// The files of the parts named, one a line.
+std::string PartFiles(bool cover, const std::string& coverFile, bool back,
+                      const std::string& backFile) {
+    if (cover && back)
+        return coverFile + "\n" + backFile;
+    return cover ? coverFile : back ? backFile : std::string();
+}
+
+void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
+    QMessageBox box(icon, QString::fromStdString(TApplication::Title()),
+                    QString::fromStdString(text), QMessageBox::Ok, parent);
+    ExecModal(box);
+}
+} // namespace
+
+void TfrmMain::CreateSheetMenu() {
+    Bogen = new QMenu(QString::fromUtf8("B&ogen"), MainMenu);
+    Bogen->setObjectName("Bogen");
+    MainMenu->insertMenu(N3->menuAction(), Bogen);
+
+    Anordnung = Bogen->addMenu(QString::fromUtf8("&Anordnung"));
+    Anordnung->setObjectName("Anordnung");
+    auto* arrangements = new QActionGroup(Anordnung);
+    for (const TArrangementItem& choice : ArrangementItems) {
+        QAction* item = Anordnung->addAction(QString::fromUtf8(choice.Caption));
+        item->setCheckable(true);
+        item->setData(static_cast<int>(choice.Arrangement));
+        arrangements->addAction(item);
+        connect(item, &QAction::triggered, this, [this, arrangement = choice.Arrangement] {
+            Guarded([&] { SetArrangement(arrangement); });
+        });
+    }
+
+    Beschnittzugabe = Bogen->addMenu(QString::fromUtf8("&Beschnittzugabe"));
+    Beschnittzugabe->setObjectName("Beschnittzugabe");
+    auto* bleeds = new QActionGroup(Beschnittzugabe);
+    for (const TBleedItem& bleed : BleedItems) {
+        QAction* item = Beschnittzugabe->addAction(QString::fromUtf8(bleed.Caption));
+        item->setCheckable(true);
+        item->setData(bleed.Tenths);
+        bleeds->addAction(item);
+        connect(item, &QAction::triggered, this,
+                [this, tenths = bleed.Tenths] { Guarded([&] { SetBleed(tenths); }); });
+    }
+    UpdateSheetMenu();
+}
+
+void TfrmMain::UpdateSheetMenu() {
+    // A value set by hand between the offered ones checks none of them.
+    for (QAction* item : Anordnung->actions())
+        item->setChecked(item->data().toInt() == static_cast<int>(SheetSettings.Arrangement.Value));
+    for (QAction* item : Beschnittzugabe->actions())
+        item->setChecked(item->data().toInt() == SheetSettings.Bleed.Value);
+}
+
+void TfrmMain::SetArrangement(TArrangement arrangement) {
+    SheetSettings.Arrangement.Set(arrangement);
+    UpdateSheetMenu();
+    WarnIfBleedLimited();
+}
+
+void TfrmMain::SetBleed(int tenths) {
+    SheetSettings.Bleed.Set(tenths);
+    UpdateSheetMenu();
+    WarnIfBleedLimited();
+}
+
+void TfrmMain::WarnIfBleedLimited() {
+    const TSheetLayout layout = SheetSettings.Layout();
+    if (PrintedBleed(layout) < layout.Bleed)
+        ShowMessage(this, QMessageBox::Information, Msg::BleedLimited);
+}
+
+void TfrmMain::ShowMissing(TImage& image, bool missing, const std::string& file) {
+    auto* placeholder = image.findChild<QLabel*>(PlaceholderName);
+    if (!missing) {
+        delete placeholder;
+        return;
+    }
+    if (!placeholder) {
+        placeholder = new QLabel(&image);
+        placeholder->setObjectName(PlaceholderName);
+        placeholder->setAlignment(Qt::AlignCenter);
+        placeholder->setWordWrap(true);
+        placeholder->setFrameStyle(QFrame::Box);
+        placeholder->setGeometry(image.rect());
+    }
+    placeholder->setText(QString::fromStdString(Format(Msg::MissingPlaceholder, file.c_str())));
+    placeholder->show();
+}
+
+void TfrmMain::TellAboutPictures(bool coverMoved, bool backMoved) {
+    if (coverMoved || backMoved)
+        ShowMessage(this, QMessageBox::Information,
+                    Format(Msg::PicturesRelocated,
+                           PartFiles(coverMoved, CoverFile, backMoved, BackFile).c_str()));
+    if (CoverMissing || BackMissing)
+        ShowMessage(this, QMessageBox::Warning,
+                    Format(Msg::PicturesMissing,
+                           PartFiles(CoverMissing, CoverFile, BackMissing, BackFile).c_str()));
+}
+
+bool TfrmMain::ConfirmMissingPictures() {
+    if (!CoverMissing && !BackMissing)
+        return true;
+    return AskYesNo(Format(Msg::PrintWithoutMissing,
+                           PartFiles(CoverMissing, CoverFile, BackMissing, BackFile).c_str()));
+}
+
+bool TfrmMain::AskYesNo(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"),
+                    QString::fromStdString(text), QMessageBox::NoButton, this);
+    // As in the save prompt, one role keeps the buttons in this order on every desktop.
+    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::ActionRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    ExecModal(box);
+    return box.clickedButton() == yes;
+}
