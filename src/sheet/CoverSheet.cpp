@@ -3,6 +3,7 @@
 #include "picture/Canvas.h"
 #include "picture/Picture.h"
 #include "print/XPrinter.h"
+#include "sheet/CoverTextPaint.h"
 #include "sheet/Product.h"
 
 TRect PartArea(TSheetPart part, bool frames) {
@@ -11,6 +12,17 @@ TRect PartArea(TSheetPart part, bool frames) {
         return picture;
     // A frame stands one unit outside the picture on every side.
     return {picture.Left - 1, picture.Top - 1, picture.Right + 1, picture.Bottom + 1};
+}
+
+TTextAreas CoverTextAreas() {
+    const TRect& back = Sheet::BackPicture;
+    const int leftFold = back.Left + Sheet::FoldFromBackLeft;
+    const int rightFold = back.Right - Sheet::FoldFromBackRight;
+    // A fold line lies in neither of the areas beside it.
+    return {Sheet::CoverPicture,
+            {back.Left, back.Top, leftFold, back.Bottom},
+            {rightFold + 1, back.Top, back.Right, back.Bottom},
+            {leftFold + 1, back.Top, rightFold, back.Bottom}};
 }
 
 namespace {
@@ -22,6 +34,8 @@ void ComposeSheet(TXPrint& print, const TSheetContent& content) {
     if (content.Frames())
         canvas.Rectangle(PartArea(TSheetPart::Back, true));
     canvas.DrawStretched(Sheet::BackPicture, content.Back.Content());
+    if (content.Text && !content.Text->Empty())
+        DrawTextLayout(canvas.Painter(), LayoutWithFonts(*content.Text, CoverTextAreas()));
     if (content.Frames()) {
         const TRect& back = Sheet::BackPicture;
         canvas.Pen.Style = TPenStyle::psDash;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "picture/Graphic.h"
+#include "sheet/CoverText.h"
 
 class TPicture;
 class TXPrint;
@@ -31,15 +32,21 @@ enum class TSheetPart { Cover, Back };
 // unit outside it.
 TRect PartArea(TSheetPart part, bool frames);
 
+// Where the words go: the cover, the two spines of the back inlay (each between its edge
+// and its fold line) and the inlay between the folds.
+TTextAreas CoverTextAreas();
+
 // "Gedruckt mit Vellacour" with the copyright line, web address and contact address.
 std::string FooterText();
 
-// What goes on the sheet: the two pictures as they are when each is drawn, and whether
-// frames and fold lines are wanted, asked at each step that draws them.
+// What goes on the sheet: the two pictures as they are when each is drawn, whether
+// frames and fold lines are wanted, asked at each step that draws them, and the words
+// printed over the pictures (none when null).
 struct TSheetContent {
     const TPicture& Cover;
     const TPicture& Back;
     std::function<bool()> Frames;
+    const TCoverText* Text = nullptr;
 };
 
 // Gives the print component the settings the sheet is printed with: tenths of a
