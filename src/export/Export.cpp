@@ -14,6 +14,8 @@
 #include "print/Printer.h"
 #include "print/XPrinter.h"
 #include "sheet/CoverSheet.h"
+#include "sheet/CoverTextFile.h"
+#include "sheet/CoverTextPaint.h"
 #include "sheet/LayoutFile.h"
 #include "sheet/PrintResolution.h"
 #include "sheet/SheetClipping.h"
@@ -170,14 +172,12 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
 // Prints the sheet into the output file, which is put in place only when the whole sheet
 // was printed and written.
 void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPicture& cover,
-                    const TPicture& back) {
+                    const TPicture& back, const TCoverText& text) {
     TXPrint print(printer);
     ConfigureSheetPrint(print);
     printer.Title = TApplication::Title();
     const bool frames = options.Frames;
-    PrintCoverSheet(print, {cover, back, [frames] {
-                                return frames;
-                            }});
+    PrintCoverSheet(print, {cover, back, [frames] { return frames; }, &text});
 }
 
 // After the sheet was printed: one warning line naming the parts the paper cuts. A file
@@ -212,8 +212,11 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         LoadLayoutPicture(back, entries.Back);
         WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture);
         WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture);
+        const TCoverText text = ReadCoverText(options.Layout);
+        for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas()))
+            err << "Warnung: " << warning << "\n";
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
-        PrintSheetFile(printer, options, cover, back);
+        PrintSheetFile(printer, options, cover, back, text);
         WarnOfCutParts(printer, options, err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
