@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "picture/OpenPictureDialog.h"
 #include "sheet/CoverSheet.h"
+#include "sheet/CoverTextFile.h"
 #include "sheet/LayoutFile.h"
 #include "sheet/PrintResolution.h"
 #include "toolkit/Application.h"
@@ -93,7 +94,8 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
 }
 
 bool TfrmMain::Changed() const {
-    return LayoutChanged(LayoutFile, {CoverFile, BackFile});
+    return LayoutChanged(LayoutFile, {CoverFile, BackFile}) ||
+           CoverTextChanged(LayoutFile, CoverText);
 }
 
 void TfrmMain::btnInsertCoverClick() {
@@ -130,6 +132,7 @@ void TfrmMain::btnNewClick() {
     BackFile.clear();
     Cover->SetPicture(Image_Empty->Picture());
     Back->SetPicture(Image_Empty->Picture());
+    SetCoverText({}, false);
     UpdatePictureHints();
     SetCaption("");
 }
@@ -150,10 +153,12 @@ void TfrmMain::LoadCover(const std::string& fileName) {
     LoadLayoutPicture(cover, entries.Cover);
     TPicture back;
     LoadLayoutPicture(back, entries.Back);
+    const TCoverText text = ReadCoverText(fileName);
     CoverFile = entries.Cover.value_or("");
     BackFile = entries.Back.value_or("");
     Cover->SetPicture(cover);
     Back->SetPicture(back);
+    SetCoverText(text, false);
     UpdatePictureHints();
     SetCaption(fileName);
     LayoutFile = fileName;
@@ -173,6 +178,7 @@ void TfrmMain::SpeichernunterClick() {
 
 void TfrmMain::SaveCover(const std::string& fileName) {
     WriteLayout(fileName, {CoverFile, BackFile});
+    WriteCoverText(fileName, CoverText);
     SetCaption(fileName);
     LayoutFile = fileName;
     AddToMRU();

@@ -10,9 +10,11 @@
 #include <QMenu>
 #include <QToolButton>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "picture/Image.h"
+#include "sheet/CoverText.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -56,6 +58,8 @@ public:
     QMenu* Einfuegen = nullptr;
     QAction* Cover1 = nullptr;
     QAction* Rueckseite = nullptr;
+    QAction* Beschriftung = nullptr;
+    QAction* BeschriftungZurueck = nullptr;
     QMenu* N3 = nullptr;
     QAction* Info = nullptr;
     QWidget* pnlPage = nullptr;
@@ -97,11 +101,17 @@ public:
     void InfoClick();
     // The printer calibration dialog for the selected printer.
     void DruckerkorrekturClick();
+    // The text dialog; its words replace the layout's when confirmed.
+    void BeschriftungClick();
+    // Takes back the last change of the words.
+    void BeschriftungZurueckClick();
 
     // The layout: the current layout file (empty while untitled) and the two picture files.
     std::string LayoutFile;
     std::string CoverFile;
     std::string BackFile;
+    // The words printed on the cover.
+    TCoverText CoverText;
 
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
@@ -125,6 +135,8 @@ private:
     void CreateDialogs();
     void CreatePrint();
     void CreateMRU();
+    // Replaces the words, keeping the ones before for taking back when remember is set.
+    void SetCoverText(const TCoverText& text, bool remember);
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".
@@ -155,6 +167,7 @@ private:
     TDrop DropAt(const QDropEvent& event) const;
     void RunDrop(const TDrop& drop);
 
+    std::optional<TCoverText> PreviousText;
     bool Shown = false;
     bool SettingsWarned = false;
 };
