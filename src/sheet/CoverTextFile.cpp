@@ -1,5 +1,6 @@
 #include "sheet/CoverTextFile.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "toolkit/AsciiText.h"
@@ -93,11 +94,10 @@ size_t StoredTracks(const TIniFile& file) {
     return count;
 }
 
-bool HasSection(const TIniFile& file) {
-    for (const char* key : {"spine", "title", "titlePosition", "spineDirection", "track1"})
-        if (file.ReadValue(Section, key))
-            return true;
-    return false;
+// Whether the file holds any of the keys.
+bool HoldsAny(const TIniFile& file, const TIniValues& values) {
+    return std::any_of(values.begin(), values.end(),
+                       [&](const auto& value) { return file.ReadValue(Section, value.first); });
 }
 } // namespace
 
@@ -122,9 +122,6 @@ TCoverText ReadCoverText(const std::string& fileName) {
 
 void WriteCoverText(const std::string& fileName, const TCoverText& text) {
     TIniFile file(fileName);
-    const size_t stored = StoredTracks(file);
-    if (text.Empty() && stored == 0 && !HasSection(file))
-        return;
     // A longer line would be cut when read, printing other words than the ones saved.
     const auto tooLong = [](const std::string& line) {
         return line.size() > IniMaxValueLength;
@@ -140,8 +137,11 @@ void WriteCoverText(const std::string& fileName, const TCoverText& text) {
     AddStyle(values, "title", text.TitleStyle);
     AddStyle(values, "tracks", text.TrackStyle);
     // Tracks the file held beyond the new list are emptied, so they read as none.
+    const size_t stored = StoredTracks(file);
     for (size_t i = 0; i < std::max(stored, text.Tracks.size()); ++i)
         values.emplace_back(TrackKey(i), i < text.Tracks.size() ? text.Tracks[i] : "");
+    if (text.Empty() && !HoldsAny(file, values))
+        return;
     file.WriteStrings(Section, values);
 }
 

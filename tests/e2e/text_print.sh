@@ -9,19 +9,12 @@ set -euo pipefail
 program=$1
 sheet_words=$2
 print_queue=$3
-unset LPDEST PRINTER CUPS_SERVER
-if ! reason=$("$print_queue" --check 2>&1); then
-    if [[ "${CI:-}" == true ]]; then
-        echo "FAILED: no cups-pdf print queue in CI ($reason)"
-        exit 1
-    fi
-    echo "SKIPPED: no cups-pdf print queue ($reason); scripts/print-queue sets one up"
-    exit 77
-fi
-outdir=$("$print_queue" --output-dir)
+source "$(dirname "$0")/queue.sh"
 
 source "$(dirname "$0")/x11.sh"
 start_x_server
+# A German keyboard has "ü" on a key of its own; typed through a borrowed key, it may be lost.
+setxkbmap de
 layout="$work/worte.vco"
 
 HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1 &
@@ -76,14 +69,7 @@ if question=$(find_window "Bestätigung" "$main" "$printer"); then
     xdotool key alt+j
 fi
 
-pdf=
-for _ in $(seq 1 120); do
-    pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$work/before-print" | head -n 1)
-    [[ -n "$pdf" ]] && pdfinfo "$pdf" >/dev/null 2>&1 && break
-    sleep 0.5
-done
-[[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s"
-sleep 1
+pdf=$(wait_for_pdf "$work/before-print")
 words=$("$sheet_words" "$pdf") || fail "the printed sheet could not be read"
 rm -f "$pdf"
 echo "$words"

@@ -59,7 +59,7 @@ TEST_F(CoverTextFile, LayoutWithoutWordsStaysByteForByte) {
     EXPECT_TRUE(CoverTextChanged(file, words));
 }
 
-TEST_F(CoverTextFile, ShorterListAndRemovedWordsReadBackShorter) {
+TEST_F(CoverTextFile, WhatIsRemovedStaysRemoved) {
     const std::string file = Dir.File("kuerzer.vco");
     TCoverText text;
     text.Spine = "Rücken";
@@ -68,8 +68,13 @@ TEST_F(CoverTextFile, ShorterListAndRemovedWordsReadBackShorter) {
     text.Tracks = {"eins", "zwei"};
     WriteCoverText(file, text);
     EXPECT_EQ(ReadCoverText(file).Tracks, text.Tracks);
-    WriteCoverText(file, {});
-    EXPECT_EQ(ReadCoverText(file), TCoverText{});
+    // A setting alone is kept, and goes when it is set back.
+    TCoverText styleOnly;
+    styleOnly.TitleStyle.Band = TTextBand::TranslucentWhite;
+    for (const TCoverText& next : {styleOnly, TCoverText{}}) {
+        WriteCoverText(file, next);
+        EXPECT_EQ(ReadCoverText(file), next);
+    }
 }
 
 TEST_F(CoverTextFile, MalformedSettingsReadAsDefaults) {

@@ -1,0 +1,37 @@
+# Shared by the end-to-end scripts that print through the cups-pdf queue. Source it after
+# `set -euo pipefail` with print_queue set to scripts/print-queue: it exits with status 77
+# (skipped) when the default destination is not a cups-pdf queue, except in continuous
+# integration (CI=true), where that fails; it sets outdir to the folder the queue writes to.
+# wait_for_pdf needs x11.sh's fail.
+unset LPDEST PRINTER CUPS_SERVER
+if ! reason=$("$print_queue" --check 2>&1); then
+    if [[ "${CI:-}" == true ]]; then
+        echo "FAILED: no cups-pdf print queue in CI ($reason)"
+        exit 1
+    fi
+    echo "SKIPPED: no cups-pdf print queue ($reason); scripts/print-queue sets one up"
+    exit 77
+fi
+outdir=$("$print_queue" --output-dir)
+
+# The queue's newest PDF since the marker file: complete when poppler reads it and its size
+# holds still.
+wait_for_pdf() {
+    local marker=$1 pdf= size=-1
+    for _ in $(seq 1 120); do
+        pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null | head -n 1)
+        [[ -n "$pdf" ]] && break
+        sleep 0.5
+    done
+    [[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s (see /var/log/cups/error_log)"
+    for _ in $(seq 1 60); do
+        if pdfinfo "$pdf" >/dev/null 2>&1 && [[ $(stat -c %s "$pdf") == "$size" ]]; then
+            break
+        fi
+        size=$(stat -c %s "$pdf")
+        sleep 0.5
+    done
+    [[ $(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$marker" | wc -l) -eq 1 ]] ||
+        fail "more than one new PDF in $outdir: was another job printing?"
+    echo "$pdf"
+}
