@@ -25,6 +25,12 @@ TRect PreviewArea() {
             std::max(cover.Right, back.Right) + margin,
             std::max(cover.Bottom, back.Bottom) + margin};
 }
+
+// One pixel for every 0.4 mm of the sheet.
+QSize PreviewSize() {
+    const TRect area = PreviewArea();
+    return {area.Width() / 4, area.Height() / 4};
+}
 } // namespace
 
 TTextOverlay::TTextOverlay(QWidget& control, const TRect& part, const TCoverText& text)
@@ -51,7 +57,7 @@ void TTextOverlay::paintEvent(QPaintEvent*) {
 
 TTextPreview::TTextPreview(const TPicture& cover, const TPicture& back, QWidget* parent)
     : QWidget(parent), Cover(cover), Back(back) {
-    setMinimumSize(sizeHint());
+    setMinimumSize(PreviewSize());
 }
 
 void TTextPreview::SetText(const TCoverText& text) {
@@ -60,8 +66,7 @@ void TTextPreview::SetText(const TCoverText& text) {
 }
 
 QSize TTextPreview::sizeHint() const {
-    const TRect area = PreviewArea();
-    return {area.Width() / 4, area.Height() / 4};
+    return PreviewSize();
 }
 
 void TTextPreview::paintEvent(QPaintEvent*) {
