@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "picture/OpenPictureDialog.h"
 #include "sheet/CoverSheet.h"
+#include "sheet/CoverTextFile.h"
 #include "sheet/LayoutFile.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
@@ -94,7 +95,8 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
 }
 
 bool TfrmMain::Changed() const {
-    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, Placements, SheetSettings);
+    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, Placements, SheetSettings) ||
+           CoverTextChanged(LayoutFile, CoverText);
 }
 
 void TfrmMain::btnInsertCoverClick() {
@@ -140,6 +142,7 @@ void TfrmMain::btnNewClick() {
     ShowMissing(*Back, false, "");
     SheetSettings = {};
     UpdateSheetMenu();
+    SetCoverText({}, false);
     UpdatePictureHints();
     SetCaption("");
 }
@@ -165,6 +168,7 @@ void TfrmMain::LoadCover(const std::string& fileName) {
     std::string backFile;
     const TPictureFound backFound = LoadLayoutEntry(back, fileName, entries.Back, backFile);
     TLayoutPlacements placements = ReadLayoutPlacements(fileName);
+    const TCoverText text = ReadCoverText(fileName);
     CoverFile = coverFile;
     BackFile = backFile;
     CoverMissing = coverFound == TPictureFound::Missing;
@@ -177,6 +181,7 @@ void TfrmMain::LoadCover(const std::string& fileName) {
     ShowMissing(*Back, BackMissing, BackFile);
     SheetSettings = ReadSheetSettings(fileName);
     UpdateSheetMenu();
+    SetCoverText(text, false);
     UpdatePictureHints();
     SetCaption(fileName);
     LayoutFile = fileName;
@@ -201,6 +206,7 @@ void TfrmMain::SaveCover(const std::string& fileName) {
     // What was written is what the file now holds for each setting.
     for (TPlacementRecord* record : {&Placements.Cover, &Placements.Back})
         record->Read = PlacementEntriesToWrite(*record);
+    WriteCoverText(fileName, CoverText);
     SetCaption(fileName);
     LayoutFile = fileName;
     AddToMRU();

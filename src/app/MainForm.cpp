@@ -11,6 +11,8 @@
 #include "app/CalibrationForm.h"
 #include "app/Icons.h"
 #include "app/InfoForm.h"
+#include "app/TextForm.h"
+#include "app/TextPreview.h"
 #include "mru/RegMru.h"
 #include "print/Printer.h"
 #include "print/XPrinter.h"
@@ -132,6 +134,15 @@ void TfrmMain::CreateMenu() {
     Rueckseite =
         AddItem(Einfuegen, "&Rückseite", QKeySequence(Qt::Key_F3),
                 "Bilddatei als Rückseite einfügen", imgInsertBack, &TfrmMain::btnInsertBackClick);
+    Einfuegen->addSeparator();
+    Beschriftung =
+        AddItem(Einfuegen, "&Beschriftung...", QKeySequence(Qt::Key_F4),
+                "Rückentitel, Titelliste und Titel bearbeiten", -1, &TfrmMain::BeschriftungClick);
+    BeschriftungZurueck =
+        AddItem(Einfuegen, "Beschriftung &zurücknehmen", QKeySequence(Qt::CTRL | Qt::Key_Z),
+                "Die letzte Änderung der Beschriftung zurücknehmen", -1,
+                &TfrmMain::BeschriftungZurueckClick);
+    BeschriftungZurueck->setEnabled(false);
 
     N3 = MainMenu->addMenu(Text("&?"));
     N3->setObjectName("N3");
@@ -202,6 +213,9 @@ void TfrmMain::CreatePage() {
     Back->setObjectName("Back");
     Back->setGeometry(240, 80, 241, 192);
     Back->SetStretch(true);
+    // The words over the pictures, as they will print.
+    new TTextOverlay(*Cover, PartArea(TSheetPart::Cover, false), CoverText);
+    new TTextOverlay(*Back, PartArea(TSheetPart::Back, false), CoverText);
     Image_Empty = new TImage(pnlPage);
     Image_Empty->setObjectName("Image_Empty");
     Image_Empty->setGeometry(440, 280, 41, 41);
@@ -298,7 +312,8 @@ void TfrmMain::PrintPage() {
                               .Frames = [this] { return cbRahmen->isChecked(); },
                               .CoverPlacement = Placements.Cover.Placement,
                               .BackPlacement = Placements.Back.Placement,
-                              .Layout = layout});
+                              .Layout = layout,
+                              .Text = &CoverText});
 }
 
 void TfrmMain::CreateMRU() {
@@ -381,4 +396,26 @@ void TfrmMain::DruckerkorrekturClick() {
     if (ExecModal(dialog) != QDialog::Accepted)
         return;
     WriteCalibration(name, dialog.Calibration());
+}
+
+void TfrmMain::BeschriftungClick() {
+    TfrmText dialog(CoverText, Cover->Picture(), Back->Picture(), this);
+    if (ExecModal(dialog) == QDialog::Accepted)
+        SetCoverText(dialog.Text(), true);
+}
+
+void TfrmMain::BeschriftungZurueckClick() {
+    if (PreviousText)
+        SetCoverText(*PreviousText, false);
+}
+
+void TfrmMain::SetCoverText(const TCoverText& text, bool remember) {
+    if (remember && text != CoverText)
+        PreviousText = CoverText;
+    else if (!remember)
+        PreviousText.reset();
+    CoverText = text;
+    BeschriftungZurueck->setEnabled(PreviousText.has_value());
+    Cover->update();
+    Back->update();
 }

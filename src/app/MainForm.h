@@ -10,11 +10,13 @@
 #include <QMenu>
 #include <QToolButton>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "picture/Image.h"
 #include "sheet/PlacementKeys.h"
 #include "sheet/LayoutFile.h"
+#include "sheet/CoverText.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -63,6 +65,8 @@ public:
     QMenu* Bogen = nullptr;
     QMenu* Anordnung = nullptr;
     QMenu* Beschnittzugabe = nullptr;
+    QAction* Beschriftung = nullptr;
+    QAction* BeschriftungZurueck = nullptr;
     QMenu* N3 = nullptr;
     QAction* Info = nullptr;
     QWidget* pnlPage = nullptr;
@@ -104,6 +108,10 @@ public:
     void InfoClick();
     // The printer calibration dialog for the selected printer.
     void DruckerkorrekturClick();
+    // The text dialog; its words replace the layout's when confirmed.
+    void BeschriftungClick();
+    // Takes back the last change of the words.
+    void BeschriftungZurueckClick();
 
     // The layout: the current layout file (empty while untitled) and the two picture files.
     std::string LayoutFile;
@@ -121,6 +129,8 @@ public:
     // The sheet menu's commands.
     void SetArrangement(TArrangement arrangement);
     void SetBleed(int tenths);
+    // The words printed on the cover.
+    TCoverText CoverText;
 
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
@@ -170,6 +180,8 @@ private:
     void WarnIfBleedLimited();
     // A question with "&Ja" and "&Nein" ("&Nein" the default); true for "&Ja".
     bool AskYesNo(const std::string& text);
+    // Replaces the words, keeping the ones before for taking back when remember is set.
+    void SetCoverText(const TCoverText& text, bool remember);
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".
@@ -200,6 +212,7 @@ private:
     TDrop DropAt(const QDropEvent& event) const;
     void RunDrop(const TDrop& drop);
 
+    std::optional<TCoverText> PreviousText;
     bool Shown = false;
     bool SettingsWarned = false;
 };

@@ -14,6 +14,8 @@
 #include "print/Printer.h"
 #include "print/XPrinter.h"
 #include "sheet/CoverSheet.h"
+#include "sheet/CoverTextFile.h"
+#include "sheet/CoverTextPaint.h"
 #include "sheet/LayoutFile.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
@@ -172,7 +174,7 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
 // was printed and written.
 void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPicture& cover,
                     const TPicture& back, const TLayoutPlacements& placements,
-                    const TSheetLayout& layout) {
+                    const TSheetLayout& layout, const TCoverText& text) {
     TXPrint print(printer);
     ConfigureSheetPrint(print);
     printer.Title = TApplication::Title();
@@ -182,7 +184,8 @@ void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPict
                             .Frames = [frames] { return frames; },
                             .CoverPlacement = placements.Cover.Placement,
                             .BackPlacement = placements.Back.Placement,
-                            .Layout = layout});
+                            .Layout = layout,
+                            .Text = &text});
 }
 
 // After the sheet was printed: one warning line naming the parts the paper cuts, and
@@ -253,8 +256,11 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         const TSheetLayout layout = ReadSheetSettings(options.Layout).Layout();
         if (PrintedBleed(layout) < layout.Bleed)
             err << "Warnung: " << Msg::BleedLimited << "\n";
+        const TCoverText text = ReadCoverText(options.Layout);
+        for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
+            err << "Warnung: " << warning << "\n";
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
-        PrintSheetFile(printer, options, cover, back, placements, layout);
+        PrintSheetFile(printer, options, cover, back, placements, layout, text);
         WarnOfCutParts(printer, options, layout, err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";

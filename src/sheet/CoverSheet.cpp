@@ -5,6 +5,7 @@
 #include "picture/Canvas.h"
 #include "picture/Picture.h"
 #include "print/XPrinter.h"
+#include "sheet/CoverTextPaint.h"
 #include "sheet/Product.h"
 
 namespace {
@@ -70,6 +71,18 @@ TRect PartArea(TSheetPart part, bool frames, const TSheetLayout& layout) {
     return Grown(picture, sheet.Bleed > 0 ? sheet.Bleed + MarkGap + MarkLength : 1);
 }
 
+TTextAreas CoverTextAreas(const TSheetLayout& layout) {
+    const TSheetGeometry sheet = SheetGeometry(layout);
+    const TRect& back = sheet.Back;
+    const int leftFold = back.Left + Sheet::FoldFromBackLeft;
+    const int rightFold = back.Right - Sheet::FoldFromBackRight;
+    // A fold line lies in neither of the areas beside it.
+    return {sheet.Cover,
+            {back.Left, back.Top, leftFold, back.Bottom},
+            {rightFold + 1, back.Top, back.Right, back.Bottom},
+            {leftFold + 1, back.Top, rightFold, back.Bottom}};
+}
+
 namespace {
 void Line(TCanvas& canvas, int x1, int y1, int x2, int y2) {
     canvas.MoveTo(x1, y1);
@@ -120,6 +133,9 @@ void ComposeSheet(TXPrint& print, const TSheetContent& content) {
         canvas.Rectangle(PartArea(TSheetPart::Back, true, content.Layout));
     DrawPlaced(canvas, Grown(sheet.Back, sheet.Bleed), content.Back.Content(),
                content.BackPlacement);
+    if (content.Text && !content.Text->Empty())
+        DrawTextLayout(canvas.Painter(),
+                       LayoutWithFonts(*content.Text, CoverTextAreas(content.Layout)));
     if (content.Frames()) {
         if (bleed) {
             CropMarks(canvas, sheet.Cover, sheet.Bleed);

@@ -10,6 +10,7 @@
 
 #include "picture/Graphic.h"
 #include "picture/Placement.h"
+#include "sheet/CoverText.h"
 
 class TPicture;
 class TXPrint;
@@ -70,12 +71,16 @@ inline constexpr int MarkLength = 30;
 // frames the frame one unit outside it or, with a bleed, its crop marks.
 TRect PartArea(TSheetPart part, bool frames, const TSheetLayout& layout = {});
 
+// Where the words go on the arrangement's sheet: the cover, the two spines of the back
+// inlay (each between its edge and its fold line) and the inlay between the folds.
+TTextAreas CoverTextAreas(const TSheetLayout& layout = {});
+
 // "Gedruckt mit Vellacour" with the copyright line, web address and contact address.
 std::string FooterText();
 
-// What goes on the sheet: the two pictures as they are when each is drawn, and whether
-// frames and fold lines are wanted, asked at each step that draws them; and how each
-// picture is placed into its part.
+// What goes on the sheet: the two pictures as they are when each is drawn, whether
+// frames and fold lines are wanted, asked at each step that draws them, and the words
+// printed over the pictures (none when null).
 struct TSheetContent {
     const TPicture& Cover;
     const TPicture& Back;
@@ -83,6 +88,7 @@ struct TSheetContent {
     TPartPlacement CoverPlacement{};
     TPartPlacement BackPlacement{};
     TSheetLayout Layout{};
+    const TCoverText* Text = nullptr;
 };
 
 // Gives the print component the settings the sheet is printed with: tenths of a

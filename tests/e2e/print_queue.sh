@@ -31,28 +31,6 @@ mkdir -p "$work/config/Vellacour"
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\Druckerkorrektur]\n"%s"="%s"\n' \
     "$queue" "$calibration" >"$work/config/Vellacour/registry.reg"
 
-# The queue's newest PDF since the marker file: complete when poppler reads it and its size
-# holds still.
-wait_for_pdf() {
-    local marker=$1 pdf= size=-1
-    for _ in $(seq 1 120); do
-        pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null | head -n 1)
-        [[ -n "$pdf" ]] && break
-        sleep 0.5
-    done
-    [[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s (see /var/log/cups/error_log)"
-    for _ in $(seq 1 60); do
-        if pdfinfo "$pdf" >/dev/null 2>&1 && [[ $(stat -c %s "$pdf") == "$size" ]]; then
-            break
-        fi
-        size=$(stat -c %s "$pdf")
-        sleep 0.5
-    done
-    [[ $(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$marker" | wc -l) -eq 1 ]] ||
-        fail "more than one new PDF in $outdir: was another job printing?"
-    echo "$pdf"
-}
-
 HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1 &
 pids+=($!)
 main=$(find_window "Vellacour") || fail "main window did not appear"

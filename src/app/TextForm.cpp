@@ -1,0 +1,235 @@
+#include "app/TextForm.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
+#include "app/TextPreview.h"
+#include "sheet/CoverSheet.h"
+#include "sheet/CoverTextPaint.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+#include "toolkit/FileDialog.h"
+#include "toolkit/Modal.h"
+
+namespace {
+QString Caption(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// A track list is a few kilobytes; anything far larger is not one.
+constexpr qint64 MaxTrackFile = 1 << 20;
+constexpr const char* TrackFileFilter = "Textdateien (*.txt)|*.txt|Alle Dateien (*)|*";
+constexpr int Sizes[] = {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 36, 48, 72};
+
+QComboBox* Choice(std::initializer_list<const char*> captions, int current, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    for (const char* caption : captions)
+        box->addItem(Caption(caption));
+    box->setCurrentIndex(current);
+    return box;
+}
+
+void ShowColour(QPushButton& button, const QColor& colour) {
+    QPixmap swatch(16, 16);
+    swatch.fill(colour);
+    button.setIcon(QIcon(swatch));
+}
+} // namespace
+
+TfrmText::TfrmText(const TCoverText& text, const TPicture& cover, const TPicture& back,
+                   QWidget* parent)
+    : QDialog(parent) {
+    setObjectName("frmText");
+    setWindowTitle(Caption("Beschriftung"));
+
+    auto* spine = new QGroupBox(Caption("Rückentitel"), this);
+    edSpine = new QLineEdit(QString::fromStdString(text.Spine), spine);
+    edSpine->setObjectName("edSpine");
+    cbDirection = Choice({"von unten nach oben", "von oben nach unten"},
+                         text.Direction == TSpineDirection::BottomToTop ? 0 : 1, spine);
+    auto* spineForm = new QFormLayout(spine);
+    spineForm->addRow(Caption("&Text:"), edSpine);
+    spineForm->addRow(Caption("&Leserichtung:"), cbDirection);
+    spineForm->addRow(StyleRow(SpineStyle, text.SpineStyle));
+
+    auto* tracks = new QGroupBox(Caption("Titelliste"), this);
+    QString lines;
+    for (const std::string& track : text.Tracks)
+        lines += QString::fromStdString(track) + '\n';
+    mmTracks = new QPlainTextEdit(lines, tracks);
+    mmTracks->setObjectName("mmTracks");
+    mmTracks->setPlaceholderText(Caption("z. B. „1. Titel 3:45“"));
+    btnPaste = new QPushButton(Caption("Aus der &Zwischenablage"), tracks);
+    btnFromFile = new QPushButton(Caption("Aus &Datei..."), tracks);
+    auto* trackButtons = new QHBoxLayout;
+    trackButtons->addWidget(btnPaste);
+    trackButtons->addWidget(btnFromFile);
+    trackButtons->addStretch();
+    auto* trackLabel = new QLabel(Caption("T&itel, einer je Zeile:"), tracks);
+    trackLabel->setBuddy(mmTracks);
+    auto* trackBox = new QVBoxLayout(tracks);
+    trackBox->addWidget(trackLabel);
+    trackBox->addWidget(mmTracks);
+    trackBox->addLayout(trackButtons);
+    trackBox->addWidget(StyleRow(TrackStyle, text.TrackStyle));
+
+    auto* title = new QGroupBox(Caption("Titel"), this);
+    edTitle = new QLineEdit(QString::fromStdString(text.Title), title);
+    edTitle->setObjectName("edTitle");
+    cbPosition =
+        Choice({"oben", "unten"}, text.TitlePosition == TTitlePosition::Top ? 0 : 1, title);
+    auto* titleForm = new QFormLayout(title);
+    titleForm->addRow(Caption("Te&xt:"), edTitle);
+    titleForm->addRow(Caption("&Position:"), cbPosition);
+    titleForm->addRow(StyleRow(TitleStyle, text.TitleStyle));
+
+    Preview = new TTextPreview(cover, back, this);
+    lblWarnings = new QLabel(this);
+    lblWarnings->setObjectName("lblWarnings");
+    lblWarnings->setWordWrap(true);
+    QPalette warning = lblWarnings->palette();
+    warning.setColor(QPalette::WindowText, Qt::darkRed);
+    lblWarnings->setPalette(warning);
+
+    auto* buttons = new QDialogButtonBox(this);
+    btnOK = buttons->addButton(Caption("OK"), QDialogButtonBox::AcceptRole);
+    btnCancel = buttons->addButton(Caption("Abbrechen"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(spine);
+    left->addWidget(title);
+    left->addStretch();
+    columns->addLayout(left);
+    columns->addWidget(tracks);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addWidget(Preview, 1);
+    layout->addWidget(lblWarnings);
+    layout->addWidget(buttons);
+
+    for (QLineEdit* edit : {edSpine, edTitle})
+        connect(edit, &QLineEdit::textChanged, this, &TfrmText::Changed);
+    for (QComboBox* box : {cbDirection, cbPosition})
+        connect(box, &QComboBox::currentIndexChanged, this, &TfrmText::Changed);
+    connect(mmTracks, &QPlainTextEdit::textChanged, this, &TfrmText::Changed);
+    connect(btnPaste, &QPushButton::clicked, mmTracks, &QPlainTextEdit::paste);
+    connect(btnFromFile, &QPushButton::clicked, this,
+            [this] { Guarded([this] { btnFromFileClick(); }); });
+    edSpine->setFocus();
+    Changed();
+}
+
+QWidget* TfrmText::StyleRow(TStyleControls& controls, const TTextStyle& style) {
+    auto* row = new QWidget(this);
+    controls.Family = style.Family;
+    controls.Chosen = style.Color;
+    controls.Font = new QFontComboBox(row);
+    controls.Font->setCurrentFont(QFont(ResolveFamily(style.Family).Family));
+    controls.Size = new QComboBox(row);
+    controls.Size->addItem(Caption("automatisch"), 0);
+    for (const int points : Sizes)
+        controls.Size->addItem(QString::number(points), points);
+    if (controls.Size->findData(style.Points) < 0)
+        controls.Size->addItem(QString::number(style.Points), style.Points);
+    controls.Size->setCurrentIndex(controls.Size->findData(style.Points));
+    controls.Colour = new QPushButton(Caption("Farbe..."), row);
+    ShowColour(*controls.Colour, style.Color);
+    controls.Bold = new QCheckBox(Caption("Fett"), row);
+    controls.Bold->setChecked(style.Bold);
+    controls.Band = Choice({"kein Band", "Band weiß", "Band schwarz", "Band weiß durchscheinend"},
+                           static_cast<int>(style.Band), row);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             controls.Font, controls.Size, controls.Colour, controls.Bold, controls.Band})
+        layout->addWidget(widget);
+    // The family read from the layout stays, installed or not, until the user picks one.
+    connect(controls.Font, &QFontComboBox::currentFontChanged, this,
+            [this, &controls](const QFont& font) {
+                // The default family is stored as none, so another machine uses its own.
+                controls.Family =
+                    font.family() == DefaultTextFamily() ? "" : font.family().toStdString();
+                Changed();
+            });
+    connect(controls.Size, &QComboBox::currentIndexChanged, this, &TfrmText::Changed);
+    connect(controls.Bold, &QCheckBox::toggled, this, &TfrmText::Changed);
+    connect(controls.Band, &QComboBox::currentIndexChanged, this, &TfrmText::Changed);
+    connect(controls.Colour, &QPushButton::clicked, this,
+            [this, &controls] { ChooseColour(controls); });
+    return row;
+}
+
+void TfrmText::ChooseColour(TStyleControls& controls) {
+    QColorDialog dialog(controls.Chosen, this);
+    if (ExecModal(dialog) != QDialog::Accepted)
+        return;
+    controls.Chosen = dialog.selectedColor();
+    ShowColour(*controls.Colour, controls.Chosen);
+    Changed();
+}
+
+TTextStyle TfrmText::StyleOf(const TStyleControls& controls) const {
+    return {controls.Family, controls.Size->currentData().toInt(), controls.Chosen,
+            controls.Bold->isChecked(), static_cast<TTextBand>(controls.Band->currentIndex())};
+}
+
+TCoverText TfrmText::Text() const {
+    TCoverText text;
+    text.Spine = CleanTextLine(edSpine->text().toStdString());
+    text.Direction = cbDirection->currentIndex() == 0 ? TSpineDirection::BottomToTop
+                                                      : TSpineDirection::TopToBottom;
+    text.SpineStyle = StyleOf(SpineStyle);
+    text.Tracks = TrackLines(mmTracks->toPlainText().toStdString());
+    if (text.Tracks.size() > MaxTracks)
+        text.Tracks.resize(MaxTracks);
+    text.TrackStyle = StyleOf(TrackStyle);
+    text.Title = CleanTextLine(edTitle->text().toStdString());
+    text.TitlePosition =
+        cbPosition->currentIndex() == 0 ? TTitlePosition::Top : TTitlePosition::Bottom;
+    text.TitleStyle = StyleOf(TitleStyle);
+    return text;
+}
+
+void TfrmText::Changed() {
+    const TCoverText text = Text();
+    Preview->SetText(text);
+    std::vector<std::string> warnings = CoverTextWarnings(text, CoverTextAreas());
+    if (TrackLines(mmTracks->toPlainText().toStdString()).size() > MaxTracks)
+        warnings.push_back(Format(Msg::TooManyTracks, int(MaxTracks)));
+    QStringList lines;
+    for (const std::string& line : warnings)
+        lines << QString::fromStdString(line);
+    lblWarnings->setText(lines.join('\n'));
+}
+
+void TfrmText::LoadTracks(const std::string& fileName) {
+    QFile file(QFile::decodeName(fileName.c_str()));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(Format(Msg::FOpenError, fileName.c_str()));
+    if (file.size() > MaxTrackFile)
+        throw EReadError(Format(Msg::TrackFileTooLarge, fileName.c_str()));
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString lines = utf8(bytes);
+    if (utf8.hasError()) {
+        QStringDecoder windows("Windows-1252");
+        lines = windows.isValid() ? QString(windows(bytes)) : QString::fromLatin1(bytes);
+    }
+    mmTracks->setPlainText(lines);
+}
+
+void TfrmText::btnFromFileClick() {
+    TOpenDialog dialog(this);
+    dialog.Filter = TrackFileFilter;
+    if (dialog.Execute(this))
+        LoadTracks(dialog.FileName);
+}

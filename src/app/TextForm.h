@@ -1,0 +1,70 @@
+// The text dialog ("Beschriftung"): the spine title and its reading direction, the track
+// list (typed, pasted or read from a text file, one title a line) and the title line with
+// its position, each with font, size, colour, boldness and background band, a preview of
+// the sheet and what cannot be printed as typed.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <string>
+
+#include "sheet/CoverText.h"
+
+class TPicture;
+class TTextPreview;
+
+namespace Msg {
+inline constexpr const char* TooManyTracks = "Es werden nur die ersten %d Zeilen übernommen.";
+inline constexpr const char* TrackFileTooLarge = "Die Datei %s ist zu groß für eine Titelliste.";
+} // namespace Msg
+
+class TfrmText : public QDialog {
+public:
+    TfrmText(const TCoverText& text, const TPicture& cover, const TPicture& back,
+             QWidget* parent = nullptr);
+
+    // The controls of one text's style.
+    struct TStyleControls {
+        QFontComboBox* Font = nullptr;
+        QComboBox* Size = nullptr;
+        QPushButton* Colour = nullptr;
+        QCheckBox* Bold = nullptr;
+        QComboBox* Band = nullptr;
+        std::string Family; // kept as read until the user picks another
+        QColor Chosen;
+    };
+
+    QLineEdit* edSpine = nullptr;
+    QComboBox* cbDirection = nullptr;
+    TStyleControls SpineStyle;
+    QPlainTextEdit* mmTracks = nullptr;
+    QPushButton* btnPaste = nullptr;
+    QPushButton* btnFromFile = nullptr;
+    TStyleControls TrackStyle;
+    QLineEdit* edTitle = nullptr;
+    QComboBox* cbPosition = nullptr;
+    TStyleControls TitleStyle;
+    TTextPreview* Preview = nullptr;
+    QLabel* lblWarnings = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+    // The words as the dialog shows them, each line cleaned and the list cut to its limit.
+    TCoverText Text() const;
+    // Replaces the track list with the lines of a text file (UTF-8, or Windows-1252 when it
+    // is not); fails with a German message for a file that cannot be read.
+    void LoadTracks(const std::string& fileName);
+    void btnFromFileClick();
+
+private:
+    QWidget* StyleRow(TStyleControls& controls, const TTextStyle& style);
+    TTextStyle StyleOf(const TStyleControls& controls) const;
+    void ChooseColour(TStyleControls& controls);
+    void Changed();
+};

@@ -1,0 +1,104 @@
+// The words of a layout in the window: typed in "Beschriftung...", they change the layout,
+// are saved with it, come back when it opens, go with New and can be taken back; the
+// track list from a text file in UTF-8 or Windows-1252.
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "TestSupport.h"
+#include "app/MainForm.h"
+#include "app/TextForm.h"
+#include "print/Printer.h"
+#include "sheet/CoverTextFile.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+
+namespace {
+class TextForm : public testing::Test {
+protected:
+    void SetUp() override {
+        TApplication::SetTitle("Vellacour");
+        Form = std::make_unique<TfrmMain>(Printer());
+    }
+
+    // Opens the dialog and types into it before OK.
+    void Type(DialogScript& script, const QString& spine, const QString& tracks) {
+        script.Then([&](QDialog& dialog) {
+            auto& form = dynamic_cast<TfrmText&>(dialog);
+            form.edSpine->setText(spine);
+            form.mmTracks->setPlainText(tracks);
+            return int(QDialog::Accepted);
+        });
+        Form->BeschriftungClick();
+    }
+
+    TempDir Dir;
+    std::unique_ptr<TfrmMain> Form;
+};
+} // namespace
+
+TEST_F(TextForm, WordsChangeTheLayoutAndTravelWithItsFile) {
+    DialogScript script;
+    Type(script, "Grüne Wiese", "1. Eins 3:45\r\n2. Zwei\n\n");
+    EXPECT_EQ(Form->CoverText.Spine, "Grüne Wiese");
+    EXPECT_EQ(Form->CoverText.Tracks, (std::vector<std::string>{"1. Eins 3:45", "2. Zwei"}));
+    EXPECT_TRUE(Form->Changed());
+
+    const std::string file = Dir.File("worte.vco");
+    Form->SaveCover(file);
+    EXPECT_FALSE(Form->Changed());
+    EXPECT_EQ(ReadCoverText(file), Form->CoverText);
+
+    // Cancelling the dialog changes nothing.
+    script.Cancel();
+    Form->BeschriftungClick();
+    EXPECT_FALSE(Form->Changed());
+
+    Form->btnNewClick();
+    EXPECT_TRUE(Form->CoverText.Empty());
+    Form->LoadCover(file);
+    EXPECT_EQ(Form->CoverText.Spine, "Grüne Wiese");
+    EXPECT_FALSE(Form->Changed());
+    EXPECT_EQ(script.Pending(), 0);
+}
+
+TEST_F(TextForm, TheLastChangeCanBeTakenBack) {
+    DialogScript script;
+    EXPECT_FALSE(Form->BeschriftungZurueck->isEnabled());
+    Type(script, "Erst", "");
+    Type(script, "Dann", "");
+    ASSERT_TRUE(Form->BeschriftungZurueck->isEnabled());
+    Form->BeschriftungZurueckClick();
+    EXPECT_EQ(Form->CoverText.Spine, "Erst");
+    EXPECT_FALSE(Form->BeschriftungZurueck->isEnabled());
+}
+
+TEST_F(TextForm, TrackListFromTextFilesAndItsLimit) {
+    TPicture cover, back;
+    TfrmText dialog({}, cover, back);
+    const struct {
+        const char* Bytes;
+        std::vector<std::string> Tracks;
+    } files[] = {
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e\r\nZwei\r\n",
+         {"Grüße", "Zwei"}},
+        // Not UTF-8: Windows-1252, whose 0x80 is the euro sign.
+        {"M\xFC"
+         "de \x80\nZwei",
+         {"Müde €", "Zwei"}},
+    };
+    for (const auto& file : files) {
+        WriteFileText(Dir.File("titel.txt"), file.Bytes);
+        dialog.LoadTracks(Dir.File("titel.txt"));
+        EXPECT_EQ(dialog.Text().Tracks, file.Tracks);
+    }
+    EXPECT_THROW(dialog.LoadTracks(Dir.File("fehlt.txt")), EFOpenError);
+
+    QString many;
+    for (int i = 1; i <= 120; ++i)
+        many += QString::number(i) + '\n';
+    dialog.mmTracks->setPlainText(many);
+    EXPECT_EQ(dialog.Text().Tracks.size(), 99u);
+    EXPECT_TRUE(dialog.lblWarnings->text().contains(QString::fromUtf8("ersten 99 Zeilen")));
+}
