@@ -661,6 +661,65 @@ TEST(MetafilePlayer, StretchedBitmapsOfEveryDepth) {
     }
 }
 
+TEST(MetafilePlayer, AlphaBlendTakesEachPixelsAlphaFromTheBitmap) {
+    // 2 × 1 pixels, both red, with the alpha bytes given; the usual masks or none.
+    struct TCase {
+        bool BitFields;
+        uint8_t Left, Right;
+        QRgb LeftDrawn;
+    };
+    const TCase cases[] = {
+        {false, 0, 255, White},
+        {true, 0, 255, White},
+        {false, 0, 0, Red}, // no alpha at all: drawn as it is
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.BitFields << " " << int(c.Left));
+        std::vector<uint8_t> dib = PackedDib(32, 2, 1, {}, {0xFF0000, 0xFF0000});
+        dib[43] = c.Left;
+        dib[47] = c.Right;
+        if (c.BitFields) {
+            dib[16] = 3;
+            const std::vector<uint8_t> masks = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+            dib.insert(dib.begin() + 40, masks.begin(), masks.end());
+        }
+        const uint32_t infoSize = c.BitFields ? 52 : 40;
+        std::vector<uint8_t> record;
+        for (int i = 0; i < 4; ++i)
+            Put32(record, 0);
+        // Destination (10, 10) 80 × 80, constant alpha 255 with the source's alpha, source
+        // (0, 0), identity transform; the bitmap after the 108-byte fixed part.
+        for (const uint32_t v : {10u,
+                                 10u,
+                                 80u,
+                                 80u,
+                                 0x01FF0000u,
+                                 0u,
+                                 0u,
+                                 0x3F800000u,
+                                 0u,
+                                 0u,
+                                 0x3F800000u,
+                                 0u,
+                                 0u,
+                                 0u,
+                                 0u,
+                                 108u,
+                                 infoSize,
+                                 108u + infoSize,
+                                 uint32_t(dib.size()) - infoSize,
+                                 2u,
+                                 1u})
+            Put32(record, v);
+        record.insert(record.end(), dib.begin(), dib.end());
+        TEmfWriter emf;
+        emf.AddBytes(114, record); // AlphaBlend
+        const QImage image = Play(emf.Bytes());
+        EXPECT_EQ(image.pixel(30, 50), c.LeftDrawn);
+        EXPECT_EQ(image.pixel(70, 50), Red);
+    }
+}
+
 TEST(MetafilePlayer, ADamagedRecordEndsThePlaybackWithWhatCameBefore) {
     struct TCase {
         const char* Name;
