@@ -239,6 +239,24 @@ TEST(MetafilePlayer, PlaysIntoTheRectangleOneUnitSmallerAtRightAndBottom) {
     EXPECT_EQ(image.pixel(100, 199), White);
 }
 
+TEST(MetafilePlayer, FractionalCoordinatesRoundToThePixelsTheSystemDraws) {
+    // Two logical units to a pixel: a rectangle from 20.5 to 30.5 pixels covers pixels 21
+    // to 30. Five to a pixel: a line at x = 53, 10.6 pixels, is drawn on pixel 11.
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.Add(SETMAPMODE, {8}).Add(SETWINDOWEXTEX, {2, 2}).Add(SETVIEWPORTEXTEX, {1, 1});
+    emf.Add(RECTANGLE, {41, 41, 61, 61});
+    emf.Add(SETWINDOWEXTEX, {5, 5});
+    emf.Add(SELECTOBJECT, {int32_t(0x80000007)}); // black pen
+    emf.Add(POLYLINE, {0, 0, 0, 0, 2, 53, 0, 53, 500});
+    const QImage image = Play(emf.Bytes());
+    EXPECT_EQ(image.pixel(11, 5), 0xFF000000);
+    EXPECT_EQ(image.pixel(10, 5), White);
+    for (const int edge : {21, 30})
+        EXPECT_EQ(image.pixel(edge, edge), Red) << edge;
+    for (const int outside : {20, 31})
+        EXPECT_EQ(image.pixel(outside, outside), White) << outside;
+}
+
 TEST(MetafilePlayer, MappingModesPlaceLogicalUnitsOnTheDevice) {
     // The reference device has one pixel per millimetre.
     struct TCase {
