@@ -306,7 +306,8 @@ private:
                          QPointF* arcEnd) const;
 
     QPainter& Painter_;
-    QTransform Origin_; // the painter's own transform when playback began
+    QTransform Origin_;     // the painter's own transform when playback began, for figures
+    QTransform TextOrigin_; // the same without the shift that rounds figures as the system does
     QTransform Device_;
     QSizeF PixelsPerMM_;
     bool ViewportFixed_ = false;

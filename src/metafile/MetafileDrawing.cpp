@@ -807,7 +807,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
             ClipDirty_ = true;
         }
     }
-    Painter_.setWorldTransform(placed * Origin_);
+    Painter_.setWorldTransform(placed * TextOrigin_);
     Painter_.setFont(font);
     if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);

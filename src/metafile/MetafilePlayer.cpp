@@ -118,21 +118,10 @@ bool NeedsRaster(const TMetafileImage& image) {
 }
 
 void Play(const TMetafileImage& image, QPainter& painter, const QRectF& frame) {
-    // The system rounds coordinates to whole pixels and draws a line at a whole coordinate
-    // on the pixel that starts there; QPainter draws aliased figures on the pixels whose
-    // centres, half a pixel further on, they cover. Shifting by just under half a device
-    // pixel puts lines and edges at fractional coordinates on the system's pixels, while
-    // edges at whole coordinates keep the pixels they covered.
-    painter.save();
-    if (!painter.testRenderHint(QPainter::Antialiasing)) {
-        const QTransform toPainter = painter.deviceTransform().inverted();
-        painter.translate(toPainter.map(QPointF(0.49, 0.49)) - toPainter.map(QPointF()));
-    }
     if (image.Format == TMetafileFormat::Enhanced)
         PlayEnhanced(image, painter, frame);
     else
         PlayWindows(image, painter, frame);
-    painter.restore();
 }
 
 // Plays the metafile into an image at the device's resolution, on white, and draws that, so
