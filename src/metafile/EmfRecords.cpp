@@ -158,7 +158,8 @@ TGdiFont ReadFont(TByteReader& r) {
     font.Underline = r.U8();
     font.StrikeOut = r.U8();
     font.Charset = r.U8();
-    r.Skip(4); // precisions, quality, pitch and family
+    r.Skip(3); // precisions, quality
+    font.PitchAndFamily = r.U8();
     QString face = Utf16(r, 32);
     font.Face = face.left(face.indexOf(QChar(0)) < 0 ? 32 : face.indexOf(QChar(0)));
     return font;

@@ -138,6 +138,7 @@ struct TGdiFont {
     bool Underline = false;
     bool StrikeOut = false;
     uint8_t Charset = 0;
+    uint8_t PitchAndFamily = 0;
     QString Face;
 };
 

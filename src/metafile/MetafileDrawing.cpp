@@ -546,11 +546,45 @@ QImage WithoutColour(const QImage& image, QRgb key) {
 
 // Text ------------------------------------------------------------------------------------
 
+namespace {
+
+// The face text is drawn in. A face this system does not have, for which fontconfig would
+// give its default face, is replaced as the system's font mapper replaces it: by Times New
+// Roman for a roman family, Courier New for a fixed pitch or a modern family and Arial
+// otherwise, whose metric-compatible stand-ins come with the program. Symbol fonts keep
+// fontconfig's choice.
+QString DrawnFace(const TGdiFont& f) {
+    const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
+    constexpr uint8_t SymbolCharset = 2, FixedPitch = 1, Roman = 0x10, Modern = 0x30;
+    if (f.Charset == SymbolCharset)
+        return face;
+    // Never destroyed, as the fonts: whether the system has a face is asked once.
+    static auto& has = *new std::map<QString, bool>;
+    auto found = has.find(face.toLower());
+    if (found == has.end()) {
+        static const QString fallback =
+            QFontInfo(QFont(QStringLiteral("No Such Face Anywhere"))).family();
+        const QString resolved = QFontInfo(QFont(face)).family();
+        found = has.emplace(face.toLower(), resolved != fallback ||
+                                                resolved.compare(face, Qt::CaseInsensitive) == 0)
+                    .first;
+    }
+    if (found->second)
+        return face;
+    if ((f.PitchAndFamily & 3) == FixedPitch || (f.PitchAndFamily & 0xF0) == Modern)
+        return QStringLiteral("Courier New");
+    if ((f.PitchAndFamily & 0xF0) == Roman)
+        return QStringLiteral("Times New Roman");
+    return QStringLiteral("Arial");
+}
+
+} // namespace
+
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
 // at a few sizes, again and again and from one playback to the next, so the fonts made last
 // are kept for all playbacks.
 const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
-    const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
+    const QString face = DrawnFace(f);
     const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
     const auto same = [&](const TLaidFont& laid) {
         return laid.Font.pixelSize() == pixels && laid.Font.weight() == weight &&

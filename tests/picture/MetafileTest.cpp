@@ -443,14 +443,15 @@ TEST(MetafilePlayer, PathsFillStrokeAndDrawNothingWhileOpen) {
 namespace {
 
 // A bold font 30 units high in slot 1.
-std::vector<uint8_t> FontRecord() {
+std::vector<uint8_t> FontRecord(const std::string& face = "Liberation Sans",
+                                uint8_t pitchAndFamily = 0) {
     std::vector<uint8_t> font;
     Put32(font, 1);
     for (const int32_t v : {-30, 0, 0, 0, 700})
         Put32(font, static_cast<uint32_t>(v));
     Put32(font, 0);
-    Put32(font, 0);
-    for (const char c : std::string("Liberation Sans"))
+    Put32(font, uint32_t(pitchAndFamily) << 24);
+    for (const char c : face)
         Put16(font, static_cast<uint8_t>(c));
     font.resize(4 + 92, 0);
     return font;
@@ -494,6 +495,35 @@ TEST(MetafilePlayer, TextInAPathBracketAddsItsOutlines) {
         } else {
             EXPECT_EQ(CountInk(image, Red), 0);
         }
+    }
+}
+
+TEST(MetafilePlayer, FacesTheSystemLacksAreReplacedByFamilyAsTheFontMapperDoes) {
+    const auto draw = [](const std::string& face, uint8_t pitchAndFamily) {
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(face, pitchAndFamily));
+        emf.Add(SELECTOBJECT, {1}).Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        return Play(emf.Bytes());
+    };
+    struct TCase {
+        const char* Face;
+        uint8_t PitchAndFamily;
+        const char* DrawnAs;
+        const char* NotAs;
+    };
+    const TCase cases[] = {
+        {"No Such Face", 0x22, "Arial", "DejaVu Sans"},     // swiss, variable pitch
+        {"No Such Face", 0x12, "Times New Roman", "Arial"}, // roman
+        {"No Such Face", 0x01, "Courier New", "Arial"},     // fixed pitch
+        {"No Such Face", 0x30, "Courier New", "Arial"},     // modern
+        {"DejaVu Serif", 0x22, "DejaVu Serif", "Arial"},    // installed: kept
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Face << " " << int(c.PitchAndFamily));
+        const QImage image = draw(c.Face, c.PitchAndFamily);
+        EXPECT_EQ(image, draw(c.DrawnAs, 0));
+        EXPECT_NE(image, draw(c.NotAs, 0));
     }
 }
 
