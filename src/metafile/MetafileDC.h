@@ -91,7 +91,8 @@ enum : uint32_t {
     BLACKNESS = 0x42,
     WHITENESS = 0xFF0062,
     NOTSRCCOPY = 0x330008,
-    MERGECOPY = 0xC000CA
+    MERGECOPY = 0xC000CA,
+    DSPDXAX = 0xE20746
 };
 } // namespace Gdi
 
@@ -107,6 +108,9 @@ bool RasterDevice(const QPainter& painter);
 
 // The rectangle a path outlines, if it is an upright rectangle.
 std::optional<QRectF> AsRect(const QPainterPath& path);
+
+// The colour where the mask is white, transparent elsewhere.
+QImage Stamp(const QImage& mask, QRgb colour);
 
 // A copy of the image whose pixels of the key colour are transparent.
 QImage WithoutColour(const QImage& image, QRgb key);

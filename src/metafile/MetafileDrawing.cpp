@@ -521,6 +521,11 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
         drawn = image.convertToFormat(QImage::Format_RGB32);
         drawn.invertPixels();
         break;
+    case Gdi::DSPDXAX:
+        // The brush where the source is white and what is there elsewhere: labels and
+        // symbols stamped through a mask in the brush's colour.
+        drawn = Stamp(image, MakeBrush(S_.Brush, Full()).color().rgb());
+        break;
     default:
         PatBlt(dest, rop);
         return;
@@ -531,6 +536,16 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
     Painter_.drawImage(from.topLeft(), drawn, from);
     Painter_.setOpacity(1);
     Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+QImage Stamp(const QImage& mask, QRgb colour) {
+    QImage stamp = mask.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < stamp.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(stamp.scanLine(y));
+        for (int x = 0; x < stamp.width(); ++x)
+            line[x] = (line[x] & 0xFFFFFF) == 0xFFFFFF ? colour : 0;
+    }
+    return stamp;
 }
 
 QImage WithoutColour(const QImage& image, QRgb key) {

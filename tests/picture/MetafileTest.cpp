@@ -709,6 +709,24 @@ TEST(MetafilePlayer, StretchedBitmapsOfEveryDepth) {
     }
 }
 
+TEST(MetafilePlayer, BrushThroughMaskPaintsWhereTheSourceIsWhite) {
+    // 2 × 1 pixels, black then white, stretched with the raster operation that keeps the
+    // destination under black and paints the brush under white.
+    const std::vector<uint8_t> dib = PackedDib(1, 2, 1, {0x000000, 0xFFFFFF}, {0, 1});
+    std::vector<uint8_t> record;
+    for (int i = 0; i < 4; ++i)
+        Put32(record, 0);
+    for (const uint32_t v : {10u, 10u, 0u, 0u, 2u, 1u, 80u, 48u, 128u, uint32_t(dib.size()) - 48u,
+                             0u, 0xE20746u, 80u, 80u})
+        Put32(record, v);
+    record.insert(record.end(), dib.begin(), dib.end());
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.AddBytes(STRETCHDIBITS, record);
+    const QImage image = Play(emf.Bytes());
+    EXPECT_EQ(image.pixel(30, 50), White);
+    EXPECT_EQ(image.pixel(70, 50), Red);
+}
+
 TEST(MetafilePlayer, AlphaBlendTakesEachPixelsAlphaFromTheBitmap) {
     // 2 × 1 pixels, both red, with the alpha bytes given; the usual masks or none.
     struct TCase {
