@@ -21,6 +21,8 @@ constexpr double MaxFontPixels = 2048;
 constexpr double MaxGlyphPixels = 256;
 // Fonts kept from one text to the next, and from one playback to the next.
 constexpr size_t MaxKeptFonts = 32;
+// Faces whose presence on the system is remembered.
+constexpr size_t MaxKnownFaces = 256;
 
 double Length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -573,10 +575,13 @@ QString DrawnFace(const TGdiFont& f) {
     constexpr uint8_t SymbolCharset = 2, FixedPitch = 1, Roman = 0x10, Modern = 0x30;
     if (f.Charset == SymbolCharset)
         return face;
-    // Never destroyed, as the fonts: whether the system has a face is asked once.
+    // Never destroyed, as the fonts: whether the system has a face is asked once for each
+    // of the last few hundred faces.
     static auto& has = *new std::map<QString, bool>;
     auto found = has.find(face.toLower());
     if (found == has.end()) {
+        if (has.size() >= MaxKnownFaces)
+            has.clear();
         static const QString fallback =
             QFontInfo(QFont(QStringLiteral("No Such Face Anywhere"))).family();
         const QString resolved = QFontInfo(QFont(face)).family();
