@@ -571,7 +571,7 @@ namespace {
 // otherwise, whose metric-compatible stand-ins come with the program. Symbol fonts keep
 // fontconfig's choice.
 QString DrawnFace(const TGdiFont& f) {
-    const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
+    QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
     constexpr uint8_t SymbolCharset = 2, FixedPitch = 1, Roman = 0x10, Modern = 0x30;
     if (f.Charset == SymbolCharset)
         return face;
