@@ -158,7 +158,8 @@ TGdiFont ReadFont(TByteReader& r) {
     font.Underline = r.U8();
     font.StrikeOut = r.U8();
     font.Charset = r.U8();
-    r.Skip(4); // precisions, quality, pitch and family
+    r.Skip(3); // precisions, quality
+    font.PitchAndFamily = r.U8();
     QString face = Utf16(r, 32);
     font.Face = face.left(face.indexOf(QChar(0)) < 0 ? 32 : face.indexOf(QChar(0)));
     return font;
@@ -337,6 +338,54 @@ QImage RecordDib(const TByteReader& record, const TDibPlace& place, bool* bottom
     return {};
 }
 
+// The alpha of a 32-bit bitmap of plain rows, which the decoder makes opaque: the
+// fourth byte of each pixel, premultiplied as AlphaBlend takes it. Colours above their alpha,
+// which premultiplied pixels cannot have, are lowered to it. False when the bitmap has no
+// such bytes or they are all zero, which AlphaBlend draws as an opaque bitmap.
+bool PutAlpha(const TByteReader& record, const TDibPlace& place, QImage& image) {
+    TByteReader at(record.From(0));
+    at.Seek(place.OffInfo);
+    TByteReader header(at.Bytes(place.InfoSize));
+    if (place.InfoSize < 40 || image.format() != QImage::Format_RGB32)
+        return false;
+    header.Skip(8);
+    const bool bottomUp = header.I32() > 0;
+    header.Skip(2);
+    if (header.U16() != 32)
+        return false;
+    // Bit fields count only with the usual masks, which leave the fourth byte free.
+    const uint32_t compression = header.U32();
+    if (compression == 3 && place.InfoSize >= 52) {
+        header.Seek(40);
+        if (header.U32() != 0xFF0000 || header.U32() != 0xFF00 || header.U32() != 0xFF)
+            return false;
+    } else if (compression != 0) {
+        return false;
+    }
+    const size_t width = size_t(image.width()), rows = size_t(image.height());
+    if (place.BitsSize / 4 / width < rows)
+        return false;
+    at.Seek(place.OffBits);
+    const auto bits = at.Bytes(place.BitsSize);
+    QImage blended(image.size(), QImage::Format_ARGB32_Premultiplied);
+    bool any = false;
+    for (size_t y = 0; y < rows; ++y) {
+        const uint8_t* from = bits.data() + (bottomUp ? rows - 1 - y : y) * width * 4;
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+        auto* to = reinterpret_cast<QRgb*>(blended.scanLine(int(y)));
+        for (size_t x = 0; x < width; ++x) {
+            const int alpha = from[4 * x + 3];
+            any = any || alpha != 0;
+            const QRgb p = pixels[x];
+            to[x] = qRgba(std::min(qRed(p), alpha), std::min(qGreen(p), alpha),
+                          std::min(qBlue(p), alpha), alpha);
+        }
+    }
+    if (any)
+        image = blended;
+    return any;
+}
+
 // BitBlt, StretchBlt, AlphaBlend and TransparentBlt share one layout; the last three add the
 // source's size.
 void Blt(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r) {
@@ -365,8 +414,8 @@ void Blt(TMetafileDC& dc, uint32_t type, TByteReader& record, TByteReader& r) {
     if (type == EMR_ALPHABLEND) {
         // The blend function: operation, flags, constant alpha, whether the source has alpha.
         const double opacity = ((rop >> 16) & 0xFF) / 255.0;
-        if ((rop >> 24) & 1 && image.depth() == 32)
-            image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+        if ((rop >> 24) & 1)
+            PutAlpha(record, place, image);
         dc.DrawImage(dest, image, source, Gdi::SRCCOPY, opacity);
     } else if (type == EMR_TRANSPARENTBLT) {
         dc.DrawImage(dest, WithoutColour(image, ColorFromRef(rop).rgb()), source, Gdi::SRCCOPY);

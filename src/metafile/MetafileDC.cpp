@@ -125,9 +125,20 @@ QColor ColorFromRef(uint32_t ref) {
 }
 
 TMetafileDC::TMetafileDC(QPainter& painter, const QTransform& device, QSizeF pixelsPerMM)
-    : Painter_(painter), Origin_(painter.worldTransform()), Device_(device),
+    : Painter_(painter), Origin_(painter.worldTransform()), TextOrigin_(Origin_), Device_(device),
       PixelsPerMM_(pixelsPerMM) {
     Painter_.save();
+    // The system rounds coordinates to whole pixels and draws a line at a whole coordinate
+    // on the pixel that starts there; QPainter draws aliased figures on the pixels whose
+    // centres, half a pixel further on, they cover. Shifting figures by just under half a
+    // device pixel puts lines and edges at fractional coordinates on the system's pixels,
+    // while edges at whole coordinates keep the pixels they covered. Text is placed on
+    // whole pixels by the glyph rasteriser already and stays where it is.
+    if (!painter.testRenderHint(QPainter::Antialiasing)) {
+        const QTransform toPainter = painter.deviceTransform().inverted();
+        const QPointF shift = toPainter.map(QPointF(0.49, 0.49)) - toPainter.map(QPointF());
+        Origin_ = QTransform::fromTranslate(shift.x(), shift.y()) * Origin_;
+    }
 }
 
 TMetafileDC::~TMetafileDC() {

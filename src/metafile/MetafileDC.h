@@ -91,7 +91,8 @@ enum : uint32_t {
     BLACKNESS = 0x42,
     WHITENESS = 0xFF0062,
     NOTSRCCOPY = 0x330008,
-    MERGECOPY = 0xC000CA
+    MERGECOPY = 0xC000CA,
+    DSPDXAX = 0xE20746
 };
 } // namespace Gdi
 
@@ -107,6 +108,9 @@ bool RasterDevice(const QPainter& painter);
 
 // The rectangle a path outlines, if it is an upright rectangle.
 std::optional<QRectF> AsRect(const QPainterPath& path);
+
+// The colour where the mask is white, transparent elsewhere.
+QImage Stamp(const QImage& mask, QRgb colour);
 
 // A copy of the image whose pixels of the key colour are transparent.
 QImage WithoutColour(const QImage& image, QRgb key);
@@ -138,6 +142,7 @@ struct TGdiFont {
     bool Underline = false;
     bool StrikeOut = false;
     uint8_t Charset = 0;
+    uint8_t PitchAndFamily = 0;
     QString Face;
 };
 
@@ -306,7 +311,8 @@ private:
                          QPointF* arcEnd) const;
 
     QPainter& Painter_;
-    QTransform Origin_; // the painter's own transform when playback began
+    QTransform Origin_;     // the painter's own transform when playback began, for figures
+    QTransform TextOrigin_; // the same without the shift that rounds figures as the system does
     QTransform Device_;
     QSizeF PixelsPerMM_;
     bool ViewportFixed_ = false;

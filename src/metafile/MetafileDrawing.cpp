@@ -21,6 +21,8 @@ constexpr double MaxFontPixels = 2048;
 constexpr double MaxGlyphPixels = 256;
 // Fonts kept from one text to the next, and from one playback to the next.
 constexpr size_t MaxKeptFonts = 32;
+// Faces whose presence on the system is remembered.
+constexpr size_t MaxKnownFaces = 256;
 
 double Length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -521,6 +523,11 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
         drawn = image.convertToFormat(QImage::Format_RGB32);
         drawn.invertPixels();
         break;
+    case Gdi::DSPDXAX:
+        // The brush where the source is white and what is there elsewhere: labels and
+        // symbols stamped through a mask in the brush's colour.
+        drawn = Stamp(image, MakeBrush(S_.Brush, Full()).color().rgb());
+        break;
     default:
         PatBlt(dest, rop);
         return;
@@ -531,6 +538,16 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
     Painter_.drawImage(from.topLeft(), drawn, from);
     Painter_.setOpacity(1);
     Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+QImage Stamp(const QImage& mask, QRgb colour) {
+    QImage stamp = mask.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < stamp.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(stamp.scanLine(y));
+        for (int x = 0; x < stamp.width(); ++x)
+            line[x] = (line[x] & 0xFFFFFF) == 0xFFFFFF ? colour : 0;
+    }
+    return stamp;
 }
 
 QImage WithoutColour(const QImage& image, QRgb key) {
@@ -546,11 +563,48 @@ QImage WithoutColour(const QImage& image, QRgb key) {
 
 // Text ------------------------------------------------------------------------------------
 
+namespace {
+
+// The face text is drawn in. A face this system does not have, for which fontconfig would
+// give its default face, is replaced as the system's font mapper replaces it: by Times New
+// Roman for a roman family, Courier New for a fixed pitch or a modern family and Arial
+// otherwise, whose metric-compatible stand-ins come with the program. Symbol fonts keep
+// fontconfig's choice.
+QString DrawnFace(const TGdiFont& f) {
+    QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
+    constexpr uint8_t SymbolCharset = 2, FixedPitch = 1, Roman = 0x10, Modern = 0x30;
+    if (f.Charset == SymbolCharset)
+        return face;
+    // Never destroyed, as the fonts: whether the system has a face is asked once for each
+    // of the last few hundred faces.
+    static auto& has = *new std::map<QString, bool>;
+    auto found = has.find(face.toLower());
+    if (found == has.end()) {
+        if (has.size() >= MaxKnownFaces)
+            has.clear();
+        static const QString fallback =
+            QFontInfo(QFont(QStringLiteral("No Such Face Anywhere"))).family();
+        const QString resolved = QFontInfo(QFont(face)).family();
+        found = has.emplace(face.toLower(), resolved != fallback ||
+                                                resolved.compare(face, Qt::CaseInsensitive) == 0)
+                    .first;
+    }
+    if (found->second)
+        return face;
+    if ((f.PitchAndFamily & 3) == FixedPitch || (f.PitchAndFamily & 0xF0) == Modern)
+        return QStringLiteral("Courier New");
+    if ((f.PitchAndFamily & 0xF0) == Roman)
+        return QStringLiteral("Times New Roman");
+    return QStringLiteral("Arial");
+}
+
+} // namespace
+
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
 // at a few sizes, again and again and from one playback to the next, so the fonts made last
 // are kept for all playbacks.
 const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
-    const QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
+    const QString face = DrawnFace(f);
     const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
     const auto same = [&](const TLaidFont& laid) {
         return laid.Font.pixelSize() == pixels && laid.Font.weight() == weight &&
@@ -807,7 +861,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
             ClipDirty_ = true;
         }
     }
-    Painter_.setWorldTransform(placed * Origin_);
+    Painter_.setWorldTransform(placed * TextOrigin_);
     Painter_.setFont(font);
     if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);

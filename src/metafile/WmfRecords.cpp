@@ -86,7 +86,8 @@ TGdiFont ReadFont(TByteReader& r) {
     font.Underline = r.U8();
     font.StrikeOut = r.U8();
     font.Charset = r.U8();
-    r.Skip(4);
+    r.Skip(3); // precisions, quality
+    font.PitchAndFamily = r.U8();
     const auto face = r.Bytes(std::min<uint64_t>(r.Remaining(), 32));
     size_t length = 0;
     while (length < face.size() && face[length] != 0)

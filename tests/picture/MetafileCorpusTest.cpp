@@ -114,9 +114,28 @@ const std::map<std::string, std::string> FaultyReferences = {
 };
 
 // What the player reaches today; a change that draws fewer files as the reference does
-// fails. The aim is 200 within 5 % and 252 within 25 % of the files compared.
-constexpr int MinWithin5 = 120;
-constexpr int MinWithin25 = 226;
+// fails. The aim is 200 within 5 % and 252 within 25 % of the files compared. Among the
+// files outside are text in faces the reference renderer has and this system lacks
+// (Tahoma, Wingdings, Symbol) and pictures a few dozen pixels wide, where one pixel of
+// rounding weighs much.
+constexpr int MinWithin5 = 193;
+constexpr int MinWithin25 = 243;
+
+// With VC_METAFILE_DIFFS naming a folder, a file outside 5 % is written there as our
+// rendering beside the reference, to look at.
+void SaveSideBySide(const std::string& relative, const QImage& actual, const QImage& expected) {
+    const char* folder = std::getenv("VC_METAFILE_DIFFS");
+    if (!folder)
+        return;
+    QImage both(expected.width() * 2 + 2, expected.height(), QImage::Format_RGB32);
+    both.fill(Qt::red);
+    QPainter painter(&both);
+    painter.drawImage(0, 0, actual);
+    painter.drawImage(expected.width() + 2, 0, expected);
+    std::string name = relative;
+    std::replace(name.begin(), name.end(), '/', '_');
+    both.save(QString::fromStdString((fs::path(folder) / (name + ".png")).string()));
+}
 
 bool Corrupted(const std::string& relative) {
     return relative.find("corrupted") != std::string::npos;
@@ -171,8 +190,10 @@ TEST(MetafileCorpus, EveryFilePlaysOrFailsWithTheMetafileMessageAndMatchesItsRef
             const double disagreement = Disagreement(image, expected);
             close += disagreement <= 0.05;
             near += disagreement <= 0.25;
-            if (disagreement > 0.05)
+            if (disagreement > 0.05) {
                 mismatches << "  " << relative << " " << disagreement << "\n";
+                SaveSideBySide(relative, image, expected);
+            }
         }
     }
     std::cout << "metafiles: " << files << " files, " << compared

@@ -239,6 +239,24 @@ TEST(MetafilePlayer, PlaysIntoTheRectangleOneUnitSmallerAtRightAndBottom) {
     EXPECT_EQ(image.pixel(100, 199), White);
 }
 
+TEST(MetafilePlayer, FractionalCoordinatesRoundToThePixelsTheSystemDraws) {
+    // Two logical units to a pixel: a rectangle from 20.5 to 30.5 pixels covers pixels 21
+    // to 30. Five to a pixel: a line at x = 53, 10.6 pixels, is drawn on pixel 11.
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.Add(SETMAPMODE, {8}).Add(SETWINDOWEXTEX, {2, 2}).Add(SETVIEWPORTEXTEX, {1, 1});
+    emf.Add(RECTANGLE, {41, 41, 61, 61});
+    emf.Add(SETWINDOWEXTEX, {5, 5});
+    emf.Add(SELECTOBJECT, {int32_t(0x80000007)}); // black pen
+    emf.Add(POLYLINE, {0, 0, 0, 0, 2, 53, 0, 53, 500});
+    const QImage image = Play(emf.Bytes());
+    EXPECT_EQ(image.pixel(11, 5), 0xFF000000);
+    EXPECT_EQ(image.pixel(10, 5), White);
+    for (const int edge : {21, 30})
+        EXPECT_EQ(image.pixel(edge, edge), Red) << edge;
+    for (const int outside : {20, 31})
+        EXPECT_EQ(image.pixel(outside, outside), White) << outside;
+}
+
 TEST(MetafilePlayer, MappingModesPlaceLogicalUnitsOnTheDevice) {
     // The reference device has one pixel per millimetre.
     struct TCase {
@@ -425,14 +443,15 @@ TEST(MetafilePlayer, PathsFillStrokeAndDrawNothingWhileOpen) {
 namespace {
 
 // A bold font 30 units high in slot 1.
-std::vector<uint8_t> FontRecord() {
+std::vector<uint8_t> FontRecord(const std::string& face = "Liberation Sans",
+                                uint8_t pitchAndFamily = 0) {
     std::vector<uint8_t> font;
     Put32(font, 1);
     for (const int32_t v : {-30, 0, 0, 0, 700})
         Put32(font, static_cast<uint32_t>(v));
     Put32(font, 0);
-    Put32(font, 0);
-    for (const char c : std::string("Liberation Sans"))
+    Put32(font, uint32_t(pitchAndFamily) << 24);
+    for (const char c : face)
         Put16(font, static_cast<uint8_t>(c));
     font.resize(4 + 92, 0);
     return font;
@@ -476,6 +495,35 @@ TEST(MetafilePlayer, TextInAPathBracketAddsItsOutlines) {
         } else {
             EXPECT_EQ(CountInk(image, Red), 0);
         }
+    }
+}
+
+TEST(MetafilePlayer, FacesTheSystemLacksAreReplacedByFamilyAsTheFontMapperDoes) {
+    const auto draw = [](const std::string& face, uint8_t pitchAndFamily) {
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(face, pitchAndFamily));
+        emf.Add(SELECTOBJECT, {1}).Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        return Play(emf.Bytes());
+    };
+    struct TCase {
+        const char* Face;
+        uint8_t PitchAndFamily;
+        const char* DrawnAs;
+        const char* NotAs;
+    };
+    const TCase cases[] = {
+        {"No Such Face", 0x22, "Arial", "DejaVu Sans"},     // swiss, variable pitch
+        {"No Such Face", 0x12, "Times New Roman", "Arial"}, // roman
+        {"No Such Face", 0x01, "Courier New", "Arial"},     // fixed pitch
+        {"No Such Face", 0x30, "Courier New", "Arial"},     // modern
+        {"DejaVu Serif", 0x22, "DejaVu Serif", "Arial"},    // installed: kept
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Face << " " << int(c.PitchAndFamily));
+        const QImage image = draw(c.Face, c.PitchAndFamily);
+        EXPECT_EQ(image, draw(c.DrawnAs, 0));
+        EXPECT_NE(image, draw(c.NotAs, 0));
     }
 }
 
@@ -658,6 +706,83 @@ TEST(MetafilePlayer, StretchedBitmapsOfEveryDepth) {
             EXPECT_EQ(image.pixel(70, 70), White);
         }
         EXPECT_EQ(image.pixel(5, 5), White);
+    }
+}
+
+TEST(MetafilePlayer, BrushThroughMaskPaintsWhereTheSourceIsWhite) {
+    // 2 × 1 pixels, black then white, stretched with the raster operation that keeps the
+    // destination under black and paints the brush under white.
+    const std::vector<uint8_t> dib = PackedDib(1, 2, 1, {0x000000, 0xFFFFFF}, {0, 1});
+    std::vector<uint8_t> record;
+    for (int i = 0; i < 4; ++i)
+        Put32(record, 0);
+    for (const uint32_t v : {10u, 10u, 0u, 0u, 2u, 1u, 80u, 48u, 128u, uint32_t(dib.size()) - 48u,
+                             0u, 0xE20746u, 80u, 80u})
+        Put32(record, v);
+    record.insert(record.end(), dib.begin(), dib.end());
+    TEmfWriter emf = FillingWith(RedRef);
+    emf.AddBytes(STRETCHDIBITS, record);
+    const QImage image = Play(emf.Bytes());
+    EXPECT_EQ(image.pixel(30, 50), White);
+    EXPECT_EQ(image.pixel(70, 50), Red);
+}
+
+TEST(MetafilePlayer, AlphaBlendTakesEachPixelsAlphaFromTheBitmap) {
+    // 2 × 1 pixels, both red, with the alpha bytes given; the usual masks or none.
+    struct TCase {
+        bool BitFields;
+        uint8_t Left, Right;
+        QRgb LeftDrawn;
+    };
+    const TCase cases[] = {
+        {false, 0, 255, White},
+        {true, 0, 255, White},
+        {false, 0, 0, Red}, // no alpha at all: drawn as it is
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.BitFields << " " << int(c.Left));
+        std::vector<uint8_t> dib = PackedDib(32, 2, 1, {}, {0xFF0000, 0xFF0000});
+        dib[43] = c.Left;
+        dib[47] = c.Right;
+        if (c.BitFields) {
+            dib[16] = 3;
+            const std::vector<uint8_t> masks = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+            dib.insert(dib.begin() + 40, masks.begin(), masks.end());
+        }
+        const uint32_t infoSize = c.BitFields ? 52 : 40;
+        std::vector<uint8_t> record;
+        for (int i = 0; i < 4; ++i)
+            Put32(record, 0);
+        // Destination (10, 10) 80 × 80, constant alpha 255 with the source's alpha, source
+        // (0, 0), identity transform; the bitmap after the 108-byte fixed part.
+        for (const uint32_t v : {10u,
+                                 10u,
+                                 80u,
+                                 80u,
+                                 0x01FF0000u,
+                                 0u,
+                                 0u,
+                                 0x3F800000u,
+                                 0u,
+                                 0u,
+                                 0x3F800000u,
+                                 0u,
+                                 0u,
+                                 0u,
+                                 0u,
+                                 108u,
+                                 infoSize,
+                                 108u + infoSize,
+                                 uint32_t(dib.size()) - infoSize,
+                                 2u,
+                                 1u})
+            Put32(record, v);
+        record.insert(record.end(), dib.begin(), dib.end());
+        TEmfWriter emf;
+        emf.AddBytes(114, record); // AlphaBlend
+        const QImage image = Play(emf.Bytes());
+        EXPECT_EQ(image.pixel(30, 50), c.LeftDrawn);
+        EXPECT_EQ(image.pixel(70, 50), Red);
     }
 }
 
