@@ -157,13 +157,17 @@ std::optional<TTrackGrid> FitTracks(const std::vector<TTrackLine>& lines, const 
     double widest = 0;
     for (const TTrackLine& line : lines)
         widest = std::max(widest, TrackWidth(line, measure, style));
-    for (double em = start; em >= least - 1e-9; em -= TrackStep * Tenths)
+    const double step = TrackStep * Tenths;
+    const int steps = int(std::ceil((start - least) / step - 1e-9));
+    for (int i = 0; i <= steps; ++i) {
+        const double em = std::max(least, start - i * step);
         for (size_t columns : {1, 2}) {
             const size_t rows = (lines.size() + columns - 1) / columns;
             if (double(rows) * em * LineHeight <= area.height() &&
                 widest * em <= ColumnWidth(area.width(), columns))
                 return TTrackGrid{em, columns, rows};
         }
+    }
     return std::nullopt;
 }
 
@@ -198,8 +202,11 @@ void LayoutTracks(const TCoverText& text, const TTextAreas& areas, const TTextMe
     bool shortened = false;
     QRectF used;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const QRectF box(area.left() + double(i / grid->Rows) * (column + ColumnGap),
-                         top + double(i % grid->Rows) * lineHeight, column, lineHeight);
+        // Column by column, top to bottom.
+        const size_t columnIndex = i / grid->Rows;
+        const size_t row = i % grid->Rows;
+        const QRectF box(area.left() + double(columnIndex) * (column + ColumnGap),
+                         top + double(row) * lineHeight, column, lineHeight);
         used = used.united(box);
         TTrackLine line = lines[i];
         if (Blank(line.Title) && line.Time.empty())
