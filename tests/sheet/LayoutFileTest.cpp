@@ -158,6 +158,7 @@ TEST_F(LayoutFile, UnreadablePlacementValuesAreDefaultsKeptUntilChanged) {
     WriteFileText(file, "[Vellacour]\nCOVERMODE=FILL\nbackturn=180\n");
     EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement.Mode, TPlacementMode::Fill);
     EXPECT_EQ(ReadLayoutPlacements(file).Back.Placement.Turn, 180);
+}
 
 TEST_F(LayoutFile, SheetSettingsAreStoredOnlyWhenNotTheDefault) {
     const std::string file = Dir.File("bogen.vco");
