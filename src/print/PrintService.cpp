@@ -18,30 +18,29 @@ struct TCupsLibrary {
     decltype(&cupsFreeOptions) FreeOptions = nullptr;
     decltype(&cupsPrintFile) PrintFile = nullptr;
     decltype(&cupsLastErrorString) LastErrorString = nullptr;
-
-    bool Loaded() const {
-        return GetDests2 && FreeDests && AddOption && FreeOptions && PrintFile && LastErrorString;
-    }
+    // Whether every entry point was found.
+    bool Loaded = false;
 };
 
-template <typename F> void Resolve(void* handle, const char* name, F& entry) {
+template <typename F> bool Resolve(void* handle, const char* name, F& entry) {
     entry = reinterpret_cast<F>(dlsym(handle, name));
+    return entry != nullptr;
 }
 
 // Loaded once for the process (the handle is kept: the library stays until the end);
-// without the library every entry is null and the system has no queues.
+// without it, or without one of its entry points, the system has no queues.
 const TCupsLibrary& CupsLibrary() {
     static const TCupsLibrary library = [] {
         TCupsLibrary cups;
         void* handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             return cups;
-        Resolve(handle, "cupsGetDests2", cups.GetDests2);
-        Resolve(handle, "cupsFreeDests", cups.FreeDests);
-        Resolve(handle, "cupsAddOption", cups.AddOption);
-        Resolve(handle, "cupsFreeOptions", cups.FreeOptions);
-        Resolve(handle, "cupsPrintFile", cups.PrintFile);
-        Resolve(handle, "cupsLastErrorString", cups.LastErrorString);
+        cups.Loaded = Resolve(handle, "cupsGetDests2", cups.GetDests2) &&
+                      Resolve(handle, "cupsFreeDests", cups.FreeDests) &&
+                      Resolve(handle, "cupsAddOption", cups.AddOption) &&
+                      Resolve(handle, "cupsFreeOptions", cups.FreeOptions) &&
+                      Resolve(handle, "cupsPrintFile", cups.PrintFile) &&
+                      Resolve(handle, "cupsLastErrorString", cups.LastErrorString);
         return cups;
     }();
     return library;
@@ -55,7 +54,7 @@ public:
     TPrintQueues Queues() override {
         TPrintQueues queues;
         const TCupsLibrary& cups = CupsLibrary();
-        if (!cups.Loaded())
+        if (!cups.Loaded)
             return queues;
         cups_dest_t* dests = nullptr;
         const int count = cups.GetDests2(CUPS_HTTP_DEFAULT, &dests);
@@ -73,7 +72,7 @@ public:
 
     std::string Submit(const TSubmission& job) override {
         const TCupsLibrary& cups = CupsLibrary();
-        if (!cups.Loaded())
+        if (!cups.Loaded)
             return "CUPS-Bibliothek (libcups.so.2) nicht gefunden";
         cups_option_t* options = nullptr;
         int count = cups.AddOption("copies", std::to_string(job.Copies).c_str(), 0, &options);
