@@ -75,10 +75,6 @@ DialogScript& DialogScript::Then(Step step) {
     return *this;
 }
 
-void WriteBmp(const std::string& path, int width, int height, unsigned rgb) {
-    WriteFileBytes(path, Bmp24(SolidImage(width, height, 0xFF000000 | rgb)));
-}
-
 void ExpectCopyrightLineWhole(const TfrmInfo& info) {
     const QLabel& label = *info.Label2;
     const QRect place = label.geometry();

@@ -38,6 +38,3 @@ class TfrmInfo;
 // Checks that the info window's copyright line is wide enough for its text, centred where
 // the window was laid out for it (about x = 137, at 184) and inside the window.
 void ExpectCopyrightLineWhole(const TfrmInfo& info);
-
-// Writes a small 24-bit bottom-up BMP filled with one colour.
-void WriteBmp(const std::string& path, int width, int height, unsigned rgb);

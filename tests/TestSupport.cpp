@@ -125,3 +125,7 @@ QImage CheckerImage(QSize size) {
             image.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
     return image;
 }
+
+void WriteBmp(const std::string& path, int width, int height, unsigned rgb) {
+    WriteFileBytes(path, Bmp24(SolidImage(width, height, 0xFF000000 | rgb)));
+}

@@ -48,6 +48,9 @@ void Put32(std::vector<uint8_t>& out, uint32_t value);
 std::vector<uint8_t> Bmp24(const QImage& image);
 // An image of one colour.
 QImage SolidImage(int width, int height, QRgb color);
+
+// Writes a small 24-bit bottom-up BMP filled with one colour.
+void WriteBmp(const std::string& path, int width, int height, unsigned rgb);
 // Black and white alternating from pixel to pixel: any blur or doubling shows.
 QImage CheckerImage(QSize size);
 

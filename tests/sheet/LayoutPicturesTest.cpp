@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "AppTestSupport.h"
 #include "TestSupport.h"
 #include "picture/Picture.h"
 #include "sheet/LayoutFile.h"
