@@ -64,14 +64,7 @@ if question=$(find_window "Bestätigung" "$main" "$dialog"); then
     xdotool windowactivate --sync "$question" 2>/dev/null || true
     xdotool key alt+j
 fi
-pdf=
-for _ in $(seq 1 120); do
-    pdf=$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$work/before-print" | head -n 1)
-    [[ -n "$pdf" ]] && pdfinfo "$pdf" >/dev/null 2>&1 && break
-    sleep 0.5
-done
-[[ -n "$pdf" ]] || fail "no PDF appeared in $outdir within 60 s"
-sleep 1
+pdf=$(wait_for_pdf "$work/before-print")
 if ! "$sheet_check" "$pdf" --paper "$paper" --cover ff0000 --back 0000ff --may-be-turned \
     2>"$work/check.log"; then
     cp "$pdf" "$work/../vellacour-e2e-placement.pdf" 2>/dev/null || true
