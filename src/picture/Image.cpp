@@ -112,6 +112,9 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
     if (DragFrom && event->button() == Qt::LeftButton) {
         DragFrom.reset();
         unsetCursor();
+        // At rest the window is rendered anew, exactly as it prints.
+        Dragged = QImage();
+        Invalidate();
         return;
     }
     QWidget::mouseReleaseEvent(event);
@@ -208,6 +211,11 @@ void TImage::paintEvent(QPaintEvent*) {
     // coordinates.
     const qreal ratio = devicePixelRatioF();
     const QSize size(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    if (DragFrom && Pannable()) {
+        QPainter painter(this);
+        if (PaintDragged(painter, size, ratio))
+            return;
+    }
     if (Shown.isNull() || Shown.size() != size || Shown.devicePixelRatio() != ratio ||
         !(ShownRect == rect) || !(ShownPlacement == Placement_)) {
         // What the graphic leaves untouched stays transparent, so the parent's background
@@ -253,4 +261,77 @@ void TImage::Render(QImage& image, const TRect& rect) {
     painter.scale(double(width()) / PartSize_.width(), double(height()) / PartSize_.height());
     DrawPlaced(canvas, {0, 0, PartSize_.width(), PartSize_.height()}, Picture_.Content(),
                Placement_);
+}
+
+// A drag moves the window by a few pixels at a time. Rendering the window anew from a large
+// picture for each step would resample it all; instead the picture is rendered once at the
+// shown scale with a margin of half the control on every side, and each step shows the
+// window cut from it, moved in whole device pixels. The rendering is made anew when the
+// window leaves it, and the window is rendered exactly once the drag ends.
+bool TImage::PaintDragged(QPainter& painter, QSize size, qreal ratio) {
+    const QSize pictureSize(Picture_.Width(), Picture_.Height());
+    if (pictureSize.isEmpty() || size.isEmpty())
+        return false;
+    const QRectF part(QPointF(0, 0), PartSize_);
+    QPoint from;
+    // Whether the rendering shows the window at its scale, and where the window lies in it.
+    const auto shows = [&] {
+        if (Dragged.isNull() || DraggedContent != Picture_.Content() ||
+            Dragged.devicePixelRatio() != ratio || Dragged.size() != size + size ||
+            DraggedPlacement.Mode != Placement_.Mode || DraggedPlacement.Turn != Placement_.Turn)
+            return false;
+        const TPlaced now = PlacePicture(part, pictureSize, Placement_);
+        const TPlaced then = PlacePicture(part, pictureSize, DraggedPlacement);
+        // A window kept in ten-thousandths of the picture changes its size by rounding as
+        // it moves; the scale counts as the same while that stays under half a pixel.
+        const auto same = [](double a, double b, int pixels) {
+            return std::abs(a - b) * pixels < 0.5 * b;
+        };
+        if (!same(now.Source.width(), then.Source.width(), size.width()) ||
+            !same(now.Source.height(), then.Source.height(), size.height()) ||
+            now.Target != then.Target)
+            return false;
+        // The window's move in the turned picture's pixels, then in device pixels.
+        const QPointF moved = now.Source.topLeft() - then.Source.topLeft();
+        const QPointF at =
+            DraggedOrigin + QPointF(moved.x() * now.Target.width() / now.Source.width() *
+                                        size.width() / PartSize_.width(),
+                                    moved.y() * now.Target.height() / now.Source.height() *
+                                        size.height() / PartSize_.height());
+        from = QPoint(int(std::lround(at.x())), int(std::lround(at.y())));
+        return Dragged.rect().contains(QRect(from, size));
+    };
+    try {
+        if (!shows()) {
+            RenderDragged(size, ratio);
+            if (!shows())
+                return false;
+        }
+    } catch (const std::exception&) {
+        Dragged = QImage();
+        return false;
+    }
+    painter.drawImage(QRectF(0, 0, width(), height()), Dragged, QRectF(from, size));
+    return true;
+}
+
+void TImage::RenderDragged(QSize size, qreal ratio) {
+    Dragged = QImage();
+    QImage image(size + size, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    TCanvas canvas(painter);
+    // The control's area lies in the middle, a half of it to every side.
+    const QPointF origin(size.width() / 2.0, size.height() / 2.0);
+    painter.translate(origin / ratio);
+    painter.scale(double(width()) / PartSize_.width(), double(height()) / PartSize_.height());
+    DrawPlaced(canvas, {0, 0, PartSize_.width(), PartSize_.height()}, Picture_.Content(),
+               Placement_, TPlacedClip::None);
+    painter.end();
+    Dragged = std::move(image);
+    DraggedPlacement = Placement_;
+    DraggedContent = Picture_.Content();
+    DraggedOrigin = origin;
+    ++RenderCount_;
 }

@@ -67,6 +67,10 @@ private:
     void Pan(QPointF distance);
     void Zoom(double factor);
     void Render(QImage& image, const TRect& rect);
+    // While the picture is dragged: shows the window cut from a larger rendering around
+    // it; false when that cannot be done, and the window is rendered as usual.
+    bool PaintDragged(QPainter& painter, QSize size, qreal ratio);
+    void RenderDragged(QSize size, qreal ratio);
 
     TPicture Picture_;
     bool Stretch_ = false;
@@ -82,6 +86,13 @@ private:
     TPartPlacement Placement_;
     TPartPlacement ShownPlacement;
     std::optional<QPointF> DragFrom;
+    // While dragging: the picture rendered at the shown scale over the control's area and
+    // half of it again on every side, the placement it was rendered for and where that
+    // placement's window begins in it, in device pixels.
+    QImage Dragged;
+    TPartPlacement DraggedPlacement;
+    const TGraphic* DraggedContent = nullptr;
+    QPointF DraggedOrigin;
     int RenderCount_ = 0;
     bool RetriedAfterFailure = false; // since the last change of the picture
 };

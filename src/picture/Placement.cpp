@@ -148,7 +148,7 @@ TPartPlacement TurnedClockwise(const TPartPlacement& placement) {
 }
 
 void DrawPlaced(TCanvas& canvas, const TRect& target, TGraphic* graphic,
-                const TPartPlacement& placement) {
+                const TPartPlacement& placement, TPlacedClip clip) {
     if (!graphic)
         return;
     const QSize size(graphic->PixelWidth(), graphic->PixelHeight());
@@ -162,7 +162,8 @@ void DrawPlaced(TCanvas& canvas, const TRect& target, TGraphic* graphic,
     QPainter& painter = canvas.Painter();
     painter.save();
     try {
-        painter.setClipRect(placed.Target, Qt::IntersectClip);
+        if (clip == TPlacedClip::ToTarget)
+            painter.setClipRect(placed.Target, Qt::IntersectClip);
         painter.translate(placed.Target.topLeft());
         painter.scale(placed.Target.width() / placed.Source.width(),
                       placed.Target.height() / placed.Source.height());

@@ -69,6 +69,8 @@ TPartPlacement TurnedClockwise(const TPartPlacement& placement);
 
 // Draws the graphic placed into target. A stretched, unturned placement draws exactly as
 // DrawStretched does (an icon stays at its own size in the corner); every other one maps
-// the turned picture's window onto the placed target and clips to it.
+// the turned picture's window onto the placed target and clips to it, unless told to draw
+// the rest of the picture around the target as well.
+enum class TPlacedClip { ToTarget, None };
 void DrawPlaced(TCanvas& canvas, const TRect& target, TGraphic* graphic,
-                const TPartPlacement& placement);
+                const TPartPlacement& placement, TPlacedClip clip = TPlacedClip::ToTarget);

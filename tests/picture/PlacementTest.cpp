@@ -232,33 +232,58 @@ TEST(Placement, DrawsTheWindowTurnedIntoThePart) {
 }
 
 // The control stands for the part: where the picture changes colour in the control, it
-// changes in the same proportion of the part on the sheet.
+// changes in the same proportion of the part on the sheet, at rest and while the picture is
+// dragged (then moved in whole pixels), and exactly as rendered anew once the drag ends.
 TEST(Placement, TheControlShowsTheWindowTheSheetPrints) {
     const auto picture = Halves(300, 100);
     const QSize part(1510, 1180);
-    const TPartPlacement placement = Fill(TPlacementView{3000, 0, 3000, 10000});
+    TPartPlacement placement = Fill(TPlacementView{3000, 0, 3000, 10000});
     TImage control;
     control.resize(241, 192);
     control.Picture().CopyFrom(picture.get());
     control.SetPlacement(part, placement);
-    const QImage shown = control.grab().toImage();
-
-    QImage sheet(part, QImage::Format_RGB32);
-    QPainter painter(&sheet);
-    TCanvas canvas(painter);
-    DrawPlaced(canvas, {0, 0, part.width(), part.height()}, picture.get(), placement);
-    painter.end();
-
+    control.OnViewChange = [&](const TPlacementView& view) {
+        placement.View = view;
+        control.SetPlacement(part, placement);
+    };
     const auto boundary = [](const QImage& image) {
         int x = 0;
         while (x < image.width() && image.pixel(x, image.height() / 2) != Blue)
             ++x;
         return double(x) / image.width();
     };
-    const double onSheet = boundary(sheet);
-    EXPECT_GT(onSheet, 0.2);
-    EXPECT_LT(onSheet, 0.9);
-    EXPECT_NEAR(boundary(shown), onSheet, 1.0 / 241 + 0.001);
+    const auto onSheet = [&] {
+        QImage sheet(part, QImage::Format_RGB32);
+        QPainter painter(&sheet);
+        TCanvas canvas(painter);
+        DrawPlaced(canvas, {0, 0, part.width(), part.height()}, picture.get(), placement);
+        painter.end();
+        return boundary(sheet);
+    };
+    const auto rendered = [&] {
+        TImage fresh;
+        fresh.resize(control.size());
+        fresh.Picture().CopyFrom(picture.get());
+        fresh.SetPlacement(part, placement);
+        return fresh.grab().toImage();
+    };
+
+    control.show();
+    const double atRest = onSheet();
+    EXPECT_GT(atRest, 0.2);
+    EXPECT_LT(atRest, 0.9);
+    EXPECT_NEAR(boundary(control.grab().toImage()), atRest, 1.0 / 241 + 0.001);
+    // Steps of 7 pixels, far enough for the control to render the larger picture anew.
+    QPoint at(200, 96);
+    QTest::mousePress(&control, Qt::LeftButton, {}, at);
+    for (int step = 0; step < 40; ++step) {
+        at.rx() += step < 20 ? -7 : 5;
+        QTest::mouseMove(&control, at);
+        ASSERT_NEAR(boundary(control.grab().toImage()), onSheet(), 1.0 / 241 + 0.001) << step;
+    }
+    QTest::mouseRelease(&control, Qt::LeftButton, {}, at);
+    EXPECT_NE(placement.View, (TPlacementView{3000, 0, 3000, 10000}));
+    EXPECT_EQ(control.grab().toImage(), rendered());
 }
 
 // Real events on the control in "Füllen": a drag, the wheel, + and − and the arrow keys
