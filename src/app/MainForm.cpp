@@ -41,7 +41,10 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     : QMainWindow(parent), PrinterObject(printer) {
     setObjectName("frmMain");
     setWindowTitle(QString::fromStdString(TApplication::Title()));
-    setWindowIcon(ApplicationIcon());
+    // The program's icon is the application's, drawn once for all its windows; a form made
+    // without it (in tests) draws its own.
+    if (QApplication::windowIcon().isNull())
+        setWindowIcon(ApplicationIcon());
     // Fixed size with system menu and minimize box, no maximize box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
