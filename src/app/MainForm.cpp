@@ -122,6 +122,9 @@ void TfrmMain::CreateMenu() {
     N1 = Datei->addSeparator();
     Drucken = AddItem(Datei, "Druc&ken", QKeySequence(Qt::CTRL | Qt::Key_P), "Coverlayout drucken",
                       imgPrint, &TfrmMain::btnPrintClick);
+    Seitenansicht =
+        AddItem(Datei, "Seiten&ansicht...", QKeySequence(),
+                "Coverlayout so zeigen, wie es gedruckt wird", -1, &TfrmMain::SeitenansichtClick);
     Druckerkorrektur = AddItem(Datei, "Druckerkorrektur...", QKeySequence(), nullptr, -1,
                                &TfrmMain::DruckerkorrekturClick);
     N2 = Datei->addSeparator();

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "picture/Image.h"
-#include "sheet/PlacementKeys.h"
-#include "sheet/LayoutFile.h"
 #include "sheet/CoverText.h"
+#include "sheet/LayoutFile.h"
+#include "sheet/PlacementKeys.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -47,6 +47,7 @@ public:
     QAction* Speichernunter = nullptr;
     QAction* N1 = nullptr;
     QAction* Drucken = nullptr;
+    QAction* Seitenansicht = nullptr;
     QAction* Druckerkorrektur = nullptr;
     QAction* N2 = nullptr;
     QAction* Beenden = nullptr;
@@ -91,6 +92,8 @@ public:
     void btnInsertBackClick();
     void btnPrintClick();
     void PrintPage();
+    // The print preview of the chosen printer; its "&Drucken" runs the print command.
+    void SeitenansichtClick();
     void FormShow();
     void FormClose();
     void AddToMRU();

@@ -1,6 +1,10 @@
+#include <QLabel>
 #include <QMenuBar>
+#include <QSet>
 #include <gtest/gtest.h>
 
+#include "AppTestSupport.h"
+#include "TestSupport.h"
 #include "app/MainForm.h"
 #include "print/Printer.h"
 #include "toolkit/Application.h"
@@ -69,6 +73,8 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         {Form->Speichernunter, "Speichern &unter...", QKeySequence("F12"),
          "Coverlayout unter anderem Namen speichern", false},
         {Form->Drucken, "Druc&ken", QKeySequence("Ctrl+P"), "Coverlayout drucken", true},
+        {Form->Seitenansicht, "Seiten&ansicht...", QKeySequence(),
+         "Coverlayout so zeigen, wie es gedruckt wird", false},
         {Form->Druckerkorrektur, "Druckerkorrektur...", QKeySequence(), "", false},
         {Form->Beenden, "&Beenden", QKeySequence(), "", false},
         {Form->Cover1, "&Cover", QKeySequence("F2"), "Bilddatei als Cover einfügen", true},
@@ -101,7 +107,7 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(captions(Form->Anordnung), "&nebeneinander|&untereinander");
     EXPECT_EQ(captions(Form->Beschnittzugabe), "&keine|0,5 mm|&1 mm|1,5 mm|&2 mm|2,5 mm|&3 mm");
     const QList<QAction*> file = Form->Datei->actions();
-    ASSERT_EQ(file.size(), 10);
+    ASSERT_EQ(file.size(), 11);
     EXPECT_EQ(file[0], Form->Neu);
     EXPECT_EQ(file[1], Form->Laden);
     EXPECT_EQ(file[2]->menu(), Form->LetzteDateien);
@@ -110,9 +116,20 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(file[4], Form->Speichernunter);
     EXPECT_TRUE(file[5]->isSeparator());
     EXPECT_EQ(file[6], Form->Drucken);
-    EXPECT_EQ(file[7], Form->Druckerkorrektur);
-    EXPECT_TRUE(file[8]->isSeparator());
-    EXPECT_EQ(file[9], Form->Beenden);
+    EXPECT_EQ(file[7], Form->Seitenansicht);
+    EXPECT_EQ(file[8], Form->Druckerkorrektur);
+    EXPECT_TRUE(file[9]->isSeparator());
+    EXPECT_EQ(file[10], Form->Beenden);
+    // Within the file menu each accelerator reaches one item.
+    QSet<QChar> accelerators;
+    for (const QAction* item : file) {
+        const qsizetype amp = item->text().indexOf('&');
+        if (amp < 0)
+            continue;
+        const QChar key = item->text()[amp + 1].toLower();
+        EXPECT_FALSE(accelerators.contains(key)) << item->text().toStdString();
+        accelerators.insert(key);
+    }
 }
 
 TEST_F(MainWindow, ToolButtonsShowOnlyTheirLinkedItemsImageWithHintAsTooltip) {
