@@ -58,6 +58,46 @@ TEST_F(MainWindow, PageAndPictureControlsSitWhereDesigned) {
     EXPECT_EQ(Form->pnlPage->parentWidget(), Form->pnlMain);
 }
 
+// Stacked, the page turns portrait with the front cover above the back inlay, each where the
+// stacked sheet prints it; side by side again restores the page as designed. A placeholder
+// for a missing picture covers its control in either.
+TEST_F(MainWindow, ThePageFollowsTheArrangement) {
+    const QRect page = Geometry(Form->pnlPage), cover = Geometry(Form->Cover),
+                back = Geometry(Form->Back);
+    TempDir dir;
+    const std::string layout = dir.File("gestapelt.vco"), picture = dir.File("vorne.bmp");
+    WriteBmp(picture, 4, 4, 0x3366CC);
+    WriteFileText(layout, "[Vellacour]\narrangement=stacked\ncover=" + picture +
+                              "\nback=" + dir.File("fehlt.bmp") + "\n");
+    DialogScript script;
+    script.Click("OK");
+    Form->LoadCover(layout);
+    EXPECT_EQ(script.Pending(), 0);
+
+    const QRect p = Geometry(Form->pnlPage), c = Geometry(Form->Cover), b = Geometry(Form->Back);
+    EXPECT_GT(p.height(), p.width());
+    EXPECT_TRUE(Form->pnlMain->contentsRect().contains(p)) << p.x() << "," << p.width();
+    EXPECT_TRUE(QRect(QPoint(), p.size()).contains(c.united(b)));
+    EXPECT_LT(c.bottom(), b.top());
+    EXPECT_NEAR(c.center().x(), b.center().x(), 1);
+    // 120 × 120 mm above 151 × 118 mm on a portrait A4 page, all at one scale.
+    const double scale = b.width() / 1510.0;
+    EXPECT_NEAR(c.width(), 1200 * scale, 1);
+    EXPECT_NEAR(c.height(), 1200 * scale, 1);
+    EXPECT_NEAR(b.height(), 1180 * scale, 1);
+    EXPECT_NEAR(p.width(), 2100 * scale, 2);
+    EXPECT_NEAR(p.height(), 2970 * scale, 2);
+    const auto* placeholder = Form->Back->findChild<QLabel*>();
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->geometry(), Form->Back->rect());
+
+    Form->SetArrangement(TArrangement::Side);
+    EXPECT_EQ(Geometry(Form->pnlPage), page);
+    EXPECT_EQ(Geometry(Form->Cover), cover);
+    EXPECT_EQ(Geometry(Form->Back), back);
+    EXPECT_EQ(placeholder->geometry(), Form->Back->rect());
+}
+
 TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     struct Item {
         QAction* Action;
