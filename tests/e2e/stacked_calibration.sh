@@ -25,34 +25,17 @@ printf '[Vellacour]\ncover=%s\nback=%s\n' "$cover" "$back" >"$side"
 printf '[Vellacour]\ncover=%s\nback=%s\narrangement=stacked\n' "$cover" "$back" >"$stacked"
 
 # The queue prints 100 mm across the landscape sheet as 103 mm and down it as 98 mm.
-calibration="0;0;10300;9800"
-queue=$(lpstat -d | sed -n 's/^system default destination: //p')
-mkdir -p "$work/config/Vellacour"
-printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\Druckerkorrektur]\n"%s"="%s"\n' \
-    "$queue" "$calibration" >"$work/config/Vellacour/registry.reg"
+store_calibration "0;0;10300;9800"
 
-# Prints the layout with Ctrl+P and Return (and "&Ja" should the paper cut a part) and
-# prints the measure of its red front cover: page width and height, left, top, width,
-# height, in millimetres.
+# Opens and prints the layout, and prints the measure of its red front cover: page width and
+# height, left, top, width, height, in millimetres.
 print_and_measure() {
-    local layout=$1 pid dialog question pdf size
+    local layout=$1 pid pdf size
     HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" "$layout" >>"$work/program.log" 2>&1 &
     pid=$!
     pids+=("$pid")
     main=$(find_window "$layout - Vellacour") || fail "main window for $layout did not appear"
-    touch "$work/before-print"
-    sleep 1
-    xdotool windowactivate --sync "$main" 2>/dev/null || true
-    xdotool key ctrl+p
-    dialog=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' opened"
-    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-    sleep 1
-    xdotool key Return
-    if question=$(find_window "Bestätigung" "$main" "$dialog"); then
-        xdotool windowactivate --sync "$question" 2>/dev/null || true
-        xdotool key alt+j
-    fi
-    pdf=$(wait_for_pdf "$work/before-print")
+    pdf=$(print_layout)
     size=$("$sheet_check" "$pdf" --measure ff0000) || fail "no front cover on the sheet of $layout"
     rm -f "$pdf"
     kill "$pid" 2>/dev/null || true
