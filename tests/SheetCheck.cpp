@@ -628,12 +628,14 @@ QImage ReadPageImage(const std::string& png) {
     return QImage(QString::fromStdString(png));
 }
 
-QImage RasterisePdfPage(const std::string& pdf, std::string& error) {
+QImage RasterisePdfPage(const std::string& pdf, std::string& error, int dpi,
+                        const QStringList& options) {
     QTemporaryDir dir;
     const QString prefix = dir.filePath("page");
     QProcess process;
-    process.start("pdftoppm", {"-r", QString::number(SheetDpi), "-f", "1", "-l", "1", "-singlefile",
-                               "-png", QString::fromStdString(pdf), prefix});
+    process.start("pdftoppm", options + QStringList{"-r", QString::number(dpi), "-f", "1", "-l",
+                                                    "1", "-singlefile", "-png",
+                                                    QString::fromStdString(pdf), prefix});
     if (!process.waitForFinished(180000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         error = "pdftoppm could not rasterise " + pdf + ": " +

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,8 +53,10 @@ std::vector<std::string> CheckTestSheetRulers(const QImage& page,
 // A page image (PNG) read in full; a null image when it cannot be read.
 QImage ReadPageImage(const std::string& png);
 
-// Page 1 of the PDF rasterised by pdftoppm at 600 dpi; a null image and the reason on failure.
-QImage RasterisePdfPage(const std::string& pdf, std::string& error);
+// Page 1 of the PDF rasterised by pdftoppm at 600 dpi (or dpi, with further pdftoppm options);
+// a null image and the reason on failure.
+QImage RasterisePdfPage(const std::string& pdf, std::string& error, int dpi = SheetDpi,
+                        const QStringList& options = {});
 
 // CheckSheet on page 1 of the PDF.
 std::vector<std::string> CheckSheetPdf(const std::string& pdf, const TSheetExpectation& expected);

@@ -4,6 +4,10 @@
 //   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
 //               [--back RRGGBB|none] [--may-be-turned] [--calibration X;Y;SX;SY]
 //               [--test-sheet] [--stacked] [--bleed MM]
+//   sheet_check FILE.pdf|FILE.png --measure RRGGBB
+//
+// --measure prints, in millimetres, the page's width and height and the left, top, width
+// and height of what is printed in the colour (within a few steps of it), as the page came.
 //
 // --test-sheet checks the long rulers of a printer's test sheet instead of a cover sheet.
 //
@@ -11,7 +15,9 @@
 // millimetre right and down, the printed length of 100 mm in hundredths).
 #include <QCoreApplication>
 #include <QImage>
+#include <QRect>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "SheetCheck.h"
@@ -20,8 +26,36 @@ namespace {
 int Usage() {
     std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
                          "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
-                         "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM]\n");
+                         "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM]\n"
+                         "       sheet_check FILE.pdf|FILE.png --measure RRGGBB\n");
     return 2;
+}
+
+double Millimetres(int pixels) {
+    return pixels * 25.4 / SheetDpi;
+}
+
+// The page's size and the box of the colour's pixels; 1 when the colour is nowhere.
+int Measure(const QImage& image, QRgb colour) {
+    constexpr int Tolerance = 48;
+    const QImage page = image.convertToFormat(QImage::Format_RGB32);
+    QRect box;
+    for (int y = 0; y < page.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        for (int x = 0; x < page.width(); ++x)
+            if (std::abs(qRed(row[x]) - qRed(colour)) <= Tolerance &&
+                std::abs(qGreen(row[x]) - qGreen(colour)) <= Tolerance &&
+                std::abs(qBlue(row[x]) - qBlue(colour)) <= Tolerance)
+                box |= QRect(x, y, 1, 1);
+    }
+    if (box.isEmpty()) {
+        std::printf("the colour is nowhere on the page\n");
+        return 1;
+    }
+    std::printf("%.2f %.2f %.2f %.2f %.2f %.2f\n", Millimetres(page.width()),
+                Millimetres(page.height()), Millimetres(box.left()), Millimetres(box.top()),
+                Millimetres(box.width()), Millimetres(box.height()));
+    return 0;
 }
 
 bool ParseColour(const char* text, std::optional<QRgb>& colour) {
@@ -62,6 +96,7 @@ int main(int argc, char** argv) {
     const std::string file = argv[1];
     TSheetExpectation expected;
     bool testSheet = false;
+    std::optional<QRgb> measured;
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -85,13 +120,16 @@ int main(int argc, char** argv) {
         else if (!(option == "--cover" && ParseColour(value, expected.Cover)) &&
                  !(option == "--back" && ParseColour(value, expected.Back)) &&
                  !(option == "--calibration" && ParseCalibration(value, expected)) &&
-                 !(option == "--bleed" && ParseBleed(value, expected)))
+                 !(option == "--bleed" && ParseBleed(value, expected)) &&
+                 !(option == "--measure" && ParseColour(value, measured) && measured))
             return Usage();
     }
     std::string error;
     const QImage page = file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0
                             ? ReadPageImage(file)
                             : RasterisePdfPage(file, error);
+    if (measured && !page.isNull())
+        return Measure(page, *measured);
     std::vector<std::string> problems;
     if (page.isNull())
         problems.push_back("cannot read " + file + (error.empty() ? "" : ": " + error));

@@ -11,6 +11,7 @@
 #include "app/CalibrationForm.h"
 #include "app/Icons.h"
 #include "app/InfoForm.h"
+#include "app/PageGeometry.h"
 #include "app/TextForm.h"
 #include "app/TextPreview.h"
 #include "mru/RegMru.h"
@@ -125,6 +126,9 @@ void TfrmMain::CreateMenu() {
     N1 = Datei->addSeparator();
     Drucken = AddItem(Datei, "Druc&ken", QKeySequence(Qt::CTRL | Qt::Key_P), "Coverlayout drucken",
                       imgPrint, &TfrmMain::btnPrintClick);
+    Seitenansicht =
+        AddItem(Datei, "Seiten&ansicht...", QKeySequence(),
+                "Coverlayout so zeigen, wie es gedruckt wird", -1, &TfrmMain::SeitenansichtClick);
     Druckerkorrektur = AddItem(Datei, "Druckerkorrektur...", QKeySequence(), nullptr, -1,
                                &TfrmMain::DruckerkorrekturClick);
     N2 = Datei->addSeparator();
@@ -200,9 +204,10 @@ void TfrmMain::CreateToolBar() {
 }
 
 void TfrmMain::CreatePage() {
+    const TPageGeometry side = PageGeometry(TArrangement::Side);
     pnlPage = new QWidget(pnlMain);
     pnlPage->setObjectName("pnlPage");
-    pnlPage->setGeometry(32, 32, 513, 345);
+    pnlPage->setGeometry(side.Page);
     pnlPage->setAutoFillBackground(true);
     QPalette white = pnlPage->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -210,11 +215,11 @@ void TfrmMain::CreatePage() {
 
     Cover = new TImage(pnlPage);
     Cover->setObjectName("Cover");
-    Cover->setGeometry(32, 72, 200, 200);
+    Cover->setGeometry(side.Cover);
     Cover->SetStretch(true);
     Back = new TImage(pnlPage);
     Back->setObjectName("Back");
-    Back->setGeometry(240, 80, 241, 192);
+    Back->setGeometry(side.Back);
     Back->SetStretch(true);
     // The words over the pictures, as they will print.
     new TTextOverlay(*Cover, PartArea(TSheetPart::Cover, false), CoverText);

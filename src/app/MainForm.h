@@ -14,9 +14,9 @@
 #include <string>
 
 #include "picture/Image.h"
-#include "sheet/PlacementKeys.h"
-#include "sheet/LayoutFile.h"
 #include "sheet/CoverText.h"
+#include "sheet/LayoutFile.h"
+#include "sheet/PlacementKeys.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -47,6 +47,7 @@ public:
     QAction* Speichernunter = nullptr;
     QAction* N1 = nullptr;
     QAction* Drucken = nullptr;
+    QAction* Seitenansicht = nullptr;
     QAction* Druckerkorrektur = nullptr;
     QAction* N2 = nullptr;
     QAction* Beenden = nullptr;
@@ -91,6 +92,8 @@ public:
     void btnInsertBackClick();
     void btnPrintClick();
     void PrintPage();
+    // The print preview of the chosen printer; its "&Drucken" runs the print command.
+    void SeitenansichtClick();
     void FormShow();
     void FormClose();
     void AddToMRU();
@@ -165,9 +168,12 @@ private:
     void SetPlacement(TSheetPart part, const TPartPlacement& placement);
     // Shows both placements in the controls, after they were read or reset.
     void ShowPlacements();
-    // The "Bogen" menu: arrangement and bleed, checked as the layout holds them.
+    // The "Bogen" menu: arrangement and bleed, checked as the layout holds them; updating it
+    // also lays the page out for the arrangement.
     void CreateSheetMenu();
     void UpdateSheetMenu();
+    // Lays the page out as the arrangement prints: landscape side by side or portrait stacked.
+    void ShowArrangement();
     // Shows or hides the placeholder that names a part's missing picture file.
     void ShowMissing(TImage& image, bool missing, const std::string& file);
     // After a layout was opened: says which pictures were found only in the layout's folder

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/MainForm.h"
+#include "app/PageGeometry.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/SheetClipping.h"
 #include "toolkit/Application.h"
@@ -84,6 +85,18 @@ void TfrmMain::UpdateSheetMenu() {
         item->setChecked(item->data().toInt() == static_cast<int>(SheetSettings.Arrangement.Value));
     for (QAction* item : Beschnittzugabe->actions())
         item->setChecked(item->data().toInt() == SheetSettings.Bleed.Value);
+    ShowArrangement();
+}
+
+void TfrmMain::ShowArrangement() {
+    const TPageGeometry page = PageGeometry(SheetSettings.Arrangement.Value);
+    pnlPage->setGeometry(page.Page);
+    Cover->setGeometry(page.Cover);
+    Back->setGeometry(page.Back);
+    // A placeholder covers its control whatever its size.
+    for (const TImage* image : {Cover, Back})
+        if (auto* placeholder = image->findChild<QLabel*>(PlaceholderName))
+            placeholder->setGeometry(image->rect());
 }
 
 void TfrmMain::SetArrangement(TArrangement arrangement) {

@@ -52,6 +52,20 @@ TDeviceCaps DeviceCapsOf(const QPageLayout& layout, int resolution) {
 TPrintJob::TPrintJob(TPrintTarget target, const QPageLayout& layout, int resolution,
                      const std::string& title)
     : Target_(std::move(target)), Title_(title), Caps_(DeviceCapsOf(layout, resolution)) {
+    if (Target_.Image) {
+        // Only the printable area is drawn on, so whatever falls outside it is cut as the
+        // printer cuts it; the painter's origin is that area's corner, as on paper.
+        Printable_ =
+            QImage(std::max(1, Caps_.HorzRes), std::max(1, Caps_.VertRes), QImage::Format_RGB32);
+        if (Printable_.isNull())
+            return; // too large to hold: the page cannot be begun
+        const int dotsPerMeter = qRound(resolution / 0.0254);
+        Printable_.setDotsPerMeterX(dotsPerMeter);
+        Printable_.setDotsPerMeterY(dotsPerMeter);
+        Printable_.fill(Qt::white);
+        Painter_.begin(&Printable_);
+        return;
+    }
     Buffer_.open(QIODevice::WriteOnly);
     Writer_ = std::make_unique<QPdfWriter>(&Buffer_);
     Writer_->setResolution(resolution);
@@ -72,6 +86,7 @@ void TPrintJob::Abandon() {
         Painter_.end();
     Buffer_.close();
     Buffer_.setData(QByteArray());
+    Printable_ = QImage();
 }
 
 void TPrintJob::Finish() {
@@ -79,10 +94,29 @@ void TPrintJob::Finish() {
     // A painter that could not end (or never began) has no complete document.
     if (!Painter_.isActive() || !Painter_.end())
         throw EPrinter(Msg::DocumentFailed);
+    if (Target_.Image) {
+        DeliverImage();
+        return;
+    }
     Buffer_.close();
     const QByteArray document = Buffer_.data();
     Buffer_.setData(QByteArray());
     Deliver(document);
+}
+
+void TPrintJob::DeliverImage() {
+    QImage sheet(std::max(1, Caps_.PhysicalWidth), std::max(1, Caps_.PhysicalHeight),
+                 QImage::Format_RGB32);
+    if (sheet.isNull())
+        throw EPrinter(Msg::DocumentFailed);
+    sheet.setDotsPerMeterX(Printable_.dotsPerMeterX());
+    sheet.setDotsPerMeterY(Printable_.dotsPerMeterY());
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.drawImage(Caps_.PhysicalOffsetX, Caps_.PhysicalOffsetY, Printable_);
+    painter.end();
+    Printable_ = QImage();
+    *Target_.Image = std::move(sheet);
 }
 
 void TPrintJob::Deliver(const QByteArray& document) {

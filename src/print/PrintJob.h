@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QBuffer>
+#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -39,13 +40,15 @@ struct TDeviceCaps {
 // a resolution.
 TDeviceCaps DeviceCapsOf(const QPageLayout& layout, int resolution);
 
-// Where a document goes: the named queue of a print service, or the file when File is
-// set (then Service is not used).
+// Where a document goes: the named queue of a print service, the file when File is set,
+// or, when Image is set, that image (then neither Service nor File is used). The image gets
+// the whole sheet, white where the device's margins keep the printer from printing.
 struct TPrintTarget {
     TPrintService* Service = nullptr;
     std::string Queue;
     std::string File;
     int Copies = 1;
+    QImage* Image = nullptr;
 };
 
 class TPrintJob {
@@ -65,7 +68,8 @@ public:
     const TDeviceCaps& Caps() const { return Caps_; }
 
     // Ends the page and delivers the document: a file is replaced in one step (its
-    // permissions kept), a queue gets a spool file that is removed again afterwards.
+    // permissions kept), a queue gets a spool file that is removed again afterwards, an
+    // image target gets the sheet.
     // Fails with the reason when the document cannot be completed, written or handed
     // over; the target is then untouched.
     void Finish();
@@ -74,12 +78,15 @@ public:
 
 private:
     void Deliver(const QByteArray& document);
+    void DeliverImage();
 
     TPrintTarget Target_;
     std::string Title_;
     TDeviceCaps Caps_;
     QBuffer Buffer_;
     std::unique_ptr<QPdfWriter> Writer_;
+    // The printable area drawn for an image target.
+    QImage Printable_;
     QPainter Painter_;
     bool Done_ = false;
 };

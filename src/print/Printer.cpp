@@ -125,7 +125,7 @@ TDeviceCaps TPrinter::DeviceCaps() {
     SelectIfNone();
     if (!Selected_ || Resolution_ <= 0 || !Layout_.isValid())
         throw EPrinter(Msg::InvalidPrinter);
-    return DeviceCapsOf(OrientedLayout(), Resolution_);
+    return DeviceCapsOf(OrientedLayout(), DocumentResolution());
 }
 
 void TPrinter::SetCopies(int copies) {
@@ -154,9 +154,9 @@ void TPrinter::BeginDoc() {
     SelectIfNone();
     if (!Selected_ || Resolution_ <= 0 || !Layout_.isValid())
         throw EPrinter(Msg::InvalidPrinter);
-    TPrintTarget target{Service_.get(), Name_, OutputFile_, Copies_};
-    auto job = std::make_unique<TPrintJob>(std::move(target), OrientedLayout(), Resolution_,
-                                           ShortTitle(Title));
+    TPrintTarget target{Service_.get(), Name_, OutputFile_, Copies_, Preview_};
+    auto job = std::make_unique<TPrintJob>(std::move(target), OrientedLayout(),
+                                           DocumentResolution(), ShortTitle(Title));
     if (!job->Active())
         throw EPrinter(Msg::InvalidPrinter);
     Job_ = std::move(job);
@@ -256,6 +256,27 @@ void TPrinter::SetFullSheetPrintable() {
     RequireIdle();
     Layout_.setMinimumMargins(QMarginsF(0, 0, 0, 0));
     Layout_.setMargins(QMarginsF(0, 0, 0, 0));
+}
+
+QImage TPrinter::DrawPreview(int dotsPerInch, const std::function<void()>& print) {
+    RequireIdle();
+    QImage sheet;
+    Preview_ = &sheet;
+    PreviewResolution_ = dotsPerInch;
+    const auto restore = [this] {
+        // A document print left open goes nowhere.
+        if (Printing_)
+            Abort();
+        Preview_ = nullptr;
+    };
+    try {
+        print();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    return sheet;
 }
 
 namespace {

@@ -4,8 +4,10 @@
 // ended only when one is, and drawing happens only inside a document.
 #pragma once
 
+#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -107,12 +109,21 @@ public:
     void SetResolution(int dotsPerInch);
     void SetFullSheetPrintable();
 
+    // Runs print with this printer's documents drawn into an image instead of going to the
+    // queue or file: the selected device's paper, orientation and printable area at
+    // dotsPerInch, which DeviceCaps reports meanwhile. Answers the sheet of the last
+    // document print completed, a null image when it completed none. Fails with "Das
+    // Drucken ist im Gang" during a document.
+    QImage DrawPreview(int dotsPerInch, const std::function<void()>& print);
+
 private:
     const TPrintQueues& Queues();
     void RequireIdle() const;
     void SelectIfNone();
     void ProcessPendingEvents();
     QPageLayout OrientedLayout() const;
+    // The resolution documents are drawn at: the preview's while one is drawn.
+    int DocumentResolution() const { return Preview_ ? PreviewResolution_ : Resolution_; }
 
     std::shared_ptr<TPrintService> Service_;
     std::shared_future<TPrintQueues> Queues_;
@@ -121,6 +132,8 @@ private:
     std::string OutputFile_;
     QPageLayout Layout_;
     int Resolution_ = 0;
+    QImage* Preview_ = nullptr;
+    int PreviewResolution_ = 0;
     std::unique_ptr<TPrintJob> Job_;
     std::unique_ptr<TCanvas> Canvas_;
     int Copies_ = 1;

@@ -1,6 +1,10 @@
+#include <QLabel>
 #include <QMenuBar>
+#include <QSet>
 #include <gtest/gtest.h>
 
+#include "AppTestSupport.h"
+#include "TestSupport.h"
 #include "app/MainForm.h"
 #include "print/Printer.h"
 #include "toolkit/Application.h"
@@ -54,6 +58,46 @@ TEST_F(MainWindow, PageAndPictureControlsSitWhereDesigned) {
     EXPECT_EQ(Form->pnlPage->parentWidget(), Form->pnlMain);
 }
 
+// Stacked, the page turns portrait with the front cover above the back inlay, each where the
+// stacked sheet prints it; side by side again restores the page as designed. A placeholder
+// for a missing picture covers its control in either.
+TEST_F(MainWindow, ThePageFollowsTheArrangement) {
+    const QRect page = Geometry(Form->pnlPage), cover = Geometry(Form->Cover),
+                back = Geometry(Form->Back);
+    TempDir dir;
+    const std::string layout = dir.File("gestapelt.vco"), picture = dir.File("vorne.bmp");
+    WriteBmp(picture, 4, 4, 0x3366CC);
+    WriteFileText(layout, "[Vellacour]\narrangement=stacked\ncover=" + picture +
+                              "\nback=" + dir.File("fehlt.bmp") + "\n");
+    DialogScript script;
+    script.Click("OK");
+    Form->LoadCover(layout);
+    EXPECT_EQ(script.Pending(), 0);
+
+    const QRect p = Geometry(Form->pnlPage), c = Geometry(Form->Cover), b = Geometry(Form->Back);
+    EXPECT_GT(p.height(), p.width());
+    EXPECT_TRUE(Form->pnlMain->contentsRect().contains(p)) << p.x() << "," << p.width();
+    EXPECT_TRUE(QRect(QPoint(), p.size()).contains(c.united(b)));
+    EXPECT_LT(c.bottom(), b.top());
+    EXPECT_NEAR(c.center().x(), b.center().x(), 1);
+    // 120 × 120 mm above 151 × 118 mm on a portrait A4 page, all at one scale.
+    const double scale = b.width() / 1510.0;
+    EXPECT_NEAR(c.width(), 1200 * scale, 1);
+    EXPECT_NEAR(c.height(), 1200 * scale, 1);
+    EXPECT_NEAR(b.height(), 1180 * scale, 1);
+    EXPECT_NEAR(p.width(), 2100 * scale, 2);
+    EXPECT_NEAR(p.height(), 2970 * scale, 2);
+    const auto* placeholder = Form->Back->findChild<QLabel*>();
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->geometry(), Form->Back->rect());
+
+    Form->SetArrangement(TArrangement::Side);
+    EXPECT_EQ(Geometry(Form->pnlPage), page);
+    EXPECT_EQ(Geometry(Form->Cover), cover);
+    EXPECT_EQ(Geometry(Form->Back), back);
+    EXPECT_EQ(placeholder->geometry(), Form->Back->rect());
+}
+
 TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     struct Item {
         QAction* Action;
@@ -69,6 +113,8 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         {Form->Speichernunter, "Speichern &unter...", QKeySequence("F12"),
          "Coverlayout unter anderem Namen speichern", false},
         {Form->Drucken, "Druc&ken", QKeySequence("Ctrl+P"), "Coverlayout drucken", true},
+        {Form->Seitenansicht, "Seiten&ansicht...", QKeySequence(),
+         "Coverlayout so zeigen, wie es gedruckt wird", false},
         {Form->Druckerkorrektur, "Druckerkorrektur...", QKeySequence(), "", false},
         {Form->Beenden, "&Beenden", QKeySequence(), "", false},
         {Form->Cover1, "&Cover", QKeySequence("F2"), "Bilddatei als Cover einfügen", true},
@@ -101,7 +147,7 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(captions(Form->Anordnung), "&nebeneinander|&untereinander");
     EXPECT_EQ(captions(Form->Beschnittzugabe), "&keine|0,5 mm|&1 mm|1,5 mm|&2 mm|2,5 mm|&3 mm");
     const QList<QAction*> file = Form->Datei->actions();
-    ASSERT_EQ(file.size(), 10);
+    ASSERT_EQ(file.size(), 11);
     EXPECT_EQ(file[0], Form->Neu);
     EXPECT_EQ(file[1], Form->Laden);
     EXPECT_EQ(file[2]->menu(), Form->LetzteDateien);
@@ -110,9 +156,20 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(file[4], Form->Speichernunter);
     EXPECT_TRUE(file[5]->isSeparator());
     EXPECT_EQ(file[6], Form->Drucken);
-    EXPECT_EQ(file[7], Form->Druckerkorrektur);
-    EXPECT_TRUE(file[8]->isSeparator());
-    EXPECT_EQ(file[9], Form->Beenden);
+    EXPECT_EQ(file[7], Form->Seitenansicht);
+    EXPECT_EQ(file[8], Form->Druckerkorrektur);
+    EXPECT_TRUE(file[9]->isSeparator());
+    EXPECT_EQ(file[10], Form->Beenden);
+    // Within the file menu each accelerator reaches one item.
+    QSet<QChar> accelerators;
+    for (const QAction* item : file) {
+        const qsizetype amp = item->text().indexOf('&');
+        if (amp < 0)
+            continue;
+        const QChar key = item->text()[amp + 1].toLower();
+        EXPECT_FALSE(accelerators.contains(key)) << item->text().toStdString();
+        accelerators.insert(key);
+    }
 }
 
 TEST_F(MainWindow, ToolButtonsShowOnlyTheirLinkedItemsImageWithHintAsTooltip) {

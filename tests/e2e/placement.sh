@@ -53,18 +53,7 @@ done
 expected=$(printf '[Vellacour]\ncover=%s\nback=%s\ncoverMode=fill\ncoverView=500;1000;4000;8000' "$cover" "$back")
 [[ "$(cat "$layout")" == "$expected" ]] || fail "the saved layout holds: $(cat "$layout")"
 
-touch "$work/before-print"
-sleep 1
-xdotool key ctrl+p
-dialog=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' opened"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-sleep 1
-xdotool key Return
-if question=$(find_window "Bestätigung" "$main" "$dialog"); then
-    xdotool windowactivate --sync "$question" 2>/dev/null || true
-    xdotool key alt+j
-fi
-pdf=$(wait_for_pdf "$work/before-print")
+pdf=$(print_layout)
 if ! "$sheet_check" "$pdf" --paper "$paper" --cover ff0000 --back 0000ff --may-be-turned \
     2>"$work/check.log"; then
     cp "$pdf" "$work/../vellacour-e2e-placement.pdf" 2>/dev/null || true

@@ -26,10 +26,7 @@ printf '[Vellacour]\ncover=%s\nback=%s\n' "$cover" "$back" >"$layout"
 
 # The queue prints 100 mm as 100.3 mm across and 99.8 mm down, and 1.5 mm too far left.
 calibration="-15;0;10030;9980"
-queue=$(lpstat -d | sed -n 's/^system default destination: //p')
-mkdir -p "$work/config/Vellacour"
-printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Brennholt\\Vellacour\\1.0.0\\Druckerkorrektur]\n"%s"="%s"\n' \
-    "$queue" "$calibration" >"$work/config/Vellacour/registry.reg"
+store_calibration "$calibration"
 
 HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1 &
 pids+=($!)
@@ -49,24 +46,9 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove --window "$main" $((4 + 154 + 7)) $((HEIGHT - 433 + 4 + 11)) click 1
 sleep 0.5
 
-# Ctrl+P, and Return in the printer dialog.
-touch "$work/before-print"
-sleep 1
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key ctrl+p
-dialog=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' opened"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-sleep 1
-xdotool key Return
-
-# A queue whose paper would cut a part (the back inlay on US Letter) is asked about first;
-# "&Ja" prints all the same.
-if question=$(find_window "Bestätigung" "$main" "$dialog"); then
-    xdotool windowactivate --sync "$question" 2>/dev/null || true
-    xdotool key alt+j
-fi
-
-pdf=$(wait_for_pdf "$work/before-print")
+# Ctrl+P, and Return in the printer dialog. A queue whose paper would cut a part (the back
+# inlay on US Letter) is asked about first; "&Ja" prints all the same.
+pdf=$(print_layout)
 if ! "$sheet_check" "$pdf" --frames --paper "$paper" --cover ff0000 --back 0000ff \
     --may-be-turned --calibration "$calibration" 2>/dev/null; then
     cp "$pdf" "$work/../vellacour-e2e-print.pdf" 2>/dev/null || true

@@ -57,20 +57,7 @@ sleep 0.5
 xdotool key 1
 wait_for_name "$layout - Vellacour"
 
-touch "$work/before-print"
-sleep 1
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool key ctrl+p
-printer=$(find_window "Drucken" "$main") || fail "no printer dialog 'Drucken' opened"
-xdotool windowactivate --sync "$printer" 2>/dev/null || true
-sleep 1
-xdotool key Return
-if question=$(find_window "Bestätigung" "$main" "$printer"); then
-    xdotool windowactivate --sync "$question" 2>/dev/null || true
-    xdotool key alt+j
-fi
-
-pdf=$(wait_for_pdf "$work/before-print")
+pdf=$(print_layout)
 words=$("$sheet_words" "$pdf") || fail "the printed sheet could not be read"
 rm -f "$pdf"
 echo "$words"
