@@ -598,6 +598,32 @@ QString DrawnFace(const TGdiFont& f) {
     return QStringLiteral("Arial");
 }
 
+// The cell of a font above and below its baseline, as shares of its pixel size. The system
+// takes it from the font's Windows ascent and descent, which a font may set apart from the
+// typographic ones that the toolkit prefers when the font asks for them (Tahoma's cell is a
+// third taller than its typographic height). Nothing when the font has no such figures.
+std::optional<std::pair<double, double>> CellShares(const QFont& font) {
+    // Never destroyed, as the fonts: read once for each face and style, then kept.
+    static auto& shares = *new std::map<QString, std::optional<std::pair<double, double>>>;
+    const QString key =
+        QStringLiteral("%1/%2/%3").arg(font.family()).arg(font.weight()).arg(font.italic());
+    if (const auto found = shares.find(key); found != shares.end())
+        return found->second;
+    if (shares.size() >= MaxKnownFaces)
+        shares.clear();
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
+    const auto word = [&](int offset) {
+        return (uint(uint8_t(os2[offset])) << 8) | uint8_t(os2[offset + 1]);
+    };
+    constexpr int WinAscent = 74, WinDescent = 76;
+    std::optional<std::pair<double, double>> cell;
+    if (os2.size() >= WinDescent + 2 && raw.unitsPerEm() > 0 &&
+        word(WinAscent) + word(WinDescent) > 0)
+        cell = std::pair(word(WinAscent) / raw.unitsPerEm(), word(WinDescent) / raw.unitsPerEm());
+    return shares.emplace(key, cell).first->second;
+}
+
 } // namespace
 
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
@@ -633,6 +659,12 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     // small text comes out bolder and blurred beside the lines it labels.
     font.setStyleStrategy(QFont::NoAntialias);
     Font_ = std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt});
+    Font_->Ascent = Font_->Metrics.ascent();
+    Font_->Descent = Font_->Metrics.descent();
+    if (const auto cell = CellShares(font)) {
+        Font_->Ascent = cell->first * pixels;
+        Font_->Descent = cell->second * pixels;
+    }
     if (kept.size() >= MaxKeptFonts)
         kept.erase(kept.begin());
     kept.push_back(Font_);
@@ -716,9 +748,9 @@ void TMetafileDC::Text(const TGdiText& given) {
     double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
-        const QFontMetricsF& cell = LayoutFont(f, probe).Metrics;
-        if (cell.ascent() + cell.descent() > 0)
-            em = double(f.Height) * probe / (cell.ascent() + cell.descent());
+        const TLaidFont& cell = LayoutFont(f, probe);
+        if (cell.Ascent + cell.Descent > 0)
+            em = double(f.Height) * probe / (cell.Ascent + cell.Descent);
     }
     if (!std::isfinite(em * sy))
         return;
@@ -756,17 +788,17 @@ void TMetafileDC::Text(const TGdiText& given) {
     }
     switch (S_.TextAlign & Gdi::TA_VMASK) {
     case Gdi::TA_BOTTOM:
-        dy = -metrics.descent();
+        dy = -laid.Descent;
         break;
     case Gdi::TA_BASELINE:
         break;
     default:
-        dy = metrics.ascent();
+        dy = laid.Ascent;
         break;
     }
 
     const QTransform placed = PlaceText(t, reference, full, QSizeF(k * stretch / sx, k / sy));
-    const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
+    const QRectF box(dx, dy - laid.Ascent, width, laid.Ascent + laid.Descent);
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
         QPainterPath outlines;

@@ -567,6 +567,34 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
     }
 }
 
+// Text hung from its top stands on a baseline the font's Windows ascent below: for a 30-unit
+// em, 1950 / 2048 of it in Carlito (its typographic ascent is 1536), 2408 / 1000 in DejaVu Math
+// TeX Gyre, which asks for its typographic ascent of 792 elsewhere.
+TEST(MetafilePlayer, TextHangsFromTheTopOfTheFontsWindowsCell) {
+    struct TCase {
+        const char* Face;
+        int Baseline;
+    };
+    for (const TCase& c : {TCase{"Carlito", 28}, TCase{"DejaVu Math TeX Gyre", 72}}) {
+        SCOPED_TRACE(c.Face);
+        if (QFontInfo(QFont(c.Face)).family() != c.Face)
+            continue;
+        std::vector<uint8_t> text = TextRecord();
+        std::fill_n(text.begin() + 32, 4, 0); // reference point at the top edge
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(c.Face)).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const QImage image = Play(emf.Bytes());
+        int lowest = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128)
+                    lowest = y;
+        EXPECT_NEAR(lowest, c.Baseline, 1) << "the foot of the M on the baseline";
+    }
+}
+
 TEST(MetafilePlayer, TextTurnsWithTheMappingInCompatibleModeAndWithTheWorldInAdvancedMode) {
     constexpr float Zero = 0, One = 1;
     struct TCase {
