@@ -814,26 +814,34 @@ TEST(MetafilePlayer, AlphaBlendTakesEachPixelsAlphaFromTheBitmap) {
     }
 }
 
-TEST(MetafilePlayer, ADamagedRecordEndsThePlaybackWithWhatCameBefore) {
+// A record whose size fits the file but whose content claims more is left out; a size that
+// does not fit leaves no way to the next record and ends the playback.
+TEST(MetafilePlayer, ADamagedRecordIsSkippedAndABrokenSizeEndsThePlayback) {
     struct TCase {
         const char* Name;
         std::function<void(TEmfWriter&)> Damage;
+        bool GoesOn;
     };
     const TCase cases[] = {
         {"polyline claiming more points than it holds",
          [](TEmfWriter& e) {
              e.Add(POLYLINE, {0, 0, 0, 0, 100000, 1, 1, 2, 2});
-         }},
+         },
+         true},
+        {"text record shorter than its fixed fields",
+         [](TEmfWriter& e) { e.Add(EXTTEXTOUTW, {13}); }, true},
         {"record size past the end",
          [](TEmfWriter& e) {
              Put32(e.Body, RECTANGLE);
              Put32(e.Body, 0x7FFFFFF0);
-         }},
+         },
+         false},
         {"record size below its own header",
          [](TEmfWriter& e) {
              Put32(e.Body, RECTANGLE);
              Put32(e.Body, 4);
-         }},
+         },
+         false},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -843,7 +851,7 @@ TEST(MetafilePlayer, ADamagedRecordEndsThePlaybackWithWhatCameBefore) {
         emf.Add(RECTANGLE, {50, 50, 100, 100});
         const QImage image = Play(emf.Bytes());
         EXPECT_EQ(image.pixel(25, 25), Red);
-        EXPECT_EQ(image.pixel(75, 75), White);
+        EXPECT_EQ(image.pixel(75, 75), c.GoesOn ? Red : White);
     }
 }
 
