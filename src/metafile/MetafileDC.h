@@ -307,6 +307,7 @@ private:
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
+    QPainterPath TextOutlines(const QString& text, QPointF at, const std::vector<double>& x);
     QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                          QSizeF unitsPerFontUnit) const;
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,

@@ -21,6 +21,8 @@ constexpr double MaxFontPixels = 2048;
 constexpr double MaxGlyphPixels = 256;
 // Fonts kept from one text to the next, and from one playback to the next.
 constexpr size_t MaxKeptFonts = 32;
+// Glyph outlines kept from one text to the next, and from one playback to the next.
+constexpr size_t MaxKeptOutlines = 4096;
 // Faces whose presence on the system is remembered.
 constexpr size_t MaxKnownFaces = 256;
 
@@ -598,6 +600,11 @@ QString DrawnFace(const TGdiFont& f) {
     return QStringLiteral("Arial");
 }
 
+// A font's face and style, whatever its size.
+QString FaceKey(const QFont& font) {
+    return QStringLiteral("%1/%2/%3").arg(font.family()).arg(font.weight()).arg(font.italic());
+}
+
 // The cell of a font above and below its baseline, as shares of its pixel size. The system
 // takes it from the font's Windows ascent and descent, which a font may set apart from the
 // typographic ones that the toolkit prefers when the font asks for them (Tahoma's cell is a
@@ -605,8 +612,7 @@ QString DrawnFace(const TGdiFont& f) {
 std::optional<std::pair<double, double>> CellShares(const QFont& font) {
     // Never destroyed, as the fonts: read once for each face and style, then kept.
     static auto& shares = *new std::map<QString, std::optional<std::pair<double, double>>>;
-    const QString key =
-        QStringLiteral("%1/%2/%3").arg(font.family()).arg(font.weight()).arg(font.italic());
+    const QString key = FaceKey(font);
     if (const auto found = shares.find(key); found != shares.end())
         return found->second;
     if (shares.size() >= MaxKnownFaces)
@@ -801,10 +807,7 @@ void TMetafileDC::Text(const TGdiText& given) {
     const QRectF box(dx, dy - laid.Ascent, width, laid.Ascent + laid.Descent);
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
-        QPainterPath outlines;
-        for (qsizetype i = 0; i < t.Text.size(); ++i)
-            outlines.addText(QPointF(dx + x[size_t(i)], dy), font, t.Text.mid(i, 1));
-        Path_.addPath(placed.map(outlines));
+        Path_.addPath(placed.map(TextOutlines(t.Text, QPointF(dx, dy), x)));
         FigureOpen_ = false;
     } else {
         OpaqueTextRect(t, full);
@@ -849,6 +852,49 @@ QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QT
 
 // Characters at positions of their own, drawn as one run of glyphs of the font, which is much
 // faster than one text for each. False when a character needs a glyph of another font.
+// The outlines of the characters of a text in the font of the last text, each at its place
+// along the baseline from the point. A glyph's outline is read once for each face and style
+// and kept in em units: reading it runs the font's hinting program at the font's design size,
+// which costs more than all the rest of drawing the text. Characters that the font lacks come
+// from the toolkit's fallback fonts, one by one.
+QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
+                                       const std::vector<double>& x) {
+    const QFont& font = Font_->Font;
+    if (!Font_->Raw)
+        Font_->Raw = QRawFont::fromFont(font);
+    const QRawFont& raw = *Font_->Raw;
+    QList<quint32> glyphs;
+    if (raw.isValid() && raw.pixelSize() > 0 && !font.underline() && !font.strikeOut())
+        glyphs = raw.glyphIndexesForString(text);
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        if (glyphs[i] == 0 && !text[i].isSpace())
+            glyphs.clear();
+    QPainterPath outlines;
+    if (glyphs.size() != text.size()) {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            outlines.addText(at + QPointF(x[size_t(i)], 0), font, text.mid(i, 1));
+        return outlines;
+    }
+    // Never destroyed, as the fonts.
+    static auto& kept = *new std::map<std::pair<QString, quint32>, QPainterPath>;
+    const QString face = FaceKey(font);
+    const double pixels = raw.pixelSize();
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const std::pair key(face, glyphs[i]);
+        auto found = kept.find(key);
+        if (found == kept.end()) {
+            if (kept.size() >= MaxKeptOutlines)
+                kept.clear();
+            const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
+            found = kept.emplace(key, toEm.map(raw.pathForGlyph(glyphs[i]))).first;
+        }
+        const QPointF origin = at + QPointF(x[size_t(i)], 0);
+        outlines.addPath(
+            QTransform(pixels, 0, 0, pixels, origin.x(), origin.y()).map(found->second));
+    }
+    return outlines;
+}
+
 bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
     if (!Font_->Raw)
         Font_->Raw = QRawFont::fromFont(Font_->Font);
@@ -904,10 +950,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
     const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
     if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
-        QPainterPath outlines;
-        for (qsizetype i = 0; i < t.Text.size(); ++i)
-            outlines.addText(at + QPointF(x[size_t(i)], 0), font, t.Text.mid(i, 1));
-        Painter_.fillPath(outlines, S_.TextColor);
+        Painter_.fillPath(TextOutlines(t.Text, at, x), S_.TextColor);
         return;
     }
     if (t.Dx.empty() && S_.CharExtra == 0) {
