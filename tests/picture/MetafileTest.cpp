@@ -479,22 +479,31 @@ int CountInk(const QImage& image, QRgb colour) {
 
 } // namespace
 
+// The outlines cover what the same text covers drawn as text, at each size: a glyph's outline
+// is kept from one size to the next.
 TEST(MetafilePlayer, TextInAPathBracketAddsItsOutlines) {
-    for (const bool fill : {true, false}) {
-        SCOPED_TRACE(fill);
+    const auto play = [](int32_t height, bool path, bool fill) {
+        std::vector<uint8_t> font = FontRecord();
+        font[4] = static_cast<uint8_t>(height);
         TEmfWriter emf = FillingWith(RedRef);
-        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord()).Add(SELECTOBJECT, {1});
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
-        emf.Add(BEGINPATH, {}).AddBytes(EXTTEXTOUTW, TextRecord()).Add(ENDPATH, {});
+        if (path)
+            emf.Add(BEGINPATH, {});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        if (path)
+            emf.Add(ENDPATH, {});
         if (fill)
             emf.Add(FILLPATH, {});
-        const QImage image = Play(emf.Bytes());
-        EXPECT_EQ(CountInk(image, Blue), 0) << "no text of its own";
-        if (fill) {
-            EXPECT_GT(CountInk(image, Red), 100);
-        } else {
-            EXPECT_EQ(CountInk(image, Red), 0);
-        }
+        return Play(emf.Bytes());
+    };
+    for (const int32_t height : {-30, -15, -40}) {
+        SCOPED_TRACE(height);
+        const int text = CountInk(play(height, false, false), Blue);
+        const QImage filled = play(height, true, true);
+        EXPECT_EQ(CountInk(filled, Blue), 0) << "no text of its own";
+        EXPECT_NEAR(CountInk(filled, Red), text, text / 5);
+        EXPECT_EQ(CountInk(play(height, true, false), Red), 0);
     }
 }
 
