@@ -866,9 +866,6 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
     QList<quint32> glyphs;
     if (raw.isValid() && raw.pixelSize() > 0 && !font.underline() && !font.strikeOut())
         glyphs = raw.glyphIndexesForString(text);
-    for (qsizetype i = 0; i < glyphs.size(); ++i)
-        if (glyphs[i] == 0 && !text[i].isSpace())
-            glyphs.clear();
     QPainterPath outlines;
     if (glyphs.size() != text.size()) {
         for (qsizetype i = 0; i < text.size(); ++i)
@@ -880,6 +877,11 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
     const QString face = FaceKey(font);
     const double pixels = raw.pixelSize();
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const QPointF origin = at + QPointF(x[size_t(i)], 0);
+        if (glyphs[i] == 0 && !text[i].isSpace()) {
+            outlines.addText(origin, font, text.mid(i, 1));
+            continue;
+        }
         const std::pair key(face, glyphs[i]);
         auto found = kept.find(key);
         if (found == kept.end()) {
@@ -888,7 +890,6 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
             const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
             found = kept.emplace(key, toEm.map(raw.pathForGlyph(glyphs[i]))).first;
         }
-        const QPointF origin = at + QPointF(x[size_t(i)], 0);
         outlines.addPath(
             QTransform(pixels, 0, 0, pixels, origin.x(), origin.y()).map(found->second));
     }
