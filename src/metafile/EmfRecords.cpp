@@ -814,10 +814,10 @@ void PlayEnhanced(std::span<const uint8_t> bytes, TMetafileDC& dc) {
             if (type == EMR_EOF)
                 return;
             if (type <= MaxHandledType && Handlers[type])
-                Handlers[type](dc, record);
+                PlayRecord(Handlers[type], dc, record);
         }
     } catch (const EReadError&) {
-        // A record that claims more than it holds ends the playback here.
+        // A header too short for its handle count: nothing to play.
     }
 }
 

@@ -160,6 +160,10 @@ struct TLaidFont {
     QFont Font;
     QFontMetricsF Metrics;
     std::optional<QRawFont> Raw; // the font the glyphs come from, made when first needed
+    // The character cell above and below the baseline, in painter units, as the system
+    // measures it for the alignment and the cell height of a font.
+    double Ascent = 0;
+    double Descent = 0;
 };
 
 // Text to draw at a reference point, with optional spacing per character.
@@ -303,6 +307,7 @@ private:
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
+    QPainterPath TextOutlines(const QString& text, QPointF at, const std::vector<double>& x);
     QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                          QSizeF unitsPerFontUnit) const;
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,

@@ -21,6 +21,8 @@ constexpr double MaxFontPixels = 2048;
 constexpr double MaxGlyphPixels = 256;
 // Fonts kept from one text to the next, and from one playback to the next.
 constexpr size_t MaxKeptFonts = 32;
+// Glyph outlines kept from one text to the next, and from one playback to the next.
+constexpr size_t MaxKeptOutlines = 4096;
 // Faces whose presence on the system is remembered.
 constexpr size_t MaxKnownFaces = 256;
 
@@ -598,6 +600,36 @@ QString DrawnFace(const TGdiFont& f) {
     return QStringLiteral("Arial");
 }
 
+// A font's face and style, whatever its size.
+QString FaceKey(const QFont& font) {
+    return QStringLiteral("%1/%2/%3").arg(font.family()).arg(font.weight()).arg(font.italic());
+}
+
+// The cell of a font above and below its baseline, as shares of its pixel size. The system
+// takes it from the font's Windows ascent and descent, which a font may set apart from the
+// typographic ones that the toolkit prefers when the font asks for them (Tahoma's cell is a
+// third taller than its typographic height). Nothing when the font has no such figures.
+std::optional<std::pair<double, double>> CellShares(const QFont& font) {
+    // Never destroyed, as the fonts: read once for each face and style, then kept.
+    static auto& shares = *new std::map<QString, std::optional<std::pair<double, double>>>;
+    const QString key = FaceKey(font);
+    if (const auto found = shares.find(key); found != shares.end())
+        return found->second;
+    if (shares.size() >= MaxKnownFaces)
+        shares.clear();
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
+    const auto word = [&](int offset) {
+        return (uint(uint8_t(os2[offset])) << 8) | uint8_t(os2[offset + 1]);
+    };
+    constexpr int WinAscent = 74, WinDescent = 76;
+    std::optional<std::pair<double, double>> cell;
+    if (os2.size() >= WinDescent + 2 && raw.unitsPerEm() > 0 &&
+        word(WinAscent) + word(WinDescent) > 0)
+        cell = std::pair(word(WinAscent) / raw.unitsPerEm(), word(WinDescent) / raw.unitsPerEm());
+    return shares.emplace(key, cell).first->second;
+}
+
 } // namespace
 
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
@@ -633,6 +665,12 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     // small text comes out bolder and blurred beside the lines it labels.
     font.setStyleStrategy(QFont::NoAntialias);
     Font_ = std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt});
+    Font_->Ascent = Font_->Metrics.ascent();
+    Font_->Descent = Font_->Metrics.descent();
+    if (const auto cell = CellShares(font)) {
+        Font_->Ascent = cell->first * pixels;
+        Font_->Descent = cell->second * pixels;
+    }
     if (kept.size() >= MaxKeptFonts)
         kept.erase(kept.begin());
     kept.push_back(Font_);
@@ -716,9 +754,9 @@ void TMetafileDC::Text(const TGdiText& given) {
     double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
-        const QFontMetricsF& cell = LayoutFont(f, probe).Metrics;
-        if (cell.ascent() + cell.descent() > 0)
-            em = double(f.Height) * probe / (cell.ascent() + cell.descent());
+        const TLaidFont& cell = LayoutFont(f, probe);
+        if (cell.Ascent + cell.Descent > 0)
+            em = double(f.Height) * probe / (cell.Ascent + cell.Descent);
     }
     if (!std::isfinite(em * sy))
         return;
@@ -756,23 +794,20 @@ void TMetafileDC::Text(const TGdiText& given) {
     }
     switch (S_.TextAlign & Gdi::TA_VMASK) {
     case Gdi::TA_BOTTOM:
-        dy = -metrics.descent();
+        dy = -laid.Descent;
         break;
     case Gdi::TA_BASELINE:
         break;
     default:
-        dy = metrics.ascent();
+        dy = laid.Ascent;
         break;
     }
 
     const QTransform placed = PlaceText(t, reference, full, QSizeF(k * stretch / sx, k / sy));
-    const QRectF box(dx, dy - metrics.ascent(), width, metrics.ascent() + metrics.descent());
+    const QRectF box(dx, dy - laid.Ascent, width, laid.Ascent + laid.Descent);
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
-        QPainterPath outlines;
-        for (qsizetype i = 0; i < t.Text.size(); ++i)
-            outlines.addText(QPointF(dx + x[size_t(i)], dy), font, t.Text.mid(i, 1));
-        Path_.addPath(placed.map(outlines));
+        Path_.addPath(placed.map(TextOutlines(t.Text, QPointF(dx, dy), x)));
         FigureOpen_ = false;
     } else {
         OpaqueTextRect(t, full);
@@ -817,6 +852,50 @@ QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QT
 
 // Characters at positions of their own, drawn as one run of glyphs of the font, which is much
 // faster than one text for each. False when a character needs a glyph of another font.
+// The outlines of the characters of a text in the font of the last text, each at its place
+// along the baseline from the point. A glyph's outline is read once for each face and style
+// and kept in em units: reading it runs the font's hinting program at the font's design size,
+// which costs more than all the rest of drawing the text. Characters that the font lacks come
+// from the toolkit's fallback fonts, one by one.
+QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
+                                       const std::vector<double>& x) {
+    const QFont& font = Font_->Font;
+    if (!Font_->Raw)
+        Font_->Raw = QRawFont::fromFont(font);
+    const QRawFont& raw = *Font_->Raw;
+    QList<quint32> glyphs;
+    if (raw.isValid() && raw.pixelSize() > 0 && !font.underline() && !font.strikeOut())
+        glyphs = raw.glyphIndexesForString(text);
+    QPainterPath outlines;
+    if (glyphs.size() != text.size()) {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            outlines.addText(at + QPointF(x[size_t(i)], 0), font, text.mid(i, 1));
+        return outlines;
+    }
+    // Never destroyed, as the fonts.
+    static auto& kept = *new std::map<std::pair<QString, quint32>, QPainterPath>;
+    const QString face = FaceKey(font);
+    const double pixels = raw.pixelSize();
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const QPointF origin = at + QPointF(x[size_t(i)], 0);
+        if (glyphs[i] == 0 && !text[i].isSpace()) {
+            outlines.addText(origin, font, text.mid(i, 1));
+            continue;
+        }
+        const std::pair key(face, glyphs[i]);
+        auto found = kept.find(key);
+        if (found == kept.end()) {
+            if (kept.size() >= MaxKeptOutlines)
+                kept.clear();
+            const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
+            found = kept.emplace(key, toEm.map(raw.pathForGlyph(glyphs[i]))).first;
+        }
+        outlines.addPath(
+            QTransform(pixels, 0, 0, pixels, origin.x(), origin.y()).map(found->second));
+    }
+    return outlines;
+}
+
 bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
     if (!Font_->Raw)
         Font_->Raw = QRawFont::fromFont(Font_->Font);
@@ -872,10 +951,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
     const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
     if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
-        QPainterPath outlines;
-        for (qsizetype i = 0; i < t.Text.size(); ++i)
-            outlines.addText(at + QPointF(x[size_t(i)], 0), font, t.Text.mid(i, 1));
-        Painter_.fillPath(outlines, S_.TextColor);
+        Painter_.fillPath(TextOutlines(t.Text, at, x), S_.TextColor);
         return;
     }
     if (t.Dx.empty() && S_.CharExtra == 0) {

@@ -1,6 +1,6 @@
 // Reading helpers shared by the enhanced and the Windows metafile records. Every read goes
-// through TByteReader, so a record that claims more than it holds raises EReadError, which
-// ends the playback at that record.
+// through TByteReader, limited to its record, so a record whose content claims more than the
+// record holds raises EReadError, and the playback skips that record.
 #pragma once
 
 #include <QPointF>
@@ -18,6 +18,17 @@ namespace MetafileRecords {
 
 [[noreturn]] inline void Damaged() {
     throw EReadError(Msg::ReadError);
+}
+
+// Plays one record whose size fits the file. A record damaged within that size is left out
+// and the playback goes on with the next one, as the system does: the size alone says where
+// the next record begins.
+template <typename THandler, typename TRecord>
+void PlayRecord(THandler handler, TMetafileDC& dc, TRecord& record) {
+    try {
+        handler(dc, record);
+    } catch (const EReadError&) {
+    }
 }
 
 // Refuses a count of items before anything is allocated for them.

@@ -448,11 +448,11 @@ void PlayWindows(std::span<const uint8_t> bytes, TMetafileDC& dc) {
             const TEntry& entry = Handlers[function & 0xFF];
             if (entry.Function == function && entry.Handler) {
                 TWmfRecord params{function, words, record};
-                entry.Handler(dc, params);
+                PlayRecord(entry.Handler, dc, params);
             }
         }
     } catch (const EReadError&) {
-        // A record that claims more than it holds ends the playback here.
+        // A header too short for its object count: nothing to play.
     }
 }
 

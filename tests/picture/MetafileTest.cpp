@@ -479,22 +479,31 @@ int CountInk(const QImage& image, QRgb colour) {
 
 } // namespace
 
+// The outlines cover what the same text covers drawn as text, at each size: a glyph's outline
+// is kept from one size to the next.
 TEST(MetafilePlayer, TextInAPathBracketAddsItsOutlines) {
-    for (const bool fill : {true, false}) {
-        SCOPED_TRACE(fill);
+    const auto play = [](int32_t height, bool path, bool fill) {
+        std::vector<uint8_t> font = FontRecord();
+        font[4] = static_cast<uint8_t>(height);
         TEmfWriter emf = FillingWith(RedRef);
-        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord()).Add(SELECTOBJECT, {1});
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
-        emf.Add(BEGINPATH, {}).AddBytes(EXTTEXTOUTW, TextRecord()).Add(ENDPATH, {});
+        if (path)
+            emf.Add(BEGINPATH, {});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        if (path)
+            emf.Add(ENDPATH, {});
         if (fill)
             emf.Add(FILLPATH, {});
-        const QImage image = Play(emf.Bytes());
-        EXPECT_EQ(CountInk(image, Blue), 0) << "no text of its own";
-        if (fill) {
-            EXPECT_GT(CountInk(image, Red), 100);
-        } else {
-            EXPECT_EQ(CountInk(image, Red), 0);
-        }
+        return Play(emf.Bytes());
+    };
+    for (const int32_t height : {-30, -15, -40}) {
+        SCOPED_TRACE(height);
+        const int text = CountInk(play(height, false, false), Blue);
+        const QImage filled = play(height, true, true);
+        EXPECT_EQ(CountInk(filled, Blue), 0) << "no text of its own";
+        EXPECT_NEAR(CountInk(filled, Red), text, text / 5);
+        EXPECT_EQ(CountInk(play(height, true, false), Red), 0);
     }
 }
 
@@ -564,6 +573,34 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
             EXPECT_EQ(c.Left ? right : left, 0);
         }
         EXPECT_EQ(c.Above ? below : above, 0);
+    }
+}
+
+// Text hung from its top stands on a baseline the font's Windows ascent below: for a 30-unit
+// em, 1950 / 2048 of it in Carlito (its typographic ascent is 1536), 2408 / 1000 in DejaVu Math
+// TeX Gyre, which asks for its typographic ascent of 792 elsewhere.
+TEST(MetafilePlayer, TextHangsFromTheTopOfTheFontsWindowsCell) {
+    struct TCase {
+        const char* Face;
+        int Baseline;
+    };
+    for (const TCase& c : {TCase{"Carlito", 28}, TCase{"DejaVu Math TeX Gyre", 72}}) {
+        SCOPED_TRACE(c.Face);
+        if (QFontInfo(QFont(c.Face)).family() != c.Face)
+            continue;
+        std::vector<uint8_t> text = TextRecord();
+        std::fill_n(text.begin() + 32, 4, 0); // reference point at the top edge
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(c.Face)).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, text);
+        const QImage image = Play(emf.Bytes());
+        int lowest = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128)
+                    lowest = y;
+        EXPECT_NEAR(lowest, c.Baseline, 1) << "the foot of the M on the baseline";
     }
 }
 
@@ -786,26 +823,34 @@ TEST(MetafilePlayer, AlphaBlendTakesEachPixelsAlphaFromTheBitmap) {
     }
 }
 
-TEST(MetafilePlayer, ADamagedRecordEndsThePlaybackWithWhatCameBefore) {
+// A record whose size fits the file but whose content claims more is left out; a size that
+// does not fit leaves no way to the next record and ends the playback.
+TEST(MetafilePlayer, ADamagedRecordIsSkippedAndABrokenSizeEndsThePlayback) {
     struct TCase {
         const char* Name;
         std::function<void(TEmfWriter&)> Damage;
+        bool GoesOn;
     };
     const TCase cases[] = {
         {"polyline claiming more points than it holds",
          [](TEmfWriter& e) {
              e.Add(POLYLINE, {0, 0, 0, 0, 100000, 1, 1, 2, 2});
-         }},
+         },
+         true},
+        {"text record shorter than its fixed fields",
+         [](TEmfWriter& e) { e.Add(EXTTEXTOUTW, {13}); }, true},
         {"record size past the end",
          [](TEmfWriter& e) {
              Put32(e.Body, RECTANGLE);
              Put32(e.Body, 0x7FFFFFF0);
-         }},
+         },
+         false},
         {"record size below its own header",
          [](TEmfWriter& e) {
              Put32(e.Body, RECTANGLE);
              Put32(e.Body, 4);
-         }},
+         },
+         false},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -815,7 +860,7 @@ TEST(MetafilePlayer, ADamagedRecordEndsThePlaybackWithWhatCameBefore) {
         emf.Add(RECTANGLE, {50, 50, 100, 100});
         const QImage image = Play(emf.Bytes());
         EXPECT_EQ(image.pixel(25, 25), Red);
-        EXPECT_EQ(image.pixel(75, 75), White);
+        EXPECT_EQ(image.pixel(75, 75), c.GoesOn ? Red : White);
     }
 }
 
