@@ -1,8 +1,10 @@
 #include "toolkit/Application.h"
 
+#include <QIconEngine>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QTimer>
 #include <QTranslator>
 #include <new>
@@ -15,6 +17,63 @@ std::string& TitleStorage() {
     static std::string title;
     return title;
 }
+
+// A style's standard icon, read only when something first draws or measures it.
+class TDeferredIconEngine : public QIconEngine {
+public:
+    TDeferredIconEngine(QStyle::StandardPixmap which, QStyle* style) : Which(which), Style(style) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        Loaded().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Loaded().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Loaded().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return Loaded().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return Loaded().availableSizes(mode, state);
+    }
+    // Not read for this: a style's extension arrow is never empty, and an empty one would
+    // draw nothing either way.
+    bool isNull() override { return Read && Icon.isNull(); }
+    QIconEngine* clone() const override { return new TDeferredIconEngine(*this); }
+
+private:
+    const QIcon& Loaded() {
+        if (!Read) {
+            Icon = (Style ? Style.data() : QApplication::style())->standardIcon(Which);
+            Read = true;
+        }
+        return Icon;
+    }
+
+    QStyle::StandardPixmap Which;
+    QPointer<QStyle> Style;
+    QIcon Icon;
+    bool Read = false;
+};
+
+// The platform's style, except that the arrow of a tool bar's or menu bar's extension
+// button is read when first shown. Both bars make that button whether or not they ever
+// overflow, and reading its picture loads Qt's image format plugins, which would make the
+// first window wait for them.
+class TStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (which == SP_ToolBarHorizontalExtensionButton ||
+            which == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new TDeferredIconEngine(which, baseStyle()));
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+};
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -22,6 +81,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // gather menus in a global bar. It also spares start-up the platform theme's query for
     // such a bar over the session bus, which takes tens of milliseconds where no bus runs.
     setAttribute(Qt::AA_DontUseNativeMenuBar);
+    setStyle(new TStyle);
 }
 
 const std::string& TApplication::Title() {
@@ -33,13 +93,17 @@ void TApplication::SetTitle(const std::string& title) {
 }
 
 void TApplication::LoadGermanTranslations() {
+    // The widgets' texts are all in qtbase_de; qt_de names every module's catalogue and would
+    // load qtbase_de a second time with the rest, so it is only the fallback where qtbase_de
+    // is missing.
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_de", "qt_de"}) {
         auto* translator = new QTranslator(this);
-        if (translator->load(QString::fromLatin1(name), folder))
+        if (translator->load(QString::fromLatin1(name), folder)) {
             installTranslator(translator);
-        else
-            delete translator;
+            return;
+        }
+        delete translator;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -99,4 +100,21 @@ TEST(Format, FormatsLikePrintf) {
     EXPECT_EQ(Format(Msg::FOpenError, "/tmp/ä.bmp"), "Datei /tmp/ä.bmp kann nicht geöffnet werden");
     EXPECT_EQ(Format("%d-%s", 7, ""), "7-");
     EXPECT_EQ(Format("%s", std::string(5000, 'x').c_str()).size(), 5000u);
+}
+
+// The extension arrow of tool and menu bars is read when first drawn, and then is the
+// platform style's own picture.
+TEST(ApplicationStyle, ExtensionArrowsAreTheBaseStylesPictures) {
+    const auto* proxy = qobject_cast<const QProxyStyle*>(QApplication::style());
+    ASSERT_NE(proxy, nullptr);
+    for (const auto which :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+        const QIcon deferred = QApplication::style()->standardIcon(which);
+        const QImage expected = proxy->baseStyle()->standardIcon(which).pixmap(16).toImage();
+        ASSERT_FALSE(expected.isNull());
+        EXPECT_FALSE(deferred.isNull());
+        EXPECT_EQ(deferred.pixmap(16).toImage(), expected);
+        EXPECT_EQ(deferred.actualSize(QSize(64, 64)),
+                  proxy->baseStyle()->standardIcon(which).actualSize(QSize(64, 64)));
+    }
 }
