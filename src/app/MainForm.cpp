@@ -385,15 +385,20 @@ void TfrmMain::InfoClick() {
     ExecModal(*frmInfo);
 }
 
-void TfrmMain::DruckerkorrekturClick() {
-    // As the print command: nothing while a job is being spooled, and without a default
-    // printer the printer layer's error.
+TPrinter* TfrmMain::IdlePrinter() {
     if (XPrint->Printing())
-        return;
+        return nullptr;
     TPrinter& printer = XPrint->Printer();
     if (!printer.HasPrinter())
         printer.SetToDefaultPrinter(false);
-    const std::string name = printer.PrinterName();
+    return &printer;
+}
+
+void TfrmMain::DruckerkorrekturClick() {
+    TPrinter* printer = IdlePrinter();
+    if (!printer)
+        return;
+    const std::string name = printer->PrinterName();
     TfrmCalibration dialog(
         name, ReadCalibration(name),
         [this, name](const TCalibration& calibration) {

@@ -156,6 +156,10 @@ private:
     QWidget* AddSeparator(int left);
     void CreateDialogs();
     void CreatePrint();
+    // The printer a command beside printing works on, as the print command chooses it: none
+    // while a document is being started or spooled, else the selected printer, or the
+    // default one where none is selected (without one, the printer layer's error).
+    TPrinter* IdlePrinter();
     void CreateMRU();
     // The "Bild" menu and the picture controls' context menus.
     void CreatePlacementMenus();

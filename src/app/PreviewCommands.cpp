@@ -14,14 +14,11 @@ constexpr int PreviewDpi = 150;
 } // namespace
 
 void TfrmMain::SeitenansichtClick() {
-    // As the print command, nothing starts while a document is being started or spooled.
-    if (XPrint->Printing())
+    TPrinter* printer = IdlePrinter();
+    if (!printer)
         return;
-    TPrinter& printer = XPrint->Printer();
-    if (!printer.HasPrinter())
-        printer.SetToDefaultPrinter(false);
-    const int dpi = std::min(PreviewDpi, printer.DeviceCaps().LogPixelsX);
-    const QImage sheet = printer.DrawPreview(dpi, [this] { PrintPage(); });
+    const int dpi = std::min(PreviewDpi, printer->DeviceCaps().LogPixelsX);
+    const QImage sheet = printer->DrawPreview(dpi, [this] { PrintPage(); });
     if (sheet.isNull())
         return;
     TfrmPreview preview(sheet, this);
