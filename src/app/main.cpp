@@ -1,9 +1,11 @@
 // Program start: the command line, the application object, the picture formats, the main
 // window, the layout named on the command line, the message loop.
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <iostream>
+#include <thread>
 
 #include "app/CommandLine.h"
 #include "app/Icons.h"
@@ -35,6 +37,11 @@ int main(int argc, char** argv) {
     // The arguments are ours alone: Qt is given none of them to interpret.
     int qtArgc = 1;
     TApplication app(qtArgc, argv);
+    // Setting the first caption starts the accessibility bridge, which connects to the session
+    // bus; where none runs, the bus library first tries to start one, and the window would be
+    // built around that wait. Connected here on a thread of its own, the answer is ready by
+    // then, or nearly.
+    std::thread sessionBus([] { QDBusConnection::sessionBus(); });
     // Docks and task bars match the window to its desktop entry: on Wayland by the desktop
     // file name, on X11 by the window class, which Qt takes from the application name and
     // the entry's StartupWMClass repeats. Set here, the class does not depend on the name
@@ -66,6 +73,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &frmMain,
                            [&] { Guarded([&] { frmMain.LoadCover(commandLine.LayoutFile); }); });
     const int status = app.exec();
+    sessionBus.join();
     UnregisterPngFormat();
     UnregisterJpegFormat();
     return status;
