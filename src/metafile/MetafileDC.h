@@ -164,6 +164,13 @@ struct TLaidFont {
     // measures it for the alignment and the cell height of a font.
     double Ascent = 0;
     double Descent = 0;
+    QString Key; // the face and style, whatever the size, made when first needed
+};
+
+// A glyph's outline in em units, with the rectangle its control points span.
+struct TGlyphOutline {
+    QPainterPath Em;
+    QRectF Bounds;
 };
 
 // Text to draw at a reference point, with optional spacing per character.
@@ -307,7 +314,10 @@ private:
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
-    QPainterPath TextOutlines(const QString& text, QPointF at, const std::vector<double>& x);
+    // within: where glyphs can be seen, in the coordinates of at; the others are left out.
+    QPainterPath TextOutlines(const QString& text, QPointF at, const std::vector<double>& x,
+                              const std::optional<QRectF>& within = std::nullopt);
+    std::optional<QRectF> Shown(const QTransform& device) const;
     QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                          QSizeF unitsPerFontUnit) const;
     void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,

@@ -664,7 +664,8 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
     // The system draws metafile text without smoothing its edges, and so do we: smoothed
     // small text comes out bolder and blurred beside the lines it labels.
     font.setStyleStrategy(QFont::NoAntialias);
-    Font_ = std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt});
+    Font_ =
+        std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, {}});
     Font_->Ascent = Font_->Metrics.ascent();
     Font_->Descent = Font_->Metrics.descent();
     if (const auto cell = CellShares(font)) {
@@ -850,15 +851,14 @@ QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QT
     return placed;
 }
 
-// Characters at positions of their own, drawn as one run of glyphs of the font, which is much
-// faster than one text for each. False when a character needs a glyph of another font.
 // The outlines of the characters of a text in the font of the last text, each at its place
 // along the baseline from the point. A glyph's outline is read once for each face and style
 // and kept in em units: reading it runs the font's hinting program at the font's design size,
 // which costs more than all the rest of drawing the text. Characters that the font lacks come
 // from the toolkit's fallback fonts, one by one.
 QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
-                                       const std::vector<double>& x) {
+                                       const std::vector<double>& x,
+                                       const std::optional<QRectF>& within) {
     const QFont& font = Font_->Font;
     if (!Font_->Raw)
         Font_->Raw = QRawFont::fromFont(font);
@@ -873,29 +873,68 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
         return outlines;
     }
     // Never destroyed, as the fonts.
-    static auto& kept = *new std::map<std::pair<QString, quint32>, QPainterPath>;
-    const QString face = FaceKey(font);
+    static auto& kept = *new std::map<std::pair<QString, quint32>, TGlyphOutline>;
+    if (kept.size() + size_t(glyphs.size()) > MaxKeptOutlines)
+        kept.clear();
+    if (Font_->Key.isEmpty())
+        Font_->Key = FaceKey(font);
     const double pixels = raw.pixelSize();
+    // The outlines to add, found first so that the path grows once.
+    std::vector<std::pair<QPointF, const TGlyphOutline*>> placed;
+    placed.reserve(size_t(glyphs.size()));
+    int elements = 0;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         const QPointF origin = at + QPointF(x[size_t(i)], 0);
         if (glyphs[i] == 0 && !text[i].isSpace()) {
             outlines.addText(origin, font, text.mid(i, 1));
             continue;
         }
-        const std::pair key(face, glyphs[i]);
-        auto found = kept.find(key);
+        auto found = kept.find(std::pair(Font_->Key, glyphs[i]));
         if (found == kept.end()) {
-            if (kept.size() >= MaxKeptOutlines)
-                kept.clear();
             const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
-            found = kept.emplace(key, toEm.map(raw.pathForGlyph(glyphs[i]))).first;
+            QPainterPath em = toEm.map(raw.pathForGlyph(glyphs[i]));
+            const QRectF bounds = em.controlPointRect();
+            found = kept.emplace(std::pair(Font_->Key, glyphs[i]), TGlyphOutline{em, bounds}).first;
         }
-        outlines.addPath(
-            QTransform(pixels, 0, 0, pixels, origin.x(), origin.y()).map(found->second));
+        const TGlyphOutline& glyph = found->second;
+        // A glyph wholly outside what the painter shows adds nothing to the picture.
+        const QRectF drawn(origin + glyph.Bounds.topLeft() * pixels, glyph.Bounds.size() * pixels);
+        if (glyph.Em.isEmpty() || (within && !within->intersects(drawn)))
+            continue;
+        placed.emplace_back(origin, &glyph);
+        elements += glyph.Em.elementCount();
+    }
+    outlines.reserve(outlines.elementCount() + elements);
+    for (const auto& item : placed) {
+        const QPainterPath& em = item.second->Em;
+        const QPointF origin = item.first;
+        const auto point = [&](int i) {
+            const QPainterPath::Element e = em.elementAt(i);
+            return origin + QPointF(e.x, e.y) * pixels;
+        };
+        for (int i = 0; i < em.elementCount(); ++i) {
+            switch (em.elementAt(i).type) {
+            case QPainterPath::MoveToElement:
+                outlines.moveTo(point(i));
+                break;
+            case QPainterPath::LineToElement:
+                outlines.lineTo(point(i));
+                break;
+            case QPainterPath::CurveToElement:
+                if (i + 2 < em.elementCount())
+                    outlines.cubicTo(point(i), point(i + 1), point(i + 2));
+                i += 2;
+                break;
+            default:
+                break;
+            }
+        }
     }
     return outlines;
 }
 
+// Characters at positions of their own, drawn as one run of glyphs of the font, which is much
+// faster than one text for each. False when a character needs a glyph of another font.
 bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
     if (!Font_->Raw)
         Font_->Raw = QRawFont::fromFont(Font_->Font);
@@ -920,6 +959,16 @@ bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<
     run.setStrikeOut(Font_->Font.strikeOut());
     Painter_.drawGlyphRun(QPointF(), run);
     return true;
+}
+
+// The pixels of an image or pixmap, a pixel more all round, in the coordinates that device
+// maps to them: what lies outside cannot be seen. Nothing for other devices, such as a
+// printer, whose drawing is not cut to its page here.
+std::optional<QRectF> TMetafileDC::Shown(const QTransform& device) const {
+    const QPaintDevice* target = Painter_.device();
+    if (!RasterDevice(Painter_) || !target || !device.isInvertible())
+        return std::nullopt;
+    return device.inverted().mapRect(QRectF(-1, -1, target->width() + 2, target->height() + 2));
 }
 
 void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,
@@ -951,7 +1000,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
     const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
     if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
-        Painter_.fillPath(TextOutlines(t.Text, at, x), S_.TextColor);
+        Painter_.fillPath(TextOutlines(t.Text, at, x, Shown(device)), S_.TextColor);
         return;
     }
     if (t.Dx.empty() && S_.CharExtra == 0) {
