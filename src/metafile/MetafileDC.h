@@ -119,6 +119,7 @@ struct TGdiPen {
     uint32_t Style = Gdi::PS_SOLID;
     double Width = 0; // logical units; 0 is one device pixel
     bool Cosmetic = true;
+    bool Plain = false; // made by CreatePen: dashes only where it is one pixel wide
     QColor Color = Qt::black;
     std::vector<double> Dashes; // user style, in logical units
 };
@@ -299,6 +300,7 @@ private:
     bool DrawingSuppressed() const { return S_.Rop2 == Gdi::R2_NOP; }
     bool Measured(const QRectF& painterRect);
     QPainter::CompositionMode Rop2Mode() const;
+    double DeviceScale(const QTransform& full) const;
     QPen MakePen(const QTransform& full) const;
     QBrush MakeBrush(const TGdiBrush& brush, const QTransform& full) const;
     void SetClip(std::optional<QPainterPath> clip);
