@@ -186,8 +186,9 @@ public:
     TMetafileDC(const TMetafileDC&) = delete;
     TMetafileDC& operator=(const TMetafileDC&) = delete;
 
-    // Windows metafiles keep their viewport where the player put it and only move the window.
-    void FixViewport() { ViewportFixed_ = true; }
+    // Windows metafiles are played in the anisotropic mode whatever mode they ask for: their
+    // window and viewport records always apply.
+    void FixMapping() { MappingFixed_ = true; }
     // Collects the bounds of what would be drawn, in painter coordinates, instead of drawing.
     void Measure() { Measuring_ = true; }
     const QRectF& Bounds() const { return Bounds_; }
@@ -322,7 +323,7 @@ private:
     QTransform TextOrigin_; // the same without the shift that rounds figures as the system does
     QTransform Device_;
     QSizeF PixelsPerMM_;
-    bool ViewportFixed_ = false;
+    bool MappingFixed_ = false;
     TState S_;
     std::vector<TState> Saved_;
     size_t TableSize_ = 0;
