@@ -56,10 +56,12 @@ void PlayWindows(const TMetafileImage& image, QPainter& painter, const QRectF& t
             dc.Measure();
         dc.SetWindowOrg(image.Bounds.topLeft());
         dc.SetWindowExt(image.Bounds.size());
+        // The viewport is the reference device, in its pixels.
+        dc.SetViewportExt(QSizeF(std::max(image.DeviceWidth, 1), std::max(image.DeviceHeight, 1)));
         MetafileRecords::PlayWindows(*image.Records, dc);
         return dc.Bounds();
     };
-    // The window is the unit square while measuring.
+    // Measured in the reference device's pixels.
     QRectF drawn = play(QTransform(), true);
     if (!(drawn.width() > 0 && drawn.height() > 0) || !drawn.isValid())
         drawn = QRectF(0, 0, 1, 1);
