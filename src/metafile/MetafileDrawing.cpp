@@ -51,7 +51,11 @@ QPen TMetafileDC::MakePen(const QTransform& full) const {
     // A pen's width is a distance along the logical x axis, drawn on the device as a whole
     // number of pixels and as wide in every direction; narrower than a pixel, it draws one
     // pixel wide.
-    const double pixels = p.Width * DeviceScale(full);
+    double pixels = p.Width * DeviceScale(full);
+    // A Windows metafile's pens are first made on the reference device, in its whole pixels.
+    const double onReference = p.Width * Length(Page().map(QPointF(1, 0)) - Page().map(QPointF()));
+    if (MappingFixed_ && onReference > 0)
+        pixels *= std::round(onReference) / onReference;
     bool thin = p.Cosmetic || pixels < 1.0;
     // A plain pen that comes out more than one whole pixel wide draws its dash styles
     // solid; narrower, it draws them with the one-pixel pen's pattern.
