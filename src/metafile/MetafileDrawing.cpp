@@ -835,6 +835,8 @@ void TMetafileDC::Text(const TGdiText& given) {
         FigureOpen_ = false;
     } else {
         OpaqueTextRect(t, full);
+        // Where a Windows metafile's drawing is measured, text on its baseline counts a
+        // whole cell's height above the baseline, as the system's bounds of such text do.
         QRectF counted = box;
         if (Measuring_ && (S_.TextAlign & Gdi::TA_VMASK) == Gdi::TA_BASELINE)
             counted.setTop(dy - laid.Ascent - laid.Descent);
