@@ -128,7 +128,8 @@ TGdiPen ReadPen(TByteReader& r) {
     // with round ends and joins.
     pen.Cosmetic = pen.Width <= 0;
     pen.Style &= Gdi::PS_STYLE_MASK;
-    return WidePensSolid(pen);
+    pen.Plain = true;
+    return pen;
 }
 
 TGdiPen ReadExtPen(TByteReader& r) {

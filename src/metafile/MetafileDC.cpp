@@ -218,7 +218,7 @@ QTransform TMetafileDC::Page() const {
 }
 
 void TMetafileDC::SetMapMode(int mode) {
-    if (ViewportFixed_ || mode < Gdi::MM_TEXT || mode > Gdi::MM_ANISOTROPIC)
+    if (MappingFixed_ || mode < Gdi::MM_TEXT || mode > Gdi::MM_ANISOTROPIC)
         return;
     // The metric modes fix the extents from the reference device's resolution: so many
     // logical units per millimetre, y upwards.
@@ -283,7 +283,7 @@ void TMetafileDC::SetWindowOrg(QPointF org) {
 void TMetafileDC::SetWindowExt(QSizeF ext) {
     if (ext.width() == 0 || ext.height() == 0)
         return;
-    if (ViewportFixed_) {
+    if (MappingFixed_) {
         S_.WindowExt = ext;
         return;
     }
@@ -295,14 +295,13 @@ void TMetafileDC::SetWindowExt(QSizeF ext) {
 }
 
 void TMetafileDC::SetViewportOrg(QPointF org) {
-    if (!ViewportFixed_)
-        S_.ViewportOrg = org;
+    S_.ViewportOrg = org;
 }
 
 void TMetafileDC::SetViewportExt(QSizeF ext) {
-    if (ViewportFixed_ || ext.width() == 0 || ext.height() == 0)
+    if (ext.width() == 0 || ext.height() == 0)
         return;
-    if (S_.MapMode != Gdi::MM_ISOTROPIC && S_.MapMode != Gdi::MM_ANISOTROPIC)
+    if (!MappingFixed_ && S_.MapMode != Gdi::MM_ISOTROPIC && S_.MapMode != Gdi::MM_ANISOTROPIC)
         return;
     S_.ViewportExt = ext;
     if (S_.MapMode == Gdi::MM_ISOTROPIC)
@@ -314,8 +313,7 @@ void TMetafileDC::OffsetWindowOrg(QPointF by) {
 }
 
 void TMetafileDC::OffsetViewportOrg(QPointF by) {
-    if (!ViewportFixed_)
-        S_.ViewportOrg += by;
+    S_.ViewportOrg += by;
 }
 
 void TMetafileDC::ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom) {

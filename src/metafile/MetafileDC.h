@@ -119,6 +119,7 @@ struct TGdiPen {
     uint32_t Style = Gdi::PS_SOLID;
     double Width = 0; // logical units; 0 is one device pixel
     bool Cosmetic = true;
+    bool Plain = false; // made by CreatePen: dashes only where it is one pixel wide
     QColor Color = Qt::black;
     std::vector<double> Dashes; // user style, in logical units
 };
@@ -192,8 +193,9 @@ public:
     TMetafileDC(const TMetafileDC&) = delete;
     TMetafileDC& operator=(const TMetafileDC&) = delete;
 
-    // Windows metafiles keep their viewport where the player put it and only move the window.
-    void FixViewport() { ViewportFixed_ = true; }
+    // Windows metafiles are played in the anisotropic mode whatever mode they ask for: their
+    // window and viewport records always apply.
+    void FixMapping() { MappingFixed_ = true; }
     // Collects the bounds of what would be drawn, in painter coordinates, instead of drawing.
     void Measure() { Measuring_ = true; }
     const QRectF& Bounds() const { return Bounds_; }
@@ -306,6 +308,7 @@ private:
     bool DrawingSuppressed() const { return S_.Rop2 == Gdi::R2_NOP; }
     bool Measured(const QRectF& painterRect);
     QPainter::CompositionMode Rop2Mode() const;
+    double DeviceScale(const QTransform& full) const;
     QPen MakePen(const QTransform& full) const;
     QBrush MakeBrush(const TGdiBrush& brush, const QTransform& full) const;
     void SetClip(std::optional<QPainterPath> clip);
@@ -330,7 +333,7 @@ private:
     QTransform TextOrigin_; // the same without the shift that rounds figures as the system does
     QTransform Device_;
     QSizeF PixelsPerMM_;
-    bool ViewportFixed_ = false;
+    bool MappingFixed_ = false;
     TState S_;
     std::vector<TState> Saved_;
     size_t TableSize_ = 0;

@@ -34,22 +34,45 @@ double Length(QPointF v) {
 
 // Pens and brushes -----------------------------------------------------------------------
 
+// Device pixels per logical unit along the logical x axis.
+double TMetafileDC::DeviceScale(const QTransform& full) const {
+    bool invertible = false;
+    const QTransform world = Painter_.worldTransform().inverted(&invertible);
+    const QTransform toDevice =
+        full * Origin_ * (invertible ? world * Painter_.combinedTransform() : QTransform());
+    return Length(toDevice.map(QPointF(1, 0)) - toDevice.map(QPointF()));
+}
+
 QPen TMetafileDC::MakePen(const QTransform& full) const {
     const TGdiPen& p = S_.Pen;
-    const uint32_t style = p.Style & Gdi::PS_STYLE_MASK;
+    uint32_t style = p.Style & Gdi::PS_STYLE_MASK;
     if (style == Gdi::PS_NULL)
         return Qt::NoPen;
+    // A pen's width is a distance along the logical x axis, drawn on the device as a whole
+    // number of pixels and as wide in every direction; narrower than a pixel, it draws one
+    // pixel wide.
+    double pixels = p.Width * DeviceScale(full);
+    // A Windows metafile's pens are first made on the reference device, in its whole pixels.
+    const double onReference = p.Width * Length(Page().map(QPointF(1, 0)) - Page().map(QPointF()));
+    if (MappingFixed_ && onReference > 0)
+        pixels *= std::round(onReference) / onReference;
+    bool thin = p.Cosmetic || pixels < 1.0;
+    // A plain pen that comes out more than one whole pixel wide draws its dash styles
+    // solid; narrower, it draws them with the one-pixel pen's pattern.
+    if (p.Plain && style >= Gdi::PS_DASH && style <= Gdi::PS_DASHDOTDOT) {
+        if (std::round(pixels) > 1)
+            style = Gdi::PS_SOLID;
+        else
+            thin = true;
+    }
     QColor color = p.Color;
     if (S_.Rop2 == Gdi::R2_BLACK)
         color = Qt::black;
     else if (S_.Rop2 == Gdi::R2_WHITE)
         color = Qt::white;
     QPen pen(color);
-    // A pen narrower than a device pixel still draws one pixel wide.
-    const double scale = std::sqrt(std::abs(full.determinant()));
-    const bool thin = p.Cosmetic || p.Width * scale < 1.0;
-    pen.setWidthF(thin ? 0 : p.Width);
-    pen.setCosmetic(thin);
+    pen.setWidthF(thin ? 0 : std::max(1.0, std::round(pixels)));
+    pen.setCosmetic(true);
     // Dashes are counted in pen widths; a one-pixel pen has longer ones than a wide pen.
     const bool wide = !thin;
     switch (style) {
@@ -67,9 +90,10 @@ QPen TMetafileDC::MakePen(const QTransform& full) const {
         pen.setDashPattern(wide ? QList<qreal>{3, 1, 1, 1, 1, 1} : QList<qreal>{9, 3, 3, 3, 3, 3});
         break;
     case Gdi::PS_USERSTYLE: {
-        // An odd number of entries repeats, so that dashes and gaps take turns.
+        // Entries of a wide pen are logical units. An odd number of entries repeats, so
+        // that dashes and gaps take turns.
         QList<qreal> pattern;
-        const double unit = wide ? p.Width : 1;
+        const double unit = wide ? pen.widthF() * p.Width / pixels : 1;
         for (const double dash : p.Dashes)
             pattern << std::max(dash / unit, 0.01);
         if (pattern.size() % 2)
@@ -812,7 +836,12 @@ void TMetafileDC::Text(const TGdiText& given) {
         FigureOpen_ = false;
     } else {
         OpaqueTextRect(t, full);
-        if (!Measured(placed.mapRect(box)))
+        // Where a Windows metafile's drawing is measured, text on its baseline counts a
+        // whole cell's height above the baseline, as the system's bounds of such text do.
+        QRectF counted = box;
+        if (Measuring_ && (S_.TextAlign & Gdi::TA_VMASK) == Gdi::TA_BASELINE)
+            counted.setTop(dy - laid.Ascent - laid.Descent);
+        if (!Measured(placed.mapRect(counted)))
             DrawText(t, font, placed, QPointF(dx, dy), box, x);
     }
     if (updateCP) {

@@ -44,21 +44,24 @@ void PlayEnhanced(const TMetafileImage& image, QPainter& painter, const QRectF& 
 // A Windows metafile is played as the system converts it: its window (at first the
 // placeable header's bounding box) covers the whole reference device, and what it draws
 // there, not the window, becomes the frame that covers the rectangle. So a first pass
-// measures what is drawn; the records may move and resize the window but not the viewport.
+// measures what is drawn; the records may move and resize the window and the viewport but
+// not change the mapping mode.
 void PlayWindows(const TMetafileImage& image, QPainter& painter, const QRectF& target) {
     const QSizeF perMM(PixelsPerMM(image.DeviceWidth, image.DeviceMMWidth),
                        PixelsPerMM(image.DeviceHeight, image.DeviceMMHeight));
     const auto play = [&](const QTransform& device, bool measure) {
         TMetafileDC dc(painter, device, perMM);
-        dc.FixViewport();
+        dc.FixMapping();
         if (measure)
             dc.Measure();
         dc.SetWindowOrg(image.Bounds.topLeft());
         dc.SetWindowExt(image.Bounds.size());
+        // The viewport is the reference device, in its pixels.
+        dc.SetViewportExt(QSizeF(std::max(image.DeviceWidth, 1), std::max(image.DeviceHeight, 1)));
         MetafileRecords::PlayWindows(*image.Records, dc);
         return dc.Bounds();
     };
-    // The window is the unit square while measuring.
+    // Measured in the reference device's pixels.
     QRectF drawn = play(QTransform(), true);
     if (!(drawn.width() > 0 && drawn.height() > 0) || !drawn.isValid())
         drawn = QRectF(0, 0, 1, 1);

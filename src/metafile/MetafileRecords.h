@@ -89,14 +89,6 @@ inline QString Ansi(std::span<const uint8_t> bytes) {
     return text;
 }
 
-// A plain pen wider than one unit draws only solid lines; its dash styles apply to thin
-// pens alone.
-inline TGdiPen WidePensSolid(TGdiPen pen) {
-    if (pen.Width > 1 && pen.Style >= Gdi::PS_DASH && pen.Style <= Gdi::PS_DASHDOTDOT)
-        pen.Style = Gdi::PS_SOLID;
-    return pen;
-}
-
 // A region's rectangles (RGNDATA: a 32-byte header, then the rectangles).
 inline std::vector<QRectF> RegionRects(TByteReader& r) {
     r.Skip(8); // header size, type

@@ -278,7 +278,8 @@ void CreateObject(TMetafileDC& dc, TWmfRecord& w) {
         r.Skip(2);
         pen.Color = ColorFromRef(r.U32());
         pen.Cosmetic = pen.Width <= 0;
-        dc.AddObject(WidePensSolid(pen));
+        pen.Plain = true;
+        dc.AddObject(pen);
         break;
     }
     case META_CREATEBRUSHINDIRECT: {
@@ -316,7 +317,8 @@ void CreateDibPatternBrush(TMetafileDC& dc, TWmfRecord& w) {
     w.R.Skip(2); // colour usage
     TGdiBrush brush;
     brush.Style = Gdi::BS_DIBPATTERNPT;
-    if (style == Gdi::BS_DIBPATTERN || style == Gdi::BS_DIBPATTERNPT) {
+    // A pattern brush carries its bitmap as a device-independent one here, too.
+    if (style == Gdi::BS_PATTERN || style == Gdi::BS_DIBPATTERN || style == Gdi::BS_DIBPATTERNPT) {
         try {
             brush.Pattern = ReadPackedDib(w.R.Bytes(w.R.Remaining())).Image;
         } catch (const EInvalidGraphic&) {

@@ -1028,3 +1028,77 @@ TEST(MetafileReader, APictureControlLeavesTheMetafilesTransparencyAlone) {
     control.Picture().CopyFrom(metafile.get());
     EXPECT_TRUE(control.Picture().Content()->Transparent());
 }
+
+TEST(MetafilePlayer, PenWidthsAndDashesOnTheDevice) {
+    constexpr int32_t PS_DASH = 1;
+    struct TCase {
+        const char* Name;
+        int32_t WindowX, WindowY; // logical units across the 100-pixel device
+        int32_t Style, Width;
+        bool Dashed;   // gaps along the horizontal line
+        int Thickness; // pixels across the horizontal line
+    };
+    const TCase cases[] = {
+        {"a one-pixel dashed pen keeps its dashes", 100, 100, PS_DASH, 1, true, 1},
+        {"a wider dashed pen draws solid", 100, 100, PS_DASH, 3, false, 3},
+        {"three units that come out one pixel keep the dashes", 300, 300, PS_DASH, 3, true, 1},
+        {"a solid pen is a whole number of pixels", 100, 100, 0, 5, false, 5},
+        {"the width counts along x, and is as wide across", 100, 400, 0, 8, false, 8},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEmfWriter emf;
+        emf.Add(SETMAPMODE, {8}).Add(SETWINDOWEXTEX, {c.WindowX, c.WindowY});
+        emf.Add(SETVIEWPORTEXTEX, {100, 100});
+        emf.Add(CREATEPEN, {1, c.Style, c.Width, 0, RedRef}).Add(SELECTOBJECT, {1});
+        const int32_t kx = c.WindowX / 100, ky = c.WindowY / 100;
+        emf.Add(POLYLINE, {0, 0, 0, 0, 2, 10 * kx, 50 * ky, 90 * kx, 50 * ky});
+        const QImage image = Play(emf.Bytes());
+        int along = 0, across = 0;
+        for (int x = 12; x < 88; ++x) {
+            along += image.pixel(x, 50) == Red;
+            int column = 0;
+            for (int y = 40; y < 60; ++y)
+                column += image.pixel(x, y) == Red;
+            across = std::max(across, column);
+        }
+        EXPECT_EQ(along < 76, c.Dashed) << along;
+        EXPECT_EQ(across, c.Thickness);
+    }
+}
+
+TEST(MetafilePlayer, WindowsMetafileViewportOffsetsAndPatternBrushes) {
+    constexpr uint16_t CreateBrush = 0x02FC, CreatePen = 0x02FA, Select = 0x012D,
+                       Rectangle = 0x041B, SetViewportExt = 0x020E, OffsetViewportOrg = 0x0211,
+                       DibPatternBrush = 0x0142;
+    TWmfWriter wmf;
+    wmf.Add(CreatePen, {5, 0, 0, 0, 0}).Add(Select, {0});
+    wmf.Add(CreateBrush, {0, RedRef, 0, 0}).Add(Select, {1});
+    // One logical unit to one device pixel; then the viewport moves 50 pixels each way.
+    wmf.Add(SetViewportExt, {100, 100}).Add(Rectangle, {50, 50, 0, 0});
+    wmf.Add(OffsetViewportOrg, {50, 50});
+    // A pattern brush whose bitmap comes as a device-independent one: blue and black rows.
+    std::vector<uint8_t> pattern;
+    Put16(pattern, 3); // BS_PATTERN
+    Put16(pattern, 0);
+    for (const uint32_t v : {40u, 8u, 8u})
+        Put32(pattern, v);
+    Put16(pattern, 1);
+    Put16(pattern, 1);
+    for (const uint32_t v : {0u, 32u, 0u, 0u, 0u, 0u, 0u, uint32_t(BlueRef >> 16)})
+        Put32(pattern, v);
+    for (int row = 0; row < 8; ++row)
+        Put32(pattern, row % 2 ? 0xFF : 0);
+    wmf.AddBytes(DibPatternBrush, pattern).Add(Select, {2});
+    wmf.Add(Rectangle, {50, 50, 0, 0});
+    const QImage image = Play(wmf.Bytes());
+    EXPECT_EQ(image.pixel(25, 25), Red);
+    EXPECT_EQ(image.pixel(75, 25), White);
+    int blue = 0, black = 0;
+    for (int y = 60; y < 68; ++y) {
+        blue += image.pixel(75, y) == Blue;
+        black += image.pixel(75, y) == 0xFF000000;
+    }
+    EXPECT_EQ(blue, 4);
+    EXPECT_EQ(black, 4);
+}
