@@ -1015,8 +1015,9 @@ TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
         EXPECT_GE(CountInk(image, Blue), c.Ink);
         // Text drawn as text goes through the toolkit's picture as text, which it may place
         // a pixel apart: only outlines are compared.
-        if (c.Outlines)
+        if (c.Outlines) {
             EXPECT_EQ(image, PlayThroughPicture(emf.Bytes()));
+        }
     }
 }
 
