@@ -2,7 +2,9 @@
 // on the X server, against a minimal Qt window, started alternately; prints the medians
 // and their ratio.
 //
-//   startup_ratio [--runs N] PROGRAM YARDSTICK
+//   startup_ratio [--runs N] [--verbose] PROGRAM YARDSTICK
+//
+// --verbose also prints every start's time, so that a median can be told from a spread.
 //
 // Needs an X server without a window manager (xvfb-run), so that the map request of a
 // program's window reaches the root window as a MapNotify at once.
@@ -71,15 +73,18 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     int runs = 9;
+    bool verbose = false;
     std::vector<const char*> programs;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--verbose") == 0)
+            verbose = true;
         else
             programs.push_back(argv[i]);
     }
     if (programs.size() != 2) {
-        std::fprintf(stderr, "usage: startup_ratio [--runs N] PROGRAM YARDSTICK\n");
+        std::fprintf(stderr, "usage: startup_ratio [--runs N] [--verbose] PROGRAM YARDSTICK\n");
         return 2;
     }
     TServer server;
@@ -105,6 +110,8 @@ int main(int argc, char** argv) {
                 return 1;
             }
             times[p].push_back(ms);
+            if (verbose)
+                std::printf("%s %.1f ms\n", programs[p], ms);
             usleep(100000);
         }
     const double program = Median(times[0]), yardstick = Median(times[1]);

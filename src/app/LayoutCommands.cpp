@@ -33,7 +33,11 @@ QString Path(const std::string& path) {
 }
 } // namespace
 
+// The file dialogs are made when a command first needs one, not before the window is first
+// shown, and then kept, so each starts where its last choice was made.
 void TfrmMain::CreateDialogs() {
+    if (dlgOpen)
+        return;
     dlgOpen = new TOpenPictureDialog(this);
     dlgOpen->Filter = PictureFilter;
     dlgOpen->Options = {ofHideReadOnly, ofEnableSizing};
@@ -100,11 +104,13 @@ bool TfrmMain::Changed() const {
 }
 
 void TfrmMain::btnInsertCoverClick() {
+    CreateDialogs();
     if (dlgOpen->Execute(this))
         InsertPicture(*Cover, CoverFile, dlgOpen->FileName);
 }
 
 void TfrmMain::btnInsertBackClick() {
+    CreateDialogs();
     if (dlgOpen->Execute(this))
         InsertPicture(*Back, BackFile, dlgOpen->FileName);
 }
@@ -150,6 +156,7 @@ void TfrmMain::btnNewClick() {
 void TfrmMain::btnOpenClick() {
     if (!OfferToSave(false))
         return;
+    CreateDialogs();
     if (OpenDialog->Execute(this))
         LoadCover(OpenDialog->FileName);
 }
@@ -190,13 +197,17 @@ void TfrmMain::LoadCover(const std::string& fileName) {
 }
 
 void TfrmMain::btnSaveClick() {
-    if (!LayoutFile.empty())
+    if (!LayoutFile.empty()) {
         SaveCover(LayoutFile);
-    else if (SaveDialog->Execute(this))
+        return;
+    }
+    CreateDialogs();
+    if (SaveDialog->Execute(this))
         SaveCover(SaveDialog->FileName);
 }
 
 void TfrmMain::SpeichernunterClick() {
+    CreateDialogs();
     if (SaveDialog->Execute(this))
         SaveCover(SaveDialog->FileName);
 }

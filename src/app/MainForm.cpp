@@ -77,7 +77,6 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     CreatePage();
     CreatePlacementMenus();
     CreateSheetMenu();
-    CreateDialogs();
     CreatePrint();
     CreateMRU();
     setAcceptDrops(true);
