@@ -183,9 +183,10 @@ TEST_F(Calibration, TheDialogTakesMeasuredLengthsWithinTheirRange) {
         dialog.btnOKClick();
         EXPECT_EQ(dialog.result() == QDialog::Accepted, c.Closes);
         EXPECT_EQ(script.Pending(), 0);
-        if (!c.Closes)
+        if (!c.Closes) {
             EXPECT_TRUE(script.Shown.at(0).contains("muss zwischen"))
                 << script.Shown.at(0).toStdString();
+        }
         EXPECT_EQ(dialog.Calibration(), (TCalibration{0, 0, c.ScaleX, c.ScaleY}));
     }
     // A stored scale shows as the length measured.

@@ -218,6 +218,7 @@ TEST_F(PrintCommand, TheStackedSheetPrintsPortraitWithTheCorrectionTurned) {
     EXPECT_EQ(script.Shown.size(), 1u) << "no question";
     // 2 mm right and 1 mm up on the landscape sheet are 1 mm left and 2 mm up on this one.
     TSheetExpectation expected{.Paper = TPaper::Letter,
+                               .Cover = std::nullopt,
                                .Back = 0xff0000ff,
                                .ShiftX = -1.0,
                                .ShiftY = -2.0,
