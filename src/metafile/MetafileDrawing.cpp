@@ -9,6 +9,7 @@
 #include <map>
 #include <numbers>
 
+#include "metafile/Charsets.h"
 #include "metafile/MetafileDC.h"
 
 namespace {
@@ -752,6 +753,10 @@ void TMetafileDC::Text(const TGdiText& given) {
         return;
     const QTransform full = Full();
     TGdiText t = given;
+    // Glyph numbers given as bytes are numbers, whatever the font's character set.
+    if (!t.Bytes.empty())
+        t.Text = MetafileText::Decoded(
+            t.Bytes, t.Options & Gdi::ETO_GLYPH_INDEX ? 0 : S_.Font.Charset, &t.Dx);
     if (t.Options & Gdi::ETO_GLYPH_INDEX) {
         std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, t.Text);
         t.Text = characters.value_or(QString());

@@ -54,6 +54,7 @@ enum : uint32_t {
     EXTSELECTCLIPRGN = 75,
     STRETCHDIBITS = 81,
     EXTCREATEFONTINDIRECTW = 82,
+    EXTTEXTOUTA = 83,
     EXTTEXTOUTW = 84
 };
 
@@ -683,6 +684,65 @@ TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
             EXPECT_GT(ink, 50);
         else
             EXPECT_EQ(ink, 0);
+    }
+}
+
+namespace {
+
+// Text at (10, 50): count characters (bytes or UTF-16 units) with an advance each.
+std::vector<uint8_t> TextRecordOf(const std::vector<uint8_t>& characters, uint32_t count,
+                                  const std::vector<int32_t>& advances) {
+    std::vector<uint8_t> text;
+    for (int i = 0; i < 4 + 3; ++i) // bounds, graphics mode, scales
+        Put32(text, 0);
+    const auto padded = uint32_t((characters.size() + 3) / 4 * 4);
+    for (const uint32_t v : {10u, 50u, count, 76u, 0u, 0u, 0u, 0u, 0u, 76u + padded})
+        Put32(text, v);
+    text.insert(text.end(), characters.begin(), characters.end());
+    text.resize(68 + padded, 0);
+    for (const int32_t advance : advances)
+        Put32(text, static_cast<uint32_t>(advance));
+    return text;
+}
+
+} // namespace
+
+// 8-bit text is read in its font's character set, the two bytes of a double-byte character
+// sharing one advance: it draws as the same characters given in UTF-16 do.
+TEST(MetafilePlayer, EightBitTextIsReadInTheFontsCharacterSet) {
+    struct TCase {
+        uint8_t Charset;
+        std::vector<uint8_t> Bytes;
+        std::vector<int32_t> ByteAdvances;
+        std::u16string Expected;
+        std::vector<int32_t> Advances;
+    };
+    const TCase cases[] = {
+        {0, {0x80, 0x41, 0xE4}, {15, 15, 15}, u"\u20ACA\u00E4", {15, 15, 15}},        // western
+        {204, {0xCF, 0xF0, 0xE8}, {15, 15, 15}, u"\u041F\u0440\u0438", {15, 15, 15}}, // Russian
+        {161, {0xC1, 0xE2}, {20, 20}, u"\u0391\u03B2", {20, 20}},                     // Greek
+        {238, {0x8A, 0xF8}, {20, 20}, u"\u0160\u0159", {20, 20}}, // Central Europe
+        // Shift-JIS: a double-byte character, a single-byte one, then another double-byte.
+        {128, {0x93, 0xFA, 0x41, 0x96, 0x7B}, {12, 8, 15, 20, 5}, u"\u65E5A\u672C", {20, 15, 25}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(int(c.Charset));
+        const auto draw = [&](uint32_t type, const std::vector<uint8_t>& characters, uint32_t count,
+                              const std::vector<int32_t>& advances) {
+            std::vector<uint8_t> font = FontRecord();
+            font[4 + 23] = c.Charset;
+            TEmfWriter emf;
+            emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+            emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+            emf.AddBytes(type, TextRecordOf(characters, count, advances));
+            return Play(emf.Bytes());
+        };
+        std::vector<uint8_t> wide;
+        for (const char16_t unit : c.Expected)
+            Put16(wide, unit);
+        const QImage expected = draw(EXTTEXTOUTW, wide, uint32_t(c.Expected.size()), c.Advances);
+        EXPECT_GT(CountInk(expected, Blue), 50);
+        EXPECT_EQ(draw(EXTTEXTOUTA, c.Bytes, uint32_t(c.Bytes.size()), c.ByteAdvances), expected);
     }
 }
 
