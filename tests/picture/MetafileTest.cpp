@@ -2,6 +2,7 @@
 // sizes a picture; then the player, with pixel checks: mapping modes, world transforms, the
 // save stack, clipping under transforms, paths, text alignment, object slots, bitmaps and
 // damaged records.
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
@@ -538,6 +539,23 @@ TEST(MetafilePlayer, FacesTheSystemLacksAreReplacedByFamilyAsTheFontMapperDoes) 
     }
 }
 
+// Free fonts of a face's name that fontconfig does not see are added the first time a picture
+// asks for the face, and the text is drawn in them instead of in the family's replacement.
+TEST(MetafilePlayer, FacesTheSystemLacksComeFromSpareFontsOfTheirName) {
+    if (!QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
+        GTEST_SKIP() << "no spare Tahoma (fonts-wine)";
+    const auto draw = [](const std::string& face) {
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(face, 0x22));
+        emf.Add(SELECTOBJECT, {1}).Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        return Play(emf.Bytes());
+    };
+    const QImage tahoma = draw("Tahoma");
+    EXPECT_EQ(QFontInfo(QFont("Tahoma")).family(), "Tahoma");
+    EXPECT_NE(tahoma, draw("Arial"));
+}
+
 TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
     const std::vector<uint8_t> font = FontRecord(), text = TextRecord();
     struct TCase {
@@ -664,11 +682,12 @@ TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
         GTEST_SKIP() << "Liberation Sans not installed";
     const QRawFont raw = QRawFont::fromFont(liberation);
     const QList<quint32> glyphs = raw.glyphIndexesForString("MM");
-    for (const bool ownFont : {true, false}) {
-        SCOPED_TRACE(ownFont);
-        std::vector<uint8_t> font = FontRecord();
-        if (!ownFont)
-            font[32] = 'X'; // a face no one has: its glyph numbers mean nothing here
+    // Liberation Sans is its own; a face no one has and a spare font of a face's name stand
+    // in for other fonts, whose glyph numbers mean nothing here.
+    for (const char* face : {"Liberation Sans", "Xiberation Sans", "Tahoma"}) {
+        SCOPED_TRACE(face);
+        const bool ownFont = face == std::string("Liberation Sans");
+        std::vector<uint8_t> font = FontRecord(face);
         std::vector<uint8_t> text = TextRecord();
         text[44] = 0x10; // options: glyph numbers
         for (size_t i = 0; i < 2; ++i) {
@@ -678,8 +697,10 @@ TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
         TEmfWriter emf;
         emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord()); // characters first: the face is looked for
+        emf.Add(SETTEXTCOLOR, {RedRef});
         emf.AddBytes(EXTTEXTOUTW, text);
-        const int ink = CountInk(Play(emf.Bytes()), Blue);
+        const int ink = CountInk(Play(emf.Bytes()), Red);
         if (ownFont)
             EXPECT_GT(ink, 50);
         else
