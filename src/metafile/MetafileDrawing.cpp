@@ -864,13 +864,20 @@ void TMetafileDC::Text(const TGdiText& given) {
 // the advanced graphics mode the characters are logical figures too: the world transform
 // and the mapping turn, shear and mirror them. In the compatible mode they stand upright on
 // the device, turned by the escapement counter-clockwise, or clockwise where the mapping
-// mirrors one axis, so that text along a logical direction follows it.
+// mirrors one axis, so that text along a logical direction follows it. A world transform that
+// turns or shears without mirroring, which files set around text of the compatible mode too,
+// turns and shears that text with the rest of the drawing; the characters stay right side up.
 QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                                   QSizeF unitsPerFontUnit) const {
     const double escapement = double(S_.Font.Escapement) / 10;
-    if (t.Advanced) {
+    const QTransform& world = S_.World;
+    const bool worldTurns = (world.m12() != 0 || world.m21() != 0) &&
+                            world.m11() * world.m22() > world.m12() * world.m21();
+    if (t.Advanced || worldTurns) {
+        const bool upsideDown = !t.Advanced && full.determinant() < 0;
         QTransform placed =
-            QTransform::fromScale(unitsPerFontUnit.width(), unitsPerFontUnit.height());
+            QTransform::fromScale(unitsPerFontUnit.width(), upsideDown ? -unitsPerFontUnit.height()
+                                                                       : unitsPerFontUnit.height());
         placed *= QTransform().rotate(-escapement);
         placed *= QTransform::fromTranslate(reference.x(), reference.y());
         return placed * full;

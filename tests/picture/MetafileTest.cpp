@@ -624,21 +624,24 @@ TEST(MetafilePlayer, TextHangsFromTheTopOfTheFontsWindowsCell) {
     }
 }
 
+// Compatible text turns with a world transform that turns the drawing, but is never mirrored.
 TEST(MetafilePlayer, TextTurnsWithTheMappingInCompatibleModeAndWithTheWorldInAdvancedMode) {
     constexpr float Zero = 0, One = 1;
     struct TCase {
         const char* Name;
         int32_t Escapement;
         bool Advanced;
-        bool FlipY;               // a mapping whose y axis points up
-        std::vector<float> World; // advanced mode only
-        char Side;                // where the string runs from (50, 50): u, d, l, r
+        bool FlipY; // a mapping whose y axis points up
+        std::vector<float> World;
+        char Side; // where the string runs from (50, 50): u, d, l, r
     };
     const TCase cases[] = {
         {"upright mapping, turned up", 900, false, false, {}, 'u'},
         {"y up: the same escapement turns down", 900, false, true, {}, 'd'},
         {"world turned a quarter", 0, true, false, {Zero, One, -One, Zero, 100, 0}, 'd'},
         {"world mirrored", 0, true, false, {-One, Zero, Zero, One, 100, 0}, 'l'},
+        {"compatible, world turned", 0, false, false, {Zero, One, -One, Zero, 100, 0}, 'd'},
+        {"compatible, world mirrored", 0, false, false, {-One, Zero, Zero, One, 100, 0}, 'r'},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
