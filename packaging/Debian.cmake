@@ -56,6 +56,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the window ask for and Qt's German texts for its own dialogs are loaded at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2, fonts-liberation2, qt6-translations-l10n")
+# Free stand-ins for faces that Windows metafiles name (Tahoma, Wingdings, Symbol), which the
+# picture player adds to its own fonts when the system lacks them; pictures play without.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -181,7 +181,12 @@ TGdiText ReadText(TByteReader& record, TByteReader& r, bool wide) {
         return text;
     TByteReader at(record.From(0));
     at.Seek(offString);
-    text.Text = wide ? Utf16(at, count) : Ansi(at.Bytes(count));
+    if (wide) {
+        text.Text = Utf16(at, count);
+    } else {
+        const auto bytes = at.Bytes(count);
+        text.Bytes.assign(bytes.begin(), bytes.end());
+    }
     if (offDx) {
         at.Seek(offDx);
         const uint64_t step = text.Options & Gdi::ETO_PDY ? 2 : 1;

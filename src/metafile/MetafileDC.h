@@ -178,7 +178,8 @@ struct TGlyphOutline {
 struct TGdiText {
     QPointF Reference;
     QString Text;
-    std::vector<double> Dx; // advance of each character in logical units, or empty
+    std::vector<uint8_t> Bytes; // 8-bit characters, read in the font's character set when drawn
+    std::vector<double> Dx;     // advance of each character (or byte) in logical units, or empty
     uint32_t Options = 0;
     std::optional<QRectF> Rect; // opaque or clipping rectangle, logical units
     bool Advanced = false;      // drawn in the advanced graphics mode

@@ -9,7 +9,9 @@
 #include <map>
 #include <numbers>
 
+#include "metafile/Charsets.h"
 #include "metafile/MetafileDC.h"
+#include "metafile/SpareFaces.h"
 
 namespace {
 
@@ -591,16 +593,14 @@ QImage WithoutColour(const QImage& image, QRgb key) {
 
 namespace {
 
-// The face text is drawn in. A face this system does not have, for which fontconfig would
-// give its default face, is replaced as the system's font mapper replaces it: by Times New
-// Roman for a roman family, Courier New for a fixed pitch or a modern family and Arial
-// otherwise, whose metric-compatible stand-ins come with the program. Symbol fonts keep
-// fontconfig's choice.
+// The face text is drawn in. A face this system does not have is first looked for among the
+// spare fonts of its name; failing those, where fontconfig would give its default face, it
+// is replaced as the system's font mapper replaces it: by Times New Roman for a roman family,
+// Courier New for a fixed pitch or a modern family and Arial otherwise, whose
+// metric-compatible stand-ins come with the program. Symbol fonts keep fontconfig's choice.
 QString DrawnFace(const TGdiFont& f) {
     QString face = f.Face.isEmpty() ? QStringLiteral("Arial") : f.Face;
     constexpr uint8_t SymbolCharset = 2, FixedPitch = 1, Roman = 0x10, Modern = 0x30;
-    if (f.Charset == SymbolCharset)
-        return face;
     // Never destroyed, as the fonts: whether the system has a face is asked once for each
     // of the last few hundred faces.
     static auto& has = *new std::map<QString, bool>;
@@ -608,6 +608,7 @@ QString DrawnFace(const TGdiFont& f) {
     if (found == has.end()) {
         if (has.size() >= MaxKnownFaces)
             has.clear();
+        MetafileFonts::AddSpareFace(face);
         static const QString fallback =
             QFontInfo(QFont(QStringLiteral("No Such Face Anywhere"))).family();
         const QString resolved = QFontInfo(QFont(face)).family();
@@ -615,7 +616,7 @@ QString DrawnFace(const TGdiFont& f) {
                                                 resolved.compare(face, Qt::CaseInsensitive) == 0)
                     .first;
     }
-    if (found->second)
+    if (found->second || f.Charset == SymbolCharset)
         return face;
     if ((f.PitchAndFamily & 3) == FixedPitch || (f.PitchAndFamily & 0xF0) == Modern)
         return QStringLiteral("Courier New");
@@ -713,11 +714,13 @@ void TMetafileDC::OpaqueTextRect(const TGdiText& t, const QTransform& full) {
 
 // The characters of glyph numbers of the font named, when that font is the one text is drawn
 // with: its character map read backwards. Nothing when another font stands in for it, whose
-// glyph numbers mean other characters, or when a glyph has no character.
+// glyph numbers mean other characters (a spare font of the face's name among them), or when
+// a glyph has no character.
 namespace {
 std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& glyphs) {
     QFont font(face);
-    if (face.isEmpty() || QFontInfo(font).family().compare(face, Qt::CaseInsensitive) != 0)
+    if (face.isEmpty() || MetafileFonts::IsSpareFace(face) ||
+        QFontInfo(font).family().compare(face, Qt::CaseInsensitive) != 0)
         return std::nullopt;
     // Never destroyed, as the fonts: read once for each font, then kept.
     static auto& maps = *new std::map<QString, std::map<quint32, char16_t>>;
@@ -752,6 +755,10 @@ void TMetafileDC::Text(const TGdiText& given) {
         return;
     const QTransform full = Full();
     TGdiText t = given;
+    // Glyph numbers given as bytes are numbers, whatever the font's character set.
+    if (!t.Bytes.empty())
+        t.Text = MetafileText::Decoded(
+            t.Bytes, t.Options & Gdi::ETO_GLYPH_INDEX ? 0 : S_.Font.Charset, &t.Dx);
     if (t.Options & Gdi::ETO_GLYPH_INDEX) {
         std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, t.Text);
         t.Text = characters.value_or(QString());
@@ -857,13 +864,20 @@ void TMetafileDC::Text(const TGdiText& given) {
 // the advanced graphics mode the characters are logical figures too: the world transform
 // and the mapping turn, shear and mirror them. In the compatible mode they stand upright on
 // the device, turned by the escapement counter-clockwise, or clockwise where the mapping
-// mirrors one axis, so that text along a logical direction follows it.
+// mirrors one axis, so that text along a logical direction follows it. A world transform that
+// turns or shears without mirroring, which files set around text of the compatible mode too,
+// turns and shears that text with the rest of the drawing; the characters stay right side up.
 QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                                   QSizeF unitsPerFontUnit) const {
     const double escapement = double(S_.Font.Escapement) / 10;
-    if (t.Advanced) {
+    const QTransform& world = S_.World;
+    const bool worldTurns = (world.m12() != 0 || world.m21() != 0) &&
+                            world.m11() * world.m22() > world.m12() * world.m21();
+    if (t.Advanced || worldTurns) {
+        const bool upsideDown = !t.Advanced && full.determinant() < 0;
         QTransform placed =
-            QTransform::fromScale(unitsPerFontUnit.width(), unitsPerFontUnit.height());
+            QTransform::fromScale(unitsPerFontUnit.width(), upsideDown ? -unitsPerFontUnit.height()
+                                                                       : unitsPerFontUnit.height());
         placed *= QTransform().rotate(-escapement);
         placed *= QTransform::fromTranslate(reference.x(), reference.y());
         return placed * full;

@@ -3,6 +3,7 @@
 #include <QTransform>
 #include <array>
 
+#include "metafile/Charsets.h"
 #include "metafile/MetafileRecords.h"
 #include "metafile/StateRecords.h"
 #include "toolkit/Dib.h"
@@ -92,7 +93,7 @@ TGdiFont ReadFont(TByteReader& r) {
     size_t length = 0;
     while (length < face.size() && face[length] != 0)
         ++length;
-    font.Face = Ansi(face.first(length));
+    font.Face = MetafileText::Decoded(face.first(length), font.Charset);
     return font;
 }
 
@@ -141,7 +142,8 @@ void Text(TMetafileDC& dc, TByteReader& r, bool extended) {
         }
         if (count <= 0)
             return;
-        text.Text = Ansi(r.Bytes(uint64_t(count)));
+        const auto bytes = r.Bytes(uint64_t(count));
+        text.Bytes.assign(bytes.begin(), bytes.end());
         if (count % 2)
             r.Skip(1);
         if (r.CanRead(uint64_t(count) * 2)) {
@@ -152,7 +154,8 @@ void Text(TMetafileDC& dc, TByteReader& r, bool extended) {
         const int16_t count = r.I16();
         if (count <= 0)
             return;
-        text.Text = Ansi(r.Bytes(uint64_t(count)));
+        const auto bytes = r.Bytes(uint64_t(count));
+        text.Bytes.assign(bytes.begin(), bytes.end());
         if (count % 2)
             r.Skip(1);
         text.Reference = ReversedPoint(r);

@@ -56,6 +56,7 @@ for package in libcups2 fonts-liberation2 qt6-translations-l10n libqt6widgets6 l
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 [[ "$(dpkg-deb -f "$deb" Section)" == graphics ]] || fail "section is not graphics"
+[[ "$(dpkg-deb -f "$deb" Recommends)" == fonts-wine ]] || fail "Recommends is not fonts-wine"
 
 echo "== install"
 apt_get install "$deb" >/dev/null

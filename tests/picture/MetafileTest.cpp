@@ -2,6 +2,7 @@
 // sizes a picture; then the player, with pixel checks: mapping modes, world transforms, the
 // save stack, clipping under transforms, paths, text alignment, object slots, bitmaps and
 // damaged records.
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
@@ -54,6 +55,7 @@ enum : uint32_t {
     EXTSELECTCLIPRGN = 75,
     STRETCHDIBITS = 81,
     EXTCREATEFONTINDIRECTW = 82,
+    EXTTEXTOUTA = 83,
     EXTTEXTOUTW = 84
 };
 
@@ -537,6 +539,23 @@ TEST(MetafilePlayer, FacesTheSystemLacksAreReplacedByFamilyAsTheFontMapperDoes) 
     }
 }
 
+// Free fonts of a face's name that fontconfig does not see are added the first time a picture
+// asks for the face, and the text is drawn in them instead of in the family's replacement.
+TEST(MetafilePlayer, FacesTheSystemLacksComeFromSpareFontsOfTheirName) {
+    if (!QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
+        GTEST_SKIP() << "no spare Tahoma (fonts-wine)";
+    const auto draw = [](const std::string& face) {
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(face, 0x22));
+        emf.Add(SELECTOBJECT, {1}).Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        return Play(emf.Bytes());
+    };
+    const QImage tahoma = draw("Tahoma");
+    EXPECT_EQ(QFontInfo(QFont("Tahoma")).family(), "Tahoma");
+    EXPECT_NE(tahoma, draw("Arial"));
+}
+
 TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
     const std::vector<uint8_t> font = FontRecord(), text = TextRecord();
     struct TCase {
@@ -605,21 +624,24 @@ TEST(MetafilePlayer, TextHangsFromTheTopOfTheFontsWindowsCell) {
     }
 }
 
+// Compatible text turns with a world transform that turns the drawing, but is never mirrored.
 TEST(MetafilePlayer, TextTurnsWithTheMappingInCompatibleModeAndWithTheWorldInAdvancedMode) {
     constexpr float Zero = 0, One = 1;
     struct TCase {
         const char* Name;
         int32_t Escapement;
         bool Advanced;
-        bool FlipY;               // a mapping whose y axis points up
-        std::vector<float> World; // advanced mode only
-        char Side;                // where the string runs from (50, 50): u, d, l, r
+        bool FlipY; // a mapping whose y axis points up
+        std::vector<float> World;
+        char Side; // where the string runs from (50, 50): u, d, l, r
     };
     const TCase cases[] = {
         {"upright mapping, turned up", 900, false, false, {}, 'u'},
         {"y up: the same escapement turns down", 900, false, true, {}, 'd'},
         {"world turned a quarter", 0, true, false, {Zero, One, -One, Zero, 100, 0}, 'd'},
         {"world mirrored", 0, true, false, {-One, Zero, Zero, One, 100, 0}, 'l'},
+        {"compatible, world turned", 0, false, false, {Zero, One, -One, Zero, 100, 0}, 'd'},
+        {"compatible, world mirrored", 0, false, false, {-One, Zero, Zero, One, 100, 0}, 'r'},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -663,11 +685,12 @@ TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
         GTEST_SKIP() << "Liberation Sans not installed";
     const QRawFont raw = QRawFont::fromFont(liberation);
     const QList<quint32> glyphs = raw.glyphIndexesForString("MM");
-    for (const bool ownFont : {true, false}) {
-        SCOPED_TRACE(ownFont);
-        std::vector<uint8_t> font = FontRecord();
-        if (!ownFont)
-            font[32] = 'X'; // a face no one has: its glyph numbers mean nothing here
+    // Liberation Sans is its own; a face no one has and a spare font of a face's name stand
+    // in for other fonts, whose glyph numbers mean nothing here.
+    for (const char* face : {"Liberation Sans", "Xiberation Sans", "Tahoma"}) {
+        SCOPED_TRACE(face);
+        const bool ownFont = face == std::string("Liberation Sans");
+        std::vector<uint8_t> font = FontRecord(face);
         std::vector<uint8_t> text = TextRecord();
         text[44] = 0x10; // options: glyph numbers
         for (size_t i = 0; i < 2; ++i) {
@@ -677,12 +700,73 @@ TEST(MetafilePlayer, GlyphNumbersAreDrawnOnlyInTheFontTheyBelongTo) {
         TEmfWriter emf;
         emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord()); // characters first: the face is looked for
+        emf.Add(SETTEXTCOLOR, {RedRef});
         emf.AddBytes(EXTTEXTOUTW, text);
-        const int ink = CountInk(Play(emf.Bytes()), Blue);
+        const int ink = CountInk(Play(emf.Bytes()), Red);
         if (ownFont)
             EXPECT_GT(ink, 50);
         else
             EXPECT_EQ(ink, 0);
+    }
+}
+
+namespace {
+
+// Text at (10, 50): count characters (bytes or UTF-16 units) with an advance each.
+std::vector<uint8_t> TextRecordOf(const std::vector<uint8_t>& characters, uint32_t count,
+                                  const std::vector<int32_t>& advances) {
+    std::vector<uint8_t> text;
+    for (int i = 0; i < 4 + 3; ++i) // bounds, graphics mode, scales
+        Put32(text, 0);
+    const auto padded = uint32_t((characters.size() + 3) / 4 * 4);
+    for (const uint32_t v : {10u, 50u, count, 76u, 0u, 0u, 0u, 0u, 0u, 76u + padded})
+        Put32(text, v);
+    text.insert(text.end(), characters.begin(), characters.end());
+    text.resize(68 + padded, 0);
+    for (const int32_t advance : advances)
+        Put32(text, static_cast<uint32_t>(advance));
+    return text;
+}
+
+} // namespace
+
+// 8-bit text is read in its font's character set, the two bytes of a double-byte character
+// sharing one advance: it draws as the same characters given in UTF-16 do.
+TEST(MetafilePlayer, EightBitTextIsReadInTheFontsCharacterSet) {
+    struct TCase {
+        uint8_t Charset;
+        std::vector<uint8_t> Bytes;
+        std::vector<int32_t> ByteAdvances;
+        std::u16string Expected;
+        std::vector<int32_t> Advances;
+    };
+    const TCase cases[] = {
+        {0, {0x80, 0x41, 0xE4}, {15, 15, 15}, u"\u20ACA\u00E4", {15, 15, 15}},        // western
+        {204, {0xCF, 0xF0, 0xE8}, {15, 15, 15}, u"\u041F\u0440\u0438", {15, 15, 15}}, // Russian
+        {161, {0xC1, 0xE2}, {20, 20}, u"\u0391\u03B2", {20, 20}},                     // Greek
+        {238, {0x8A, 0xF8}, {20, 20}, u"\u0160\u0159", {20, 20}}, // Central Europe
+        // Shift-JIS: a double-byte character, a single-byte one, then another double-byte.
+        {128, {0x93, 0xFA, 0x41, 0x96, 0x7B}, {12, 8, 15, 20, 5}, u"\u65E5A\u672C", {20, 15, 25}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(int(c.Charset));
+        const auto draw = [&](uint32_t type, const std::vector<uint8_t>& characters, uint32_t count,
+                              const std::vector<int32_t>& advances) {
+            std::vector<uint8_t> font = FontRecord();
+            font[4 + 23] = c.Charset;
+            TEmfWriter emf;
+            emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+            emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {BlueRef});
+            emf.AddBytes(type, TextRecordOf(characters, count, advances));
+            return Play(emf.Bytes());
+        };
+        std::vector<uint8_t> wide;
+        for (const char16_t unit : c.Expected)
+            Put16(wide, unit);
+        const QImage expected = draw(EXTTEXTOUTW, wide, uint32_t(c.Expected.size()), c.Advances);
+        EXPECT_GT(CountInk(expected, Blue), 50);
+        EXPECT_EQ(draw(EXTTEXTOUTA, c.Bytes, uint32_t(c.Bytes.size()), c.ByteAdvances), expected);
     }
 }
 

@@ -1,0 +1,70 @@
+#include "metafile/Charsets.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <array>
+
+#include "metafile/MetafileRecords.h"
+
+namespace MetafileText {
+
+namespace {
+
+// The code page of each character set a font record may name besides the western, default
+// and symbol sets.
+struct TCodePage {
+    uint8_t Charset;
+    const char* Name;
+};
+constexpr std::array<TCodePage, 13> CodePages = {{
+    {128, "windows-932"},  // Shift-JIS
+    {129, "windows-949"},  // Hangul
+    {134, "windows-936"},  // GB 2312
+    {136, "windows-950"},  // Big5
+    {161, "windows-1253"}, // Greek
+    {162, "windows-1254"}, // Turkish
+    {163, "windows-1258"}, // Vietnamese
+    {177, "windows-1255"}, // Hebrew
+    {178, "windows-1256"}, // Arabic
+    {186, "windows-1257"}, // Baltic
+    {204, "windows-1251"}, // Russian
+    {222, "windows-874"},  // Thai
+    {238, "windows-1250"}, // Eastern Europe
+}};
+
+} // namespace
+
+QString Decoded(std::span<const uint8_t> bytes, uint8_t charset, std::vector<double>* advances) {
+    const auto page = std::find_if(CodePages.begin(), CodePages.end(),
+                                   [&](const TCodePage& p) { return p.Charset == charset; });
+    if (page == CodePages.end())
+        return MetafileRecords::Ansi(bytes);
+    QStringDecoder decoder(page->Name);
+    if (!decoder.isValid())
+        return MetafileRecords::Ansi(bytes);
+    // Byte by byte, so that each character is known with the bytes it took: the decoder
+    // gives nothing for a lead byte and the character with the byte that ends it.
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
+    std::vector<double> joined;
+    double advance = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = char(bytes[i]);
+        const QString part = decoder.decode(QByteArrayView(&byte, 1));
+        if (advances && i < advances->size())
+            advance += (*advances)[i];
+        if (part.isEmpty())
+            continue;
+        text += part;
+        if (advances && i < advances->size()) {
+            joined.push_back(advance);
+            joined.resize(size_t(text.size()), 0); // the second half of a surrogate pair
+        }
+        advance = 0;
+    }
+    if (advances && !advances->empty())
+        *advances = std::move(joined);
+    return text;
+}
+
+} // namespace MetafileText
