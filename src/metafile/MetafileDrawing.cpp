@@ -282,10 +282,11 @@ void TMetafileDC::MoveTo(QPointF p) {
 }
 
 void TMetafileDC::LineTo(QPointF p) {
-    QPainterPath path(S_.Current);
-    path.lineTo(p);
+    Line_.clear();
+    Line_.moveTo(S_.Current);
+    Line_.lineTo(p);
     S_.Current = p;
-    Draw(path, false, true, true);
+    Draw(Line_, false, true, true);
 }
 
 void TMetafileDC::Polyline(const std::vector<QPointF>& points) {
@@ -761,11 +762,15 @@ void TMetafileDC::Text(const TGdiText& given) {
     if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
-    TGdiText t = given;
-    if (t.Options & Gdi::ETO_GLYPH_INDEX) {
-        std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, t.Text);
-        t.Text = characters.value_or(QString());
+    // Copied only where glyph numbers become characters: most records are drawn as read.
+    TGdiText decoded;
+    const bool glyphIndex = given.Options & Gdi::ETO_GLYPH_INDEX;
+    if (glyphIndex) {
+        decoded = given;
+        std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, given.Text);
+        decoded.Text = characters.value_or(QString());
     }
+    const TGdiText& t = glyphIndex ? decoded : given;
     // Records without characters, often only there to fill their rectangle, need no font.
     if (t.Text.isEmpty()) {
         OpaqueTextRect(t, full);
@@ -808,7 +813,8 @@ void TMetafileDC::Text(const TGdiText& given) {
     const double unitX = sx / (k * stretch); // one logical unit along x, in font units
 
     // Positions of the characters along the baseline, in font units.
-    std::vector<double> x(t.Text.size() + 1, 0);
+    std::vector<double>& x = TextX_;
+    x.assign(size_t(t.Text.size()) + 1, 0);
     for (qsizetype i = 0; i < t.Text.size(); ++i) {
         const double advance = size_t(i) < t.Dx.size()
                                    ? t.Dx[size_t(i)] * unitX
@@ -1032,7 +1038,9 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     Painter_.setFont(font);
     if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);
-    Painter_.setPen(S_.TextColor);
+    if (TextPen_.color() != S_.TextColor)
+        TextPen_.setColor(S_.TextColor);
+    Painter_.setPen(TextPen_);
     // Glyphs that would be very large or much distorted on the device are filled as outlines:
     // the glyph rasteriser is not made for them.
     const QTransform device = Painter_.deviceTransform();
