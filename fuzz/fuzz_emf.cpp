@@ -16,7 +16,7 @@ void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> bytes(data, data + size);
+    std::vector<uint8_t> bytes(data, data + std::min(size, MaxFuzzInput));
     if (bytes.size() > 100) {
         Put32(bytes, 0, 1);
         Put32(bytes, 40, 0x464D4520);

@@ -1,12 +1,13 @@
 // Feeds placeable Windows metafiles to the reader and the player. So that mutations reach
 // the records instead of failing the header checks, inputs of at least 22 bytes get the
 // placeable key and checksum put right.
+#include <algorithm>
 #include <vector>
 
 #include "MetafileFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> bytes(data, data + size);
+    std::vector<uint8_t> bytes(data, data + std::min(size, MaxFuzzInput));
     if (bytes.size() >= 22) {
         const uint8_t key[] = {0xD7, 0xCD, 0xC6, 0x9A};
         std::copy(std::begin(key), std::end(key), bytes.begin());

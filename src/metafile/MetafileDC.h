@@ -344,6 +344,10 @@ private:
     QPainterPath Path_; // painter coordinates
     bool ClipDirty_ = false;
     std::shared_ptr<TLaidFont> Font_; // the font of the last text
+    // Kept from one record to the next so that lines and text make no new ones each time.
+    QPainterPath Line_;
+    QPen TextPen_;
+    std::vector<double> TextX_;
     bool Measuring_ = false;
     QRectF Bounds_;
 };

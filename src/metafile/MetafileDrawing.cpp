@@ -284,10 +284,11 @@ void TMetafileDC::MoveTo(QPointF p) {
 }
 
 void TMetafileDC::LineTo(QPointF p) {
-    QPainterPath path(S_.Current);
-    path.lineTo(p);
+    Line_.clear();
+    Line_.moveTo(S_.Current);
+    Line_.lineTo(p);
     S_.Current = p;
-    Draw(path, false, true, true);
+    Draw(Line_, false, true, true);
 }
 
 void TMetafileDC::Polyline(const std::vector<QPointF>& points) {
@@ -562,7 +563,17 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
     }
     Painter_.setCompositionMode(mode);
     Painter_.setOpacity(opacity);
-    const QRectF from = source.normalized();
+    QRectF from = source.normalized();
+    // Qt's scaled copy of an image reads outside the image when the device's y axis runs
+    // upwards, as it does under most metafiles' mappings: such an image is turned upside
+    // down and drawn with the axis turned back, which puts the same pixels in the same place.
+    const QTransform onDevice = Painter_.deviceTransform();
+    if (onDevice.type() <= QTransform::TxScale && onDevice.m22() < 0) {
+        const qreal height = drawn.height();
+        Painter_.setWorldTransform(QTransform(1, 0, 0, -1, 0, height) * Painter_.worldTransform());
+        drawn = drawn.mirrored(false, true);
+        from.moveTop(height - from.bottom());
+    }
     Painter_.drawImage(from.topLeft(), drawn, from);
     Painter_.setOpacity(1);
     Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -754,15 +765,21 @@ void TMetafileDC::Text(const TGdiText& given) {
     if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
-    TGdiText t = given;
-    // Glyph numbers given as bytes are numbers, whatever the font's character set.
-    if (!t.Bytes.empty())
-        t.Text = MetafileText::Decoded(
-            t.Bytes, t.Options & Gdi::ETO_GLYPH_INDEX ? 0 : S_.Font.Charset, &t.Dx);
-    if (t.Options & Gdi::ETO_GLYPH_INDEX) {
-        std::optional<QString> characters = CharactersOfGlyphs(S_.Font.Face, t.Text);
-        t.Text = characters.value_or(QString());
+    // Copied only where the record's bytes are read in the font's character set or glyph
+    // numbers become characters: the other records are drawn as read.
+    TGdiText decoded;
+    const bool glyphIndex = given.Options & Gdi::ETO_GLYPH_INDEX;
+    const bool copied = glyphIndex || !given.Bytes.empty();
+    if (copied) {
+        decoded = given;
+        // Glyph numbers given as bytes are numbers, whatever the font's character set.
+        if (!given.Bytes.empty())
+            decoded.Text =
+                MetafileText::Decoded(given.Bytes, glyphIndex ? 0 : S_.Font.Charset, &decoded.Dx);
+        if (glyphIndex)
+            decoded.Text = CharactersOfGlyphs(S_.Font.Face, decoded.Text).value_or(QString());
     }
+    const TGdiText& t = copied ? decoded : given;
     // Records without characters, often only there to fill their rectangle, need no font.
     if (t.Text.isEmpty()) {
         OpaqueTextRect(t, full);
@@ -805,7 +822,8 @@ void TMetafileDC::Text(const TGdiText& given) {
     const double unitX = sx / (k * stretch); // one logical unit along x, in font units
 
     // Positions of the characters along the baseline, in font units.
-    std::vector<double> x(t.Text.size() + 1, 0);
+    std::vector<double>& x = TextX_;
+    x.assign(size_t(t.Text.size()) + 1, 0);
     for (qsizetype i = 0; i < t.Text.size(); ++i) {
         const double advance = size_t(i) < t.Dx.size()
                                    ? t.Dx[size_t(i)] * unitX
@@ -1036,7 +1054,9 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     Painter_.setFont(font);
     if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);
-    Painter_.setPen(S_.TextColor);
+    if (TextPen_.color() != S_.TextColor)
+        TextPen_.setColor(S_.TextColor);
+    Painter_.setPen(TextPen_);
     // Glyphs that would be very large or much distorted on the device are filled as outlines:
     // the glyph rasteriser is not made for them.
     const QTransform device = Painter_.deviceTransform();

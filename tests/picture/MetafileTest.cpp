@@ -794,6 +794,7 @@ TEST(MetafilePlayer, StretchedBitmapsOfEveryDepth) {
         int Bits;
         std::vector<uint32_t> Table;
         std::vector<uint32_t> Pixels;
+        bool UpsideDown = false; // a negative destination height turns the picture over
     };
     const TCase cases[] = {
         {1, {0xFF0000, 0x0000FF}, {0, 1, 1, 0}},
@@ -801,23 +802,30 @@ TEST(MetafilePlayer, StretchedBitmapsOfEveryDepth) {
         {8, colours, {0, 1, 2, 3}},
         {24, {}, colours},
         {32, {}, colours},
+        {32, {}, colours, true},
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Bits);
+        SCOPED_TRACE(testing::Message() << c.Bits << (c.UpsideDown ? " upside down" : ""));
         const std::vector<uint8_t> dib = PackedDib(c.Bits, 2, 2, c.Table, c.Pixels);
         const uint32_t infoSize = 40 + uint32_t(c.Table.size()) * 4;
         std::vector<uint8_t> record;
         for (int i = 0; i < 4; ++i)
             Put32(record, 0);
         // Destination (10, 10), source (0, 0) 2 × 2; bitmap after the 80-byte fixed part.
-        for (const uint32_t v : {10u, 10u, 0u, 0u, 2u, 2u, 80u, infoSize, 80u + infoSize,
-                                 uint32_t(dib.size()) - infoSize, 0u, 0xCC0020u, 80u, 80u})
+        for (const uint32_t v : {10u, c.UpsideDown ? 90u : 10u, 0u, 0u, 2u, 2u, 80u, infoSize,
+                                 80u + infoSize, uint32_t(dib.size()) - infoSize, 0u, 0xCC0020u,
+                                 80u, c.UpsideDown ? uint32_t(-80) : 80u})
             Put32(record, v);
         record.insert(record.end(), dib.begin(), dib.end());
         TEmfWriter emf;
         emf.AddBytes(STRETCHDIBITS, record);
         const QImage image = Play(emf.Bytes());
-        if (c.Bits == 1) {
+        if (c.UpsideDown) {
+            EXPECT_EQ(image.pixel(30, 30), Blue);
+            EXPECT_EQ(image.pixel(70, 30), White);
+            EXPECT_EQ(image.pixel(30, 70), Red);
+            EXPECT_EQ(image.pixel(70, 70), Green);
+        } else if (c.Bits == 1) {
             EXPECT_EQ(image.pixel(30, 30), Red);
             EXPECT_EQ(image.pixel(70, 30), Blue);
             EXPECT_EQ(image.pixel(30, 70), Blue);
