@@ -12,6 +12,7 @@
 #include "metafile/Charsets.h"
 #include "metafile/MetafileDC.h"
 #include "metafile/SpareFaces.h"
+#include "toolkit/ImageDrawing.h"
 
 namespace {
 
@@ -563,18 +564,8 @@ void TMetafileDC::DrawImage(const QRectF& dest, const QImage& image, const QRect
     }
     Painter_.setCompositionMode(mode);
     Painter_.setOpacity(opacity);
-    QRectF from = source.normalized();
-    // Qt's scaled copy of an image reads outside the image when the device's y axis runs
-    // upwards, as it does under most metafiles' mappings: such an image is turned upside
-    // down and drawn with the axis turned back, which puts the same pixels in the same place.
-    const QTransform onDevice = Painter_.deviceTransform();
-    if (onDevice.type() <= QTransform::TxScale && onDevice.m22() < 0) {
-        const qreal height = drawn.height();
-        Painter_.setWorldTransform(QTransform(1, 0, 0, -1, 0, height) * Painter_.worldTransform());
-        drawn = drawn.mirrored(false, true);
-        from.moveTop(height - from.bottom());
-    }
-    Painter_.drawImage(from.topLeft(), drawn, from);
+    const QRectF from = source.normalized();
+    DrawImageUnmirrored(Painter_, from, drawn, from);
     Painter_.setOpacity(1);
     Painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

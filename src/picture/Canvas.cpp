@@ -9,6 +9,7 @@
 
 #include "picture/Reduce.h"
 #include "toolkit/Errors.h"
+#include "toolkit/ImageDrawing.h"
 
 namespace {
 // a × b / c rounded to the nearest whole number, halves away from zero.
@@ -149,8 +150,8 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
     // Negative extents mirror the image, as a stretched copy with reversed edges does.
     painter.translate(rect.Left, rect.Top);
     painter.scale(rect.Width() < 0 ? -1 : 1, rect.Height() < 0 ? -1 : 1);
-    painter.drawImage(QRectF(0, 0, std::abs(rect.Width()), std::abs(rect.Height())), *source,
-                      QRectF(source->rect()));
+    DrawImageUnmirrored(painter, QRectF(0, 0, std::abs(rect.Width()), std::abs(rect.Height())),
+                        *source, QRectF(source->rect()));
     painter.restore();
 }
 
