@@ -16,8 +16,8 @@ struct TSheetExpectation {
     // with a bleed, crop marks and fold marks instead.
     bool Frames = false;
     // The solid colour each picture was printed in; none means an empty picture.
-    std::optional<QRgb> Cover;
-    std::optional<QRgb> Back;
+    std::optional<QRgb> Cover{};
+    std::optional<QRgb> Back{};
     // A print queue may hand the landscape sheet over as a portrait page with the sheet turned
     // a quarter anticlockwise, as PostScript printers take landscape jobs; the checker turns
     // such a page back. Without this a portrait page is a fault.

@@ -189,8 +189,9 @@ TEST(ExportSheet, AWriteFailureIsAnErrorAndLeavesTheFileAsItWas) {
             errors.ends_with("\nDer Ausdruck konnte nicht nach " + pdf + " geschrieben werden.\n"))
             << errors;
         EXPECT_EQ(fs::exists(pdf), existed);
-        if (existed)
+        if (existed) {
             EXPECT_EQ(ReadFileText(pdf), "alt");
+        }
         int entries = 0;
         for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))
             ++entries;

@@ -100,12 +100,15 @@ TEST(JpegCorpus, EveryFileDecodesAsLibjpegOrFailsWithItsError) {
         SCOPED_TRACE(file.Path + " (" + file.Role + ")");
         const fs::path path = CorpusDir() / file.Path;
         const TOutcome ours = DecodeOurs(path);
-        if (!ours.Error.empty())
+        if (!ours.Error.empty()) {
             EXPECT_TRUE(IsJpegError(ours.Error) || IsTooLarge(ours.Error)) << ours.Error;
-        if (file.Role == "must-fail")
+        }
+        if (file.Role == "must-fail") {
             EXPECT_FALSE(ours.Error.empty());
-        if (file.Role == "test" || file.Role == "truncated")
+        }
+        if (file.Role == "test" || file.Role == "truncated") {
             EXPECT_FALSE(IsTooLarge(ours.Error));
+        }
         if (IsTooLarge(ours.Error))
             continue; // djpeg would write gigabytes
         const QImage expected =
@@ -118,8 +121,9 @@ TEST(JpegCorpus, EveryFileDecodesAsLibjpegOrFailsWithItsError) {
         } else {
             EXPECT_TRUE(IsJpegError(ours.Error)) << "djpeg refused it, we gave: " << ours.Error;
         }
-        if (file.Role == "truncated")
+        if (file.Role == "truncated") {
             EXPECT_EQ(ours.Error, "");
+        }
     }
     EXPECT_GT(compared, 100);
 }

@@ -523,8 +523,9 @@ TEST_P(JpegAgainstDjpeg, DecodesExactlyAsLibjpeg) {
     EXPECT_EQ(image.PixelHeight(), expected.height());
     const TBitmap& bitmap = image.DecodedBitmap();
     EXPECT_EQ(bitmap.BitCount(), c.BitCount);
-    if (c.BitCount == 8)
+    if (c.BitCount == 8) {
         EXPECT_LE(bitmap.Image().colorCount(), 236);
+    }
     EXPECT_EQ(CompareImages(AsRgb(bitmap), expected), "");
 }
 

@@ -201,8 +201,9 @@ TEST_F(WithPrinter, AnAbortedJobLeavesTheFileAsItWasAndFreesThePrinter) {
         EXPECT_FALSE(Print->Printing());
         EXPECT_FALSE(Print->InJob());
         EXPECT_EQ(fs::exists(Pdf), existed);
-        if (existed)
+        if (existed) {
             EXPECT_EQ(ReadFileText(Pdf), "bisheriger Bogen");
+        }
     }
     Print->BeginJob();
     Print->EndJob();

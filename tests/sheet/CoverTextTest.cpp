@@ -104,8 +104,9 @@ TEST_P(CoverTextLayout, FitsItsPart) {
         ASSERT_FALSE(block.Runs.empty());
         EXPECT_NEAR(block.Runs[0].Em, c.Em, 0.01);
         EXPECT_EQ(block.Runs[0].Angle, c.Angle);
-        if (block.Style.Band != TTextBand::None)
+        if (block.Style.Band != TTextBand::None) {
             EXPECT_TRUE(Inside(block.Band, block.Area));
+        }
         std::set<double> columns;
         for (const TTextRun& run : block.Runs) {
             EXPECT_TRUE(Inside(run.Box, block.Area)) << run.Text;
@@ -114,8 +115,9 @@ TEST_P(CoverTextLayout, FitsItsPart) {
             EXPECT_LE(HalfEmPerCharacter(run.Text + run.Right, {}) * run.Em, along + 0.01);
             columns.insert(run.Box.left());
         }
-        if (c.Columns)
+        if (c.Columns) {
             EXPECT_EQ(columns.size(), c.Columns);
+        }
     }
 }
 

@@ -209,8 +209,9 @@ TEST_F(LayoutFile, UnreadableSettingsReadAsDefaultAndStayUntilChanged) {
         EXPECT_FALSE(LayoutChanged(file, {}, {}, settings));
         WriteLayout(file, {}, {}, settings);
         const bool unread = settings.Bleed.Unread || settings.Arrangement.Unread;
-        if (unread)
+        if (unread) {
             EXPECT_EQ(ReadFileText(file), text) << "kept as it was";
+        }
         // Once the user chooses, the chosen value replaces the unread one.
         settings.Bleed.Set(10);
         settings.Arrangement.Set(TArrangement::Stacked);
