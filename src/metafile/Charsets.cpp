@@ -34,36 +34,46 @@ constexpr std::array<TCodePage, 13> CodePages = {{
 
 } // namespace
 
-QString Decoded(std::span<const uint8_t> bytes, uint8_t charset, std::vector<double>* advances) {
+void Decode(std::span<const uint8_t> bytes, uint8_t charset, QString& text,
+            std::span<const double> advances, std::vector<double>& joined) {
     const auto page = std::find_if(CodePages.begin(), CodePages.end(),
                                    [&](const TCodePage& p) { return p.Charset == charset; });
-    if (page == CodePages.end())
-        return MetafileRecords::Ansi(bytes);
-    QStringDecoder decoder(page->Name);
-    if (!decoder.isValid())
-        return MetafileRecords::Ansi(bytes);
+    QStringDecoder decoder =
+        page == CodePages.end() ? QStringDecoder() : QStringDecoder(page->Name);
+    if (!decoder.isValid()) {
+        MetafileRecords::ReadAnsi(bytes, text);
+        joined.assign(advances.begin(), advances.end());
+        return;
+    }
     // Byte by byte, so that each character is known with the bytes it took: the decoder
     // gives nothing for a lead byte and the character with the byte that ends it.
-    QString text;
-    text.reserve(qsizetype(bytes.size()));
-    std::vector<double> joined;
+    const qsizetype most = decoder.requiredSpace(1);
+    text.resize(qsizetype(bytes.size()) * most);
+    QChar* const begin = text.data();
+    QChar* end = begin;
+    joined.clear();
     double advance = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = char(bytes[i]);
-        const QString part = decoder.decode(QByteArrayView(&byte, 1));
-        if (advances && i < advances->size())
-            advance += (*advances)[i];
-        if (part.isEmpty())
+        QChar* const before = end;
+        end = decoder.appendToBuffer(end, QByteArrayView(&byte, 1));
+        if (i < advances.size())
+            advance += advances[i];
+        if (end == before)
             continue;
-        text += part;
-        if (advances && i < advances->size()) {
+        if (i < advances.size()) {
             joined.push_back(advance);
-            joined.resize(size_t(text.size()), 0); // the second half of a surrogate pair
+            joined.resize(size_t(end - begin), 0); // the second half of a surrogate pair
         }
         advance = 0;
     }
-    if (advances && !advances->empty())
-        *advances = std::move(joined);
+    text.truncate(end - begin);
+}
+
+QString Decoded(std::span<const uint8_t> bytes, uint8_t charset) {
+    QString text;
+    std::vector<double> joined;
+    Decode(bytes, charset, text, {}, joined);
     return text;
 }
 

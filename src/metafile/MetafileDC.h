@@ -324,8 +324,10 @@ private:
     std::optional<QRectF> Shown(const QTransform& device) const;
     QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                          QSizeF unitsPerFontUnit) const;
-    void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
-                  const QRectF& box, const std::vector<double>& x);
+    // text: the record's characters as read; t.Dx is empty when the record gives no advances.
+    void DrawText(const TGdiText& t, const QString& text, const QFont& font,
+                  const QTransform& placed, QPointF at, const QRectF& box,
+                  const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
                          QPointF* arcEnd) const;
 
@@ -348,6 +350,8 @@ private:
     QPainterPath Line_;
     QPen TextPen_;
     std::vector<double> TextX_;
+    QString TextChars_;          // the characters of 8-bit or glyph-number text
+    std::vector<double> TextDx_; // and their advances, one per character
     bool Measuring_ = false;
     QRectF Bounds_;
 };

@@ -752,27 +752,29 @@ std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& gl
 }
 } // namespace
 
-void TMetafileDC::Text(const TGdiText& given) {
+void TMetafileDC::Text(const TGdiText& t) {
     if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
-    // Copied only where the record's bytes are read in the font's character set or glyph
-    // numbers become characters: the other records are drawn as read.
-    TGdiText decoded;
-    const bool glyphIndex = given.Options & Gdi::ETO_GLYPH_INDEX;
-    const bool copied = glyphIndex || !given.Bytes.empty();
-    if (copied) {
-        decoded = given;
+    // 8-bit text is read in the font's character set, and glyph numbers become characters,
+    // into buffers kept from one record to the next; other records are drawn as read.
+    const bool glyphIndex = t.Options & Gdi::ETO_GLYPH_INDEX;
+    const QString* chars = &t.Text;
+    const std::vector<double>* advances = &t.Dx;
+    if (!t.Bytes.empty()) {
         // Glyph numbers given as bytes are numbers, whatever the font's character set.
-        if (!given.Bytes.empty())
-            decoded.Text =
-                MetafileText::Decoded(given.Bytes, glyphIndex ? 0 : S_.Font.Charset, &decoded.Dx);
-        if (glyphIndex)
-            decoded.Text = CharactersOfGlyphs(S_.Font.Face, decoded.Text).value_or(QString());
+        MetafileText::Decode(t.Bytes, glyphIndex ? 0 : S_.Font.Charset, TextChars_, t.Dx, TextDx_);
+        chars = &TextChars_;
+        advances = &TextDx_;
     }
-    const TGdiText& t = copied ? decoded : given;
+    if (glyphIndex) {
+        TextChars_ = CharactersOfGlyphs(S_.Font.Face, *chars).value_or(QString());
+        chars = &TextChars_;
+    }
+    const QString& text = *chars;
+    const std::vector<double>& spacing = *advances;
     // Records without characters, often only there to fill their rectangle, need no font.
-    if (t.Text.isEmpty()) {
+    if (text.isEmpty()) {
         OpaqueTextRect(t, full);
         return;
     }
@@ -814,11 +816,11 @@ void TMetafileDC::Text(const TGdiText& given) {
 
     // Positions of the characters along the baseline, in font units.
     std::vector<double>& x = TextX_;
-    x.assign(size_t(t.Text.size()) + 1, 0);
-    for (qsizetype i = 0; i < t.Text.size(); ++i) {
-        const double advance = size_t(i) < t.Dx.size()
-                                   ? t.Dx[size_t(i)] * unitX
-                                   : metrics.horizontalAdvance(t.Text[i]) + S_.CharExtra * unitX;
+    x.assign(size_t(text.size()) + 1, 0);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const double advance = size_t(i) < spacing.size()
+                                   ? spacing[size_t(i)] * unitX
+                                   : metrics.horizontalAdvance(text[i]) + S_.CharExtra * unitX;
         x[size_t(i) + 1] = x[size_t(i)] + advance;
     }
     const double width = x.back();
@@ -848,7 +850,7 @@ void TMetafileDC::Text(const TGdiText& given) {
     const QRectF box(dx, dy - laid.Ascent, width, laid.Ascent + laid.Descent);
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
-        Path_.addPath(placed.map(TextOutlines(t.Text, QPointF(dx, dy), x)));
+        Path_.addPath(placed.map(TextOutlines(text, QPointF(dx, dy), x)));
         FigureOpen_ = false;
     } else {
         OpaqueTextRect(t, full);
@@ -858,7 +860,7 @@ void TMetafileDC::Text(const TGdiText& given) {
         if (Measuring_ && (S_.TextAlign & Gdi::TA_VMASK) == Gdi::TA_BASELINE)
             counted.setTop(dy - laid.Ascent - laid.Descent);
         if (!Measured(placed.mapRect(counted)))
-            DrawText(t, font, placed, QPointF(dx, dy), box, x);
+            DrawText(t, text, font, placed, QPointF(dx, dy), box, x);
     }
     if (updateCP) {
         const double logicalWidth = width / unitX;
@@ -1023,8 +1025,9 @@ std::optional<QRectF> TMetafileDC::Shown(const QTransform& device) const {
     return device.inverted().mapRect(QRectF(-1, -1, target->width() + 2, target->height() + 2));
 }
 
-void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,
-                           QPointF at, const QRectF& box, const std::vector<double>& x) {
+void TMetafileDC::DrawText(const TGdiText& t, const QString& text, const QFont& font,
+                           const QTransform& placed, QPointF at, const QRectF& box,
+                           const std::vector<double>& x) {
     const QTransform full = Full();
     Use(QTransform());
     if (t.Rect && (t.Options & Gdi::ETO_CLIPPED)) {
@@ -1043,7 +1046,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     }
     Painter_.setWorldTransform(placed * TextOrigin_);
     Painter_.setFont(font);
-    if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
+    if (S_.BkMode == Gdi::OPAQUE && !text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);
     if (TextPen_.color() != S_.TextColor)
         TextPen_.setColor(S_.TextColor);
@@ -1054,18 +1057,18 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
     const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
     if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
-        Painter_.fillPath(TextOutlines(t.Text, at, x, Shown(device)), S_.TextColor);
+        Painter_.fillPath(TextOutlines(text, at, x, Shown(device)), S_.TextColor);
         return;
     }
     if (t.Dx.empty() && S_.CharExtra == 0) {
-        Painter_.drawText(at, t.Text);
+        Painter_.drawText(at, text);
         return;
     }
-    if (DrawGlyphs(t.Text, at, x))
+    if (DrawGlyphs(text, at, x))
         return;
-    for (qsizetype i = 0; i < t.Text.size(); ++i) {
-        const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
-        Painter_.drawText(at + QPointF(x[size_t(i)], 0), t.Text.mid(i, pair ? 2 : 1));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+        Painter_.drawText(at + QPointF(x[size_t(i)], 0), text.mid(i, pair ? 2 : 1));
         if (pair)
             ++i;
     }
