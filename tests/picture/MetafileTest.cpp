@@ -746,6 +746,8 @@ TEST(MetafilePlayer, EightBitTextIsReadInTheFontsCharacterSet) {
         {204, {0xCF, 0xF0, 0xE8}, {15, 15, 15}, u"\u041F\u0440\u0438", {15, 15, 15}}, // Russian
         {161, {0xC1, 0xE2}, {20, 20}, u"\u0391\u03B2", {20, 20}},                     // Greek
         {238, {0x8A, 0xF8}, {20, 20}, u"\u0160\u0159", {20, 20}}, // Central Europe
+        // Shift-JIS: a lead byte at the end is dropped, and not read with the next text's start.
+        {128, {0x41, 0x93}, {10, 10}, u"A", {10}},
         // Shift-JIS: a double-byte character, a single-byte one, then another double-byte.
         {128, {0x93, 0xFA, 0x41, 0x96, 0x7B}, {12, 8, 15, 20, 5}, u"\u65E5A\u672C", {20, 15, 25}},
     };
