@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -178,8 +179,9 @@ struct TGlyphOutline {
 struct TGdiText {
     QPointF Reference;
     QString Text;
-    std::vector<uint8_t> Bytes; // 8-bit characters, read in the font's character set when drawn
-    std::vector<double> Dx;     // advance of each character (or byte) in logical units, or empty
+    // 8-bit characters, read in the font's character set when drawn: a view of the record.
+    std::span<const uint8_t> Bytes;
+    std::vector<double> Dx; // advance of each character (or byte) in logical units, or empty
     uint32_t Options = 0;
     std::optional<QRectF> Rect; // opaque or clipping rectangle, logical units
     bool Advanced = false;      // drawn in the advanced graphics mode
