@@ -318,6 +318,7 @@ private:
     void ApplyClip();
     void Use(const QTransform& transform);
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
+    double CellHeight(const TGdiFont& font, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
     // within: where glyphs can be seen, in the coordinates of at; the others are left out.

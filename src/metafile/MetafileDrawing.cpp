@@ -659,6 +659,36 @@ std::optional<std::pair<double, double>> CellShares(const QFont& font) {
 
 } // namespace
 
+namespace {
+
+// The font of a logical font at a size in painter units, not yet looked for.
+QFont TextFont(const TGdiFont& f, const QString& face, int pixels) {
+    QFont font(face);
+    font.setPixelSize(pixels);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight ? f.Weight : 400, 1, 1000)));
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    // The system draws metafile text without smoothing its edges, and so do we: smoothed
+    // small text comes out bolder and blurred beside the lines it labels.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+} // namespace
+
+// The cell height (ascent + descent) of a font at a size in painter units. Most faces give
+// it as shares of the size, known once for each face: no font of that size is made for it
+// then, only for the size the text is drawn at.
+double TMetafileDC::CellHeight(const TGdiFont& f, int pixels) {
+    if (const auto cell = CellShares(TextFont(f, DrawnFace(f), pixels)))
+        return cell->first * pixels + cell->second * pixels;
+    const TLaidFont& laid = LayoutFont(f, pixels);
+    return laid.Ascent + laid.Descent;
+}
+
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
 // at a few sizes, again and again and from one playback to the next, so the fonts made last
 // are kept for all playbacks.
@@ -680,17 +710,7 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
         Font_ = *found;
         return *Font_;
     }
-    QFont font(face);
-    font.setPixelSize(pixels);
-    font.setWeight(static_cast<QFont::Weight>(weight));
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    font.setKerning(false);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    // The system draws metafile text without smoothing its edges, and so do we: smoothed
-    // small text comes out bolder and blurred beside the lines it labels.
-    font.setStyleStrategy(QFont::NoAntialias);
+    const QFont font = TextFont(f, face, pixels);
     Font_ =
         std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, {}});
     Font_->Ascent = Font_->Metrics.ascent();
@@ -796,9 +816,8 @@ void TMetafileDC::Text(const TGdiText& t) {
     double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
-        const TLaidFont& cell = LayoutFont(f, probe);
-        if (cell.Ascent + cell.Descent > 0)
-            em = double(f.Height) * probe / (cell.Ascent + cell.Descent);
+        if (const double cell = CellHeight(f, probe); cell > 0)
+            em = double(f.Height) * probe / cell;
     }
     if (!std::isfinite(em * sy))
         return;
