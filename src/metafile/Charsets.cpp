@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "metafile/MetafileRecords.h"
 
@@ -32,38 +33,64 @@ constexpr std::array<TCodePage, 13> CodePages = {{
     {238, "windows-1250"}, // Eastern Europe
 }};
 
-} // namespace
-
-QString Decoded(std::span<const uint8_t> bytes, uint8_t charset, std::vector<double>* advances) {
+// The decoder of a code page, made once and kept: making one costs more than most text it
+// reads. Its state is reset for each text, so that a lead byte at the end of one is not read
+// with the first byte of the next. Nothing when the system cannot read the code page.
+QStringDecoder* DecoderOf(uint8_t charset) {
     const auto page = std::find_if(CodePages.begin(), CodePages.end(),
                                    [&](const TCodePage& p) { return p.Charset == charset; });
     if (page == CodePages.end())
-        return MetafileRecords::Ansi(bytes);
-    QStringDecoder decoder(page->Name);
-    if (!decoder.isValid())
-        return MetafileRecords::Ansi(bytes);
+        return nullptr;
+    // Never destroyed, as the fonts: text may be drawn until the program ends.
+    static auto& decoders = *new std::array<std::optional<QStringDecoder>, CodePages.size()>;
+    std::optional<QStringDecoder>& decoder = decoders[size_t(page - CodePages.begin())];
+    if (!decoder)
+        decoder.emplace(page->Name);
+    if (!decoder->isValid())
+        return nullptr;
+    decoder->resetState();
+    return &*decoder;
+}
+
+} // namespace
+
+void Decode(std::span<const uint8_t> bytes, uint8_t charset, QString& text,
+            std::span<const double> advances, std::vector<double>& joined) {
+    QStringDecoder* decoder = DecoderOf(charset);
+    if (!decoder) {
+        MetafileRecords::ReadAnsi(bytes, text);
+        joined.assign(advances.begin(), advances.end());
+        return;
+    }
     // Byte by byte, so that each character is known with the bytes it took: the decoder
     // gives nothing for a lead byte and the character with the byte that ends it.
-    QString text;
-    text.reserve(qsizetype(bytes.size()));
-    std::vector<double> joined;
+    const qsizetype most = decoder->requiredSpace(1);
+    text.resize(qsizetype(bytes.size()) * most);
+    QChar* const begin = text.data();
+    QChar* end = begin;
+    joined.clear();
     double advance = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = char(bytes[i]);
-        const QString part = decoder.decode(QByteArrayView(&byte, 1));
-        if (advances && i < advances->size())
-            advance += (*advances)[i];
-        if (part.isEmpty())
+        QChar* const before = end;
+        end = decoder->appendToBuffer(end, QByteArrayView(&byte, 1));
+        if (i < advances.size())
+            advance += advances[i];
+        if (end == before)
             continue;
-        text += part;
-        if (advances && i < advances->size()) {
+        if (i < advances.size()) {
             joined.push_back(advance);
-            joined.resize(size_t(text.size()), 0); // the second half of a surrogate pair
+            joined.resize(size_t(end - begin), 0); // the second half of a surrogate pair
         }
         advance = 0;
     }
-    if (advances && !advances->empty())
-        *advances = std::move(joined);
+    text.truncate(end - begin);
+}
+
+QString Decoded(std::span<const uint8_t> bytes, uint8_t charset) {
+    QString text;
+    std::vector<double> joined;
+    Decode(bytes, charset, text, {}, joined);
     return text;
 }
 

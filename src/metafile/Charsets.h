@@ -11,9 +11,13 @@ namespace MetafileText {
 // The characters of 8-bit text in a font's character set: the code page of a double-byte set
 // (Japanese, Korean, Chinese) or of a single-byte one (Greek, Cyrillic, Hebrew...), the
 // Windows ANSI code page for the western, default and symbol sets and any set the system
-// cannot read. advances, when given, holds an advance per byte and is made one per
-// character: the bytes of a double-byte character share it, the sum of their advances.
-QString Decoded(std::span<const uint8_t> bytes, uint8_t charset,
-                std::vector<double>* advances = nullptr);
+// cannot read. Written into text, and the advances, one per byte, into joined, one per
+// character: the bytes of a double-byte character share one, the sum of theirs. Both keep
+// their storage from one call to the next.
+void Decode(std::span<const uint8_t> bytes, uint8_t charset, QString& text,
+            std::span<const double> advances, std::vector<double>& joined);
+
+// The characters of 8-bit text in a font's character set, as above.
+QString Decoded(std::span<const uint8_t> bytes, uint8_t charset);
 
 } // namespace MetafileText

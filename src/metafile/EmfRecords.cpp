@@ -184,8 +184,7 @@ TGdiText ReadText(TByteReader& record, TByteReader& r, bool wide) {
     if (wide) {
         text.Text = Utf16(at, count);
     } else {
-        const auto bytes = at.Bytes(count);
-        text.Bytes.assign(bytes.begin(), bytes.end());
+        text.Bytes = at.Bytes(count);
     }
     if (offDx) {
         at.Seek(offDx);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -178,8 +179,9 @@ struct TGlyphOutline {
 struct TGdiText {
     QPointF Reference;
     QString Text;
-    std::vector<uint8_t> Bytes; // 8-bit characters, read in the font's character set when drawn
-    std::vector<double> Dx;     // advance of each character (or byte) in logical units, or empty
+    // 8-bit characters, read in the font's character set when drawn: a view of the record.
+    std::span<const uint8_t> Bytes;
+    std::vector<double> Dx; // advance of each character (or byte) in logical units, or empty
     uint32_t Options = 0;
     std::optional<QRectF> Rect; // opaque or clipping rectangle, logical units
     bool Advanced = false;      // drawn in the advanced graphics mode
@@ -316,6 +318,7 @@ private:
     void ApplyClip();
     void Use(const QTransform& transform);
     const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
+    double CellHeight(const TGdiFont& font, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
     // within: where glyphs can be seen, in the coordinates of at; the others are left out.
@@ -324,8 +327,10 @@ private:
     std::optional<QRectF> Shown(const QTransform& device) const;
     QTransform PlaceText(const TGdiText& t, QPointF reference, const QTransform& full,
                          QSizeF unitsPerFontUnit) const;
-    void DrawText(const TGdiText& t, const QFont& font, const QTransform& placed, QPointF at,
-                  const QRectF& box, const std::vector<double>& x);
+    // text: the record's characters as read; t.Dx is empty when the record gives no advances.
+    void DrawText(const TGdiText& t, const QString& text, const QFont& font,
+                  const QTransform& placed, QPointF at, const QRectF& box,
+                  const std::vector<double>& x);
     QPainterPath ArcPath(TArcKind kind, const QRectF& box, QPointF start, QPointF end,
                          QPointF* arcEnd) const;
 
@@ -348,6 +353,8 @@ private:
     QPainterPath Line_;
     QPen TextPen_;
     std::vector<double> TextX_;
+    QString TextChars_;          // the characters of 8-bit or glyph-number text
+    std::vector<double> TextDx_; // and their advances, one per character
     bool Measuring_ = false;
     QRectF Bounds_;
 };

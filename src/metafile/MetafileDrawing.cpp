@@ -659,6 +659,36 @@ std::optional<std::pair<double, double>> CellShares(const QFont& font) {
 
 } // namespace
 
+namespace {
+
+// The font of a logical font at a size in painter units, not yet looked for.
+QFont TextFont(const TGdiFont& f, const QString& face, int pixels) {
+    QFont font(face);
+    font.setPixelSize(pixels);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight ? f.Weight : 400, 1, 1000)));
+    font.setItalic(f.Italic);
+    font.setUnderline(f.Underline);
+    font.setStrikeOut(f.StrikeOut);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    // The system draws metafile text without smoothing its edges, and so do we: smoothed
+    // small text comes out bolder and blurred beside the lines it labels.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+} // namespace
+
+// The cell height (ascent + descent) of a font at a size in painter units. Most faces give
+// it as shares of the size, known once for each face: no font of that size is made for it
+// then, only for the size the text is drawn at.
+double TMetafileDC::CellHeight(const TGdiFont& f, int pixels) {
+    if (const auto cell = CellShares(TextFont(f, DrawnFace(f), pixels)))
+        return cell->first * pixels + cell->second * pixels;
+    const TLaidFont& laid = LayoutFont(f, pixels);
+    return laid.Ascent + laid.Descent;
+}
+
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
 // at a few sizes, again and again and from one playback to the next, so the fonts made last
 // are kept for all playbacks.
@@ -680,17 +710,7 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
         Font_ = *found;
         return *Font_;
     }
-    QFont font(face);
-    font.setPixelSize(pixels);
-    font.setWeight(static_cast<QFont::Weight>(weight));
-    font.setItalic(f.Italic);
-    font.setUnderline(f.Underline);
-    font.setStrikeOut(f.StrikeOut);
-    font.setKerning(false);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    // The system draws metafile text without smoothing its edges, and so do we: smoothed
-    // small text comes out bolder and blurred beside the lines it labels.
-    font.setStyleStrategy(QFont::NoAntialias);
+    const QFont font = TextFont(f, face, pixels);
     Font_ =
         std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, {}});
     Font_->Ascent = Font_->Metrics.ascent();
@@ -752,27 +772,29 @@ std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& gl
 }
 } // namespace
 
-void TMetafileDC::Text(const TGdiText& given) {
+void TMetafileDC::Text(const TGdiText& t) {
     if (!InPath_ && DrawingSuppressed())
         return;
     const QTransform full = Full();
-    // Copied only where the record's bytes are read in the font's character set or glyph
-    // numbers become characters: the other records are drawn as read.
-    TGdiText decoded;
-    const bool glyphIndex = given.Options & Gdi::ETO_GLYPH_INDEX;
-    const bool copied = glyphIndex || !given.Bytes.empty();
-    if (copied) {
-        decoded = given;
+    // 8-bit text is read in the font's character set, and glyph numbers become characters,
+    // into buffers kept from one record to the next; other records are drawn as read.
+    const bool glyphIndex = t.Options & Gdi::ETO_GLYPH_INDEX;
+    const QString* chars = &t.Text;
+    const std::vector<double>* advances = &t.Dx;
+    if (!t.Bytes.empty()) {
         // Glyph numbers given as bytes are numbers, whatever the font's character set.
-        if (!given.Bytes.empty())
-            decoded.Text =
-                MetafileText::Decoded(given.Bytes, glyphIndex ? 0 : S_.Font.Charset, &decoded.Dx);
-        if (glyphIndex)
-            decoded.Text = CharactersOfGlyphs(S_.Font.Face, decoded.Text).value_or(QString());
+        MetafileText::Decode(t.Bytes, glyphIndex ? 0 : S_.Font.Charset, TextChars_, t.Dx, TextDx_);
+        chars = &TextChars_;
+        advances = &TextDx_;
     }
-    const TGdiText& t = copied ? decoded : given;
+    if (glyphIndex) {
+        TextChars_ = CharactersOfGlyphs(S_.Font.Face, *chars).value_or(QString());
+        chars = &TextChars_;
+    }
+    const QString& text = *chars;
+    const std::vector<double>& spacing = *advances;
     // Records without characters, often only there to fill their rectangle, need no font.
-    if (t.Text.isEmpty()) {
+    if (text.isEmpty()) {
         OpaqueTextRect(t, full);
         return;
     }
@@ -794,9 +816,8 @@ void TMetafileDC::Text(const TGdiText& given) {
     double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
-        const TLaidFont& cell = LayoutFont(f, probe);
-        if (cell.Ascent + cell.Descent > 0)
-            em = double(f.Height) * probe / (cell.Ascent + cell.Descent);
+        if (const double cell = CellHeight(f, probe); cell > 0)
+            em = double(f.Height) * probe / cell;
     }
     if (!std::isfinite(em * sy))
         return;
@@ -814,11 +835,11 @@ void TMetafileDC::Text(const TGdiText& given) {
 
     // Positions of the characters along the baseline, in font units.
     std::vector<double>& x = TextX_;
-    x.assign(size_t(t.Text.size()) + 1, 0);
-    for (qsizetype i = 0; i < t.Text.size(); ++i) {
-        const double advance = size_t(i) < t.Dx.size()
-                                   ? t.Dx[size_t(i)] * unitX
-                                   : metrics.horizontalAdvance(t.Text[i]) + S_.CharExtra * unitX;
+    x.assign(size_t(text.size()) + 1, 0);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const double advance = size_t(i) < spacing.size()
+                                   ? spacing[size_t(i)] * unitX
+                                   : metrics.horizontalAdvance(text[i]) + S_.CharExtra * unitX;
         x[size_t(i) + 1] = x[size_t(i)] + advance;
     }
     const double width = x.back();
@@ -848,7 +869,7 @@ void TMetafileDC::Text(const TGdiText& given) {
     const QRectF box(dx, dy - laid.Ascent, width, laid.Ascent + laid.Descent);
     if (InPath_) {
         // Within a path bracket the text adds the outlines of its characters.
-        Path_.addPath(placed.map(TextOutlines(t.Text, QPointF(dx, dy), x)));
+        Path_.addPath(placed.map(TextOutlines(text, QPointF(dx, dy), x)));
         FigureOpen_ = false;
     } else {
         OpaqueTextRect(t, full);
@@ -858,7 +879,7 @@ void TMetafileDC::Text(const TGdiText& given) {
         if (Measuring_ && (S_.TextAlign & Gdi::TA_VMASK) == Gdi::TA_BASELINE)
             counted.setTop(dy - laid.Ascent - laid.Descent);
         if (!Measured(placed.mapRect(counted)))
-            DrawText(t, font, placed, QPointF(dx, dy), box, x);
+            DrawText(t, text, font, placed, QPointF(dx, dy), box, x);
     }
     if (updateCP) {
         const double logicalWidth = width / unitX;
@@ -1023,8 +1044,9 @@ std::optional<QRectF> TMetafileDC::Shown(const QTransform& device) const {
     return device.inverted().mapRect(QRectF(-1, -1, target->width() + 2, target->height() + 2));
 }
 
-void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransform& placed,
-                           QPointF at, const QRectF& box, const std::vector<double>& x) {
+void TMetafileDC::DrawText(const TGdiText& t, const QString& text, const QFont& font,
+                           const QTransform& placed, QPointF at, const QRectF& box,
+                           const std::vector<double>& x) {
     const QTransform full = Full();
     Use(QTransform());
     if (t.Rect && (t.Options & Gdi::ETO_CLIPPED)) {
@@ -1043,7 +1065,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     }
     Painter_.setWorldTransform(placed * TextOrigin_);
     Painter_.setFont(font);
-    if (S_.BkMode == Gdi::OPAQUE && !t.Text.isEmpty())
+    if (S_.BkMode == Gdi::OPAQUE && !text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);
     if (TextPen_.color() != S_.TextColor)
         TextPen_.setColor(S_.TextColor);
@@ -1054,18 +1076,18 @@ void TMetafileDC::DrawText(const TGdiText& t, const QFont& font, const QTransfor
     const double wide = Length(device.map(QPointF(font.pixelSize(), 0)) - device.map(QPointF()));
     const double high = Length(device.map(QPointF(0, font.pixelSize())) - device.map(QPointF()));
     if (wide > MaxGlyphPixels || high > MaxGlyphPixels || wide > 2 * high || high > 2 * wide) {
-        Painter_.fillPath(TextOutlines(t.Text, at, x, Shown(device)), S_.TextColor);
+        Painter_.fillPath(TextOutlines(text, at, x, Shown(device)), S_.TextColor);
         return;
     }
     if (t.Dx.empty() && S_.CharExtra == 0) {
-        Painter_.drawText(at, t.Text);
+        Painter_.drawText(at, text);
         return;
     }
-    if (DrawGlyphs(t.Text, at, x))
+    if (DrawGlyphs(text, at, x))
         return;
-    for (qsizetype i = 0; i < t.Text.size(); ++i) {
-        const bool pair = t.Text[i].isHighSurrogate() && i + 1 < t.Text.size();
-        Painter_.drawText(at + QPointF(x[size_t(i)], 0), t.Text.mid(i, pair ? 2 : 1));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+        Painter_.drawText(at + QPointF(x[size_t(i)], 0), text.mid(i, pair ? 2 : 1));
         if (pair)
             ++i;
     }

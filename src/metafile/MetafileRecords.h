@@ -77,15 +77,21 @@ inline QString Utf16(TByteReader& r, uint64_t count) {
 }
 
 // Text in the Windows ANSI code page: Latin-1, with the page's own characters at 0x80..0x9F.
-inline QString Ansi(std::span<const uint8_t> bytes) {
+// Written into text, whose storage is reused.
+inline void ReadAnsi(std::span<const uint8_t> bytes, QString& text) {
     static constexpr char16_t High[32] = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
         0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString text;
-    text.reserve(qsizetype(bytes.size()));
+    text.resize(qsizetype(bytes.size()));
+    QChar* out = text.data();
     for (const uint8_t b : bytes)
-        text.append(QChar(b >= 0x80 && b < 0xA0 ? High[b - 0x80] : char16_t(b)));
+        *out++ = QChar(b >= 0x80 && b < 0xA0 ? High[b - 0x80] : char16_t(b));
+}
+
+inline QString Ansi(std::span<const uint8_t> bytes) {
+    QString text;
+    ReadAnsi(bytes, text);
     return text;
 }
 

@@ -44,14 +44,14 @@ std::array<bool, SpareFaces.size()> Added{};
 
 } // namespace
 
-bool AddSpareFace(const QString& face) {
+void AddSpareFace(const QString& face) {
     const TSpareFace* spare = Spare(face);
     if (!spare)
-        return false;
+        return;
     const auto index = size_t(spare - SpareFaces.data());
     if (std::exchange(Looked[index], true) ||
         QFontInfo(QFont(face)).family().compare(face, Qt::CaseInsensitive) == 0)
-        return false;
+        return;
     for (const char* file : spare->Files) {
         if (!file)
             continue;
@@ -59,7 +59,6 @@ bool AddSpareFace(const QString& face) {
         if (QFile::exists(path) && QFontDatabase::addApplicationFont(path) >= 0)
             Added[index] = true;
     }
-    return Added[index];
 }
 
 bool IsSpareFace(const QString& face) {

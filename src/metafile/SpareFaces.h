@@ -7,9 +7,8 @@
 namespace MetafileFonts {
 
 // Adds the fonts of a face to this program's own fonts, once, when the system lacks the face
-// and font files of that name are present. Whether it added any: only then is it worth
-// asking again whether the face is there.
-bool AddSpareFace(const QString& face);
+// and font files of that name are present.
+void AddSpareFace(const QString& face);
 
 // Whether a face was added from spare fonts: it draws the characters of the face, but its
 // glyph numbers are its own.

@@ -142,8 +142,7 @@ void Text(TMetafileDC& dc, TByteReader& r, bool extended) {
         }
         if (count <= 0)
             return;
-        const auto bytes = r.Bytes(uint64_t(count));
-        text.Bytes.assign(bytes.begin(), bytes.end());
+        text.Bytes = r.Bytes(uint64_t(count));
         if (count % 2)
             r.Skip(1);
         if (r.CanRead(uint64_t(count) * 2)) {
@@ -154,8 +153,7 @@ void Text(TMetafileDC& dc, TByteReader& r, bool extended) {
         const int16_t count = r.I16();
         if (count <= 0)
             return;
-        const auto bytes = r.Bytes(uint64_t(count));
-        text.Bytes.assign(bytes.begin(), bytes.end());
+        text.Bytes = r.Bytes(uint64_t(count));
         if (count % 2)
             r.Skip(1);
         text.Reference = ReversedPoint(r);

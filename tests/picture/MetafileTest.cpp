@@ -598,20 +598,26 @@ TEST(MetafilePlayer, TextAlignmentPutsTheTextOnTheRightSideOfItsPoint) {
 
 // Text hung from its top stands on a baseline the font's Windows ascent below: for a 30-unit
 // em, 1950 / 2048 of it in Carlito (its typographic ascent is 1536), 2408 / 1000 in DejaVu Math
-// TeX Gyre, which asks for its typographic ascent of 792 elsewhere.
+// TeX Gyre, which asks for its typographic ascent of 792 elsewhere. A positive height is the
+// whole Windows cell: 1950 / (1950 + 550) of 30 units in Carlito.
 TEST(MetafilePlayer, TextHangsFromTheTopOfTheFontsWindowsCell) {
     struct TCase {
         const char* Face;
+        int32_t Height;
         int Baseline;
     };
-    for (const TCase& c : {TCase{"Carlito", 28}, TCase{"DejaVu Math TeX Gyre", 72}}) {
-        SCOPED_TRACE(c.Face);
+    for (const TCase& c : {TCase{"Carlito", -30, 28}, TCase{"Carlito", 30, 23},
+                           TCase{"DejaVu Math TeX Gyre", -30, 72}}) {
+        SCOPED_TRACE(testing::Message() << c.Face << ' ' << c.Height);
         if (QFontInfo(QFont(c.Face)).family() != c.Face)
             continue;
         std::vector<uint8_t> text = TextRecord();
         std::fill_n(text.begin() + 32, 4, 0); // reference point at the top edge
+        std::vector<uint8_t> font = FontRecord(c.Face);
+        for (int i = 0; i < 4; ++i)
+            font[size_t(4 + i)] = static_cast<uint8_t>(static_cast<uint32_t>(c.Height) >> (8 * i));
         TEmfWriter emf;
-        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord(c.Face)).Add(SELECTOBJECT, {1});
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
         emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
         emf.AddBytes(EXTTEXTOUTW, text);
         const QImage image = Play(emf.Bytes());
@@ -746,6 +752,8 @@ TEST(MetafilePlayer, EightBitTextIsReadInTheFontsCharacterSet) {
         {204, {0xCF, 0xF0, 0xE8}, {15, 15, 15}, u"\u041F\u0440\u0438", {15, 15, 15}}, // Russian
         {161, {0xC1, 0xE2}, {20, 20}, u"\u0391\u03B2", {20, 20}},                     // Greek
         {238, {0x8A, 0xF8}, {20, 20}, u"\u0160\u0159", {20, 20}}, // Central Europe
+        // Shift-JIS: a lead byte at the end is dropped, and not read with the next text's start.
+        {128, {0x41, 0x93}, {10, 10}, u"A", {10}},
         // Shift-JIS: a double-byte character, a single-byte one, then another double-byte.
         {128, {0x93, 0xFA, 0x41, 0x96, 0x7B}, {12, 8, 15, 20, 5}, u"\u65E5A\u672C", {20, 15, 25}},
     };
