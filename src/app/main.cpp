@@ -16,6 +16,7 @@
 #include "print/Printer.h"
 #include "sheet/Version.h"
 #include "toolkit/Application.h"
+#include "toolkit/SessionBus.h"
 
 int main(int argc, char** argv) {
     // --help, --version and a wrong call are answered before Qt needs a display.
@@ -34,13 +35,13 @@ int main(int argc, char** argv) {
         break;
     }
 
+    SkipFutileBusLaunch();
     // The arguments are ours alone: Qt is given none of them to interpret.
     int qtArgc = 1;
     TApplication app(qtArgc, argv);
     // Setting the first caption starts the accessibility bridge, which connects to the session
-    // bus; where none runs, the bus library first tries to start one, and the window would be
-    // built around that wait. Connected here on a thread of its own, the answer is ready by
-    // then, or nearly.
+    // bus, and the window would be built around that wait. Connected here on a thread of its
+    // own, the answer is ready by then, or nearly.
     std::thread sessionBus([] { QDBusConnection::sessionBus(); });
     // Docks and task bars match the window to its desktop entry: on Wayland by the desktop
     // file name, on X11 by the window class, which Qt takes from the application name and
