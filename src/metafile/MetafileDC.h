@@ -317,8 +317,9 @@ private:
     void SetClip(std::optional<QPainterPath> clip);
     void ApplyClip();
     void Use(const QTransform& transform);
-    const TLaidFont& LayoutFont(const TGdiFont& font, int pixels);
-    double CellHeight(const TGdiFont& font, int pixels);
+    // face: the face that stands in for the logical font's (DrawnFace).
+    const TLaidFont& LayoutFont(const TGdiFont& font, const QString& face, int pixels);
+    double CellHeight(const TGdiFont& font, const QString& face, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
     // within: where glyphs can be seen, in the coordinates of at; the others are left out.

@@ -657,10 +657,6 @@ std::optional<std::pair<double, double>> CellShares(const QFont& font) {
     return shares.emplace(key, cell).first->second;
 }
 
-} // namespace
-
-namespace {
-
 // The font of a logical font at a size in painter units, not yet looked for.
 QFont TextFont(const TGdiFont& f, const QString& face, int pixels) {
     QFont font(face);
@@ -682,18 +678,17 @@ QFont TextFont(const TGdiFont& f, const QString& face, int pixels) {
 // The cell height (ascent + descent) of a font at a size in painter units. Most faces give
 // it as shares of the size, known once for each face: no font of that size is made for it
 // then, only for the size the text is drawn at.
-double TMetafileDC::CellHeight(const TGdiFont& f, int pixels) {
-    if (const auto cell = CellShares(TextFont(f, DrawnFace(f), pixels)))
+double TMetafileDC::CellHeight(const TGdiFont& f, const QString& face, int pixels) {
+    if (const auto cell = CellShares(TextFont(f, face, pixels)))
         return cell->first * pixels + cell->second * pixels;
-    const TLaidFont& laid = LayoutFont(f, pixels);
+    const TLaidFont& laid = LayoutFont(f, face, pixels);
     return laid.Ascent + laid.Descent;
 }
 
 // The font at a size in painter units. Finding a font is slow, and metafiles use a few fonts
 // at a few sizes, again and again and from one playback to the next, so the fonts made last
 // are kept for all playbacks.
-const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, int pixels) {
-    const QString face = DrawnFace(f);
+const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face, int pixels) {
     const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
     const auto same = [&](const TLaidFont& laid) {
         return laid.Font.pixelSize() == pixels && laid.Font.weight() == weight &&
@@ -813,16 +808,17 @@ void TMetafileDC::Text(const TGdiText& t) {
     const auto wholePixels = [](double size) {
         return int(std::clamp(std::round(size), MinFontPixels, MaxFontPixels));
     };
+    const QString face = DrawnFace(f);
     double em = f.Height ? std::abs(double(f.Height)) : 12;
     if (f.Height > 0) {
         const int probe = wholePixels(em * sy);
-        if (const double cell = CellHeight(f, probe); cell > 0)
+        if (const double cell = CellHeight(f, face, probe); cell > 0)
             em = double(f.Height) * probe / cell;
     }
     if (!std::isfinite(em * sy))
         return;
     const int pixels = wholePixels(em * sy);
-    const TLaidFont& laid = LayoutFont(f, pixels);
+    const TLaidFont& laid = LayoutFont(f, face, pixels);
     const QFont& font = laid.Font;
     const QFontMetricsF& metrics = laid.Metrics;
     const double k = em * sy / pixels; // font units to painter units: 1 unless out of bounds
