@@ -708,11 +708,14 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face,
     const QFont font = TextFont(f, face, pixels);
     Font_ =
         std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, {}});
-    Font_->Ascent = Font_->Metrics.ascent();
-    Font_->Descent = Font_->Metrics.descent();
+    // Asking the metrics loads the font itself, which text that is only measured, with its
+    // advances given, does without: most faces give the cell as shares of the size.
     if (const auto cell = CellShares(font)) {
         Font_->Ascent = cell->first * pixels;
         Font_->Descent = cell->second * pixels;
+    } else {
+        Font_->Ascent = Font_->Metrics.ascent();
+        Font_->Descent = Font_->Metrics.descent();
     }
     if (kept.size() >= MaxKeptFonts)
         kept.erase(kept.begin());
