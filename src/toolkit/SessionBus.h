@@ -1,7 +1,7 @@
 // The session bus as the program finds it at start-up. Where no session bus runs and none
 // can be started, the bus library still forks the program to search for its launcher, and
-// the application object waits for that search before the first window: a dozen
-// milliseconds of a start of some seventy. Told beforehand, it gives up at once.
+// the first window waits for that search: five to nine milliseconds of a start of some
+// seventy. Told beforehand, it gives up at once.
 #pragma once
 
 #include <string>

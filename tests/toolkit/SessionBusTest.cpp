@@ -1,4 +1,5 @@
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -56,10 +57,11 @@ TEST(SessionBus, LaunchIsFutileOnlyWithoutAddressSocketOrLauncher) {
         {{"", "", ":0", plain + ":" + root + "/launcher", none}, false},
         {{"", "", ":0", none + ":", none}, false}, // the current folder, below
     };
+    const std::string before = std::filesystem::current_path();
     ASSERT_EQ(chdir((root + "/launcher").c_str()), 0);
     for (const Row& row : rows)
         EXPECT_EQ(BusLaunchIsFutile(row.Surroundings), row.Futile)
             << "PATH " << row.Surroundings.Path << ", launcher folder "
             << row.Surroundings.LauncherDir;
-    ASSERT_EQ(chdir("/"), 0);
+    ASSERT_EQ(chdir(before.c_str()), 0);
 }
