@@ -321,6 +321,9 @@ private:
     const TLaidFont& LayoutFont(const TGdiFont& font, const QString& face, int pixels);
     double CellHeight(const TGdiFont& font, const QString& face, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
+    const QRawFont& Glyphs();
+    void FontAdvances(const QString& text, std::vector<double>& advances);
+    static bool NeedsShaping(const QString& text);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
     // within: where glyphs can be seen, in the coordinates of at; the others are left out.
     QPainterPath TextOutlines(const QString& text, QPointF at, const std::vector<double>& x,
@@ -354,8 +357,9 @@ private:
     QPainterPath Line_;
     QPen TextPen_;
     std::vector<double> TextX_;
-    QString TextChars_;          // the characters of 8-bit or glyph-number text
-    std::vector<double> TextDx_; // and their advances, one per character
+    std::vector<double> TextAdvances_; // of the font, for characters given none
+    QString TextChars_;                // the characters of 8-bit or glyph-number text
+    std::vector<double> TextDx_;       // and their advances, one per character
     bool Measuring_ = false;
     QRectF Bounds_;
 };

@@ -632,6 +632,28 @@ QString FaceKey(const QFont& font) {
     return QStringLiteral("%1/%2/%3").arg(font.family()).arg(font.weight()).arg(font.italic());
 }
 
+// The glyphs of a font's face and style, at the size they were first asked for. Finding a
+// font asks fontconfig for its file and settings, which took longer than drawing the text
+// where sizes change often; a font of the same face at another size is made from this one.
+QRawFont FaceGlyphs(const QFont& font) {
+    // Never destroyed, as the fonts: found once for each face and style, then kept.
+    static auto& faces = *new std::map<QString, QRawFont>;
+    const QString key = FaceKey(font);
+    if (const auto found = faces.find(key); found != faces.end())
+        return found->second;
+    if (faces.size() >= MaxKnownFaces)
+        faces.clear();
+    return faces.emplace(key, QRawFont::fromFont(font)).first->second;
+}
+
+// The glyphs of a font at its own size.
+QRawFont SizedGlyphs(const QFont& font) {
+    QRawFont raw = FaceGlyphs(font);
+    if (raw.isValid())
+        raw.setPixelSize(font.pixelSize());
+    return raw;
+}
+
 // The cell of a font above and below its baseline, as shares of its pixel size. The system
 // takes it from the font's Windows ascent and descent, which a font may set apart from the
 // typographic ones that the toolkit prefers when the font asks for them (Tahoma's cell is a
@@ -644,7 +666,7 @@ std::optional<std::pair<double, double>> CellShares(const QFont& font) {
         return found->second;
     if (shares.size() >= MaxKnownFaces)
         shares.clear();
-    const QRawFont raw = QRawFont::fromFont(font);
+    const QRawFont raw = FaceGlyphs(font);
     const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
     const auto word = [&](int offset) {
         return (uint(uint8_t(os2[offset])) << 8) | uint8_t(os2[offset + 1]);
@@ -714,13 +736,39 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face,
         Font_->Ascent = cell->first * pixels;
         Font_->Descent = cell->second * pixels;
     } else {
-        Font_->Ascent = Font_->Metrics.ascent();
-        Font_->Descent = Font_->Metrics.descent();
+        const QRawFont& raw = Glyphs();
+        Font_->Ascent = raw.isValid() ? raw.ascent() : Font_->Metrics.ascent();
+        Font_->Descent = raw.isValid() ? raw.descent() : Font_->Metrics.descent();
     }
     if (kept.size() >= MaxKeptFonts)
         kept.erase(kept.begin());
     kept.push_back(Font_);
     return *Font_;
+}
+
+// The glyphs of the font of the last text, made when first needed.
+const QRawFont& TMetafileDC::Glyphs() {
+    if (!Font_->Raw)
+        Font_->Raw = SizedGlyphs(Font_->Font);
+    return *Font_->Raw;
+}
+
+// The advance of each character in the font of the last text, in font units. Characters
+// that the font lacks take the advance of the fallback font the toolkit draws them with.
+void TMetafileDC::FontAdvances(const QString& text, std::vector<double>& advances) {
+    const QRawFont& raw = Glyphs();
+    QList<quint32> glyphs;
+    QList<QPointF> own;
+    if (raw.isValid())
+        glyphs = raw.glyphIndexesForString(text);
+    if (glyphs.size() == text.size())
+        own = raw.advancesForGlyphIndexes(glyphs);
+    advances.resize(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool found = own.size() == text.size() && glyphs[i] != 0 &&
+                           text[i].category() != QChar::Mark_NonSpacing;
+        advances[size_t(i)] = found ? own[i].x() : Font_->Metrics.horizontalAdvance(text[i]);
+    }
 }
 
 // The opaque rectangle of a text record, drawn before its characters.
@@ -823,11 +871,15 @@ void TMetafileDC::Text(const TGdiText& t) {
     const int pixels = wholePixels(em * sy);
     const TLaidFont& laid = LayoutFont(f, face, pixels);
     const QFont& font = laid.Font;
-    const QFontMetricsF& metrics = laid.Metrics;
     const double k = em * sy / pixels; // font units to painter units: 1 unless out of bounds
     double stretch = sx / sy;
-    if (f.Width > 0 && metrics.averageCharWidth() > 0)
-        stretch = f.Width * sx / (metrics.averageCharWidth() * k);
+    double average = 0;
+    if (f.Width > 0) {
+        const QRawFont& raw = Glyphs();
+        average = raw.isValid() ? raw.averageCharWidth() : laid.Metrics.averageCharWidth();
+    }
+    if (average > 0)
+        stretch = f.Width * sx / (average * k);
     if (k <= 0 || !std::isfinite(k) || !std::isfinite(stretch) || stretch <= 0)
         return;
     const double unitX = sx / (k * stretch); // one logical unit along x, in font units
@@ -835,10 +887,12 @@ void TMetafileDC::Text(const TGdiText& t) {
     // Positions of the characters along the baseline, in font units.
     std::vector<double>& x = TextX_;
     x.assign(size_t(text.size()) + 1, 0);
+    if (spacing.size() < size_t(text.size()))
+        FontAdvances(text, TextAdvances_);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const double advance = size_t(i) < spacing.size()
                                    ? spacing[size_t(i)] * unitX
-                                   : metrics.horizontalAdvance(text[i]) + S_.CharExtra * unitX;
+                                   : TextAdvances_[size_t(i)] + S_.CharExtra * unitX;
         x[size_t(i) + 1] = x[size_t(i)] + advance;
     }
     const double width = x.back();
@@ -932,11 +986,9 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
                                        const std::vector<double>& x,
                                        const std::optional<QRectF>& within) {
     const QFont& font = Font_->Font;
-    if (!Font_->Raw)
-        Font_->Raw = QRawFont::fromFont(font);
-    const QRawFont& raw = *Font_->Raw;
+    const QRawFont& raw = Glyphs();
     QList<quint32> glyphs;
-    if (raw.isValid() && raw.pixelSize() > 0 && !font.underline() && !font.strikeOut())
+    if (raw.isValid() && raw.pixelSize() > 0)
         glyphs = raw.glyphIndexesForString(text);
     QPainterPath outlines;
     if (glyphs.size() != text.size()) {
@@ -951,16 +1003,27 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
     if (Font_->Key.isEmpty())
         Font_->Key = FaceKey(font);
     const double pixels = raw.pixelSize();
+    // Underline and strike-out run under each character for its advance, as the toolkit's
+    // own outlines of text draw them.
+    const bool decorated = font.underline() || font.strikeOut();
+    const QList<QPointF> advances =
+        decorated ? raw.advancesForGlyphIndexes(glyphs) : QList<QPointF>();
+    const double thickness = raw.lineThickness();
     // The outlines to add, found first so that the path grows once.
     std::vector<std::pair<QPointF, const TGlyphOutline*>> placed;
     placed.reserve(size_t(glyphs.size()));
     int elements = 0;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         const QPointF origin = at + QPointF(x[size_t(i)], 0);
-        if (glyphs[i] == 0 && !text[i].isSpace()) {
+        if (glyphs[i] == 0 && (decorated || !text[i].isSpace())) {
             outlines.addText(origin, font, text.mid(i, 1));
             continue;
         }
+        if (font.underline())
+            outlines.addRect(origin.x(), origin.y() + raw.underlinePosition(), advances[i].x(),
+                             thickness);
+        if (font.strikeOut())
+            outlines.addRect(origin.x(), origin.y() - raw.ascent() / 3, advances[i].x(), thickness);
         auto found = kept.find(std::pair(Font_->Key, glyphs[i]));
         if (found == kept.end()) {
             const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
@@ -1008,9 +1071,7 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
 // Characters at positions of their own, drawn as one run of glyphs of the font, which is much
 // faster than one text for each. False when a character needs a glyph of another font.
 bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
-    if (!Font_->Raw)
-        Font_->Raw = QRawFont::fromFont(Font_->Font);
-    const QRawFont& raw = *Font_->Raw;
+    const QRawFont& raw = Glyphs();
     if (!raw.isValid())
         return false;
     const QList<quint32> glyphs = raw.glyphIndexesForString(text);
@@ -1027,10 +1088,30 @@ bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<
     run.setRawFont(raw);
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
-    run.setUnderline(Font_->Font.underline());
-    run.setStrikeOut(Font_->Font.strikeOut());
     Painter_.drawGlyphRun(QPointF(), run);
+    // Underline and strike-out run the length of the text, where the toolkit's outlines of
+    // text put them; a run of glyphs would put them in the wrong place under a transform.
+    const double width = x[size_t(text.size())] - x[0];
+    if (Font_->Font.underline())
+        Painter_.fillRect(
+            QRectF(at.x() + x[0], at.y() + raw.underlinePosition(), width, raw.lineThickness()),
+            TextPen_.color());
+    if (Font_->Font.strikeOut())
+        Painter_.fillRect(
+            QRectF(at.x() + x[0], at.y() - raw.ascent() / 3, width, raw.lineThickness()),
+            TextPen_.color());
     return true;
+}
+
+// Whether a text has characters of scripts whose glyphs are chosen and placed by shaping:
+// right-to-left, joining and stacking scripts, or controls of joining and direction.
+bool TMetafileDC::NeedsShaping(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x0590 && u <= 0x1DFF) || (u >= 0x200C && u <= 0x200F) ||
+               (u >= 0x202A && u <= 0x202E) || (u >= 0xA800 && u <= 0xABFF) ||
+               (u >= 0xFB1D && u <= 0xFEFF) || c.isSurrogate();
+    });
 }
 
 // The pixels of an image or pixmap, a pixel more all round, in the coordinates that device
@@ -1078,12 +1159,16 @@ void TMetafileDC::DrawText(const TGdiText& t, const QString& text, const QFont& 
         Painter_.fillPath(TextOutlines(text, at, x, Shown(device)), S_.TextColor);
         return;
     }
-    if (t.Dx.empty() && S_.CharExtra == 0) {
+    // Text is drawn as a run of glyphs at the positions worked out for it, as the system
+    // draws it: without ligatures and kerning. Text of a script whose characters join, stack
+    // or run from right to left, and given no advances, is left to the toolkit to shape.
+    const bool plain = t.Dx.empty() && S_.CharExtra == 0;
+    if (!(plain && NeedsShaping(text)) && DrawGlyphs(text, at, x))
+        return;
+    if (plain) {
         Painter_.drawText(at, text);
         return;
     }
-    if (DrawGlyphs(text, at, x))
-        return;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
         Painter_.drawText(at + QPointF(x[size_t(i)], 0), text.mid(i, pair ? 2 : 1));

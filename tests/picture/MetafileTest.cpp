@@ -1121,6 +1121,45 @@ TEST(MetafilePlayer, TextOfExtremeProportionsIsDrawnAsOutlines) {
     }
 }
 
+// Underline and strike-out each draw one bar under the whole text, wherever the text is
+// placed and however it is scaled: bars are the only rows inked from end to end of "MM".
+TEST(MetafilePlayer, UnderlineAndStrikeOutRunTheLengthOfTheText) {
+    struct TCase {
+        uint8_t Underline, StrikeOut;
+        int Size, Bars;
+    };
+    for (const TCase c : {TCase{0, 0, 100, 0}, TCase{1, 0, 100, 1}, TCase{0, 1, 300, 1},
+                          TCase{1, 1, 300, 2}, TCase{1, 0, 700, 1}}) {
+        SCOPED_TRACE(testing::Message() << int(c.Underline) << int(c.StrikeOut) << ' ' << c.Size);
+        std::vector<uint8_t> font = FontRecord();
+        font[25] = c.Underline;
+        font[26] = c.StrikeOut;
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, font).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, TextRecord());
+        const QImage image = Play(emf.Bytes(), c.Size, c.Size);
+        int left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GT(right, left) << "text drawn";
+        int bars = 0;
+        bool inBar = false;
+        for (int y = 0; y < image.height(); ++y) {
+            bool full = true;
+            for (int x = left; x <= right && full; ++x)
+                full = qGray(image.pixel(x, y)) < 128;
+            bars += full && !inBar;
+            inBar = full;
+        }
+        EXPECT_EQ(bars, c.Bars);
+    }
+}
+
 TEST(MetafileReader, APictureControlLeavesTheMetafilesTransparencyAlone) {
     TEmfWriter emf;
     const auto metafile = Load(emf.Bytes());
