@@ -322,6 +322,7 @@ private:
     double CellHeight(const TGdiFont& font, const QString& face, int pixels);
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     const QRawFont& Glyphs();
+    const QList<quint32>& TextGlyphs(const QString& text);
     void FontAdvances(const QString& text, std::vector<double>& advances);
     static bool NeedsShaping(const QString& text);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);
@@ -358,8 +359,10 @@ private:
     QPen TextPen_;
     std::vector<double> TextX_;
     std::vector<double> TextAdvances_; // of the font, for characters given none
-    QString TextChars_;                // the characters of 8-bit or glyph-number text
-    std::vector<double> TextDx_;       // and their advances, one per character
+    QList<quint32> TextGlyphs_;        // of the text record being drawn, in its font
+    bool TextGlyphsKnown_ = false;
+    QString TextChars_;          // the characters of 8-bit or glyph-number text
+    std::vector<double> TextDx_; // and their advances, one per character
     bool Measuring_ = false;
     QRectF Bounds_;
 };

@@ -753,16 +753,24 @@ const QRawFont& TMetafileDC::Glyphs() {
     return *Font_->Raw;
 }
 
+// The glyphs of the characters of the text being drawn, in the font of the last text: looked
+// up once for each text record, when first needed. None when the font gives no glyphs.
+const QList<quint32>& TMetafileDC::TextGlyphs(const QString& text) {
+    if (!TextGlyphsKnown_) {
+        const QRawFont& raw = Glyphs();
+        TextGlyphs_ = raw.isValid() ? raw.glyphIndexesForString(text) : QList<quint32>();
+        TextGlyphsKnown_ = true;
+    }
+    return TextGlyphs_;
+}
+
 // The advance of each character in the font of the last text, in font units. Characters
 // that the font lacks take the advance of the fallback font the toolkit draws them with.
 void TMetafileDC::FontAdvances(const QString& text, std::vector<double>& advances) {
-    const QRawFont& raw = Glyphs();
-    QList<quint32> glyphs;
+    const QList<quint32>& glyphs = TextGlyphs(text);
     QList<QPointF> own;
-    if (raw.isValid())
-        glyphs = raw.glyphIndexesForString(text);
     if (glyphs.size() == text.size())
-        own = raw.advancesForGlyphIndexes(glyphs);
+        own = Glyphs().advancesForGlyphIndexes(glyphs);
     advances.resize(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool found = own.size() == text.size() && glyphs[i] != 0 &&
@@ -870,6 +878,7 @@ void TMetafileDC::Text(const TGdiText& t) {
         return;
     const int pixels = wholePixels(em * sy);
     const TLaidFont& laid = LayoutFont(f, face, pixels);
+    TextGlyphsKnown_ = false;
     const QFont& font = laid.Font;
     const double k = em * sy / pixels; // font units to painter units: 1 unless out of bounds
     double stretch = sx / sy;
@@ -977,6 +986,18 @@ QTransform TMetafileDC::PlaceText(const TGdiText& t, QPointF reference, const QT
     return placed;
 }
 
+namespace {
+// Where the underline and the strike-out of text in a font run, from a point on the baseline
+// for a width: where the toolkit's outlines of text put them.
+template <class Add>
+void ForEachBar(const QRawFont& raw, const QFont& font, QPointF origin, double width, Add add) {
+    if (font.underline())
+        add(QRectF(origin.x(), origin.y() + raw.underlinePosition(), width, raw.lineThickness()));
+    if (font.strikeOut())
+        add(QRectF(origin.x(), origin.y() - raw.ascent() / 3, width, raw.lineThickness()));
+}
+} // namespace
+
 // The outlines of the characters of a text in the font of the last text, each at its place
 // along the baseline from the point. A glyph's outline is read once for each face and style
 // and kept in em units: reading it runs the font's hinting program at the font's design size,
@@ -987,11 +1008,9 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
                                        const std::optional<QRectF>& within) {
     const QFont& font = Font_->Font;
     const QRawFont& raw = Glyphs();
-    QList<quint32> glyphs;
-    if (raw.isValid() && raw.pixelSize() > 0)
-        glyphs = raw.glyphIndexesForString(text);
+    const QList<quint32>& glyphs = TextGlyphs(text);
     QPainterPath outlines;
-    if (glyphs.size() != text.size()) {
+    if (glyphs.size() != text.size() || raw.pixelSize() <= 0) {
         for (qsizetype i = 0; i < text.size(); ++i)
             outlines.addText(at + QPointF(x[size_t(i)], 0), font, text.mid(i, 1));
         return outlines;
@@ -1008,7 +1027,6 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
     const bool decorated = font.underline() || font.strikeOut();
     const QList<QPointF> advances =
         decorated ? raw.advancesForGlyphIndexes(glyphs) : QList<QPointF>();
-    const double thickness = raw.lineThickness();
     // The outlines to add, found first so that the path grows once.
     std::vector<std::pair<QPointF, const TGlyphOutline*>> placed;
     placed.reserve(size_t(glyphs.size()));
@@ -1019,11 +1037,9 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
             outlines.addText(origin, font, text.mid(i, 1));
             continue;
         }
-        if (font.underline())
-            outlines.addRect(origin.x(), origin.y() + raw.underlinePosition(), advances[i].x(),
-                             thickness);
-        if (font.strikeOut())
-            outlines.addRect(origin.x(), origin.y() - raw.ascent() / 3, advances[i].x(), thickness);
+        if (decorated)
+            ForEachBar(raw, font, origin, advances[i].x(),
+                       [&](const QRectF& bar) { outlines.addRect(bar); });
         auto found = kept.find(std::pair(Font_->Key, glyphs[i]));
         if (found == kept.end()) {
             const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
@@ -1072,9 +1088,7 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
 // faster than one text for each. False when a character needs a glyph of another font.
 bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x) {
     const QRawFont& raw = Glyphs();
-    if (!raw.isValid())
-        return false;
-    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    const QList<quint32>& glyphs = TextGlyphs(text);
     if (glyphs.size() != text.size())
         return false;
     QList<QPointF> positions;
@@ -1091,15 +1105,8 @@ bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<
     Painter_.drawGlyphRun(QPointF(), run);
     // Underline and strike-out run the length of the text, where the toolkit's outlines of
     // text put them; a run of glyphs would put them in the wrong place under a transform.
-    const double width = x[size_t(text.size())] - x[0];
-    if (Font_->Font.underline())
-        Painter_.fillRect(
-            QRectF(at.x() + x[0], at.y() + raw.underlinePosition(), width, raw.lineThickness()),
-            TextPen_.color());
-    if (Font_->Font.strikeOut())
-        Painter_.fillRect(
-            QRectF(at.x() + x[0], at.y() - raw.ascent() / 3, width, raw.lineThickness()),
-            TextPen_.color());
+    ForEachBar(raw, Font_->Font, at + QPointF(x[0], 0), x[size_t(text.size())] - x[0],
+               [&](const QRectF& bar) { Painter_.fillRect(bar, TextPen_.color()); });
     return true;
 }
 
