@@ -166,7 +166,7 @@ struct TLaidFont {
     // measures it for the alignment and the cell height of a font.
     double Ascent = 0;
     double Descent = 0;
-    QString Key; // the face and style, whatever the size, made when first needed
+    uint32_t FaceId = 0; // the face and style, whatever the size
 };
 
 // A glyph's outline in em units, with the rectangle its control points span.

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <tuple>
 
 #include "metafile/Charsets.h"
 #include "metafile/MetafileDC.h"
@@ -605,8 +606,13 @@ QString DrawnFace(const TGdiFont& f) {
     constexpr uint8_t SymbolCharset = 2, FixedPitch = 1, Roman = 0x10, Modern = 0x30;
     // Never destroyed, as the fonts: whether the system has a face is asked once for each
     // of the last few hundred faces.
-    static auto& has = *new std::map<QString, bool>;
-    auto found = has.find(face.toLower());
+    struct CaseInsensitiveLess {
+        bool operator()(const QString& a, const QString& b) const {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        }
+    };
+    static auto& has = *new std::map<QString, bool, CaseInsensitiveLess>;
+    auto found = has.find(face);
     if (found == has.end()) {
         if (has.size() >= MaxKnownFaces)
             has.clear();
@@ -614,8 +620,8 @@ QString DrawnFace(const TGdiFont& f) {
         static const QString fallback =
             QFontInfo(QFont(QStringLiteral("No Such Face Anywhere"))).family();
         const QString resolved = QFontInfo(QFont(face)).family();
-        found = has.emplace(face.toLower(), resolved != fallback ||
-                                                resolved.compare(face, Qt::CaseInsensitive) == 0)
+        found = has.emplace(face, resolved != fallback ||
+                                      resolved.compare(face, Qt::CaseInsensitive) == 0)
                     .first;
     }
     if (found->second || f.Charset == SymbolCharset)
@@ -627,63 +633,62 @@ QString DrawnFace(const TGdiFont& f) {
     return QStringLiteral("Arial");
 }
 
-// A font's face and style, whatever its size.
-QString FaceKey(const QFont& font) {
-    return QStringLiteral("%1/%2/%3").arg(font.family()).arg(font.weight()).arg(font.italic());
-}
+// What is read once of a face and style, whatever the size.
+struct TFace {
+    // The glyphs at the size they were first asked for. Finding a font asks fontconfig for
+    // its file and settings, which took longer than drawing the text where sizes change
+    // often; a font of the same face at another size is made from this one.
+    QRawFont Glyphs;
+    // The cell above and below the baseline, as shares of the pixel size. The system takes
+    // it from the font's Windows ascent and descent, which a font may set apart from the
+    // typographic ones that the toolkit prefers when the font asks for them (Tahoma's cell
+    // is a third taller than its typographic height). Nothing when the font has no such
+    // figures.
+    std::optional<std::pair<double, double>> Cell;
+    // Never given to another face, even after the faces were forgotten: glyph outlines are
+    // kept under it.
+    uint32_t Id = 0;
+};
 
-// The glyphs of a font's face and style, at the size they were first asked for. Finding a
-// font asks fontconfig for its file and settings, which took longer than drawing the text
-// where sizes change often; a font of the same face at another size is made from this one.
-QRawFont FaceGlyphs(const QFont& font) {
-    // Never destroyed, as the fonts: found once for each face and style, then kept.
-    static auto& faces = *new std::map<QString, QRawFont>;
-    const QString key = FaceKey(font);
+// The face and style of a font of a family: found once, then kept. What is returned holds
+// until the next call.
+template <class MakeFont>
+const TFace& FaceOf(const QString& family, int weight, bool italic, MakeFont makeFont) {
+    // Never destroyed, as the fonts.
+    static auto& faces = *new std::map<std::tuple<QString, int, bool>, TFace>;
+    static uint32_t lastId = 0;
+    auto key = std::tuple(family, weight, italic);
     if (const auto found = faces.find(key); found != faces.end())
         return found->second;
     if (faces.size() >= MaxKnownFaces)
         faces.clear();
-    return faces.emplace(key, QRawFont::fromFont(font)).first->second;
-}
-
-// The glyphs of a font at its own size.
-QRawFont SizedGlyphs(const QFont& font) {
-    QRawFont raw = FaceGlyphs(font);
-    if (raw.isValid())
-        raw.setPixelSize(font.pixelSize());
-    return raw;
-}
-
-// The cell of a font above and below its baseline, as shares of its pixel size. The system
-// takes it from the font's Windows ascent and descent, which a font may set apart from the
-// typographic ones that the toolkit prefers when the font asks for them (Tahoma's cell is a
-// third taller than its typographic height). Nothing when the font has no such figures.
-std::optional<std::pair<double, double>> CellShares(const QFont& font) {
-    // Never destroyed, as the fonts: read once for each face and style, then kept.
-    static auto& shares = *new std::map<QString, std::optional<std::pair<double, double>>>;
-    const QString key = FaceKey(font);
-    if (const auto found = shares.find(key); found != shares.end())
-        return found->second;
-    if (shares.size() >= MaxKnownFaces)
-        shares.clear();
-    const QRawFont raw = FaceGlyphs(font);
+    TFace face{QRawFont::fromFont(makeFont()), std::nullopt, ++lastId};
+    const QRawFont& raw = face.Glyphs;
     const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
     const auto word = [&](int offset) {
         return (uint(uint8_t(os2[offset])) << 8) | uint8_t(os2[offset + 1]);
     };
     constexpr int WinAscent = 74, WinDescent = 76;
-    std::optional<std::pair<double, double>> cell;
     if (os2.size() >= WinDescent + 2 && raw.unitsPerEm() > 0 &&
         word(WinAscent) + word(WinDescent) > 0)
-        cell = std::pair(word(WinAscent) / raw.unitsPerEm(), word(WinDescent) / raw.unitsPerEm());
-    return shares.emplace(key, cell).first->second;
+        face.Cell =
+            std::pair(word(WinAscent) / raw.unitsPerEm(), word(WinDescent) / raw.unitsPerEm());
+    return faces.emplace(std::move(key), std::move(face)).first->second;
+}
+
+const TFace& FaceOf(const QFont& font) {
+    return FaceOf(font.family(), font.weight(), font.italic(), [&] { return font; });
+}
+
+int FontWeight(const TGdiFont& f) {
+    return std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
 }
 
 // The font of a logical font at a size in painter units, not yet looked for.
 QFont TextFont(const TGdiFont& f, const QString& face, int pixels) {
     QFont font(face);
     font.setPixelSize(pixels);
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.Weight ? f.Weight : 400, 1, 1000)));
+    font.setWeight(static_cast<QFont::Weight>(FontWeight(f)));
     font.setItalic(f.Italic);
     font.setUnderline(f.Underline);
     font.setStrikeOut(f.StrikeOut);
@@ -701,7 +706,9 @@ QFont TextFont(const TGdiFont& f, const QString& face, int pixels) {
 // it as shares of the size, known once for each face: no font of that size is made for it
 // then, only for the size the text is drawn at.
 double TMetafileDC::CellHeight(const TGdiFont& f, const QString& face, int pixels) {
-    if (const auto cell = CellShares(TextFont(f, face, pixels)))
+    const TFace& known =
+        FaceOf(face, FontWeight(f), f.Italic, [&] { return TextFont(f, face, pixels); });
+    if (const auto& cell = known.Cell)
         return cell->first * pixels + cell->second * pixels;
     const TLaidFont& laid = LayoutFont(f, face, pixels);
     return laid.Ascent + laid.Descent;
@@ -711,7 +718,7 @@ double TMetafileDC::CellHeight(const TGdiFont& f, const QString& face, int pixel
 // at a few sizes, again and again and from one playback to the next, so the fonts made last
 // are kept for all playbacks.
 const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face, int pixels) {
-    const int weight = std::clamp(f.Weight ? f.Weight : 400, 1, 1000);
+    const int weight = FontWeight(f);
     const auto same = [&](const TLaidFont& laid) {
         return laid.Font.pixelSize() == pixels && laid.Font.weight() == weight &&
                laid.Font.italic() == f.Italic && laid.Font.underline() == f.Underline &&
@@ -728,11 +735,12 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face,
         return *Font_;
     }
     const QFont font = TextFont(f, face, pixels);
-    Font_ =
-        std::make_shared<TLaidFont>(TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, {}});
+    const TFace& known = FaceOf(font);
+    Font_ = std::make_shared<TLaidFont>(
+        TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, known.Id});
     // Asking the metrics loads the font itself, which text that is only measured, with its
     // advances given, does without: most faces give the cell as shares of the size.
-    if (const auto cell = CellShares(font)) {
+    if (const auto& cell = known.Cell) {
         Font_->Ascent = cell->first * pixels;
         Font_->Descent = cell->second * pixels;
     } else {
@@ -748,8 +756,11 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face,
 
 // The glyphs of the font of the last text, made when first needed.
 const QRawFont& TMetafileDC::Glyphs() {
-    if (!Font_->Raw)
-        Font_->Raw = SizedGlyphs(Font_->Font);
+    if (!Font_->Raw) {
+        Font_->Raw = FaceOf(Font_->Font).Glyphs;
+        if (Font_->Raw->isValid())
+            Font_->Raw->setPixelSize(Font_->Font.pixelSize());
+    }
     return *Font_->Raw;
 }
 
@@ -1016,11 +1027,9 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
         return outlines;
     }
     // Never destroyed, as the fonts.
-    static auto& kept = *new std::map<std::pair<QString, quint32>, TGlyphOutline>;
+    static auto& kept = *new std::map<std::pair<uint32_t, quint32>, TGlyphOutline>;
     if (kept.size() + size_t(glyphs.size()) > MaxKeptOutlines)
         kept.clear();
-    if (Font_->Key.isEmpty())
-        Font_->Key = FaceKey(font);
     const double pixels = raw.pixelSize();
     // Underline and strike-out run under each character for its advance, as the toolkit's
     // own outlines of text draw them.
@@ -1040,12 +1049,13 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
         if (decorated)
             ForEachBar(raw, font, origin, advances[i].x(),
                        [&](const QRectF& bar) { outlines.addRect(bar); });
-        auto found = kept.find(std::pair(Font_->Key, glyphs[i]));
+        auto found = kept.find(std::pair(Font_->FaceId, glyphs[i]));
         if (found == kept.end()) {
             const QTransform toEm = QTransform::fromScale(1 / pixels, 1 / pixels);
             QPainterPath em = toEm.map(raw.pathForGlyph(glyphs[i]));
             const QRectF bounds = em.controlPointRect();
-            found = kept.emplace(std::pair(Font_->Key, glyphs[i]), TGlyphOutline{em, bounds}).first;
+            found =
+                kept.emplace(std::pair(Font_->FaceId, glyphs[i]), TGlyphOutline{em, bounds}).first;
         }
         const TGlyphOutline& glyph = found->second;
         // A glyph wholly outside what the painter shows adds nothing to the picture.
@@ -1151,7 +1161,6 @@ void TMetafileDC::DrawText(const TGdiText& t, const QString& text, const QFont& 
         }
     }
     Painter_.setWorldTransform(placed * TextOrigin_);
-    Painter_.setFont(font);
     if (S_.BkMode == Gdi::OPAQUE && !text.isEmpty())
         Painter_.fillRect(box, S_.BkColor);
     if (TextPen_.color() != S_.TextColor)
@@ -1172,6 +1181,7 @@ void TMetafileDC::DrawText(const TGdiText& t, const QString& text, const QFont& 
     const bool plain = t.Dx.empty() && S_.CharExtra == 0;
     if (!(plain && NeedsShaping(text)) && DrawGlyphs(text, at, x))
         return;
+    Painter_.setFont(font);
     if (plain) {
         Painter_.drawText(at, text);
         return;
