@@ -13,6 +13,8 @@
 #include <QRawFont>
 #include <QString>
 #include <QTransform>
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -167,6 +169,15 @@ struct TLaidFont {
     double Ascent = 0;
     double Descent = 0;
     uint32_t FaceId = 0; // the face and style, whatever the size
+    // The glyph and the advance of each Latin-1 character, in font units, found when first
+    // drawn: most text is of these, and asking the font for each again cost more than
+    // drawing it.
+    struct TLatin {
+        std::array<quint32, 256> Glyph{};
+        std::array<double, 256> Advance{};
+        std::bitset<256> Known;
+    };
+    std::unique_ptr<TLatin> Latin;
 };
 
 // A glyph's outline in em units, with the rectangle its control points span.
@@ -323,6 +334,7 @@ private:
     void OpaqueTextRect(const TGdiText& t, const QTransform& full);
     const QRawFont& Glyphs();
     const QList<quint32>& TextGlyphs(const QString& text);
+    std::pair<quint32, double> CharGlyph(QChar c);
     void FontAdvances(const QString& text, std::vector<double>& advances);
     static bool NeedsShaping(const QString& text);
     bool DrawGlyphs(const QString& text, QPointF at, const std::vector<double>& x);

@@ -737,7 +737,7 @@ const TLaidFont& TMetafileDC::LayoutFont(const TGdiFont& f, const QString& face,
     const QFont font = TextFont(f, face, pixels);
     const TFace& known = FaceOf(font);
     Font_ = std::make_shared<TLaidFont>(
-        TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, known.Id});
+        TLaidFont{font, QFontMetricsF(font), std::nullopt, 0, 0, known.Id, nullptr});
     // Asking the metrics loads the font itself, which text that is only measured, with its
     // advances given, does without: most faces give the cell as shares of the size.
     if (const auto& cell = known.Cell) {
@@ -764,30 +764,67 @@ const QRawFont& TMetafileDC::Glyphs() {
     return *Font_->Raw;
 }
 
+// The glyph of a character in the font of the last text, and its advance in font units.
+// Characters that the font lacks, and non-spacing marks, take the advance of the toolkit,
+// which draws them with a fallback font.
+std::pair<quint32, double> TMetafileDC::CharGlyph(QChar c) {
+    TLaidFont& font = *Font_;
+    const char16_t u = c.unicode();
+    if (u < 256 && font.Latin && font.Latin->Known[u])
+        return {font.Latin->Glyph[u], font.Latin->Advance[u]};
+    const QRawFont& raw = Glyphs();
+    quint32 glyph = 0;
+    int count = 1;
+    QPointF advance;
+    if (!raw.isValid() || !raw.glyphIndexesForChars(&c, 1, &glyph, &count) || count != 1)
+        glyph = 0;
+    const bool found = glyph != 0 && raw.advancesForGlyphIndexes(&glyph, &advance, 1) &&
+                       c.category() != QChar::Mark_NonSpacing;
+    const double width = found ? advance.x() : font.Metrics.horizontalAdvance(c);
+    if (u < 256) {
+        if (!font.Latin)
+            font.Latin = std::make_unique<TLaidFont::TLatin>();
+        font.Latin->Glyph[u] = glyph;
+        font.Latin->Advance[u] = width;
+        font.Latin->Known.set(u);
+    }
+    return {glyph, width};
+}
+
+namespace {
+bool HasSurrogates(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+}
+} // namespace
+
 // The glyphs of the characters of the text being drawn, in the font of the last text: looked
-// up once for each text record, when first needed. None when the font gives no glyphs.
+// up once for each text record, when first needed. None when the font gives no glyphs; fewer
+// than characters where a pair of surrogates stands for one.
 const QList<quint32>& TMetafileDC::TextGlyphs(const QString& text) {
-    if (!TextGlyphsKnown_) {
-        const QRawFont& raw = Glyphs();
-        TextGlyphs_ = raw.isValid() ? raw.glyphIndexesForString(text) : QList<quint32>();
-        TextGlyphsKnown_ = true;
+    if (TextGlyphsKnown_)
+        return TextGlyphs_;
+    TextGlyphsKnown_ = true;
+    const QRawFont& raw = Glyphs();
+    if (!raw.isValid()) {
+        TextGlyphs_.clear();
+    } else if (HasSurrogates(text)) {
+        TextGlyphs_ = raw.glyphIndexesForString(text);
+    } else {
+        TextGlyphs_.resize(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            TextGlyphs_[i] = CharGlyph(text[i]).first;
     }
     return TextGlyphs_;
 }
 
-// The advance of each character in the font of the last text, in font units. Characters
-// that the font lacks take the advance of the fallback font the toolkit draws them with.
+// The advance of each character in the font of the last text, in font units. Text with
+// characters beyond the basic plane takes the toolkit's advances throughout.
 void TMetafileDC::FontAdvances(const QString& text, std::vector<double>& advances) {
-    const QList<quint32>& glyphs = TextGlyphs(text);
-    QList<QPointF> own;
-    if (glyphs.size() == text.size())
-        own = Glyphs().advancesForGlyphIndexes(glyphs);
     advances.resize(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const bool found = own.size() == text.size() && glyphs[i] != 0 &&
-                           text[i].category() != QChar::Mark_NonSpacing;
-        advances[size_t(i)] = found ? own[i].x() : Font_->Metrics.horizontalAdvance(text[i]);
-    }
+    const bool own = !HasSurrogates(text);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        advances[size_t(i)] =
+            own ? CharGlyph(text[i]).second : Font_->Metrics.horizontalAdvance(text[i]);
 }
 
 // The opaque rectangle of a text record, drawn before its characters.
