@@ -795,6 +795,16 @@ namespace {
 bool HasSurrogates(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
 }
+
+// Whether a character is drawn with the glyph the font gives it. Spaces and controls that the
+// font lacks take its missing glyph at that glyph's advance, as the toolkit draws controls
+// too (all but the null and those that end lines, which it leaves out). Other characters
+// that the font lacks need a fallback font.
+bool OwnGlyph(quint32 glyph, QChar c) {
+    return glyph != 0 || c.isSpace() ||
+           (c.category() == QChar::Other_Control && c != u'\0' && c != u'\n' && c != u'\f' &&
+            c != u'\r');
+}
 } // namespace
 
 // The glyphs of the characters of the text being drawn, in the font of the last text: looked
@@ -1079,7 +1089,7 @@ QPainterPath TMetafileDC::TextOutlines(const QString& text, QPointF at,
     int elements = 0;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         const QPointF origin = at + QPointF(x[size_t(i)], 0);
-        if (glyphs[i] == 0 && (decorated || !text[i].isSpace())) {
+        if (glyphs[i] == 0 && (decorated || !OwnGlyph(0, text[i]))) {
             outlines.addText(origin, font, text.mid(i, 1));
             continue;
         }
@@ -1141,7 +1151,7 @@ bool TMetafileDC::DrawGlyphs(const QString& text, QPointF at, const std::vector<
     QList<QPointF> positions;
     positions.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (glyphs[i] == 0 && !text[i].isSpace())
+        if (!OwnGlyph(glyphs[i], text[i]))
             return false;
         positions.append(at + QPointF(x[size_t(i)], 0));
     }
