@@ -884,6 +884,24 @@ std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& gl
 }
 } // namespace
 
+namespace {
+// Where a text's reference point is from the start of its baseline, in font units, for the
+// text alignment: its horizontal part (left, centre, right) and its vertical one (top,
+// baseline, bottom of the cell).
+std::pair<double, double> AlignedOrigin(uint32_t align, double width, const TLaidFont& laid) {
+    double dx = 0, dy = 0;
+    if ((align & Gdi::TA_HMASK) == Gdi::TA_RIGHT)
+        dx = -width;
+    else if ((align & Gdi::TA_HMASK) == Gdi::TA_CENTER)
+        dx = -width / 2;
+    if ((align & Gdi::TA_VMASK) == Gdi::TA_BOTTOM)
+        dy = -laid.Descent;
+    else if ((align & Gdi::TA_VMASK) != Gdi::TA_BASELINE)
+        dy = laid.Ascent;
+    return {dx, dy};
+}
+} // namespace
+
 void TMetafileDC::Text(const TGdiText& t) {
     if (!InPath_ && DrawingSuppressed())
         return;
@@ -963,27 +981,7 @@ void TMetafileDC::Text(const TGdiText& t) {
         x[size_t(i) + 1] = x[size_t(i)] + advance;
     }
     const double width = x.back();
-    double dx = 0, dy = 0;
-    switch (S_.TextAlign & Gdi::TA_HMASK) {
-    case Gdi::TA_RIGHT:
-        dx = -width;
-        break;
-    case Gdi::TA_CENTER:
-        dx = -width / 2;
-        break;
-    default:
-        break;
-    }
-    switch (S_.TextAlign & Gdi::TA_VMASK) {
-    case Gdi::TA_BOTTOM:
-        dy = -laid.Descent;
-        break;
-    case Gdi::TA_BASELINE:
-        break;
-    default:
-        dy = laid.Ascent;
-        break;
-    }
+    const auto [dx, dy] = AlignedOrigin(S_.TextAlign, width, laid);
 
     const QTransform placed = PlaceText(t, reference, full, QSizeF(k * stretch / sx, k / sy));
     const QRectF box(dx, dy - laid.Ascent, width, laid.Ascent + laid.Descent);
