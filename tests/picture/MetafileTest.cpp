@@ -1160,6 +1160,38 @@ TEST(MetafilePlayer, UnderlineAndStrikeOutRunTheLengthOfTheText) {
     }
 }
 
+// A control that the font lacks is drawn with the font's missing glyph, a box, as the toolkit
+// draws it; the null is left out. Rows: the character between "A" and "B", and whether a box
+// is drawn for it.
+TEST(MetafilePlayer, ControlsAFontLacksDrawItsMissingGlyph) {
+    const auto ink = [](std::u16string text) {
+        std::vector<uint8_t> record = TextRecord(); // "MM", replaced
+        record.resize(record.size() - 4);
+        record[28] = 5; // at x = 5, so that three letters fit
+        record[36] = static_cast<uint8_t>(text.size());
+        for (const char16_t c : text)
+            Put16(record, c);
+        TEmfWriter emf;
+        emf.AddBytes(EXTCREATEFONTINDIRECTW, FontRecord()).Add(SELECTOBJECT, {1});
+        emf.Add(SETBKMODE, {1}).Add(SETTEXTCOLOR, {0});
+        emf.AddBytes(EXTTEXTOUTW, record);
+        return CountInk(Play(emf.Bytes(), 300, 300), qRgb(0, 0, 0));
+    };
+    const int plain = ink(u"AB");
+    ASSERT_GT(plain, 0);
+    for (const auto& [c, box] : {std::pair(u'\x01', true), std::pair(u'\x1F', true),
+                                 std::pair(u'\x7F', true), std::pair(u'\0', false)}) {
+        SCOPED_TRACE(int(c));
+        const int added = ink(std::u16string(u"A") + c + u"B") - plain;
+        // A box's outline adds some 600 pixels here; text the toolkit draws by itself may
+        // come out a few hundred pixels lighter than a run of glyphs.
+        if (box)
+            EXPECT_GT(added, 300);
+        else
+            EXPECT_LT(added, 100);
+    }
+}
+
 TEST(MetafileReader, APictureControlLeavesTheMetafilesTransparencyAlone) {
     TEmfWriter emf;
     const auto metafile = Load(emf.Bytes());
