@@ -882,9 +882,7 @@ std::optional<QString> CharactersOfGlyphs(const QString& face, const QString& gl
     }
     return text;
 }
-} // namespace
 
-namespace {
 // Where a text's reference point is from the start of its baseline, in font units, for the
 // text alignment: its horizontal part (left, centre, right) and its vertical one (top,
 // baseline, bottom of the cell).
