@@ -26,6 +26,12 @@ uint32_t U32(const Bytes& b, size_t at) {
     return U16(b, at) | U16(b, at + 2) << 16;
 }
 
+constexpr uint32_t PlaceableKey = 0x9AC6CDD7;
+constexpr uint32_t WindowsHeaderWords = 9; // the header's own size, in 16-bit words
+constexpr uint32_t WindowsEof = 0;         // the function number of the end-of-file record
+constexpr uint32_t EnhancedHeader = 1;     // the record types of the header and the end
+constexpr uint32_t EnhancedEof = 14;
+
 // A placeable header for a picture of 1000 × 1000 units at 1440 units an inch. Its key and
 // checksum are left to the harness, which puts them right on every input.
 const Bytes PlaceableHeader = {0,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0xE8,
@@ -41,11 +47,11 @@ struct TLayout {
 // The headers and records of a Windows metafile, placeable or plain.
 bool WalkWindows(const Bytes& file, TLayout& layout) {
     size_t at = 0;
-    if (file.size() >= 22 && U32(file, 0) == 0x9AC6CDD7)
+    if (file.size() >= 22 && U32(file, 0) == PlaceableKey)
         at = 22;
     else
         layout.Plain = true;
-    if (file.size() < at + 18 || U16(file, at + 2) != 9)
+    if (file.size() < at + 18 || U16(file, at + 2) != WindowsHeaderWords)
         return false;
     at += 18;
     if (layout.Plain)
@@ -53,7 +59,7 @@ bool WalkWindows(const Bytes& file, TLayout& layout) {
     layout.Head.insert(layout.Head.end(), file.begin(), file.begin() + long(at));
     while (at + 6 <= file.size()) {
         const uint64_t size = uint64_t(U32(file, at)) * 2;
-        if (size < 6 || at + size > file.size() || U16(file, at + 4) == 0)
+        if (size < 6 || at + size > file.size() || U16(file, at + 4) == WindowsEof)
             break;
         layout.Records.emplace_back(file.begin() + long(at), file.begin() + long(at + size));
         at += size;
@@ -64,7 +70,7 @@ bool WalkWindows(const Bytes& file, TLayout& layout) {
 
 // The header record and the records of an enhanced metafile.
 bool WalkEnhanced(const Bytes& file, TLayout& layout) {
-    if (file.size() < 88 || U32(file, 0) != 1)
+    if (file.size() < 88 || U32(file, 0) != EnhancedHeader)
         return false;
     size_t at = U32(file, 4);
     if (at < 88 || at % 4 || at > file.size())
@@ -72,12 +78,12 @@ bool WalkEnhanced(const Bytes& file, TLayout& layout) {
     layout.Head.assign(file.begin(), file.begin() + long(at));
     while (at + 8 <= file.size()) {
         const size_t size = U32(file, at + 4);
-        if (size < 8 || size % 4 || size > file.size() - at || U32(file, at) == 14)
+        if (size < 8 || size % 4 || size > file.size() - at || U32(file, at) == EnhancedEof)
             break;
         layout.Records.emplace_back(file.begin() + long(at), file.begin() + long(at + size));
         at += size;
     }
-    layout.End = {14, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 20, 0, 0, 0};
+    layout.End = {EnhancedEof, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 20, 0, 0, 0};
     return true;
 }
 
