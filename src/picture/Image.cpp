@@ -82,11 +82,15 @@ void TImage::Pan(QPointF distance) {
     OnViewChange(PanView(QRectF(QPointF(0, 0), PartSize_), size, Placement_, dx, dy));
 }
 
-void TImage::Zoom(double factor) {
+void TImage::Zoom(double factor, std::optional<QPointF> about) {
     const QSize size(Picture_.Width(), Picture_.Height());
-    if (!Pannable() || size.isEmpty() || !OnViewChange)
+    if (!Pannable() || size.isEmpty() || !OnViewChange || width() <= 0 || height() <= 0)
         return;
-    OnViewChange(ZoomView(QRectF(QPointF(0, 0), PartSize_), size, Placement_, factor));
+    // The control stands for the part, so a point on screen is one on the part.
+    if (about)
+        about = QPointF(about->x() * PartSize_.width() / width(),
+                        about->y() * PartSize_.height() / height());
+    OnViewChange(ZoomView(QRectF(QPointF(0, 0), PartSize_), size, Placement_, factor, about));
 }
 
 void TImage::mousePressEvent(QMouseEvent* event) {
@@ -126,7 +130,8 @@ void TImage::wheelEvent(QWheelEvent* event) {
         QWidget::wheelEvent(event);
         return;
     }
-    Zoom(std::pow(ZoomStep, double(delta) / WheelNotch));
+    // The wheel zooms about the pointer, as image programs do.
+    Zoom(std::pow(ZoomStep, double(delta) / WheelNotch), event->position());
 }
 
 void TImage::keyPressEvent(QKeyEvent* event) {

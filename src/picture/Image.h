@@ -63,9 +63,10 @@ private:
     bool Placed() const;
     // Whether the user can move and zoom the window now.
     bool Pannable() const;
-    // Moves the window by a distance in the control's pixels, or zooms it by factor.
+    // Moves the window by a distance in the control's pixels, or zooms it by factor about
+    // a point of the control (its centre unless given).
     void Pan(QPointF distance);
-    void Zoom(double factor);
+    void Zoom(double factor, std::optional<QPointF> about = std::nullopt);
     void Render(QImage& image, const TRect& rect);
     // While the picture is dragged: shows the window cut from a larger rendering around
     // it; false when that cannot be done, and the window is rendered as usual.

@@ -22,11 +22,14 @@ QSizeF LargestWindow(const QRectF& target, QSizeF picture) {
 // A window of the given size centred on centre, moved as little as needed to lie inside
 // the picture.
 QRectF WindowAt(QPointF centre, QSizeF size, QSizeF picture) {
-    const double left =
-        std::clamp(centre.x() - size.width() / 2, 0.0, picture.width() - size.width());
-    const double top =
-        std::clamp(centre.y() - size.height() / 2, 0.0, picture.height() - size.height());
-    return {QPointF(left, top), size};
+    // A window as large as the picture along an axis may come out a rounding larger than
+    // it: it then starts at the picture's edge.
+    const auto start = [](double middle, double length, double whole) {
+        return std::clamp(middle - length / 2, 0.0, std::max(0.0, whole - length));
+    };
+    return {QPointF(start(centre.x(), size.width(), picture.width()),
+                    start(centre.y(), size.height(), picture.height())),
+            size};
 }
 
 // A stored window rarely has the target's exact proportions (the part may differ from the
@@ -127,14 +130,23 @@ TPlacementView PanView(const QRectF& target, QSize pictureSize, const TPartPlace
 }
 
 TPlacementView ZoomView(const QRectF& target, QSize pictureSize, const TPartPlacement& placement,
-                        double factor) {
+                        double factor, std::optional<QPointF> about) {
     const QRectF window = ShownWindow(target, pictureSize, placement);
     const QSizeF picture = TurnedSize(pictureSize, placement.Turn);
     if (picture.isEmpty() || target.isEmpty())
         return {};
     const QSizeF largest = LargestWindow(target, picture);
     const double zoom = std::clamp(largest.width() / window.width() * factor, 1.0, MaxZoom);
-    const QRectF zoomed = WindowAt(window.center(), largest / zoom, picture);
+    const QSizeF size = largest / zoom;
+    // The share of the target's width and height at which the fixed point stands; the
+    // spot of the picture there stands at the same share of the zoomed window.
+    const QPointF at = about.value_or(target.center()) - target.topLeft();
+    const QPointF share(at.x() / target.width(), at.y() / target.height());
+    const QPointF spot(window.left() + share.x() * window.width(),
+                       window.top() + share.y() * window.height());
+    const QPointF centre(spot.x() + (0.5 - share.x()) * size.width(),
+                         spot.y() + (0.5 - share.y()) * size.height());
+    const QRectF zoomed = WindowAt(centre, size, picture);
     return ViewOf({zoomed, target, placement.Turn}, pictureSize);
 }
 

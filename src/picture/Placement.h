@@ -56,12 +56,14 @@ TPlaced PlacePicture(const QRectF& target, QSize pictureSize, const TPartPlaceme
 TPlacementView ViewOf(const TPlaced& placed, QSize pictureSize);
 
 // The window moved by dx, dy in the target's units (dragging the picture to the right
-// shows more of its left), and the window zoomed by factor about its centre, kept
-// between the largest window and MaxZoom times smaller; both stay inside the picture.
+// shows more of its left), and the window zoomed by factor about a point of the target
+// (its centre unless given), which keeps showing the same spot of the picture as far as
+// the picture's edges allow; the zoom stays between the largest window and MaxZoom times
+// smaller, and both windows stay inside the picture.
 TPlacementView PanView(const QRectF& target, QSize pictureSize, const TPartPlacement& placement,
                        double dx, double dy);
 TPlacementView ZoomView(const QRectF& target, QSize pictureSize, const TPartPlacement& placement,
-                        double factor);
+                        double factor, std::optional<QPointF> about = std::nullopt);
 
 // The placement a quarter turn further clockwise; a stored window turns with the
 // picture, so it still shows the same part of it.

@@ -168,6 +168,15 @@ TEST(Placement, PanAndZoomStayInsideThePictureAndTheZoomRange) {
         {"zoomed drag",
          PanView(CoverPart, wide, Fill(TPlacementView{3750, 2500, 2500, 5000}), 0, 600),
          {3750, 0, 2500, 5000}},
+        {"zoom about the part's top left",
+         ZoomView(CoverPart, wide, Fill(), 2, CoverPart.topLeft()),
+         {2500, 0, 2500, 5000}},
+        {"zoom about its bottom right",
+         ZoomView(CoverPart, wide, Fill(), 2, CoverPart.bottomRight()),
+         {5000, 5000, 2500, 5000}},
+        {"zoom about a point 3/4 across, 1/4 down",
+         ZoomView(CoverPart, wide, Fill(), 2, QPointF(1000, 800)),
+         {4375, 1250, 2500, 5000}},
         {"zoom a turned picture",
          ZoomView(CoverPart, wide, Fill({}, 90), 2),
          {2500, 3750, 5000, 2500}},
@@ -176,6 +185,27 @@ TEST(Placement, PanAndZoomStayInsideThePictureAndTheZoomRange) {
         SCOPED_TRACE(c.Name);
         EXPECT_EQ(c.View, c.Expected)
             << c.View.Left << ";" << c.View.Top << ";" << c.View.Width << ";" << c.View.Height;
+    }
+}
+
+// A picture of exactly its part's proportions fills the part whole; the rounding of its
+// window's size must not cross the bounds it is kept in (the build checks std::clamp).
+TEST(Placement, APictureOfThePartsExactProportionsFillsItWhole) {
+    const QRectF backWithBleed(1320, 510, 1530, 1200);
+    const struct {
+        QRectF Part;
+        QSize Picture;
+    } cases[] = {{BackPart, {604, 472}},
+                 {BackPart, {1208, 944}},
+                 {BackPart, {2416, 1888}},
+                 {backWithBleed, {1275, 1000}},
+                 {CoverPart, {1000, 1000}}};
+    const TPlacementView whole{0, 0, 10000, 10000};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Picture.width()) + "x" + std::to_string(c.Picture.height()));
+        EXPECT_EQ(ViewOf(PlacePicture(c.Part, c.Picture, Fill()), c.Picture), whole);
+        EXPECT_EQ(PanView(c.Part, c.Picture, Fill(), 50, -30), whole);
+        EXPECT_EQ(ZoomView(c.Part, c.Picture, Fill(), 0.5), whole);
     }
 }
 
@@ -319,16 +349,20 @@ TEST(Placement, MouseAndKeysMoveAndZoomTheWindow) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked.back(), (TPlacementView{0, 0, 5000, 10000}));
 
-    QWheelEvent wheel({100, 100}, control.mapToGlobal(QPointF(100, 100)), {}, {0, 120},
-                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    // The wheel zooms about the pointer: the spot under it, 3/4 across and 1/4 down the
+    // window (75, 25 of the picture's pixels), stays under it.
+    QWheelEvent wheel({150, 50}, control.mapToGlobal(QPointF(150, 50)), {}, {0, 120}, Qt::NoButton,
+                      {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&control, &wheel);
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(asked.back().Width, 4000); // 1.25× of the largest, 100 of 200 pixels
+    // 1.25× of the largest: 80 of 200 pixels wide, from 15, 5.
+    EXPECT_EQ(asked.back(), (TPlacementView{750, 500, 4000, 8000}));
+    // − zooms about the window's centre (55, 45): 100 pixels wide from 5, kept inside.
     QTest::keyClick(&control, Qt::Key_Minus);
-    EXPECT_EQ(asked.back().Width, 5000);
+    EXPECT_EQ(asked.back(), (TPlacementView{250, 0, 5000, 10000}));
     QTest::keyClick(&control, Qt::Key_Left);
-    EXPECT_EQ(asked.back().Left, 200); // 8 of 200 control pixels: 4 of 200 picture pixels
+    EXPECT_EQ(asked.back().Left, 450); // 8 of 200 control pixels: 4 of 200 picture pixels
     QTest::keyClick(&control, Qt::Key_Right);
-    EXPECT_EQ(asked.back().Left, 0);
+    EXPECT_EQ(asked.back().Left, 250);
     EXPECT_EQ(asked.size(), 6u);
 }
