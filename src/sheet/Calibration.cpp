@@ -29,17 +29,19 @@ constexpr int TextTop = 250;
 constexpr int TextLine = 55;
 constexpr int TextPoints = 10;
 constexpr const char* TextFont = "Arial";
-// The long rulers: across the sheet 150 mm down, down the sheet 280 mm from the left.
+// The long rulers: across the sheet 150 mm down, down the sheet 280 mm from the left,
+// each with its marks and numbers on the side away from the other's end.
 constexpr int AcrossLeft = 200;
 constexpr int AcrossTop = 1500;
 constexpr int DownLeft = 2800;
 constexpr int DownTop = 150;
 // The scales across the centre lines: 10 mm either side, a mark every half millimetre,
-// a number every 2 mm; the one read by folding left on right stands 100 mm down, the
-// one read by folding top on bottom 220 mm from the left.
+// a number every 5 mm at the longest marks (numbers any closer run into one another at
+// this size); the one read by folding left on right stands 100 mm down, the one read by
+// folding top on bottom 220 mm from the left.
 constexpr int FoldReach = 100;
 constexpr int FoldStep = 5;
-constexpr int FoldNumbers = 20;
+constexpr int FoldNumbers = 50;
 constexpr int FoldAcrossTop = 1000;
 constexpr int FoldDownLeft = 2200;
 
@@ -70,9 +72,9 @@ std::string SignedMillimetres(int tenths) {
            std::to_string(size % 10);
 }
 
-// A ruler along one axis: marks every step from first to last (tenths of a millimetre on
-// the other axis at fixed, reaching towards +1 or -1), numbered every numberEvery with
-// the distance from zero in whole millimetres.
+// A ruler along one axis: marks every step from first to last (tenths of a millimetre),
+// reaching right or down from fixed on the other axis, numbered every numberEvery with the
+// distance from zero in whole millimetres, beyond the longest marks.
 struct TRuler {
     bool Across;
     int Fixed;
@@ -81,7 +83,6 @@ struct TRuler {
     int Zero;
     int Step;
     int NumberEvery;
-    int Side;
 };
 
 void DrawRuler(TCanvas& canvas, const TRuler& ruler) {
@@ -92,7 +93,7 @@ void DrawRuler(TCanvas& canvas, const TRuler& ruler) {
         const int length = from % tenStep == 0         ? TenLength
                            : from % (tenStep / 2) == 0 ? FiveLength
                                                        : MarkLength;
-        const int end = ruler.Fixed + ruler.Side * length;
+        const int end = ruler.Fixed + length;
         if (ruler.Across) {
             canvas.MoveTo(at, ruler.Fixed);
             canvas.LineTo(at, end);
@@ -103,13 +104,10 @@ void DrawRuler(TCanvas& canvas, const TRuler& ruler) {
         if (from % ruler.NumberEvery != 0)
             continue;
         const std::string label = std::to_string(from / 10);
-        // Numbers stand beyond the longest marks, on the marks' side.
-        const int beyond = ruler.Side > 0 ? end + 5 : end - 60;
         if (ruler.Across)
-            canvas.TextOut(at + 5, ruler.Side > 0 ? ruler.Fixed + TenLength : beyond, label);
+            canvas.TextOut(at + 5, ruler.Fixed + TenLength, label);
         else
-            canvas.TextOut(ruler.Side > 0 ? ruler.Fixed + TenLength + 5 : beyond - 60, at + 5,
-                           label);
+            canvas.TextOut(ruler.Fixed + TenLength + 5, at + 5, label);
     }
 }
 
@@ -118,14 +116,13 @@ void DrawRulers(TXPrint& print) {
     canvas.Font.Name = TextFont;
     print.SetFontSize(RulerPoints);
     // Along the top and left edges, for the place.
-    DrawRuler(canvas, {true, 0, 0, print.PageWidth(), 0, 10, 100, 1});
-    DrawRuler(canvas, {false, 0, 0, print.PageHeight(), 0, 10, 100, 1});
+    DrawRuler(canvas, {true, 0, 0, print.PageWidth(), 0, 10, 100});
+    DrawRuler(canvas, {false, 0, 0, print.PageHeight(), 0, 10, 100});
     // The long rulers, for the scale.
-    DrawRuler(canvas,
-              {true, AcrossTop, AcrossLeft, AcrossLeft + RulerAcross, AcrossLeft, 10, 100, 1});
+    DrawRuler(canvas, {true, AcrossTop, AcrossLeft, AcrossLeft + RulerAcross, AcrossLeft, 10, 100});
     canvas.MoveTo(AcrossLeft, AcrossTop);
     canvas.LineTo(AcrossLeft + RulerAcross, AcrossTop);
-    DrawRuler(canvas, {false, DownLeft, DownTop, DownTop + RulerDown, DownTop, 10, 100, -1});
+    DrawRuler(canvas, {false, DownLeft, DownTop, DownTop + RulerDown, DownTop, 10, 100});
     canvas.MoveTo(DownLeft, DownTop);
     canvas.LineTo(DownLeft, DownTop + RulerDown);
     // Across the centre lines of the paper, for reading the place at a fold.
@@ -136,9 +133,9 @@ void DrawRulers(TXPrint& print) {
                                    print.Scaling()) /
                         2;
     DrawRuler(canvas, {true, FoldAcrossTop, centreX - FoldReach, centreX + FoldReach, centreX,
-                       FoldStep, FoldNumbers, 1});
+                       FoldStep, FoldNumbers});
     DrawRuler(canvas, {false, FoldDownLeft, centreY - FoldReach, centreY + FoldReach, centreY,
-                       FoldStep, FoldNumbers, 1});
+                       FoldStep, FoldNumbers});
 }
 
 void DrawCross(TCanvas& canvas) {
@@ -269,6 +266,10 @@ void WriteCalibration(const std::string& printer, const TCalibration& calibratio
 void PrintCalibrationSheet(TXPrint& print, const std::string& printer,
                            const TCalibration& calibration) {
     ApplyCalibration(print, {calibration.X, calibration.Y, ExactScale, ExactScale});
+    // The test sheet is drawn for landscape paper, whatever the last sheet printed needed:
+    // on portrait paper its rulers would run off the sheet and the offsets read from it
+    // would be wrong.
+    print.SetOrientation(TXPrinterOrientation::xpoLandscape);
     print.BeginJob();
     try {
         DrawRulers(print);

@@ -12,6 +12,7 @@
 #include "print/Printer.h"
 #include "print/XPrinter.h"
 #include "sheet/Calibration.h"
+#include "sheet/CoverSheet.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -67,6 +68,26 @@ double DarkLineAt(const QImage& page, bool alongRow, double fixedMm, double arou
         i = end;
     }
     return best;
+}
+
+// How many groups of ink stand in a box of a 600-dpi page (millimetres), groups being
+// columns with ink apart by at least 0.5 mm of white: the numbers of a scale, when each
+// stands clear of the next.
+int InkGroups(const QImage& page, double leftMm, double topMm, double rightMm, double bottomMm) {
+    const auto px = [](double mm) {
+        return static_cast<int>(mm / 25.4 * SheetDpi);
+    };
+    const int gap = px(0.5);
+    int groups = 0, white = gap;
+    for (int x = px(leftMm); x < px(rightMm); ++x) {
+        bool ink = false;
+        for (int y = px(topMm); y < px(bottomMm) && !ink; ++y)
+            ink = qGray(page.pixel(x, y)) < 128;
+        if (ink && white >= gap)
+            ++groups;
+        white = ink ? 0 : white + 1;
+    }
+    return groups;
 }
 } // namespace
 
@@ -206,11 +227,13 @@ TEST_F(Calibration, WithoutADefaultPrinterTheItemReportsItAsPrintingDoes) {
               QString::fromUtf8("Vellacour|Zur Zeit ist kein Standard-Drucker gewählt."));
 }
 
-// The cross of the test sheet stands 50 mm from the left and top edges, moved by the
-// correction the dialog shows (not yet saved).
+// The cross of the test sheet stands 50 mm from the left and top edges of landscape
+// paper, moved by the correction the dialog shows (not yet saved), also right after a
+// stacked sheet left the printer turned to portrait.
 TEST_F(Calibration, TheTestSheetPrintsTheCrossMovedByTheDialogsCorrection) {
     const std::string pdf = Dir.File("pruefbogen.pdf");
     const auto form = PrintingForm(pdf);
+    OrientForSheet(*form->XPrint, {TArrangement::Stacked, 0});
     DialogScript script;
     script.Then([](QDialog& dialog) {
         auto& calibration = dynamic_cast<TfrmCalibration&>(dialog);
@@ -225,9 +248,15 @@ TEST_F(Calibration, TheTestSheetPrintsTheCrossMovedByTheDialogsCorrection) {
     std::string error;
     const QImage page = RasterisePdfPage(pdf, error);
     ASSERT_FALSE(page.isNull()) << error;
+    EXPECT_GT(page.width(), page.height());
     // The vertical arm, 10 mm above the cross; the horizontal arm, 10 mm left of it.
     EXPECT_NEAR(DarkLineAt(page, true, 40.0 - 1.5, 52.5), 52.5, 0.2);
     EXPECT_NEAR(DarkLineAt(page, false, 40.0 + 2.5, 48.5), 48.5, 0.2);
+    // The scale across the centre line (148.5 mm, 100 mm down) reads -10, -5, 0, 5 and 10,
+    // each number standing clear of the next below the marks.
+    EXPECT_EQ(InkGroups(page, 148.5 + 2.5 - 10.2, 105.4 - 1.5, 148.5 + 2.5 + 13, 108 - 1.5), 5);
+    // Nothing of the long ruler down the sheet stands above the end of the one across it.
+    EXPECT_EQ(InkGroups(page, 258 + 2.5, 139 - 1.5, 276 + 2.5, 149.5 - 1.5), 0);
 }
 
 TEST_F(Calibration, ThePrintedSheetMovesByThePrintersStoredCorrection) {
