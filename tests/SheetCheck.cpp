@@ -44,7 +44,7 @@ struct TGeometry {
 // bleeds and 4 mm for the crop marks), 2 mm lower, sharing the bottom edge; the rule at
 // 190 mm to 2 mm past the back. Stacked: the cover centred above the back, both centred
 // on 105 mm across, the cover 13 mm from the top, the back 10 mm below it, the rule 9 mm
-// below the back.
+// below the back, from 18 mm to 192 mm across (the footer line is wider than the back).
 TGeometry GeometryOf(const TSheetExpectation& e) {
     const double b = e.Bleed;
     if (e.Stacked)
@@ -55,9 +55,9 @@ TGeometry GeometryOf(const TSheetExpectation& e) {
                 143.0,
                 261.0,
                 270.0,
-                29.5,
-                182.5,
-                29.5,
+                18.0,
+                192.0,
+                18.0,
                 270.0,
                 b};
     const double backLeft = 130.0 + (b > 0 ? std::max(3.0, 2 * b + 4.0) : 3.0);
@@ -439,6 +439,13 @@ void CheckFooterText(const TPage& page, const TGeometry& g, TProblems& problems)
     for (const auto& c : columns)
         if (c.first >= 0)
             textTop = std::min(textTop, c.first);
+    const auto lastInk =
+        std::find_if(columns.rbegin(), columns.rend(), [](auto& c) { return c.first >= 0; });
+    const double right = Mm(x0 + int(columns.rend() - lastInk));
+    if (right > std::min(g.RuleRight, page.WidthMm) + Tolerance)
+        problems.push_back(
+            Format("footer text: ends at x = %.2f mm, past its rule's end at %.2f mm", right,
+                   g.RuleRight));
     const double left = Mm(x0 + begin), inkTop = Mm(textTop);
     if (left < TextLeft - Tolerance || left > TextLeft + 0.6)
         problems.push_back(Format(

@@ -411,7 +411,14 @@ void TfrmMain::DruckerkorrekturClick() {
 }
 
 void TfrmMain::BeschriftungClick() {
-    TfrmText dialog(CoverText, Cover->Picture(), Back->Picture(), this);
+    TfrmText dialog(CoverText,
+                    {.Cover = Cover->Picture(),
+                     .Back = Back->Picture(),
+                     .Frames = [] { return false; },
+                     .CoverPlacement = Placements.Cover.Placement,
+                     .BackPlacement = Placements.Back.Placement,
+                     .Layout = SheetSettings.Layout()},
+                    this);
     if (ExecModal(dialog) == QDialog::Accepted)
         SetCoverText(dialog.Text(), true);
 }

@@ -2,7 +2,6 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +15,7 @@
 #include "toolkit/Errors.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/Modal.h"
+#include "toolkit/SafeFile.h"
 
 namespace {
 QString Caption(const char* utf8) {
@@ -23,7 +23,7 @@ QString Caption(const char* utf8) {
 }
 
 // A track list is a few kilobytes; anything far larger is not one.
-constexpr qint64 MaxTrackFile = 1 << 20;
+constexpr uint64_t MaxTrackFile = 1 << 20;
 constexpr const char* TrackFileFilter = "Textdateien (*.txt)|*.txt|Alle Dateien (*)|*";
 constexpr int Sizes[] = {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 36, 48, 72};
 
@@ -42,8 +42,7 @@ void ShowColour(QPushButton& button, const QColor& colour) {
 }
 } // namespace
 
-TfrmText::TfrmText(const TCoverText& text, const TPicture& cover, const TPicture& back,
-                   QWidget* parent)
+TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent)
     : QDialog(parent) {
     setObjectName("frmText");
     setWindowTitle(Caption("Beschriftung"));
@@ -89,7 +88,7 @@ TfrmText::TfrmText(const TCoverText& text, const TPicture& cover, const TPicture
     titleForm->addRow(Caption("&Position:"), cbPosition);
     titleForm->addRow(StyleRow(TitleStyle, text.TitleStyle));
 
-    Preview = new TTextPreview(cover, back, this);
+    Preview = new TTextPreview(sheet, this);
     lblWarnings = new QLabel(this);
     lblWarnings->setObjectName("lblWarnings");
     lblWarnings->setWordWrap(true);
@@ -212,12 +211,19 @@ void TfrmText::Changed() {
 }
 
 void TfrmText::LoadTracks(const std::string& fileName) {
-    QFile file(QFile::decodeName(fileName.c_str()));
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read, and only so far: a device or a named pipe could be read
+    // without end or block the window.
+    struct stat info {};
+    const int fd = OpenRegularFile(fileName, info);
+    if (fd < 0)
         throw EFOpenError(Format(Msg::FOpenError, fileName.c_str()));
-    if (file.size() > MaxTrackFile)
+    TFd file(fd);
+    std::string text;
+    if (info.st_size > off_t(MaxTrackFile))
         throw EReadError(Format(Msg::TrackFileTooLarge, fileName.c_str()));
-    const QByteArray bytes = file.readAll();
+    if (!ReadAll(file.Get(), text, MaxTrackFile))
+        throw EReadError(Msg::ReadError);
+    const QByteArray bytes = QByteArray::fromStdString(text);
     QStringDecoder utf8(QStringConverter::Utf8);
     QString lines = utf8(bytes);
     if (utf8.hasError()) {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
 
 class TPicture;
@@ -26,8 +27,8 @@ inline constexpr const char* TrackFileTooLarge = "Die Datei %s ist zu groß für
 
 class TfrmText : public QDialog {
 public:
-    TfrmText(const TCoverText& text, const TPicture& cover, const TPicture& back,
-             QWidget* parent = nullptr);
+    // Edits text; the preview shows it over sheet, the layout's sheet as it prints.
+    TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent = nullptr);
 
     // The controls of one text's style.
     struct TStyleControls {

@@ -16,10 +16,10 @@ void MapSheet(QPainter& painter, const TRect& sheet, const QRectF& target) {
     painter.translate(-sheet.Left, -sheet.Top);
 }
 
-// The two parts together, with a small margin around them.
-TRect PreviewArea() {
-    const TRect cover = PartArea(TSheetPart::Cover, false);
-    const TRect back = PartArea(TSheetPart::Back, false);
+// The two parts of the layout's sheet together, with their bleeds and a small margin.
+TRect PreviewArea(const TSheetLayout& layout) {
+    const TRect cover = PartArea(TSheetPart::Cover, false, layout);
+    const TRect back = PartArea(TSheetPart::Back, false, layout);
     constexpr int margin = 30;
     return {std::min(cover.Left, back.Left) - margin, std::min(cover.Top, back.Top) - margin,
             std::max(cover.Right, back.Right) + margin,
@@ -27,9 +27,13 @@ TRect PreviewArea() {
 }
 
 // One pixel for every 0.4 mm of the sheet.
-QSize PreviewSize() {
-    const TRect area = PreviewArea();
+QSize PreviewSize(const TSheetLayout& layout) {
+    const TRect area = PreviewArea(layout);
     return {area.Width() / 4, area.Height() / 4};
+}
+
+QRect ToQRect(const TRect& rect) {
+    return {rect.Left, rect.Top, rect.Width(), rect.Height()};
 }
 } // namespace
 
@@ -55,9 +59,12 @@ void TTextOverlay::paintEvent(QPaintEvent*) {
     DrawTextLayout(painter, LayoutWithFonts(Text, CoverTextAreas()));
 }
 
-TTextPreview::TTextPreview(const TPicture& cover, const TPicture& back, QWidget* parent)
-    : QWidget(parent), Cover(cover), Back(back) {
-    setMinimumSize(PreviewSize());
+TTextPreview::TTextPreview(const TSheetContent& sheet, QWidget* parent)
+    : QWidget(parent), Sheet(sheet) {
+    Sheet.Frames = [] {
+        return false;
+    };
+    setMinimumSize(PreviewSize(Sheet.Layout));
 }
 
 void TTextPreview::SetText(const TCoverText& text) {
@@ -66,32 +73,33 @@ void TTextPreview::SetText(const TCoverText& text) {
 }
 
 QSize TTextPreview::sizeHint() const {
-    return PreviewSize();
+    return PreviewSize(Sheet.Layout);
 }
 
 void TTextPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    const TRect area = PreviewArea();
+    const TSheetLayout& layout = Sheet.Layout;
+    const TRect area = PreviewArea(layout);
     // Keeps the sheet's proportions, centred in the widget.
     const double scale = std::min(double(width()) / area.Width(), double(height()) / area.Height());
     const QSizeF size(area.Width() * scale, area.Height() * scale);
     MapSheet(painter, area,
              QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size));
+    for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back})
+        painter.fillRect(ToQRect(PartArea(part, false, layout)), Qt::white);
+    // The sheet's own composition, so the words stand over the pictures as they print.
     TCanvas canvas(painter);
-    for (const auto& [part, picture] :
-         {std::pair{TSheetPart::Cover, &Cover}, std::pair{TSheetPart::Back, &Back}}) {
-        const TRect rect = PartArea(part, false);
-        painter.fillRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), Qt::white);
-        canvas.DrawStretched(rect, picture->Content());
-    }
-    DrawTextLayout(painter, LayoutWithFonts(Text, CoverTextAreas()));
+    TSheetContent sheet = Sheet;
+    sheet.Text = &Text;
+    DrawSheetParts(canvas, sheet);
     // The cutting edges and fold lines, for orientation only.
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::gray, 0));
-    const TTextAreas areas = CoverTextAreas();
-    for (const TRect& rect : {areas.Cover, PartArea(TSheetPart::Back, false)})
-        painter.drawRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
+    const TTextAreas areas = CoverTextAreas(layout);
+    const TSheetGeometry geometry = SheetGeometry(layout);
+    for (const TRect& rect : {geometry.Cover, geometry.Back})
+        painter.drawRect(ToQRect(rect));
     painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
     for (const int x : {areas.LeftSpine.Right, areas.RightSpine.Left - 1})
         painter.drawLine(x, areas.Tracks.Top, x, areas.Tracks.Bottom);

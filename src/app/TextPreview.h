@@ -6,9 +6,8 @@
 #include <QWidget>
 
 #include "picture/Graphic.h"
+#include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
-
-class TPicture;
 
 // A see-through layer over a picture control, showing the part of the sheet the control
 // stands for. Clicks and drops pass through to the control.
@@ -25,10 +24,12 @@ private:
     const TCoverText& Text;
 };
 
-// Both parts of the sheet side by side with their pictures, fold lines and words.
+// Both parts of the sheet as it prints them, arranged, placed, turned and bled as the
+// layout says, with grey cutting edges and fold lines and the words typed so far.
 class TTextPreview : public QWidget {
 public:
-    TTextPreview(const TPicture& cover, const TPicture& back, QWidget* parent = nullptr);
+    // sheet's pictures outlive the preview; its words are replaced by SetText.
+    explicit TTextPreview(const TSheetContent& sheet, QWidget* parent = nullptr);
     void SetText(const TCoverText& text);
     QSize sizeHint() const override;
 
@@ -36,7 +37,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const TPicture& Cover;
-    const TPicture& Back;
+    TSheetContent Sheet;
     TCoverText Text;
 };

@@ -24,11 +24,15 @@ int PartGap(int usual, int bleed) {
 }
 
 // The stacked sheet: the front cover centred above the back inlay, high enough that the
-// footer stays clear of a US Letter sheet's lower edge.
+// footer stays clear of a US Letter sheet's lower edge. Its footer is wider than the back
+// inlay (the line is some 171 mm long in 10-point Arial): the rule and the line start
+// 18 mm from the paper's left edge and the rule ends as far from the right edge of A4.
 constexpr int StackedTop = 130;
 constexpr int StackedBackLeft = 295;
 constexpr int StackedGap = 100;
 constexpr int StackedFooterBelow = 90;
+constexpr int StackedFooterLeft = 180;
+constexpr int StackedFooterRight = 1920;
 constexpr int FooterBeyondBack = 20;
 } // namespace
 
@@ -48,16 +52,17 @@ TSheetGeometry SheetGeometry(const TSheetLayout& layout) {
         sheet.Back = Moved(back, cover.Right + gap - back.Left, 0);
         sheet.FooterLeft = Sheet::FooterLeft;
         sheet.FooterTop = Sheet::FooterTop;
+        sheet.FooterRight = sheet.Back.Right + FooterBeyondBack;
     } else {
         sheet.Portrait = true;
         const int coverLeft = StackedBackLeft + (back.Width() - cover.Width()) / 2;
         sheet.Cover = Moved(cover, coverLeft - cover.Left, StackedTop - cover.Top);
         const int backTop = sheet.Cover.Bottom + PartGap(StackedGap, sheet.Bleed);
         sheet.Back = Moved(back, StackedBackLeft - back.Left, backTop - back.Top);
-        sheet.FooterLeft = StackedBackLeft;
+        sheet.FooterLeft = StackedFooterLeft;
+        sheet.FooterRight = StackedFooterRight;
         sheet.FooterTop = sheet.Back.Bottom + StackedFooterBelow;
     }
-    sheet.FooterRight = sheet.Back.Right + FooterBeyondBack;
     return sheet;
 }
 
@@ -122,6 +127,16 @@ void FoldLines(TCanvas& canvas, const TRect& back, int bleed) {
 
 void ComposeSheet(TXPrint& print, const TSheetContent& content) {
     TCanvas& canvas = print.Canvas();
+    DrawSheetParts(canvas, content);
+    const TSheetGeometry sheet = SheetGeometry(content.Layout);
+    Line(canvas, sheet.FooterLeft, sheet.FooterTop, sheet.FooterRight, sheet.FooterTop);
+    canvas.Font.Name = Sheet::FooterFont;
+    print.SetFontSize(Sheet::FooterPoints);
+    canvas.TextOut(sheet.FooterLeft, sheet.FooterTop, FooterText());
+}
+} // namespace
+
+void DrawSheetParts(TCanvas& canvas, const TSheetContent& content) {
     const TSheetGeometry sheet = SheetGeometry(content.Layout);
     const bool bleed = sheet.Bleed > 0;
     if (!bleed && content.Frames())
@@ -143,12 +158,7 @@ void ComposeSheet(TXPrint& print, const TSheetContent& content) {
         }
         FoldLines(canvas, sheet.Back, sheet.Bleed);
     }
-    Line(canvas, sheet.FooterLeft, sheet.FooterTop, sheet.FooterRight, sheet.FooterTop);
-    canvas.Font.Name = Sheet::FooterFont;
-    print.SetFontSize(Sheet::FooterPoints);
-    canvas.TextOut(sheet.FooterLeft, sheet.FooterTop, FooterText());
 }
-} // namespace
 
 void ConfigureSheetPrint(TXPrint& print) {
     // The unit comes before the margins, so these are taken in tenths of a millimetre.

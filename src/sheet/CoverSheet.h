@@ -12,6 +12,7 @@
 #include "picture/Placement.h"
 #include "sheet/CoverText.h"
 
+class TCanvas;
 class TPicture;
 class TXPrint;
 
@@ -90,6 +91,11 @@ struct TSheetContent {
     TSheetLayout Layout{};
     const TCoverText* Text = nullptr;
 };
+
+// The parts as the sheet prints them, in tenths of a millimetre on canvas: each picture
+// placed into its part grown by the bleed, the words over them and, when frames are
+// wanted, the frames or crop marks and the fold lines; all of the sheet but its footer.
+void DrawSheetParts(TCanvas& canvas, const TSheetContent& content);
 
 // Gives the print component the settings the sheet is printed with: tenths of a
 // millimetre with (0, 0) at the sheet's corner, bold Times New Roman, landscape.

@@ -3,12 +3,16 @@
 // track list from a text file in UTF-8 or Windows-1252.
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
+#include "PictureTestSupport.h"
 #include "TestSupport.h"
 #include "app/MainForm.h"
 #include "app/TextForm.h"
+#include "app/TextPreview.h"
 #include "print/Printer.h"
+#include "sheet/CoverSheet.h"
 #include "sheet/CoverTextFile.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
@@ -75,7 +79,7 @@ TEST_F(TextForm, TheLastChangeCanBeTakenBack) {
 
 TEST_F(TextForm, TrackListFromTextFilesAndItsLimit) {
     TPicture cover, back;
-    TfrmText dialog({}, cover, back);
+    TfrmText dialog({}, {.Cover = cover, .Back = back});
     const struct {
         const char* Bytes;
         std::vector<std::string> Tracks;
@@ -94,6 +98,14 @@ TEST_F(TextForm, TrackListFromTextFilesAndItsLimit) {
         EXPECT_EQ(dialog.Text().Tracks, file.Tracks);
     }
     EXPECT_THROW(dialog.LoadTracks(Dir.File("fehlt.txt")), EFOpenError);
+    // A device or a named pipe is no track list: refused at once, neither read without end
+    // nor waited on.
+    ASSERT_EQ(mkfifo(Dir.File("pipe").c_str(), 0600), 0);
+    for (const std::string& special : {std::string("/dev/zero"), Dir.File("pipe")}) {
+        SCOPED_TRACE(special);
+        EXPECT_THROW(dialog.LoadTracks(special), EFOpenError);
+    }
+    EXPECT_EQ(dialog.Text().Tracks, files[1].Tracks);
 
     QString many;
     for (int i = 1; i <= 120; ++i)
@@ -101,4 +113,38 @@ TEST_F(TextForm, TrackListFromTextFilesAndItsLimit) {
     dialog.mmTracks->setPlainText(many);
     EXPECT_EQ(dialog.Text().Tracks.size(), 99u);
     EXPECT_TRUE(dialog.lblWarnings->text().contains(QString::fromUtf8("ersten 99 Zeilen")));
+}
+
+// The preview shows the layout's sheet as it prints: on a stacked sheet it stands upright,
+// and a cover turned a quarter clockwise shows its left (red) half on top, not stretched as
+// it lies in its file.
+TEST_F(TextForm, ThePreviewShowsThePicturesAsTheSheetPrintsThem) {
+    QImage halves(200, 100, QImage::Format_RGB32);
+    for (int y = 0; y < halves.height(); ++y)
+        for (int x = 0; x < halves.width(); ++x)
+            halves.setPixel(x, y, x < 100 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    Form->Cover->Picture().CopyFrom(BitmapOf(halves).get());
+    Form->Placements.Cover.Placement = {TPlacementMode::Stretch, std::nullopt, 90};
+    Form->SheetSettings.Arrangement.Set(TArrangement::Stacked);
+    QImage shown;
+    DialogScript script;
+    script.Then([&](QDialog& dialog) {
+        shown = dynamic_cast<TfrmText&>(dialog).Preview->grab().toImage();
+        return int(QDialog::Rejected);
+    });
+    Form->BeschriftungClick();
+    ASSERT_FALSE(shown.isNull());
+    // Stacked, the preview shows 157 × 254 mm (the parts and 3 mm around them), centred;
+    // the cover stands from 18 to 138 mm across and from 3 to 123 mm down in it.
+    const double scale = std::min(shown.width() / 157.0, shown.height() / 254.0);
+    const double left = (shown.width() - 157 * scale) / 2, top = (shown.height() - 254 * scale) / 2;
+    const auto colour = [&](double xMm, double yMm) {
+        return shown.pixel(int(left + xMm * scale), int(top + yMm * scale));
+    };
+    for (const double x : {48.0, 108.0}) {
+        SCOPED_TRACE(x);
+        const QRgb upper = colour(x, 33), lower = colour(x, 93);
+        EXPECT_TRUE(qRed(upper) > 200 && qBlue(upper) < 60) << std::hex << upper;
+        EXPECT_TRUE(qBlue(lower) > 200 && qRed(lower) < 60) << std::hex << lower;
+    }
 }
