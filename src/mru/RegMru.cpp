@@ -212,7 +212,28 @@ void TRegMru::LoadFromRegistry() {
     }
 }
 
-void TRegMru::MergeStored(const TRegistry& registry) {
+namespace {
+// How many entries at the top of a list were put there since the list was known as known:
+// a list is moved to or added at its top, so below those its entries keep the order they
+// had (some of them may be gone). The rest is the longest end of the list that stands in
+// known in the same order.
+size_t NewAtTop(const std::vector<std::string>& list, const std::vector<std::string>& known) {
+    size_t start = list.size();
+    auto searchEnd = known.end();
+    while (start > 0) {
+        const auto found =
+            std::find(std::make_reverse_iterator(searchEnd), known.rend(), list[start - 1]);
+        if (found == known.rend())
+            break;
+        searchEnd = std::prev(found.base());
+        --start;
+    }
+    return start;
+}
+
+// The entries the key holds, in their order; none while its count switches them off.
+std::vector<std::pair<std::string, int32_t>> StoredEntries(const TRegistry& registry) {
+    std::vector<std::pair<std::string, int32_t>> entries;
     int32_t count = 0;
     try {
         count = StoredCount(registry);
@@ -220,25 +241,58 @@ void TRegMru::MergeStored(const TRegistry& registry) {
         // A count of another type switches the stored entries off, as for loading.
     }
     if (count <= 0)
-        return;
-    bool merged = false;
+        return entries;
     for (const auto& valueName : registry.GetValueNames()) {
         if (!IsEntryValue(valueName))
             continue;
-        std::string text;
         try {
-            text = registry.ReadString(valueName);
+            entries.push_back(SplitEntry(registry.ReadString(valueName)));
         } catch (const ERegistryException&) {
-            continue; // not an entry this list could show; the save replaces it
+            // not an entry this list could show; the save replaces it
         }
-        const auto [name, data] = SplitEntry(text);
-        if (std::find(KnownStored.begin(), KnownStored.end(), name) != KnownStored.end() ||
-            IndexOf(name) >= 0)
-            continue;
-        merged = AppendItem(name, false, true, 0, false, data) != nullptr || merged;
     }
-    if (merged)
-        RenumberItems();
+    return entries;
+}
+} // namespace
+
+void TRegMru::MergeStored(const TRegistry& registry) {
+    const auto stored = StoredEntries(registry);
+    std::vector<std::string> ownNames, storedNames;
+    for (const TMruEntry& entry : Items)
+        ownNames.push_back(entry.Name);
+    for (const auto& entry : stored)
+        storedNames.push_back(entry.first);
+    const size_t ownNew = NewAtTop(ownNames, KnownStored);
+    const size_t otherNew = NewAtTop(storedNames, KnownStored);
+    if (otherNew == 0)
+        return;
+    // This copy's new entries, then the other copies' new ones, then those both had, in
+    // this copy's order (what this copy removed stays removed); the oldest fall off.
+    std::vector<TContent> merged;
+    const auto add = [&](TContent content) {
+        const bool full = MaxItems_ >= 0 && static_cast<int64_t>(merged.size()) >= MaxItems_;
+        if (!full && std::none_of(merged.begin(), merged.end(),
+                                  [&](const TContent& c) { return c.Name == content.Name; }))
+            merged.push_back(std::move(content));
+    };
+    for (size_t i = 0; i < ownNew; ++i)
+        add(ContentOf(Items[i]));
+    for (size_t i = 0; i < otherNew; ++i) {
+        const int own = IndexOf(stored[i].first);
+        add(own >= 0 ? ContentOf(Items[static_cast<size_t>(own)])
+                     : TContent{stored[i].first, stored[i].second, false, true, QVariant(0)});
+    }
+    for (size_t i = ownNew; i < Items.size(); ++i)
+        add(ContentOf(Items[i]));
+    while (Items.size() > merged.size())
+        DeleteItem(Items.back().Item);
+    while (Items.size() < merged.size() && AppendItem({}, false, true, 0, false, 0))
+        ;
+    for (size_t p = 0; p < Items.size(); ++p) {
+        SetContent(Items[p], std::move(merged[p]));
+        SetCaption(Items[p], {});
+    }
+    RenumberItems();
 }
 
 void TRegMru::SaveToRegistry() {

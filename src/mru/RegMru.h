@@ -90,8 +90,9 @@ public:
     std::string GetKeyPath() const;
     void LoadFromRegistry();
     // Replaces the key's values with the list in one write of the registry file. Entries
-    // that another running copy stored since this list was loaded or last saved are kept
-    // below this list's own, as far as MaxItems allows.
+    // that another running copy stored since this list was loaded or last saved are
+    // merged in: this list's new entries first, then the other copy's new ones, then the
+    // entries both had; the oldest fall off beyond MaxItems.
     void SaveToRegistry();
     QAction* AddItem(const std::string& fileName, bool checked, bool enabled, int32_t tag,
                      int32_t data);
@@ -107,8 +108,7 @@ public:
     bool HasSeparator() const { return SeparatorItem != nullptr; }
 
 private:
-    // Appends to the list the entries that the key holds and that are neither in the
-    // list nor in what this list last loaded or saved.
+    // Merges into the list what another copy stored since this list last loaded or saved.
     void MergeStored(const TRegistry& registry);
     void ClearKeyValues(TRegistry& registry);
     void SetCaption(const TMruEntry& entry, const QString& number) const;

@@ -1,4 +1,5 @@
 #include <QMenu>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -204,33 +205,81 @@ TEST_F(RegMru, SavingWritesOnceAndAFailedWriteKeepsTheFormerList) {
                               "\"H2\"=\"/b\"\n");
 }
 
-// Two running copies: what the other stored since this one loaded stays below this one's
-// own entries, within the limit; what this one removed from its list stays removed.
+// Two running copies: this copy's new entries come first, then what the other stored since
+// this one loaded, then the entries both had; what this one removed from its list stays
+// removed, and with a full list the oldest fall off, not the other copy's newest.
 TEST_F(RegMru, SavingKeepsWhatAnotherCopyStoredMeanwhile) {
-    StoreKey("\"Count\"=\"2\"\n\"H0\"=\"/alt1\"\n\"H1\"=\"/alt2\"\n");
-    QMenu otherHost;
-    TRegMru other("frmMain");
-    other.ApplicationName = "Vellacour";
-    other.CompanyName = "Brennholt";
-    other.ApplicationVersion = "1.0.0";
-    other.MenuItem = &otherHost;
-    for (TRegMru* copy : {Mru.get(), &other}) {
-        copy->SetMaxItems(4);
-        copy->LoadFromRegistry();
+    struct TCase {
+        const char* Name;
+        std::string Stored;
+        std::function<void(TRegMru& self, TRegMru& other)> Use;
+        std::vector<std::string> Expected;
+    };
+    const TCase cases[] = {
+        {"one removed here",
+         "\"Count\"=\"2\"\n\"H0\"=\"/alt1\"\n\"H1\"=\"/alt2\"\n",
+         [](TRegMru& self, TRegMru& other) {
+             self.DeleteItem(self.Entries()[1].Item); // /alt2 is gone from this copy
+             other.AddItem("/b1", false, true, 0, 0);
+             other.AddItem("/b2", false, true, 0, 5);
+             other.SaveToRegistry();
+             self.AddItem("/a1", false, true, 0, 0);
+         },
+         {"/a1", "/b2|5", "/b1", "/alt1"}},
+        {"full lists",
+         "\"Count\"=\"4\"\n\"H0\"=\"/o1\"\n\"H1\"=\"/o2\"\n\"H2\"=\"/o3\"\n"
+         "\"H3\"=\"/o4\"\n",
+         [](TRegMru& self, TRegMru& other) {
+             other.AddItem("/b1", false, true, 0, 0);
+             other.SaveToRegistry();
+             self.AddItem("/a1", false, true, 0, 0);
+             self.AddItem("/a2", false, true, 0, 0);
+         },
+         {"/a2", "/a1", "/b1", "/o1"}},
+        {"an old one reopened in each",
+         "\"Count\"=\"4\"\n\"H0\"=\"/o1\"\n\"H1\"=\"/o2\"\n\"H2\"=\"/o3\"\n"
+         "\"H3\"=\"/o4\"\n",
+         [](TRegMru& self, TRegMru& other) {
+             other.AddItem("/o4", false, true, 0, 0);
+             other.SaveToRegistry();
+             self.AddItem("/o3", false, true, 0, 0);
+         },
+         {"/o3", "/o4", "/o1", "/o2"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StoreKey(c.Stored);
+        QMenu selfHost, otherHost;
+        TRegMru self("frmMain"), other("frmMain");
+        for (TRegMru* copy : {&self, &other}) {
+            copy->ApplicationName = "Vellacour";
+            copy->CompanyName = "Brennholt";
+            copy->ApplicationVersion = "1.0.0";
+            copy->SetMaxItems(4);
+        }
+        self.MenuItem = &selfHost;
+        other.MenuItem = &otherHost;
+        self.LoadFromRegistry();
+        other.LoadFromRegistry();
+        c.Use(self, other);
+        self.SaveToRegistry();
+        std::string values =
+            "\"Count\"=\"" + std::to_string(c.Expected.size()) + "\"\n\"MaxFiles\"=\"4\"\n";
+        std::vector<std::string> captions{"-"};
+        for (size_t i = 0; i < c.Expected.size(); ++i) {
+            values += "\"H" + std::to_string(i) + "\"=\"" + c.Expected[i] + "\"\n";
+            const std::string name = c.Expected[i].substr(0, c.Expected[i].find('|'));
+            captions.push_back("&" + std::to_string(i + 1) + " " + name);
+        }
+        EXPECT_EQ(StoredValues(), values);
+        std::vector<std::string> shown;
+        for (const QAction* item : selfHost.actions())
+            shown.push_back(item->isSeparator() ? "-" : item->text().toStdString());
+        EXPECT_EQ(shown, captions);
+        // Saving again merges nothing twice.
+        self.SaveToRegistry();
+        EXPECT_EQ(StoredValues(), values);
     }
-    Mru->DeleteItem(Mru->Entries()[1].Item); // /alt2 is gone from this copy
-    other.AddItem("/b1", false, true, 0, 0);
-    other.AddItem("/b2", false, true, 0, 5);
-    other.SaveToRegistry();
-    Add({"/a1"});
-    Mru->SaveToRegistry();
-    EXPECT_EQ(StoredValues(), "\"Count\"=\"4\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"/a1\"\n"
-                              "\"H1\"=\"/alt1\"\n\"H2\"=\"/b2|5\"\n\"H3\"=\"/b1\"\n");
-    EXPECT_EQ(Captions(),
-              (std::vector<std::string>{"-", "&1 /a1", "&2 /alt1", "&3 /b2", "&4 /b1"}));
-    // Saving again merges nothing twice.
-    Mru->SaveToRegistry();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"/a1", "/alt1", "/b2", "/b1"}));
 }
 
 TEST_F(RegMru, EmptyListSavesCountAndLimit) {
