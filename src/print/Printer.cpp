@@ -187,14 +187,8 @@ void TPrinter::EndDoc() {
     if (!Printing_)
         return; // ended or abandoned by a handler meanwhile
     std::unique_ptr<TPrintJob> job = std::move(Job_);
-    const bool aborted = Aborted_;
     Printing_ = false;
-    Aborted_ = false;
-    PageNumber_ = 0;
-    if (aborted)
-        job->Abandon();
-    else
-        job->Finish();
+    job->Finish();
 }
 
 void TPrinter::Abort() {
@@ -202,8 +196,7 @@ void TPrinter::Abort() {
         throw EPrinter(Msg::NotPrinting);
     std::unique_ptr<TPrintJob> job = std::move(Job_);
     Printing_ = false;
-    Aborted_ = false;
-    PageNumber_ = 0;
+    Aborted_ = true;
     job->Abandon();
 }
 

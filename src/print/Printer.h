@@ -86,7 +86,10 @@ public:
     // held, and the printer is free again.
     void Abort();
     bool Printing() const { return Printing_; }
+    // Whether the last document was abandoned; read until the next one begins.
     bool Aborted() const { return Aborted_; }
+    // The page being printed, from 1; after a document, its last page until the next one
+    // begins; 0 before the first.
     int PageNumber() const { return PageNumber_; }
     // The document's painter; fails with "Der Drucker ist nicht am Drucken" outside one.
     QPainter& Painter();

@@ -209,3 +209,22 @@ TEST_F(WithPrinter, AnAbortedJobLeavesTheFileAsItWasAndFreesThePrinter) {
     Print->EndJob();
     EXPECT_EQ(ReadFileText(Pdf).substr(0, 5), "%PDF-");
 }
+
+// Whether the last document was abandoned, and its page, stay readable until the next one
+// begins.
+TEST_F(WithPrinter, TheLastJobsOutcomeAndPageStayReadableUntilTheNextBegins) {
+    EXPECT_EQ(Machine->PageNumber(), 0);
+    for (const bool abandon : {true, false, true}) {
+        SCOPED_TRACE(abandon ? "abandoned" : "ended");
+        Print->BeginJob();
+        EXPECT_FALSE(Print->Aborted());
+        EXPECT_EQ(Machine->PageNumber(), 1);
+        if (abandon)
+            Print->AbortJob();
+        else
+            Print->EndJob();
+        EXPECT_EQ(Print->Aborted(), abandon);
+        EXPECT_EQ(Machine->Aborted(), abandon);
+        EXPECT_EQ(Machine->PageNumber(), 1);
+    }
+}
