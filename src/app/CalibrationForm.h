@@ -14,6 +14,12 @@
 
 #include "sheet/Calibration.h"
 
+namespace Msg {
+inline constexpr const char* CorrectionNeedsPrinter =
+    "Eine Druckerkorrektur gilt für einen Drucker. Beim Drucken in eine Datei wird keine "
+    "Korrektur angewandt.";
+} // namespace Msg
+
 class TfrmCalibration : public QDialog {
 public:
     using TPrintSheet = std::function<void(const TCalibration&)>;

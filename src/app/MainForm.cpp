@@ -398,6 +398,13 @@ void TfrmMain::DruckerkorrekturClick() {
     if (!printer)
         return;
     const std::string name = printer->PrinterName();
+    // Printing into a file chosen in the printer dialog there is no printer to correct.
+    if (name.empty()) {
+        QMessageBox box(QMessageBox::Information, QString::fromStdString(TApplication::Title()),
+                        Text(Msg::CorrectionNeedsPrinter), QMessageBox::Ok, this);
+        ExecModal(box);
+        return;
+    }
     TfrmCalibration dialog(
         name, ReadCalibration(name),
         [this, name](const TCalibration& calibration) {

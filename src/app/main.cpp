@@ -18,23 +18,10 @@
 #include "toolkit/Application.h"
 #include "toolkit/SessionBus.h"
 
-int main(int argc, char** argv) {
-    // --help, --version and a wrong call are answered before Qt needs a display.
-    const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
-    switch (commandLine.Action) {
-    case TCommandLine::TAction::Help:
-        std::cout << ProgramUsage;
-        return 0;
-    case TCommandLine::TAction::Version:
-        std::cout << "vellacour " << Product::Version << "\n";
-        return 0;
-    case TCommandLine::TAction::Usage:
-        std::cerr << ProgramUsage;
-        return 2;
-    case TCommandLine::TAction::Run:
-        break;
-    }
-
+namespace {
+// The window and its message loop. Everything the program keeps is saved and the printer
+// released when this returns, with the application object.
+int RunProgram(const TCommandLine& commandLine, char** argv) {
     SkipFutileBusLaunch();
     // The arguments are ours alone: Qt is given none of them to interpret.
     int qtArgc = 1;
@@ -78,4 +65,25 @@ int main(int argc, char** argv) {
     UnregisterPngFormat();
     UnregisterJpegFormat();
     return status;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    // --help, --version and a wrong call are answered before Qt needs a display.
+    const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
+    switch (commandLine.Action) {
+    case TCommandLine::TAction::Help:
+        std::cout << ProgramUsage;
+        return 0;
+    case TCommandLine::TAction::Version:
+        std::cout << "vellacour " << Product::Version << "\n";
+        return 0;
+    case TCommandLine::TAction::Usage:
+        std::cerr << ProgramUsage;
+        return 2;
+    case TCommandLine::TAction::Run:
+        break;
+    }
+    // A print scheduler that never answered does not keep the program from ending.
+    EndProcess(RunProgram(commandLine, argv));
 }

@@ -1,5 +1,9 @@
 #include "print/PrintService.h"
 
+#include <atomic>
+
+#include "toolkit/Errors.h"
+
 #ifndef _WIN32
 #include <cups/cups.h>
 #include <dlfcn.h>
@@ -18,8 +22,11 @@ struct TCupsLibrary {
     decltype(&cupsFreeOptions) FreeOptions = nullptr;
     decltype(&cupsPrintFile) PrintFile = nullptr;
     decltype(&cupsLastErrorString) LastErrorString = nullptr;
-    // Whether every entry point was found.
+    decltype(&cupsServer) Server = nullptr;
+    decltype(&ippPort) Port = nullptr;
+    // Whether every entry point was found; the loader's message when not.
     bool Loaded = false;
+    std::string Error;
 };
 
 template <typename F> bool Resolve(void* handle, const char* name, F& entry) {
@@ -27,22 +34,32 @@ template <typename F> bool Resolve(void* handle, const char* name, F& entry) {
     return entry != nullptr;
 }
 
+// The library once it is loaded, for what must not wait while another thread loads it.
+std::atomic<const TCupsLibrary*> LoadedLibrary{nullptr};
+
 // Loaded once for the process (the handle is kept: the library stays until the end);
-// without it, or without one of its entry points, the system has no queues.
+// without it, or without one of its entry points, the system has no queues, and the
+// loader's message says why.
 const TCupsLibrary& CupsLibrary() {
     static const TCupsLibrary library = [] {
         TCupsLibrary cups;
         void* handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            return cups;
-        cups.Loaded = Resolve(handle, "cupsGetDests2", cups.GetDests2) &&
-                      Resolve(handle, "cupsFreeDests", cups.FreeDests) &&
-                      Resolve(handle, "cupsAddOption", cups.AddOption) &&
-                      Resolve(handle, "cupsFreeOptions", cups.FreeOptions) &&
-                      Resolve(handle, "cupsPrintFile", cups.PrintFile) &&
-                      Resolve(handle, "cupsLastErrorString", cups.LastErrorString);
+        if (handle)
+            cups.Loaded = Resolve(handle, "cupsGetDests2", cups.GetDests2) &&
+                          Resolve(handle, "cupsFreeDests", cups.FreeDests) &&
+                          Resolve(handle, "cupsAddOption", cups.AddOption) &&
+                          Resolve(handle, "cupsFreeOptions", cups.FreeOptions) &&
+                          Resolve(handle, "cupsPrintFile", cups.PrintFile) &&
+                          Resolve(handle, "cupsLastErrorString", cups.LastErrorString) &&
+                          Resolve(handle, "cupsServer", cups.Server) &&
+                          Resolve(handle, "ippPort", cups.Port);
+        if (!cups.Loaded) {
+            const char* error = dlerror();
+            cups.Error = error ? error : "libcups.so.2";
+        }
         return cups;
     }();
+    LoadedLibrary.store(&library, std::memory_order_release);
     return library;
 }
 
@@ -54,8 +71,10 @@ public:
     TPrintQueues Queues() override {
         TPrintQueues queues;
         const TCupsLibrary& cups = CupsLibrary();
-        if (!cups.Loaded)
+        if (!cups.Loaded) {
+            queues.Unavailable = Format(Msg::CupsLibraryMissing, cups.Error.c_str());
             return queues;
+        }
         cups_dest_t* dests = nullptr;
         const int count = cups.GetDests2(CUPS_HTTP_DEFAULT, &dests);
         for (int i = 0; i < count; ++i) {
@@ -86,12 +105,26 @@ public:
         const char* reason = cups.LastErrorString();
         return reason && *reason ? reason : "?";
     }
+
+    std::string Name() const override {
+        // Before the library is loaded (or while a query is still loading it) the
+        // scheduler goes by the service's name alone.
+        const TCupsLibrary* cups = LoadedLibrary.load(std::memory_order_acquire);
+        const char* server = cups && cups->Loaded ? cups->Server() : nullptr;
+        if (!server || !*server)
+            return "CUPS";
+        // A scheduler on this machine may be reached through a local socket, without a port.
+        if (*server == '/')
+            return Format("CUPS, %s", server);
+        return Format("CUPS, %s:%d", server, cups->Port());
+    }
 };
 #else
 class TCupsPrintService : public TPrintService {
 public:
     TPrintQueues Queues() override { return {}; }
     std::string Submit(const TSubmission&) override { return "kein Druckdienst"; }
+    std::string Name() const override { return "kein Druckdienst"; }
 };
 #endif
 } // namespace

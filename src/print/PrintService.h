@@ -6,10 +6,17 @@
 #include <string>
 #include <vector>
 
+namespace Msg {
+inline constexpr const char* CupsLibraryMissing = "die CUPS-Bibliothek lässt sich nicht laden (%s)";
+} // namespace Msg
+
 // The installed print queues and the one marked as default (empty for none).
 struct TPrintQueues {
     std::vector<std::string> Names;
     std::string Default;
+    // Why the service cannot be asked at all (its client library is missing), as a clause
+    // that completes "Drucken ist nicht möglich: "; empty when it could be asked.
+    std::string Unavailable;
 };
 
 // What a queue is given with a document.
@@ -29,6 +36,9 @@ public:
     // Hands the document to its queue; the service's complaint when it refuses, empty
     // when the job was taken.
     virtual std::string Submit(const TSubmission& job) = 0;
+    // The scheduler the queues are asked of, for a message that it does not answer
+    // ("CUPS, localhost:631"). Answers at once whatever a query is doing.
+    virtual std::string Name() const = 0;
 };
 
 // The system's own print service.

@@ -2,9 +2,18 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 #include "picture/Canvas.h"
 #include "toolkit/Errors.h"
@@ -34,10 +43,68 @@ protected:
 private:
     TPrinter& Printer_;
 };
+
+// The wait cursor over the application's windows while the window's thread waits.
+class TBusyCursor {
+public:
+    TBusyCursor() {
+        const QCoreApplication* app = QCoreApplication::instance();
+        Shown_ =
+            qobject_cast<const QGuiApplication*>(app) && QThread::currentThread() == app->thread();
+        if (Shown_)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~TBusyCursor() {
+        if (Shown_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    bool Shown_ = false;
+};
+
+// Queries still waiting for their service, over all printers.
+std::atomic<int> PendingQueries{0};
 } // namespace
 
-TPrinter::TPrinter(std::shared_ptr<TPrintService> service)
-    : Service_(std::move(service)), Canvas_(std::make_unique<TPrinterCanvas>(*this)) {}
+// Where the threads asking the service put the first answer. A thread keeps its query
+// alive, so a printer ended meanwhile never waits for one.
+struct TPrinter::TQueueQuery {
+    std::mutex Mutex;
+    std::condition_variable Answered;
+    std::optional<TPrintQueues> Queues;
+    std::exception_ptr Failure;
+
+    bool HasAnswer() const { return Queues || Failure; }
+
+    static void Ask(std::shared_ptr<TPrintService> service, std::shared_ptr<TQueueQuery> query) {
+        std::optional<TPrintQueues> queues;
+        std::exception_ptr failure;
+        try {
+            queues = service->Queues();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        {
+            const std::lock_guard lock(query->Mutex);
+            if (!query->HasAnswer()) {
+                query->Queues = std::move(queues);
+                query->Failure = failure;
+            }
+        }
+        query->Answered.notify_all();
+        // Nothing of the service is touched once the query no longer counts as pending.
+        service.reset();
+        query.reset();
+        PendingQueries.fetch_sub(1, std::memory_order_release);
+    }
+};
+
+TPrinter::TPrinter(std::shared_ptr<TPrintService> service, std::chrono::milliseconds answerTimeout)
+    : Service_(std::move(service)), AnswerTimeout_(answerTimeout),
+      Canvas_(std::make_unique<TPrinterCanvas>(*this)) {}
 
 TPrinter::TPrinter(const std::string& file, const QPageSize& paper, int resolution)
     : Selected_(true), OutputFile_(file),
@@ -55,15 +122,49 @@ TPrinter::~TPrinter() {
 }
 
 void TPrinter::StartQueueQuery() {
-    if (Service_ && !Queues_.valid())
-        Queues_ = std::async(std::launch::async, [service = Service_] {
-                      return service->Queues();
-                  }).share();
+    if (!Service_ || Queues_ || (Query_ && !QueryUnanswered_))
+        return;
+    if (!Query_)
+        Query_ = std::make_shared<TQueueQuery>();
+    // The thread is never joined: a scheduler that does not answer must hold neither the
+    // window nor the end of the program.
+    PendingQueries.fetch_add(1, std::memory_order_acq_rel);
+    try {
+        std::thread(&TQueueQuery::Ask, Service_, Query_).detach();
+    } catch (...) {
+        PendingQueries.fetch_sub(1, std::memory_order_acq_rel);
+        throw;
+    }
+    QueryUnanswered_ = false;
 }
 
 const TPrintQueues& TPrinter::Queues() {
+    if (Queues_)
+        return *Queues_;
     StartQueueQuery();
-    return Queues_.get();
+    std::unique_lock lock(Query_->Mutex);
+    if (!Query_->HasAnswer()) {
+        const TBusyCursor busy;
+        if (!Query_->Answered.wait_for(lock, AnswerTimeout_,
+                                       [this] { return Query_->HasAnswer(); })) {
+            lock.unlock();
+            QueryUnanswered_ = true;
+            throw EPrinter(Format(Msg::ServiceSilent, Service_->Name().c_str()));
+        }
+    }
+    if (Query_->Failure)
+        std::rethrow_exception(Query_->Failure);
+    Queues_ = *Query_->Queues;
+    lock.unlock();
+    Query_.reset();
+    return *Queues_;
+}
+
+const TPrintQueues& TPrinter::AvailableQueues() {
+    const TPrintQueues& queues = Queues();
+    if (!queues.Unavailable.empty())
+        throw EPrinter(Format(Msg::PrintingUnavailable, queues.Unavailable.c_str()));
+    return queues;
 }
 
 int TPrinter::QueueCount() {
@@ -81,7 +182,7 @@ void TPrinter::SetToDefaultPrinter(bool freshSettings) {
     RequireIdle();
     if (!Service_)
         return;
-    const TPrintQueues& queues = Queues();
+    const TPrintQueues& queues = AvailableQueues();
     const auto found = std::find(queues.Names.begin(), queues.Names.end(), queues.Default);
     if (queues.Default.empty() || found == queues.Names.end())
         throw EPrinter(Msg::NoDefaultPrinter);
@@ -100,8 +201,10 @@ void TPrinter::SetToDefaultPrinter(bool freshSettings) {
 }
 
 void TPrinter::SelectIfNone() {
-    if (Selected_)
+    if (Selected_ || !Service_)
         return;
+    // A service that does not answer, or cannot be asked, is said as such.
+    AvailableQueues();
     // As a printer object that found no default when it was made: it stays without a
     // device, and whatever needs one says the printer is invalid.
     try {
@@ -187,14 +290,8 @@ void TPrinter::EndDoc() {
     if (!Printing_)
         return; // ended or abandoned by a handler meanwhile
     std::unique_ptr<TPrintJob> job = std::move(Job_);
-    const bool aborted = Aborted_;
     Printing_ = false;
-    Aborted_ = false;
-    PageNumber_ = 0;
-    if (aborted)
-        job->Abandon();
-    else
-        job->Finish();
+    job->Finish();
 }
 
 void TPrinter::Abort() {
@@ -202,8 +299,7 @@ void TPrinter::Abort() {
         throw EPrinter(Msg::NotPrinting);
     std::unique_ptr<TPrintJob> job = std::move(Job_);
     Printing_ = false;
-    Aborted_ = false;
-    PageNumber_ = 0;
+    Aborted_ = true;
     job->Abandon();
 }
 
@@ -302,6 +398,18 @@ TPrinter& Printer() {
 
 void ReleasePrinter() {
     PrinterInstance().reset();
+}
+
+bool QueueQueryPending() {
+    return PendingQueries.load(std::memory_order_acquire) > 0;
+}
+
+void EndProcess(int status) {
+    if (QueueQueryPending()) {
+        std::fflush(nullptr);
+        std::quick_exit(status);
+    }
+    std::exit(status);
 }
 
 bool ExecutePrinterDialog(TPrinter& printer, QWidget* parent) {

@@ -7,9 +7,10 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
+#include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "print/PrintJob.h"
@@ -24,32 +25,45 @@ inline constexpr const char* Printing = "Das Drucken ist im Gang";
 inline constexpr const char* NotPrinting = "Der Drucker ist nicht am Drucken";
 inline constexpr const char* NoDefaultPrinter = "Zur Zeit ist kein Standard-Drucker gewählt";
 inline constexpr const char* InvalidPrinter = "Ausgewählter Drucker ist ungültig";
+inline constexpr const char* ServiceSilent = "Der Druckdienst (%s) antwortet nicht";
+inline constexpr const char* PrintingUnavailable = "Drucken ist nicht möglich: %s.";
 } // namespace Msg
 
 enum class TPrinterOrientation { poPortrait, poLandscape };
 
 class TPrinter {
 public:
+    // How long whatever needs the queues waits for the service's answer.
+    static constexpr std::chrono::milliseconds AnswerTimeout{10000};
+
     // A printer on the service's queues. The service is asked for its queues when
-    // StartQueueQuery is called or when something first needs them, whichever is first.
-    explicit TPrinter(std::shared_ptr<TPrintService> service);
+    // StartQueueQuery is called or when something first needs them, whichever is first;
+    // what needs them waits up to answerTimeout for the answer.
+    explicit TPrinter(std::shared_ptr<TPrintService> service,
+                      std::chrono::milliseconds answerTimeout = AnswerTimeout);
     // A printer whose one destination is a PDF file: the paper at the resolution, the
     // whole sheet printable.
     TPrinter(const std::string& file, const QPageSize& paper, int resolution);
-    // A document still open is ended first.
+    // A document still open is ended first. A query still waiting for the service is
+    // left to itself: the printer does not wait for it.
     ~TPrinter();
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
 
     // Asks the service for its queues on a thread of its own, so that a window can come up
-    // meanwhile; whatever needs the answer waits for it. Only the first call asks.
+    // meanwhile; whatever needs the answer waits for it, with the wait cursor, and fails
+    // with "Der Druckdienst (…) antwortet nicht" when it has not come within the printer's
+    // timeout. Only the first call asks, and the first after a query went unanswered: a
+    // scheduler may be back by then, and whichever query answers first is the answer.
     void StartQueueQuery();
     // How many destinations there are: the service's installed queues, or the one file.
     int QueueCount();
 
     // Selects the default queue, with fresh device settings (one copy, portrait) unless
-    // freshSettings is false. Fails with "Das Drucken ist im Gang" during a document and
-    // "Zur Zeit ist kein Standard-Drucker gewählt" when no installed queue is the default.
+    // freshSettings is false. Fails with "Das Drucken ist im Gang" during a document,
+    // "Drucken ist nicht möglich: …" with the reason when the service cannot be asked at
+    // all, and "Zur Zeit ist kein Standard-Drucker gewählt" when no installed queue is the
+    // default.
     void SetToDefaultPrinter(bool freshSettings = true);
     // Whether a destination is selected.
     bool HasPrinter() const { return Selected_; }
@@ -86,7 +100,10 @@ public:
     // held, and the printer is free again.
     void Abort();
     bool Printing() const { return Printing_; }
+    // Whether the last document was abandoned; read until the next one begins.
     bool Aborted() const { return Aborted_; }
+    // The page being printed, from 1; after a document, its last page until the next one
+    // begins; 0 before the first.
     int PageNumber() const { return PageNumber_; }
     // The document's painter; fails with "Der Drucker ist nicht am Drucken" outside one.
     QPainter& Painter();
@@ -117,7 +134,11 @@ public:
     QImage DrawPreview(int dotsPerInch, const std::function<void()>& print);
 
 private:
+    struct TQueueQuery;
+
     const TPrintQueues& Queues();
+    // The queues of a service that could be asked; "Drucken ist nicht möglich: …" otherwise.
+    const TPrintQueues& AvailableQueues();
     void RequireIdle() const;
     void SelectIfNone();
     void ProcessPendingEvents();
@@ -126,7 +147,12 @@ private:
     int DocumentResolution() const { return Preview_ ? PreviewResolution_ : Resolution_; }
 
     std::shared_ptr<TPrintService> Service_;
-    std::shared_future<TPrintQueues> Queues_;
+    std::chrono::milliseconds AnswerTimeout_{AnswerTimeout};
+    // The answer once it has come; until then the query it comes through, shared with the
+    // threads that ask, which may outlive the printer.
+    std::optional<TPrintQueues> Queues_;
+    std::shared_ptr<TQueueQuery> Query_;
+    bool QueryUnanswered_ = false;
     bool Selected_ = false;
     std::string Name_;
     std::string OutputFile_;
@@ -148,6 +174,14 @@ private:
 TPrinter& Printer();
 // Ends the process-wide printer; the next use makes a new one, which selects afresh.
 void ReleasePrinter();
+
+// Whether a query for the queues is still waiting for its service, on any printer.
+bool QueueQueryPending();
+// Ends the process with status, once the program has shut down what it keeps (settings
+// saved, printer released). While a query is still waiting for its service the process
+// ends at once, without the teardown of the process's static objects: that thread may be
+// inside the print service's client library, which must not be torn down under it.
+[[noreturn]] void EndProcess(int status);
 
 // The printer set-up dialog: the user chooses printer, paper, orientation, copies or a
 // file; what is confirmed applies to this and later jobs. Selects the default queue first

@@ -1,6 +1,7 @@
 // Printer calibration: the corrections in the registry store, the dialog behind
 // "Druckerkorrektur...", the test sheet, and the printed sheet moved by the correction.
 #include <QPageSize>
+#include <QPrinter>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -225,6 +226,26 @@ TEST_F(Calibration, WithoutADefaultPrinterTheItemReportsItAsPrintingDoes) {
     ASSERT_EQ(script.Shown.size(), 1u);
     EXPECT_EQ(script.Shown[0],
               QString::fromUtf8("Vellacour|Zur Zeit ist kein Standard-Drucker gewählt."));
+}
+
+// Printing into a file chosen in the printer dialog, the item says that corrections belong
+// to printers instead of opening a dialog whose OK would store nothing.
+TEST_F(Calibration, PrintingIntoAFileTheItemSaysCorrectionsBelongToPrinters) {
+    QPrinter chosen(QPrinter::HighResolution);
+    Machine->CopySettingsTo(chosen);
+    chosen.setOutputFormat(QPrinter::PdfFormat);
+    chosen.setOutputFileName(QString::fromStdString(Dir.File("bogen.pdf")));
+    Machine->TakeSettings(chosen);
+    ASSERT_EQ(Machine->PrinterName(), "");
+    TfrmMain form(*Machine);
+    DialogScript script;
+    script.Click("OK");
+    form.Druckerkorrektur->trigger();
+    EXPECT_EQ(script.Pending(), 0);
+    ASSERT_EQ(script.Shown.size(), 1u);
+    EXPECT_EQ(script.Shown[0],
+              QString::fromUtf8("Vellacour|Eine Druckerkorrektur gilt für einen Drucker. Beim "
+                                "Drucken in eine Datei wird keine Korrektur angewandt."));
 }
 
 // The cross of the test sheet stands 50 mm from the left and top edges of landscape

@@ -1,9 +1,12 @@
 // The print command of the main window: the printer dialog, the guard against a second
 // command during a job, failures during the page, and a machine without printers.
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPageSize>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include <QTimer>
 
@@ -230,7 +233,7 @@ TEST_F(PrintCommand, TheStackedSheetPrintsPortraitWithTheCorrectionTurned) {
 
 TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDefault) {
     TApplication::SetTitle("Vellacour");
-    for (const TPrintQueues& machine : {TPrintQueues{{}, ""}, TPrintQueues{{"A"}, ""}}) {
+    for (const TPrintQueues& machine : {TPrintQueues{{}, "", {}}, TPrintQueues{{"A"}, "", {}}}) {
         TPrinter printer(std::make_shared<TTestPrintService>(machine.Names, machine.Default));
         TfrmMain form(printer);
         DialogScript script;
@@ -239,6 +242,66 @@ TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDef
         ASSERT_EQ(script.Shown.size(), 1u);
         EXPECT_EQ(script.Shown[0],
                   QString::fromUtf8("Vellacour|Zur Zeit ist kein Standard-Drucker gewählt."));
+        EXPECT_FALSE(form.XPrint->Printing());
+    }
+}
+
+// A scheduler that does not answer: the print command gives up after the printer's
+// timeout and says so, asking again each time it is given, and prints once the scheduler
+// answers.
+TEST(PrintCommandWithASilentScheduler, SaysSoAfterTheTimeoutAndPrintsOnceItAnswers) {
+    TApplication::SetTitle("Vellacour");
+    auto service =
+        std::make_shared<TTestPrintService>(std::vector<std::string>{"Testdrucker"}, "Testdrucker");
+    service->Hold();
+    TPrinter printer(service, std::chrono::milliseconds(100));
+    TfrmMain form(printer);
+    for (int press = 1; press <= 2; ++press) {
+        SCOPED_TRACE(press);
+        DialogScript script;
+        script.Click("OK");
+        QElapsedTimer clock;
+        clock.start();
+        form.Drucken->trigger();
+        EXPECT_GE(clock.elapsed(), 90);
+        EXPECT_LT(clock.elapsed(), 5000);
+        ASSERT_EQ(script.Shown.size(), 1u);
+        EXPECT_EQ(script.Shown[0], "Vellacour|Der Druckdienst (Testdienst) antwortet nicht.");
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(service->WaitUntilAsked(press));
+    }
+    service->Release();
+    QElapsedTimer clock;
+    clock.start();
+    while (QueueQueryPending() && clock.elapsed() < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    DialogScript script;
+    script.Accept();
+    form.Drucken->trigger();
+    EXPECT_EQ(script.Shown.size(), 1u) << "the printer dialog alone";
+    ASSERT_EQ(service->Submitted.size(), 1u);
+    EXPECT_EQ(service->Submitted[0].Queue, "Testdrucker");
+}
+
+// Without the print service's client library, the commands that need a printer say that
+// printing is not possible, and why.
+TEST(PrintCommandWithoutPrintService, PrintPreviewAndCorrectionSayPrintingIsUnavailableAndWhy) {
+    TApplication::SetTitle("Vellacour");
+    auto service = std::make_shared<TTestPrintService>(std::vector<std::string>{}, "");
+    service->Staged.Unavailable = "die CUPS-Bibliothek lässt sich nicht laden (libcups.so.2: "
+                                  "cannot open shared object file: No such file or directory)";
+    TPrinter printer(service);
+    TfrmMain form(printer);
+    for (QAction* command : {form.Drucken, form.Seitenansicht, form.Druckerkorrektur}) {
+        SCOPED_TRACE(command->text().toStdString());
+        DialogScript script;
+        script.Click("OK");
+        command->trigger();
+        ASSERT_EQ(script.Shown.size(), 1u);
+        EXPECT_EQ(script.Shown[0],
+                  QString::fromUtf8("Vellacour|Drucken ist nicht möglich: die CUPS-Bibliothek "
+                                    "lässt sich nicht laden (libcups.so.2: cannot open shared "
+                                    "object file: No such file or directory)."));
         EXPECT_FALSE(form.XPrint->Printing());
     }
 }

@@ -1,9 +1,13 @@
 // The print job component with and without a printer: its properties, states, messages
 // and the job it hands to the printer (a PDF file, or a queue of the test's own).
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
 #include <QProcess>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
@@ -52,6 +56,52 @@ TEST(PrinterQueues, AskedOnceAndNotBeforeStartOrFirstUse) {
         EXPECT_EQ(printer.PrinterName(), "B");
         EXPECT_EQ(service->Asked, 1);
     }
+}
+
+// A scheduler that does not answer: what needs the queues gives up after the printer's
+// timeout, naming the scheduler, and leaves no wait cursor behind; the printer then ends
+// without waiting for the query.
+TEST(PrinterQueues, AnUnansweredQueryFailsAfterTheTimeoutAndHoldsNothing) {
+    auto service = std::make_shared<TTestPrintService>(std::vector<std::string>{"A"}, "A");
+    service->Hold();
+    auto printer = std::make_unique<TPrinter>(service, std::chrono::milliseconds(100));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(MessageOf([&] { printer->SetToDefaultPrinter(); }),
+              "Der Druckdienst (Testdienst) antwortet nicht");
+    EXPECT_GE(clock.elapsed(), 90);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(QueueQueryPending());
+    clock.restart();
+    printer.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
+    service->Release();
+}
+
+// At the program's end a query that hangs is not waited for, and the process is not torn
+// down under it; without one the process ends normally. The child reports a wait of more
+// than ten seconds, and a teardown, by their own exit statuses.
+TEST(PrinterQueuesDeathTest, TheProcessEndsAtOnceWhileAQueryHangsAndNormallyOtherwise) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto endProcess = [](bool hanging) {
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::seconds(10));
+            std::_Exit(97);
+        }).detach();
+        std::atexit([] { std::_Exit(98); });
+        auto service = std::make_shared<TTestPrintService>(std::vector<std::string>{"A"}, "A");
+        if (hanging)
+            service->Hold();
+        auto printer = std::make_unique<TPrinter>(service);
+        printer->StartQueueQuery();
+        service->WaitUntilAsked(1);
+        while (!hanging && QueueQueryPending())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        printer.reset();
+        EndProcess(3);
+    };
+    EXPECT_EXIT(endProcess(true), testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(endProcess(false), testing::ExitedWithCode(98), "");
 }
 
 TEST(WithoutPrinter, PropertiesReadDefaultsAndPrinterOperationsDoNothing) {
@@ -208,4 +258,23 @@ TEST_F(WithPrinter, AnAbortedJobLeavesTheFileAsItWasAndFreesThePrinter) {
     Print->BeginJob();
     Print->EndJob();
     EXPECT_EQ(ReadFileText(Pdf).substr(0, 5), "%PDF-");
+}
+
+// Whether the last document was abandoned, and its page, stay readable until the next one
+// begins.
+TEST_F(WithPrinter, TheLastJobsOutcomeAndPageStayReadableUntilTheNextBegins) {
+    EXPECT_EQ(Machine->PageNumber(), 0);
+    for (const bool abandon : {true, false, true}) {
+        SCOPED_TRACE(abandon ? "abandoned" : "ended");
+        Print->BeginJob();
+        EXPECT_FALSE(Print->Aborted());
+        EXPECT_EQ(Machine->PageNumber(), 1);
+        if (abandon)
+            Print->AbortJob();
+        else
+            Print->EndJob();
+        EXPECT_EQ(Print->Aborted(), abandon);
+        EXPECT_EQ(Machine->Aborted(), abandon);
+        EXPECT_EQ(Machine->PageNumber(), 1);
+    }
 }
