@@ -25,11 +25,13 @@ struct TPlacementEntries {
 struct TPlacementRecord {
     TPartPlacement Placement;
     TPlacementEntries Read;
+    bool operator==(const TPlacementRecord&) const = default;
 };
 
 struct TLayoutPlacements {
     TPlacementRecord Cover;
     TPlacementRecord Back;
+    bool operator==(const TLayoutPlacements&) const = default;
 };
 
 // The placement the entries describe; what cannot be read is the default.

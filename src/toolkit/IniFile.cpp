@@ -40,8 +40,16 @@ bool NextLine(std::string_view text, size_t& pos, TLine& line) {
     return true;
 }
 
+// A line holding a zero byte is neither a section header nor an entry: it stays as it is
+// and is read past, so such bytes anywhere else in a file change nothing that is read.
+bool HoldsZero(std::string_view content) {
+    return content.find('\0') != std::string_view::npos;
+}
+
 // "[name]": the last ']' closes the name, anything after it is ignored.
 std::optional<std::string_view> SectionName(std::string_view content) {
+    if (HoldsZero(content))
+        return std::nullopt;
     const std::string_view line = Trim(content);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
@@ -59,6 +67,8 @@ struct TEntry {
 // "key=value", split at the first '='. Comments and lines without '=' are no entries.
 // Header lines must be recognised before asking this.
 std::optional<TEntry> EntryOf(std::string_view content) {
+    if (HoldsZero(content))
+        return std::nullopt;
     const std::string_view line = Trim(content);
     if (line.empty() || line.front() == ';')
         return std::nullopt;
@@ -225,12 +235,7 @@ bool IniCanWrite(std::string_view section, std::string_view key, std::string_vie
 
 std::string IniSetValues(std::string_view text, std::string_view section, const TIniValues& values,
                          const std::vector<std::string>& removals) {
-    TDocument doc = ParseDocument(text);
-    for (const auto& [key, value] : values)
-        SetValue(doc, Trim(section), Trim(key), value);
-    for (const std::string& key : removals)
-        RemoveValue(doc, Trim(section), Trim(key));
-    return JoinDocument(doc);
+    return IniApplyEdits(text, {{std::string(section), values, removals}});
 }
 
 bool IniHasSection(std::string_view text, std::string_view section) {
@@ -245,22 +250,85 @@ bool IniHasSection(std::string_view text, std::string_view section) {
     return false;
 }
 
+std::string IniApplyEdits(std::string_view text, const std::vector<TIniEdit>& edits) {
+    TDocument doc = ParseDocument(text);
+    for (const TIniEdit& edit : edits) {
+        const std::string_view section = Trim(edit.Section);
+        for (const auto& [key, value] : edit.Values)
+            SetValue(doc, section, Trim(key), value);
+        for (const std::string& key : edit.Removals)
+            RemoveValue(doc, section, Trim(key));
+    }
+    return JoinDocument(doc);
+}
+
+TIniText::TIniText(std::string_view text) {
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
+    // Only the first section of a name counts; lines of a later one are passed over.
+    TSection* current = nullptr;
+    size_t pos = 0;
+    TLine line;
+    while (NextLine(text, pos, line)) {
+        if (const auto name = SectionName(line.Content)) {
+            const bool seen = Find(*name) != nullptr;
+            current = seen ? nullptr : &Sections_.emplace_back(TSection{std::string(*name), {}});
+            continue;
+        }
+        if (!current)
+            continue;
+        if (const auto entry = EntryOf(line.Content)) {
+            std::string_view value = Unquote(entry->Value);
+            value = value.substr(0, std::min(value.size(), IniMaxValueLength));
+            current->Values.emplace(AsciiUpperCase(std::string(entry->Key)), std::string(value));
+        }
+    }
+}
+
+const TIniText::TSection* TIniText::Find(std::string_view section) const {
+    section = Trim(section);
+    for (const TSection& each : Sections_)
+        if (SameAsciiText(each.Name, section))
+            return &each;
+    return nullptr;
+}
+
+std::optional<std::string> TIniText::Value(std::string_view section, std::string_view key) const {
+    const TSection* found = Find(section);
+    if (!found)
+        return std::nullopt;
+    const auto value = found->Values.find(AsciiUpperCase(std::string(Trim(key))));
+    if (value == found->Values.end())
+        return std::nullopt;
+    return value->second;
+}
+
+std::string TIniText::String(std::string_view section, std::string_view key,
+                             const std::string& defaultValue) const {
+    return Value(section, key).value_or(defaultValue);
+}
+
+bool TIniText::HasSection(std::string_view section) const {
+    return Find(section) != nullptr;
+}
+
 TIniFile::TIniFile(std::string fileName) : FileName_(std::move(fileName)) {}
 
-std::optional<std::string> TIniFile::ReadValue(const std::string& section,
-                                               const std::string& key) const {
+TIniText TIniFile::Read() const {
     struct stat info {};
     const int fd = OpenRegularFile(FileName_, info);
     if (fd < 0)
-        return std::nullopt;
+        return {};
     TFd file(fd);
     std::string text;
     if (!ReadAll(file.Get(), text, MaxFileSize))
-        return std::nullopt;
-    std::optional<std::string> value = IniFindValue(text, section, key);
-    if (value && value->size() > IniMaxValueLength)
-        value->resize(IniMaxValueLength);
-    return value;
+        return {};
+    return TIniText(text);
+}
+
+std::optional<std::string> TIniFile::ReadValue(const std::string& section,
+                                               const std::string& key) const {
+    return Read().Value(section, key);
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
@@ -275,9 +343,10 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
 
 void TIniFile::WriteStrings(const std::string& section, const TIniValues& values,
                             const std::vector<std::string>& removals) {
-    for (const auto& [key, value] : values)
-        if (!IniCanWrite(section, key, value))
-            FailWrite(FileName_);
+    Update([&](const TIniText&) { return std::vector<TIniEdit>{{section, values, removals}}; });
+}
+
+void TIniFile::Update(const TEditsOf& editsOf) {
     std::string target = FileName_;
     if (!ResolveLinks(target))
         FailWrite(FileName_);
@@ -296,7 +365,13 @@ void TIniFile::WriteStrings(const std::string& section, const TIniValues& values
             !ReadAll(file.Get(), text, MaxFileSize))
             FailWrite(FileName_);
     }
-    if (!ReplaceFile(target, IniSetValues(text, section, values, removals),
-                     exists ? &info : nullptr))
+    const std::vector<TIniEdit> edits = editsOf(TIniText(text));
+    for (const TIniEdit& edit : edits)
+        for (const auto& [key, value] : edit.Values)
+            if (!IniCanWrite(edit.Section, key, value))
+                FailWrite(FileName_);
+    if (edits.empty())
+        return;
+    if (!ReplaceFile(target, IniApplyEdits(text, edits), exists ? &info : nullptr))
         FailWrite(FileName_);
 }

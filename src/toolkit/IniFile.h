@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,10 +41,53 @@ std::string IniSetValues(std::string_view text, std::string_view section, const 
 // Whether the text has a section of that name.
 bool IniHasSection(std::string_view text, std::string_view section);
 
+// A text read once into its sections, for reading many values without reading the text
+// again: each value as IniFindValue gives it, cut to IniMaxValueLength as a value read
+// from a file is.
+class TIniText {
+public:
+    TIniText() = default;
+    explicit TIniText(std::string_view text);
+    // The value of key in section; nothing when the section or the key is missing.
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    // The value, or defaultValue when it is missing.
+    std::string String(std::string_view section, std::string_view key,
+                       const std::string& defaultValue) const;
+    bool HasSection(std::string_view section) const;
+
+private:
+    // A section's name and its keys' values, each key upper-cased and with its first value.
+    struct TSection {
+        std::string Name;
+        std::map<std::string, std::string, std::less<>> Values;
+    };
+    const TSection* Find(std::string_view section) const;
+    std::vector<TSection> Sections_;
+};
+
+// What one replacement of a file sets and removes in one section.
+struct TIniEdit {
+    std::string Section;
+    TIniValues Values;
+    std::vector<std::string> Removals;
+};
+
+// The text with every edit applied in turn, as IniSetValues applies one.
+std::string IniApplyEdits(std::string_view text, const std::vector<TIniEdit>& edits);
+
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName);
     const std::string& FileName() const { return FileName_; }
+    // The whole file in one read; a missing or unreadable file, a folder or a pipe reads as
+    // an empty text.
+    TIniText Read() const;
+    // Reads the file once, asks edits what to change in what it holds and writes the
+    // result in one atomic replacement, every other line kept as it was; nothing is
+    // written when edits asks for no change. Raises EIniFileException ("nach %s kann nicht
+    // geschrieben werden") and leaves the file as it was when it cannot be written.
+    using TEditsOf = std::function<std::vector<TIniEdit>(const TIniText& current)>;
+    void Update(const TEditsOf& edits);
     // The value of key in section, or defaultValue when the file, section or key is missing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
