@@ -1,0 +1,97 @@
+// The layout document: everything a layout file holds for Vellacour as one value (the two
+// pictures' entries, how each part places its picture, the sheet's settings and the
+// words), read from the file in one read and written back in one replacement that changes
+// only its own keys. The window keeps one document, and earlier ones for undo.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "sheet/CoverSheet.h"
+#include "sheet/CoverText.h"
+#include "sheet/LayoutFile.h"
+#include "sheet/PlacementKeys.h"
+
+class TIniText;
+
+// A picture of the layout: what the file holds for its part and where it was found.
+struct TLayoutPicture {
+    // The entry as the layout holds it: a path as written (a relative one counts from the
+    // layout's folder), empty for no picture; nothing while the file has no such key.
+    std::optional<std::string> Entry;
+    // The file the picture is loaded from; empty for no picture and for one found nowhere.
+    std::string Resolved;
+    // Named, but found neither at its path nor in the layout's folder: the part stays empty
+    // and the entry is kept.
+    bool Missing = false;
+
+    // The entry as it is saved: empty for no picture.
+    std::string File() const { return Entry.value_or(""); }
+    bool operator==(const TLayoutPicture&) const = default;
+};
+
+struct TLayoutDocument {
+    TLayoutPicture Cover;
+    TLayoutPicture Back;
+    TLayoutPlacements Placements;
+    TSheetSettings Settings;
+    TCoverText Text;
+
+    TLayoutPicture& Picture(TSheetPart part) { return part == TSheetPart::Cover ? Cover : Back; }
+    const TLayoutPicture& Picture(TSheetPart part) const {
+        return part == TSheetPart::Cover ? Cover : Back;
+    }
+    TPlacementRecord& Placement(TSheetPart part) {
+        return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
+    }
+    const TPlacementRecord& Placement(TSheetPart part) const {
+        return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
+    }
+    bool operator==(const TLayoutDocument&) const = default;
+};
+
+// The document a layout's text holds. Its pictures are not looked for yet: Resolved is
+// empty and nothing is Missing. What cannot be read counts as its default and keeps its
+// text (placements, sheet settings), or reads as its default (words).
+TLayoutDocument ParseLayoutDocument(const TIniText& text);
+
+// The layout file's document, from one read of the file. Fails with a message naming the
+// file when it is missing ("Die Layoutdatei %s wurde nicht gefunden"), a folder or
+// otherwise unreadable ("… kann nicht gelesen werden") or too large or without the
+// program's section ("%s ist keine Vellacour-Layoutdatei"). A line holding a zero byte is
+// read past as a line that is no section and no key.
+TLayoutDocument ReadLayoutDocument(const std::string& fileName);
+
+// Which pictures of a document opened from layoutFile were not where their entries say.
+struct TPicturesFound {
+    bool CoverMoved = false; // found in the layout's folder: its entry now names it there
+    bool BackMoved = false;
+};
+
+// Looks for the document's named pictures: at the entry's path (a relative one from the
+// layout's folder), else a file of that name in the layout's folder, whose path then
+// becomes the entry; a picture found nowhere is Missing. An entry whose extension no
+// picture reader knows fails first, with the picture layer's message, whether or not the
+// file exists; so does a missing key, as a path without extension.
+TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile);
+
+// Writes the document into fileName in one replacement of the file, keeping every line
+// that is not one of its keys, and answers the document as the file now holds it (each
+// placement's and sheet setting's entries as written). Pictures are written as their
+// entries; of the sheet settings and placements only what differs from the default, an
+// unread value left as it is; the words' section only when there are words or the file
+// holds it. Raises EIniFileException ("nach %s kann nicht geschrieben werden") and leaves
+// the file as it was when it cannot be written, or when a path or a line is longer than a
+// layout can read back.
+TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDocument& document);
+
+// Whether the document differs from what layoutFile holds now, read afresh: the pictures'
+// entries byte for byte, the placements, the sheet settings and the words. An untitled
+// layout (no file) is changed when anything is away from the empty document.
+bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& document);
+
+// The document as saved under newFile instead of oldFile: a relative entry is rewritten
+// relative to newFile's folder so it names the same file (or made absolute where no
+// relative path leads there); absolute entries stay as they are.
+TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::string& oldFile,
+                                const std::string& newFile);
