@@ -5,6 +5,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
+#include <utility>
 
 #include "picture/Canvas.h"
 #include "toolkit/Errors.h"
@@ -154,7 +155,8 @@ void TPrinter::BeginDoc() {
     SelectIfNone();
     if (!Selected_ || Resolution_ <= 0 || !Layout_.isValid())
         throw EPrinter(Msg::InvalidPrinter);
-    TPrintTarget target{Service_.get(), Name_, OutputFile_, Copies_, Preview_};
+    TPrintTarget target{Service_.get(), Name_,    OutputFile_,
+                        Copies_,        Preview_, std::exchange(Inputs, {})};
     auto job = std::make_unique<TPrintJob>(std::move(target), OrientedLayout(),
                                            DocumentResolution(), ShortTitle(Title));
     if (!job->Active())
