@@ -14,8 +14,10 @@
 #include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/Modal.h"
+#include "toolkit/SafeFile.h"
 
 namespace {
 constexpr const char* PictureFilter =
@@ -213,6 +215,11 @@ void TfrmMain::SpeichernunterClick() {
 }
 
 void TfrmMain::SaveCover(const std::string& fileName) {
+    // Saving a layout over itself is what Save does; over one of its pictures it would
+    // destroy the picture.
+    for (const std::string& picture : LayoutPictureFiles(LayoutFile, {CoverFile, BackFile}))
+        if (SameFile(fileName, picture))
+            throw EWriteError(Format(Msg::SaveOntoPicture, fileName.c_str()));
     WriteLayout(fileName, {CoverFile, BackFile}, Placements, SheetSettings);
     // What was written is what the file now holds for each setting.
     for (TPlacementRecord* record : {&Placements.Cover, &Placements.Back})

@@ -19,6 +19,7 @@
 #include "print/XPrinter.h"
 #include "sheet/Calibration.h"
 #include "sheet/CoverSheet.h"
+#include "sheet/LayoutPictures.h"
 #include "sheet/SheetClipping.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
@@ -314,6 +315,10 @@ void TfrmMain::PrintPage() {
     OrientForSheet(*XPrint, layout);
     ApplyCalibration(*XPrint, SheetCalibration(ReadCalibration(printer.PrinterName()), layout,
                                                printer.DeviceCaps()));
+    // Print to file must not overwrite the layout or its pictures.
+    printer.Inputs = LayoutPictureFiles(LayoutFile, {CoverFile, BackFile});
+    if (!LayoutFile.empty())
+        printer.Inputs.push_back(LayoutFile);
     PrintCoverSheet(*XPrint, {.Cover = Cover->Picture(),
                               .Back = Back->Picture(),
                               .Frames = [this] { return cbRahmen->isChecked(); },

@@ -1,10 +1,9 @@
 #include "export/Export.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <charconv>
 
 #include <QPageSize>
@@ -24,6 +23,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
+#include "toolkit/SafeFile.h"
 
 namespace {
 constexpr const char* Usage =
@@ -56,14 +56,27 @@ bool ParseSize(const std::string& text, int& width, int& height) {
            ParseSide(std::string_view(text).substr(x + 1), height);
 }
 
-// Writes the image as PNG in one replacement, so a failure leaves no partial file.
-void WritePng(const QImage& image, const std::string& path) {
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
+// Writes the image as PNG in one replacement, so a failure leaves no partial file. The
+// PNG is encoded in memory, where no write can fail, so the encoder never has a write
+// error of its own to report; only the replacement can fail, with our message.
+void WritePng(const QImage& image, const std::string& path, const std::string& input) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, "png").write(image))
         throw EWriteError(Format(CreateError, path.c_str()));
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image) || !file.commit())
-        throw EWriteError(Format(CreateError, path.c_str()));
+    switch (
+        ReplaceOutputFile(path, std::string_view(png.constData(), size_t(png.size())), {input})) {
+    case TOutputResult::Written:
+        return;
+    case TOutputResult::IsInput:
+        throw EWriteError(Format(Msg::OutputIsInput, path.c_str()));
+    case TOutputResult::NotRegular:
+        throw EWriteError(Format(Msg::OutputNotRegular, path.c_str()));
+    case TOutputResult::Failed:
+        break;
+    }
+    throw EWriteError(Format(CreateError, path.c_str()));
 }
 } // namespace
 
@@ -110,7 +123,7 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
             TCanvas canvas(painter);
             canvas.DrawStretched({0, 0, width, height}, picture.Content());
         }
-        WritePng(image, output);
+        WritePng(image, output, input);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;
@@ -260,6 +273,9 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
             err << "Warnung: " << warning << "\n";
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
+        printer.Inputs = LayoutPictureFiles(
+            options.Layout, {entries.Cover.value_or(""), entries.Back.value_or("")});
+        printer.Inputs.push_back(options.Layout);
         PrintSheetFile(printer, options, cover, back, placements, layout, text);
         WarnOfCutParts(printer, options, layout, err);
     } catch (const std::exception& error) {

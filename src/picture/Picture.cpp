@@ -67,13 +67,21 @@ std::string LowerCaseExtension(std::string_view extension) {
 }
 
 void TPicture::LoadByExtension(const std::string& path) {
-    const std::string extension = ExtractExtension(path);
-    const TGraphicClass* kind = TFileFormatsList::Instance().FindKind(extension);
-    if (!kind)
-        throw EInvalidGraphic(Format(Msg::UnknownExtension, extension.c_str()));
-    std::unique_ptr<TGraphic> graphic = kind->Create();
-    graphic->OnProgress = OnProgress;
-    graphic->ReadFile(path);
+    std::unique_ptr<TGraphic> graphic;
+    try {
+        const std::string extension = ExtractExtension(path);
+        const TGraphicClass* kind = TFileFormatsList::Instance().FindKind(extension);
+        if (!kind)
+            throw EInvalidGraphic(Format(Msg::UnknownExtension, extension.c_str()));
+        graphic = kind->Create();
+        graphic->OnProgress = OnProgress;
+        graphic->ReadFile(path);
+    } catch (Exception& error) {
+        // A kind's message says what is wrong, mostly not where: the file goes with it.
+        if (error.FileName().empty() && error.Message().find(path) == std::string::npos)
+            error.SetFileName(path);
+        throw;
+    }
     Install(std::move(graphic));
 }
 

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "print/PrintService.h"
@@ -119,18 +118,26 @@ void TPrintJob::DeliverImage() {
     *Target_.Image = std::move(sheet);
 }
 
+void TPrintJob::DeliverFile(const QByteArray& document) {
+    const char* name = Target_.File.c_str();
+    switch (ReplaceOutputFile(Target_.File,
+                              std::string_view(document.constData(), size_t(document.size())),
+                              Target_.Inputs)) {
+    case TOutputResult::Written:
+        return;
+    case TOutputResult::IsInput:
+        throw EPrinter(Format(Msg::OutputIsInput, name));
+    case TOutputResult::NotRegular:
+        throw EPrinter(Format(Msg::OutputNotRegular, name));
+    case TOutputResult::Failed:
+        break;
+    }
+    throw EPrinter(Format(Msg::OutputFailed, name));
+}
+
 void TPrintJob::Deliver(const QByteArray& document) {
     if (!Target_.File.empty()) {
-        std::string path = Target_.File;
-        struct stat existing {};
-        const bool exists = ResolveLinks(path) && ::stat(path.c_str(), &existing) == 0;
-        // A folder, or a file the user may not write, is not replaced.
-        const bool writable =
-            !exists || (S_ISREG(existing.st_mode) && ::access(path.c_str(), W_OK) == 0);
-        if (!writable ||
-            !ReplaceFile(path, std::string_view(document.constData(), size_t(document.size())),
-                         exists ? &existing : nullptr))
-            throw EPrinter(Format(Msg::OutputFailed, Target_.File.c_str()));
+        DeliverFile(document);
         return;
     }
     const std::string spool = WriteSpoolFile(document);

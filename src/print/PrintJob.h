@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TPrintService;
 
@@ -43,12 +44,14 @@ TDeviceCaps DeviceCapsOf(const QPageLayout& layout, int resolution);
 // Where a document goes: the named queue of a print service, the file when File is set,
 // or, when Image is set, that image (then neither Service nor File is used). The image gets
 // the whole sheet, white where the device's margins keep the printer from printing.
+// Inputs are the files the document is made from, which File must not be.
 struct TPrintTarget {
     TPrintService* Service = nullptr;
     std::string Queue;
     std::string File;
     int Copies = 1;
     QImage* Image = nullptr;
+    std::vector<std::string> Inputs;
 };
 
 class TPrintJob {
@@ -71,13 +74,15 @@ public:
     // permissions kept), a queue gets a spool file that is removed again afterwards, an
     // image target gets the sheet.
     // Fails with the reason when the document cannot be completed, written or handed
-    // over; the target is then untouched.
+    // over, and when the file is not a regular file or is one of the inputs; the target is
+    // then untouched.
     void Finish();
     // Ends the page and throws the document away.
     void Abandon();
 
 private:
     void Deliver(const QByteArray& document);
+    void DeliverFile(const QByteArray& document);
     void DeliverImage();
 
     TPrintTarget Target_;

@@ -14,6 +14,7 @@
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "picture/Canvas.h"
 #include "toolkit/Errors.h"
@@ -257,7 +258,8 @@ void TPrinter::BeginDoc() {
     SelectIfNone();
     if (!Selected_ || Resolution_ <= 0 || !Layout_.isValid())
         throw EPrinter(Msg::InvalidPrinter);
-    TPrintTarget target{Service_.get(), Name_, OutputFile_, Copies_, Preview_};
+    TPrintTarget target{Service_.get(), Name_,    OutputFile_,
+                        Copies_,        Preview_, std::exchange(Inputs, {})};
     auto job = std::make_unique<TPrintJob>(std::move(target), OrientedLayout(),
                                            DocumentResolution(), ShortTitle(Title));
     if (!job->Active())

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "print/PrintJob.h"
 #include "print/PrintService.h"
@@ -85,6 +86,10 @@ public:
     void SetOrientation(TPrinterOrientation orientation);
     // The document's name for the print service: its first 31 characters are used.
     std::string Title;
+    // The files the next document is made from, such as a layout and its pictures: a file
+    // destination that is one of them is refused. The next BeginDoc hands them to its
+    // document and clears them, so they never apply to a later one.
+    std::vector<std::string> Inputs;
 
     // Begins the document and its only page; the application's pending events are
     // handled meanwhile, as a spooler's abort procedure does. Fails with "Das Drucken ist

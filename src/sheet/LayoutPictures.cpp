@@ -78,3 +78,12 @@ TPictureFound LoadLayoutEntry(TPicture& picture, const std::string& layoutFile,
         pictureFile = location.Path;
     return location.Found;
 }
+
+std::vector<std::string> LayoutPictureFiles(const std::string& layoutFile,
+                                            const std::vector<std::string>& entries) {
+    std::vector<std::string> files;
+    for (const std::string& entry : entries)
+        if (!entry.empty())
+            files.push_back(LocateLayoutPicture(layoutFile, entry).Path);
+    return files;
+}

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class TPicture;
 
@@ -22,6 +23,8 @@ inline constexpr const char* PrintWithoutMissing =
 inline constexpr const char* MissingPlaceholder = "Bild fehlt:\n%s";
 inline constexpr const char* PictureFoundBeside =
     "Das Bild %s wurde im Ordner der Layoutdatei gefunden";
+inline constexpr const char* SaveOntoPicture =
+    "%s ist ein Bild dieses Layouts und wird nicht überschrieben";
 } // namespace Msg
 
 // Fails with a message naming the file when it cannot be read as a layout: missing, a
@@ -52,3 +55,8 @@ TPictureLocation LocateLayoutPicture(const std::string& layoutFile, const std::s
 // or the new path of a picture found in the layout's folder.
 TPictureFound LoadLayoutEntry(TPicture& picture, const std::string& layoutFile,
                               const std::optional<std::string>& entry, std::string& pictureFile);
+
+// The files a layout's pictures are loaded from, one for each entry that names a picture:
+// what writing the layout's sheet or the layout itself must not overwrite.
+std::vector<std::string> LayoutPictureFiles(const std::string& layoutFile,
+                                            const std::vector<std::string>& entries);

@@ -128,18 +128,29 @@ std::string ErrorMessage(const std::exception& error) {
     return error.what();
 }
 
+namespace {
+// The file an error concerns, when it carries one.
+std::string FileNameOf(const std::exception& error) {
+    const auto* ours = dynamic_cast<const Exception*>(&error);
+    return ours ? ours->FileName() : std::string();
+}
+} // namespace
+
 void ShowException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error))
         return;
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(TApplication::Title()),
                     QString::fromStdString(ErrorDisplayText(ErrorMessage(error))), QMessageBox::Ok,
                     QApplication::activeWindow());
+    if (const std::string file = FileNameOf(error); !file.empty())
+        box.setInformativeText(QString::fromStdString(Format(Msg::ErrorFileName, file.c_str())));
     ExecModal(box);
 }
 
 void QueueException(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error))
         return;
-    const Exception copy(ErrorMessage(error));
+    Exception copy(ErrorMessage(error));
+    copy.SetFileName(FileNameOf(error));
     QTimer::singleShot(0, qApp, [copy] { ShowException(copy); });
 }

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 // Formats like printf into a std::string (UTF-8 text, byte-string paths).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -13,6 +14,13 @@ class Exception : public std::runtime_error {
 public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
+    // The file a failure concerns where the message itself does not name it, such as a
+    // picture that cannot be decoded; the error display shows it beside the message.
+    const std::string& FileName() const { return FileName_; }
+    void SetFileName(std::string fileName) { FileName_ = std::move(fileName); }
+
+private:
+    std::string FileName_;
 };
 
 // NOLINTBEGIN(bugprone-macro-parentheses): the arguments are class names, which cannot be
@@ -53,4 +61,5 @@ inline constexpr const char* ReadError = "Stream-Read-Fehler";
 inline constexpr const char* IniWriteError = "nach %s kann nicht geschrieben werden";
 inline constexpr const char* Win32Error = "Win32-Fehler.  Code: %d.\n%s";
 inline constexpr const char* OutOfResources = "Systemressourcen erschöpft.";
+inline constexpr const char* ErrorFileName = "Datei: %s";
 } // namespace Msg

@@ -347,22 +347,17 @@ void TIniFile::WriteStrings(const std::string& section, const TIniValues& values
 }
 
 void TIniFile::Update(const TEditsOf& editsOf) {
-    std::string target = FileName_;
-    if (!ResolveLinks(target))
+    const TReplaceTarget target = ExamineTarget(FileName_);
+    if (!target.Replaceable())
         FailWrite(FileName_);
-
     std::string text;
-    struct stat info {};
-    const int fd = OpenRegularFile(target, info);
-    if (fd < 0 && errno != ENOENT)
-        FailWrite(FileName_);
-    const bool exists = fd >= 0;
-    if (exists) {
+    if (target.State == TTargetState::Regular) {
+        struct stat info {};
+        const int fd = OpenRegularFile(target.Path, info);
+        if (fd < 0)
+            FailWrite(FileName_);
         TFd file(fd);
-        // A cleared owner-write bit counts as read-only for everyone, root included, like
-        // the read-only attribute elsewhere.
-        if ((info.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0 ||
-            !ReadAll(file.Get(), text, MaxFileSize))
+        if (!ReadAll(file.Get(), text, MaxFileSize))
             FailWrite(FileName_);
     }
     const std::vector<TIniEdit> edits = editsOf(TIniText(text));
@@ -372,6 +367,6 @@ void TIniFile::Update(const TEditsOf& editsOf) {
                 FailWrite(FileName_);
     if (edits.empty())
         return;
-    if (!ReplaceFile(target, IniApplyEdits(text, edits), exists ? &info : nullptr))
+    if (!ReplaceFile(target.Path, IniApplyEdits(text, edits), target.ExistingStatus()))
         FailWrite(FileName_);
 }

@@ -232,13 +232,8 @@ std::string ExistingFolderOf(std::string path) {
 // writable and the file, if present, is a regular file with write permission. A cleared
 // owner-write bit counts as read-only for everyone, root included.
 bool StoreWritable(const std::string& fileName) {
-    if (::access(ExistingFolderOf(fileName).c_str(), W_OK | X_OK) != 0)
-        return false;
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) != 0)
-        return errno == ENOENT;
-    return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) != 0 &&
-           ::access(fileName.c_str(), W_OK) == 0;
+    return ::access(ExistingFolderOf(fileName).c_str(), W_OK | X_OK) == 0 &&
+           ExamineTarget(fileName).Replaceable();
 }
 
 bool CanWriteStore(const std::string& fileName) {
@@ -497,9 +492,9 @@ void TRegistry::CloseKey() {
         else
             EraseValue(key, change.Name);
     }
-    struct stat info {};
-    const bool exists = ::stat(fileName->c_str(), &info) == 0;
-    if (!ReplaceFile(*fileName, RegFormat(store), exists ? &info : nullptr))
+    const TReplaceTarget target = ExamineTarget(*fileName);
+    if (!target.Replaceable() ||
+        !ReplaceFile(target.Path, RegFormat(store), target.ExistingStatus()))
         fail();
 }
 

@@ -73,6 +73,14 @@ void SyncFolderOf(const std::string& path) {
     }
 }
 
+// Whether what is at path now may be renamed over: a regular file or nothing.
+bool MayRenameOver(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode);
+}
+
 } // namespace
 
 bool ReadAll(int fd, std::string& text, uint64_t maxSize) {
@@ -145,6 +153,32 @@ bool ResolveLinks(std::string& path) {
     return false;
 }
 
+TReplaceTarget ExamineTarget(const std::string& path) {
+    TReplaceTarget target;
+    target.Path = path;
+    if (!ResolveLinks(target.Path))
+        return target;
+    if (::lstat(target.Path.c_str(), &target.Existing) != 0) {
+        if (errno == ENOENT)
+            target.State = TTargetState::New;
+        return target;
+    }
+    if (!S_ISREG(target.Existing.st_mode))
+        target.State = TTargetState::NotRegular;
+    else if ((target.Existing.st_mode & S_IWUSR) == 0 || ::access(target.Path.c_str(), W_OK) != 0)
+        target.State = TTargetState::ReadOnly;
+    else
+        target.State = TTargetState::Regular;
+    return target;
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+    struct stat one {
+    }, other{};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 // Writes text to a new file beside target and renames it over target. The existing file,
 // if any, must be a writable regular file; its permission bits and owner carry over.
 bool ReplaceFile(const std::string& target, std::string_view text, const struct stat* existing) {
@@ -163,10 +197,25 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
         return false;
     if (BeforeRenameHook)
         BeforeRenameHook(temp.Name());
-    if (!temp.RenameTo(target))
+    // Checked again at the last moment, so that a pipe, device or link that took the name
+    // meanwhile is not replaced.
+    if (!MayRenameOver(target) || !temp.RenameTo(target))
         return false;
     SyncFolderOf(target);
     return true;
+}
+
+TOutputResult ReplaceOutputFile(const std::string& path, std::string_view bytes,
+                                const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs)
+        if (SameFile(path, input))
+            return TOutputResult::IsInput;
+    const TReplaceTarget target = ExamineTarget(path);
+    if (target.State == TTargetState::NotRegular)
+        return TOutputResult::NotRegular;
+    if (!target.Replaceable() || !ReplaceFile(target.Path, bytes, target.ExistingStatus()))
+        return TOutputResult::Failed;
+    return TOutputResult::Written;
 }
 
 void SetBeforeRenameHook(TBeforeRenameHook hook) {

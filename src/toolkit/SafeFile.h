@@ -1,7 +1,9 @@
 // Reading and replacing whole files safely: regular files only, bounded reads, and a
 // replacement that writes a temporary file beside the target, syncs it and renames it
 // over the target, so readers see the old file or the new one and never a torn one.
-// The INI writer and the registry store both write through ReplaceFile.
+// Every file the programs write goes through ReplaceFile: the INI writer, the registry
+// store, print to file and the picture export. Only a regular file or a new name is
+// replaced; a folder, pipe, socket or device never is.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 // Owns a file descriptor.
 class TFd {
@@ -41,10 +44,61 @@ int OpenRegularFile(const std::string& path, struct stat& info);
 // (yet) is itself the answer. False for a link loop or an unreadable link.
 bool ResolveLinks(std::string& path);
 
+namespace Msg {
+inline constexpr const char* OutputNotRegular = "Die Ausgabedatei %s ist keine gewöhnliche Datei";
+inline constexpr const char* OutputIsInput = "Die Ausgabedatei %s ist eine der Eingabedateien";
+} // namespace Msg
+
+// What stands where a file is to be replaced.
+enum class TTargetState {
+    New,          // nothing yet: the file is made
+    Regular,      // a regular file the user may write
+    ReadOnly,     // a regular file the user may not write
+    NotRegular,   // a folder, pipe, socket or device, never replaced
+    Unresolvable, // a link loop, an unreadable link, or a path that cannot be examined
+};
+
+struct TReplaceTarget {
+    TTargetState State = TTargetState::Unresolvable;
+    // The file really replaced: the path with its symbolic links followed.
+    std::string Path;
+    // The file's status when it exists.
+    struct stat Existing {};
+
+    bool Replaceable() const {
+        return State == TTargetState::New || State == TTargetState::Regular;
+    }
+    // What ReplaceFile carries over: the existing file's status, or none for a new file.
+    const struct stat* ExistingStatus() const {
+        return State == TTargetState::Regular ? &Existing : nullptr;
+    }
+};
+
+// Examines path as a file to be replaced, following its links. A cleared owner-write bit
+// counts as read-only for everyone, root included. A character device such as /dev/null
+// is not regular: it is refused, not written into.
+TReplaceTarget ExamineTarget(const std::string& path);
+
+// Whether both paths name one existing file (same device and inode, links followed), so
+// that a hard link or a symbolic link to a file counts as the file. False when either
+// cannot be examined.
+bool SameFile(const std::string& first, const std::string& second);
+
 // Writes text to a new file beside target, syncs it and renames it over target, then
 // syncs the folder. existing is the target's status when it exists: its permission bits
-// and owner carry over. False when any step failed; target is then unchanged.
+// and owner carry over. target is a path with its links followed (ExamineTarget's Path).
+// False when any step failed, or when target is then anything but a regular file or a
+// new name; target is then unchanged.
 bool ReplaceFile(const std::string& target, std::string_view text, const struct stat* existing);
+
+// How writing an output file of an export or of print to file went.
+enum class TOutputResult { Written, IsInput, NotRegular, Failed };
+
+// Writes an output file in one replacement, refusing a path that is the same file as one
+// of inputs (the files the output is made from) or that is not a regular file. Failed
+// covers a link loop, a read-only file and a failed write; the file is then unchanged.
+TOutputResult ReplaceOutputFile(const std::string& path, std::string_view bytes,
+                                const std::vector<std::string>& inputs);
 
 // Test seam: called with the temporary file's path after it has been written and synced,
 // just before it is renamed over the real file. An exception from the hook aborts the

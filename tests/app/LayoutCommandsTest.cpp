@@ -261,6 +261,30 @@ TEST_F(LayoutCommands, FailedSaveKeepsCaptionAndLayoutFile) {
     EXPECT_EQ(Caption(), QString::fromStdString(file + " - Vellacour"));
 }
 
+// Save as onto a picture of the layout would write layout lines into the picture: refused,
+// whether the name is the picture's own, a link to it, or a relative entry's file.
+TEST_F(LayoutCommands, SaveAsOntoOneOfTheLayoutsPicturesIsRefusedAndThePictureKept) {
+    DialogScript script;
+    const std::string file = OpenLayout(script, {CoverBmp, "hinten.bmp"});
+    fs::create_symlink("vorne.bmp", Dir.File("verweis.bmp"));
+    const std::vector<uint8_t> cover = ReadFileBytes(CoverBmp), back = ReadFileBytes(BackBmp);
+    for (const std::string& target : {CoverBmp, Dir.File("verweis.bmp"), BackBmp}) {
+        SCOPED_TRACE(target);
+        script.Choose(target);
+        try {
+            Form->SpeichernunterClick();
+            ADD_FAILURE() << "saved";
+        } catch (const EWriteError& error) {
+            EXPECT_EQ(error.Message(), target + " ist ein Bild dieses Layouts und wird nicht "
+                                                "überschrieben");
+        }
+        EXPECT_EQ(ReadFileBytes(CoverBmp), cover);
+        EXPECT_EQ(ReadFileBytes(BackBmp), back);
+        EXPECT_EQ(Form->LayoutFile, file);
+    }
+    EXPECT_EQ(script.Pending(), 0);
+}
+
 TEST_F(LayoutCommands, AnEmptyEntryMeansNoPictureAndAMissingOneFails) {
     DialogScript script;
     OpenLayout(script, {CoverBmp, BackBmp});

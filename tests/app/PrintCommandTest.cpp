@@ -305,3 +305,25 @@ TEST(PrintCommandWithoutPrintService, PrintPreviewAndCorrectionSayPrintingIsUnav
         EXPECT_FALSE(form.XPrint->Printing());
     }
 }
+
+// Print to file onto the layout or one of its pictures would destroy it: refused with the
+// message, the file kept.
+TEST_F(PrintCommand, PrintToFileOntoTheLayoutOrOneOfItsPicturesIsRefused) {
+    const std::string layout = Dir.File("cover.vco");
+    WriteFileText(layout, "[Vellacour]\ncover=bild.bmp\nback=\n");
+    Form->LoadCover(layout);
+    const std::string layoutText = ReadFileText(layout);
+    const std::vector<uint8_t> picture = ReadFileBytes(Bmp);
+    for (const std::string& output : {layout, Bmp}) {
+        SCOPED_TRACE(output);
+        Machine->SetOutputFile(output);
+        DialogScript script;
+        script.Accept().Click("OK");
+        Form->Drucken->trigger();
+        ASSERT_EQ(script.Shown.size(), 2u);
+        EXPECT_EQ(script.Shown[1], QString::fromUtf8("Vellacour|Die Ausgabedatei " + output +
+                                                     " ist eine der Eingabedateien."));
+        EXPECT_EQ(ReadFileText(layout), layoutText);
+        EXPECT_EQ(ReadFileBytes(Bmp), picture);
+    }
+}

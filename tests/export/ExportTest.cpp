@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "RunExport.h"
 #include "TestSupport.h"
@@ -85,6 +86,81 @@ TEST(ExportPicture, ExistingOutputSurvivesAFailure) {
     const ExportResult result = Export({"picture", Q(dir.File("fehlt.bmp")), "-o", Q(png)});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(ReadFileText(png), "alt");
+}
+
+// Only a regular file or a new name is replaced. A character device takes the same path
+// as a pipe; /dev/null is left out so that a broken check could never replace the system's
+// one when the tests run as root.
+TEST(ExportPicture, AnOutputThatIsNoRegularFileIsRefusedAndLeftAsItWas) {
+    TempDir dir;
+    const std::string bmp = dir.File("gut.bmp");
+    WriteFileBytes(bmp, Bmp24(SolidImage(2, 2, qRgb(1, 2, 3))));
+    const std::string fifo = dir.File("rohr.png"), folder = dir.File("ordner.png");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder);
+    fs::create_symlink("rohr.png", dir.File("verweis.png"));
+    for (const std::string& output : {fifo, folder, dir.File("verweis.png")}) {
+        SCOPED_TRACE(output);
+        const ExportResult result = Export({"picture", Q(bmp), "-o", Q(output)});
+        EXPECT_EQ(result.Status, 1);
+        EXPECT_EQ(result.Errors, "Die Ausgabedatei " + output + " ist keine gewöhnliche Datei.\n");
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(fs::is_symlink(dir.File("verweis.png")));
+
+    fs::create_symlink("schleife.png", dir.File("schleife.png"));
+    const ExportResult result = Export({"picture", Q(bmp), "-o", Q(dir.File("schleife.png"))});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors,
+              "Datei " + dir.File("schleife.png") + " kann nicht erstellt werden.\n");
+    EXPECT_TRUE(fs::is_symlink(dir.File("schleife.png")));
+}
+
+TEST(ExportPicture, AnOutputThatIsItsOwnInputIsRefusedAndTheInputKept) {
+    TempDir dir;
+    const std::string png = dir.File("bild.png");
+    ASSERT_TRUE(SolidImage(3, 2, qRgb(10, 20, 30)).save(Q(png), "png"));
+    const std::vector<uint8_t> before = ReadFileBytes(png);
+    fs::create_hard_link(png, dir.File("hart.png"));
+    fs::create_symlink("bild.png", dir.File("weich.png"));
+    for (const std::string& output : {png, dir.File("hart.png"), dir.File("weich.png")}) {
+        SCOPED_TRACE(output);
+        const ExportResult result = Export({"picture", Q(png), "-o", Q(output), "--size", "6x4"});
+        EXPECT_EQ(result.Status, 1);
+        EXPECT_EQ(result.Errors, "Die Ausgabedatei " + output + " ist eine der Eingabedateien.\n");
+        EXPECT_EQ(ReadFileBytes(png), before);
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.File("weich.png")));
+}
+
+// A file system that takes no more than 16 KiB of a file: our message alone, with no line
+// of the PNG library before it, and no file.
+TEST(ExportPicture, AWriteFailureShowsOnlyOurMessage) {
+    TempDir dir;
+    QImage noise(200, 200, QImage::Format_RGB32);
+    uint32_t state = 1;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            state = state * 1103515245u + 12345u;
+            noise.setPixel(x, y, 0xff000000u | (state >> 8));
+        }
+    const std::string bmp = dir.File("rauschen.bmp");
+    WriteFileBytes(bmp, Bmp24(noise));
+    const std::string png = dir.File("out.png");
+    QProcess process;
+    process.start("bash",
+                  {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$@\"", "bash",
+                   VC_BINARY_DIR "/src/export/vellacour-export", "picture", Q(bmp), "-o", Q(png)});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError().toStdString(),
+              "Datei " + png + " kann nicht erstellt werden.\n");
+    EXPECT_FALSE(fs::exists(png));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 1) << "a temporary file was left";
 }
 
 TEST(ExportPicture, WrongUsageIsRefused) {

@@ -2,6 +2,7 @@
 // rendering of its page; and its failures, which leave no file behind.
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "RunExport.h"
 #include "SheetCheck.h"
@@ -197,6 +198,54 @@ TEST(ExportSheet, AWriteFailureIsAnErrorAndLeavesTheFileAsItWas) {
             ++entries;
         EXPECT_EQ(entries, existed ? 4 : 3) << "a temporary file was left";
     }
+}
+
+// The sheet must not take the place of the layout or of one of its pictures, however the
+// output names it.
+TEST(ExportSheet, AnOutputThatIsOneOfItsInputsIsRefusedAndTheInputKept) {
+    TempDir dir;
+    const std::string layout = WriteLayout(dir, true, true);
+    fs::create_symlink("blau.bmp", dir.File("verweis.pdf"));
+    fs::create_hard_link(layout, dir.File("hart.pdf"));
+    const std::vector<std::string> inputs = {layout, dir.File("rot.bmp"), dir.File("blau.bmp")};
+    std::vector<std::vector<uint8_t>> before;
+    for (const std::string& input : inputs)
+        before.push_back(ReadFileBytes(input));
+    for (const std::string& output :
+         {layout, dir.File("rot.bmp"), dir.File("verweis.pdf"), dir.File("hart.pdf")}) {
+        SCOPED_TRACE(output);
+        const ExportResult result = Export({"sheet", Q(layout), "-o", Q(output)});
+        EXPECT_EQ(result.Status, 1);
+        // After the warnings of the coarse test pictures.
+        EXPECT_TRUE(result.Errors.ends_with("\nDie Ausgabedatei " + output +
+                                            " ist eine der Eingabedateien.\n"))
+            << result.Errors;
+        for (size_t i = 0; i < inputs.size(); ++i)
+            EXPECT_EQ(ReadFileBytes(inputs[i]), before[i]) << inputs[i];
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.File("verweis.pdf")));
+}
+
+TEST(ExportSheet, AnOutputThatIsNoRegularFileIsRefused) {
+    TempDir dir;
+    const std::string layout = WriteLayout(dir, true, true);
+    const std::string fifo = dir.File("rohr.pdf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ExportResult result = Export({"sheet", Q(layout), "-o", Q(fifo)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_TRUE(
+        result.Errors.ends_with("\nDie Ausgabedatei " + fifo + " ist keine gewöhnliche Datei.\n"))
+        << result.Errors;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    const std::string loop = dir.File("schleife.pdf");
+    fs::create_symlink("schleife.pdf", loop);
+    result = Export({"sheet", Q(layout), "-o", Q(loop)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_TRUE(result.Errors.ends_with("\nDer Ausdruck konnte nicht nach " + loop +
+                                        " geschrieben werden.\n"))
+        << result.Errors;
+    EXPECT_TRUE(fs::is_symlink(loop));
 }
 
 TEST(ExportSheet, WarnsOfEachPictureTooCoarseForItsPartAndPrintsAllTheSame) {

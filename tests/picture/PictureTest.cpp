@@ -255,6 +255,28 @@ TEST(LoadByExtension, SuccessfulLoadReplacesContentAndRoutesNotifications) {
     EXPECT_EQ(stages.back(), TProgressStage::psRunning);
 }
 
+// The error display shows the file beside a message that does not name it.
+TEST(LoadByExtension, AFailureCarriesTheFileWhereItsMessageDoesNotNameIt) {
+    TempDir dir;
+    const std::string broken = dir.File("kaputt.bmp"), unknown = dir.File("bild.gif"),
+                      missing = dir.File("fehlt.bmp");
+    WriteFileText(broken, "XX kein Bitmap");
+    const struct {
+        std::string Path;
+        std::string FileName;
+    } cases[] = {{broken, broken}, {unknown, unknown}, {missing, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        TPicture picture;
+        try {
+            picture.LoadByExtension(c.Path);
+            ADD_FAILURE() << "loaded";
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.FileName(), c.FileName) << error.Message();
+        }
+    }
+}
+
 TEST(LoadByExtension, ZeroLengthBitmapIsRefusedAndKeepsThePicture) {
     TempDir dir;
     WriteFileBytes(dir.File("leer.bmp"), {});

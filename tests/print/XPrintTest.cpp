@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
+#include <sys/stat.h>
 
 #include "PrintTestSupport.h"
 #include "TestSupport.h"
@@ -277,4 +278,48 @@ TEST_F(WithPrinter, TheLastJobsOutcomeAndPageStayReadableUntilTheNextBegins) {
         EXPECT_EQ(Machine->Aborted(), abandon);
         EXPECT_EQ(Machine->PageNumber(), 1);
     }
+}
+
+// Print to file replaces only a regular file or a new name, and never one of the files the
+// document is made from; a refused file is left as it was.
+TEST_F(WithPrinter, PrintToFileRefusesAnInputAndAnythingButARegularFile) {
+    const std::string layout = Dir.File("cover.vco"), picture = Dir.File("vorne.bmp");
+    WriteFileText(layout, "[Vellacour]\n");
+    WriteFileText(picture, "BM");
+    fs::create_symlink("vorne.bmp", Dir.File("verweis.pdf"));
+    const std::string fifo = Dir.File("rohr.pdf"), loop = Dir.File("schleife.pdf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("schleife.pdf", loop);
+    fs::create_directory(Dir.Path() / "ordner.pdf");
+    const struct {
+        std::string Output;
+        const char* Message;
+    } cases[] = {
+        {layout, "Die Ausgabedatei %s ist eine der Eingabedateien"},
+        {Dir.File("verweis.pdf"), "Die Ausgabedatei %s ist eine der Eingabedateien"},
+        {fifo, "Die Ausgabedatei %s ist keine gewöhnliche Datei"},
+        {Dir.File("ordner.pdf"), "Die Ausgabedatei %s ist keine gewöhnliche Datei"},
+        {loop, "Der Ausdruck konnte nicht nach %s geschrieben werden"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Output);
+        Machine->SetOutputFile(c.Output);
+        Machine->Inputs = {layout, picture};
+        Print->BeginJob();
+        Print->Canvas().Rectangle({0, 0, 100, 100});
+        EXPECT_EQ(MessageOf([&] { Print->EndJob(); }), Format(c.Message, c.Output.c_str()));
+        EXPECT_FALSE(Print->Printing());
+    }
+    EXPECT_EQ(ReadFileText(layout), "[Vellacour]\n");
+    EXPECT_EQ(ReadFileText(picture), "BM");
+    EXPECT_TRUE(fs::is_symlink(Dir.File("verweis.pdf")));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_symlink(loop));
+    EXPECT_TRUE(fs::is_empty(Dir.Path() / "ordner.pdf"));
+
+    // The inputs belong to the one document they were given for.
+    Machine->SetOutputFile(layout);
+    Print->BeginJob();
+    Print->EndJob();
+    EXPECT_EQ(ReadFileText(layout).substr(0, 5), "%PDF-");
 }

@@ -12,6 +12,7 @@ namespace {
 struct ShownBox {
     QString Title;
     QString Text;
+    QString InformativeText;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     QList<QAbstractButton*>::size_type Buttons = 0;
 };
@@ -23,7 +24,8 @@ protected:
         TApplication::SetTitle("Vellacour");
         SetModalHandler([this](QDialog& dialog) {
             auto& box = dynamic_cast<QMessageBox&>(dialog);
-            Boxes.push_back({box.windowTitle(), box.text(), box.icon(), box.buttons().size()});
+            Boxes.push_back({box.windowTitle(), box.text(), box.informativeText(), box.icon(),
+                             box.buttons().size()});
             return int(QMessageBox::Ok);
         });
     }
@@ -49,8 +51,22 @@ TEST_F(ErrorDisplay, ShowsMessageWithTitleErrorIconAndOneButton) {
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Title, "Vellacour");
     EXPECT_EQ(Boxes[0].Text, QString::fromUtf8("Bitmap ist ungültig."));
+    EXPECT_EQ(Boxes[0].InformativeText, "");
     EXPECT_EQ(Boxes[0].Icon, QMessageBox::Critical);
     EXPECT_EQ(Boxes[0].Buttons, 1);
+}
+
+TEST_F(ErrorDisplay, AnErrorOfAFileShowsTheFileBesideItsMessage) {
+    EInvalidGraphic error("Bitmap ist ungültig");
+    error.SetFileName("/tmp/bilder/kaputt.bmp");
+    ShowException(error);
+    QueueException(error);
+    QApplication::processEvents();
+    ASSERT_EQ(Boxes.size(), 2u);
+    for (const ShownBox& box : Boxes) {
+        EXPECT_EQ(box.Text, QString::fromUtf8("Bitmap ist ungültig."));
+        EXPECT_EQ(box.InformativeText, "Datei: /tmp/bilder/kaputt.bmp");
+    }
 }
 
 TEST_F(ErrorDisplay, OutOfMemoryShowsTheSystemsGermanText) {
