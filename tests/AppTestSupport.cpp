@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "app/InfoForm.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Modal.h"
 
 DialogScript::DialogScript() {
@@ -85,4 +86,15 @@ void ExpectCopyrightLineWhole(const TfrmInfo& info) {
     EXPECT_EQ(place.height(), 13);
     EXPECT_GE(place.left(), 0);
     EXPECT_LE(place.right(), info.width() - 1);
+}
+
+void WriteLayoutPaths(const std::string& file, const std::string& cover, const std::string& back) {
+    TLayoutDocument document;
+    document.Cover.Entry = cover;
+    document.Back.Entry = back;
+    WriteLayoutDocument(file, document);
+}
+
+std::string StoredCover(const std::string& file) {
+    return ReadLayoutDocument(file).Cover.File();
 }

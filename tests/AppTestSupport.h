@@ -38,3 +38,8 @@ class TfrmInfo;
 // Checks that the info window's copyright line is wide enough for its text, centred where
 // the window was laid out for it (about x = 137, at 184) and inside the window.
 void ExpectCopyrightLineWhole(const TfrmInfo& info);
+
+// A layout file that names the two pictures, written as the program writes one.
+void WriteLayoutPaths(const std::string& file, const std::string& cover, const std::string& back);
+// What a layout file names for its front cover.
+std::string StoredCover(const std::string& file);

@@ -100,10 +100,10 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 void TfrmMain::RunDrop(const TDrop& drop) {
     switch (drop.Target) {
     case TDropTarget::Cover:
-        InsertPicture(*Cover, CoverFile, drop.FileName);
+        InsertPicture(TSheetPart::Cover, drop.FileName);
         break;
     case TDropTarget::Back:
-        InsertPicture(*Back, BackFile, drop.FileName);
+        InsertPicture(TSheetPart::Back, drop.FileName);
         break;
     case TDropTarget::Layout:
         if (OfferToSave(false))

@@ -9,8 +9,7 @@
 #include "app/MainForm.h"
 #include "picture/OpenPictureDialog.h"
 #include "sheet/CoverSheet.h"
-#include "sheet/CoverTextFile.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
 #include "toolkit/Application.h"
@@ -101,28 +100,28 @@ bool TfrmMain::OfferToSave(bool asQuestion) {
 }
 
 bool TfrmMain::Changed() const {
-    return LayoutChanged(LayoutFile, {CoverFile, BackFile}, Placements, SheetSettings) ||
-           CoverTextChanged(LayoutFile, CoverText);
+    return LayoutChanged(LayoutFile, Document);
 }
 
 void TfrmMain::btnInsertCoverClick() {
     CreateDialogs();
     if (dlgOpen->Execute(this))
-        InsertPicture(*Cover, CoverFile, dlgOpen->FileName);
+        InsertPicture(TSheetPart::Cover, dlgOpen->FileName);
 }
 
 void TfrmMain::btnInsertBackClick() {
     CreateDialogs();
     if (dlgOpen->Execute(this))
-        InsertPicture(*Back, BackFile, dlgOpen->FileName);
+        InsertPicture(TSheetPart::Back, dlgOpen->FileName);
 }
 
-void TfrmMain::InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName) {
-    image.Picture().LoadByExtension(fileName);
-    pictureFile = fileName;
-    (&image == Cover ? CoverMissing : BackMissing) = false;
-    ShowMissing(image, false, fileName);
-    UpdatePictureHints();
+void TfrmMain::InsertPicture(TSheetPart part, const std::string& fileName) {
+    // Read as the file is now, even when the same file was shown before; a picture that
+    // cannot be loaded changes nothing.
+    Pictures.Load(fileName, true);
+    TLayoutDocument next = Document;
+    next.Picture(part) = {fileName, fileName, false};
+    ChangeDocument(next, "Bild einfügen");
 }
 
 void TfrmMain::UpdatePictureHints() {
@@ -131,27 +130,15 @@ void TfrmMain::UpdatePictureHints() {
             DescribePrintResolution(file, image.Picture(), printed, image.Placement());
         return described ? QString::fromUtf8(described->Text) : QString();
     };
-    Cover->setToolTip(hint(CoverFile, *Cover, Sheet::CoverPicture));
-    Back->setToolTip(hint(BackFile, *Back, Sheet::BackPicture));
+    Cover->setToolTip(hint(Document.Cover.File(), *Cover, Sheet::CoverPicture));
+    Back->setToolTip(hint(Document.Back.File(), *Back, Sheet::BackPicture));
 }
 
 void TfrmMain::btnNewClick() {
     if (!OfferToSave(true))
         return;
     LayoutFile.clear();
-    CoverFile.clear();
-    BackFile.clear();
-    Cover->SetPicture(Image_Empty->Picture());
-    Back->SetPicture(Image_Empty->Picture());
-    Placements = {};
-    ShowPlacements();
-    CoverMissing = BackMissing = false;
-    ShowMissing(*Cover, false, "");
-    ShowMissing(*Back, false, "");
-    SheetSettings = {};
-    UpdateSheetMenu();
-    SetCoverText({}, false);
-    UpdatePictureHints();
+    StartDocument({});
     SetCaption("");
 }
 
@@ -164,38 +151,20 @@ void TfrmMain::btnOpenClick() {
 }
 
 void TfrmMain::LoadCover(const std::string& fileName) {
-    // Both pictures load before anything changes, so a layout that fails to open leaves
-    // the current one whole: its paths, its pictures, its file and the caption.
-    // An entry that is present but empty means no picture for that part; a picture found
-    // nowhere leaves its part empty and keeps its path.
-    CheckLayoutFile(fileName);
-    const TLayoutEntries entries = ReadLayoutEntries(fileName);
-    TPicture cover;
-    std::string coverFile;
-    const TPictureFound coverFound = LoadLayoutEntry(cover, fileName, entries.Cover, coverFile);
-    TPicture back;
-    std::string backFile;
-    const TPictureFound backFound = LoadLayoutEntry(back, fileName, entries.Back, backFile);
-    TLayoutPlacements placements = ReadLayoutPlacements(fileName);
-    const TCoverText text = ReadCoverText(fileName);
-    CoverFile = coverFile;
-    BackFile = backFile;
-    CoverMissing = coverFound == TPictureFound::Missing;
-    BackMissing = backFound == TPictureFound::Missing;
-    Cover->SetPicture(cover);
-    Back->SetPicture(back);
-    Placements = std::move(placements);
-    ShowPlacements();
-    ShowMissing(*Cover, CoverMissing, CoverFile);
-    ShowMissing(*Back, BackMissing, BackFile);
-    SheetSettings = ReadSheetSettings(fileName);
-    UpdateSheetMenu();
-    SetCoverText(text, false);
-    UpdatePictureHints();
+    // The file is read once, and both pictures load before anything changes, so a layout
+    // that fails to open leaves the current one whole: its document, its pictures, its
+    // file, its history and the caption. An entry that is present but empty means no
+    // picture for that part; a picture found nowhere leaves its part empty and keeps its
+    // path.
+    TLayoutDocument document = ReadLayoutDocument(fileName);
+    const TPicturesFound found = LocatePictures(document, fileName);
+    for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
+        if (!picture->Resolved.empty())
+            Pictures.Load(picture->Resolved, true);
+    StartDocument(document);
     SetCaption(fileName);
     LayoutFile = fileName;
-    TellAboutPictures(coverFound == TPictureFound::InLayoutFolder,
-                      backFound == TPictureFound::InLayoutFolder);
+    TellAboutPictures(found.CoverMoved, found.BackMoved);
 }
 
 void TfrmMain::btnSaveClick() {
@@ -217,14 +186,18 @@ void TfrmMain::SpeichernunterClick() {
 void TfrmMain::SaveCover(const std::string& fileName) {
     // Saving a layout over itself is what Save does; over one of its pictures it would
     // destroy the picture.
-    for (const std::string& picture : LayoutPictureFiles(LayoutFile, {CoverFile, BackFile}))
+    for (const std::string& picture : PictureFiles(Document))
         if (SameFile(fileName, picture))
             throw EWriteError(Format(Msg::SaveOntoPicture, fileName.c_str()));
-    WriteLayout(fileName, {CoverFile, BackFile}, Placements, SheetSettings);
-    // What was written is what the file now holds for each setting.
-    for (TPlacementRecord* record : {&Placements.Cover, &Placements.Back})
-        record->Read = PlacementEntriesToWrite(*record);
-    WriteCoverText(fileName, CoverText);
+    // Under another name in another folder, relative entries are rewritten to name the
+    // same pictures from there, in the steps of the history too.
+    const bool moved = !LayoutFile.empty() && fileName != LayoutFile;
+    const TLayoutDocument written = WriteLayoutDocument(
+        fileName, moved ? RebasedDocument(Document, LayoutFile, fileName) : Document);
+    if (moved)
+        RebaseHistory(LayoutFile, fileName);
+    // What was written is what the file now holds for each setting; saving is no step.
+    Document = written;
     SetCaption(fileName);
     LayoutFile = fileName;
     AddToMRU();

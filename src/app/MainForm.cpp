@@ -76,6 +76,7 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     pnlMain->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight);
     CreateToolBar();
     CreatePage();
+    CreateEditMenu();
     CreatePlacementMenus();
     CreateSheetMenu();
     CreatePrint();
@@ -145,11 +146,6 @@ void TfrmMain::CreateMenu() {
     Beschriftung =
         AddItem(Einfuegen, "&Beschriftung...", QKeySequence(Qt::Key_F4),
                 "Rückentitel, Titelliste und Titel bearbeiten", -1, &TfrmMain::BeschriftungClick);
-    BeschriftungZurueck =
-        AddItem(Einfuegen, "Beschriftung &zurücknehmen", QKeySequence(Qt::CTRL | Qt::Key_Z),
-                "Die letzte Änderung der Beschriftung zurücknehmen", -1,
-                &TfrmMain::BeschriftungZurueckClick);
-    BeschriftungZurueck->setEnabled(false);
 
     N3 = MainMenu->addMenu(Text("&?"));
     N3->setObjectName("N3");
@@ -222,8 +218,8 @@ void TfrmMain::CreatePage() {
     Back->setGeometry(side.Back);
     Back->SetStretch(true);
     // The words over the pictures, as they will print.
-    new TTextOverlay(*Cover, PartArea(TSheetPart::Cover, false), CoverText);
-    new TTextOverlay(*Back, PartArea(TSheetPart::Back, false), CoverText);
+    new TTextOverlay(*Cover, PartArea(TSheetPart::Cover, false), Document.Text);
+    new TTextOverlay(*Back, PartArea(TSheetPart::Back, false), Document.Text);
     Image_Empty = new TImage(pnlPage);
     Image_Empty->setObjectName("Image_Empty");
     Image_Empty->setGeometry(440, 280, 41, 41);
@@ -289,14 +285,14 @@ bool TfrmMain::ConfirmPrintableArea() {
     const TCalibration calibration = ReadCalibration(printer.PrinterName());
     // The cuts of one arrangement's sheet, on the paper turned as that sheet prints.
     const auto cutsOf = [&](TArrangement arrangement) {
-        const TSheetLayout layout = {arrangement, SheetSettings.Bleed.Value};
+        const TSheetLayout layout = {arrangement, Document.Settings.Bleed.Value};
         OrientForSheet(*XPrint, layout);
         const TDeviceCaps caps = printer.DeviceCaps();
         return FindCuts(SheetPartAreas(cbRahmen->isChecked(),
                                        SheetCalibration(calibration, layout, caps), layout),
                         PrintableArea(caps));
     };
-    const TArrangement arrangement = SheetSettings.Arrangement.Value;
+    const TArrangement arrangement = Document.Settings.Arrangement.Value;
     const std::vector<TCut> cuts = cutsOf(arrangement);
     if (cuts.empty())
         return true;
@@ -310,22 +306,22 @@ bool TfrmMain::ConfirmPrintableArea() {
 
 void TfrmMain::PrintPage() {
     // The printer's calibration scales and moves the whole sheet, turned with a portrait one.
-    const TSheetLayout layout = SheetSettings.Layout();
+    const TSheetLayout layout = Document.Settings.Layout();
     TPrinter& printer = XPrint->Printer();
     OrientForSheet(*XPrint, layout);
     ApplyCalibration(*XPrint, SheetCalibration(ReadCalibration(printer.PrinterName()), layout,
                                                printer.DeviceCaps()));
     // Print to file must not overwrite the layout or its pictures.
-    printer.Inputs = LayoutPictureFiles(LayoutFile, {CoverFile, BackFile});
+    printer.Inputs = PictureFiles(Document);
     if (!LayoutFile.empty())
         printer.Inputs.push_back(LayoutFile);
     PrintCoverSheet(*XPrint, {.Cover = Cover->Picture(),
                               .Back = Back->Picture(),
                               .Frames = [this] { return cbRahmen->isChecked(); },
-                              .CoverPlacement = Placements.Cover.Placement,
-                              .BackPlacement = Placements.Back.Placement,
+                              .CoverPlacement = Document.Placements.Cover.Placement,
+                              .BackPlacement = Document.Placements.Back.Placement,
                               .Layout = layout,
-                              .Text = &CoverText});
+                              .Text = &Document.Text});
 }
 
 void TfrmMain::CreateMRU() {
@@ -423,30 +419,17 @@ void TfrmMain::DruckerkorrekturClick() {
 }
 
 void TfrmMain::BeschriftungClick() {
-    TfrmText dialog(CoverText,
+    TfrmText dialog(Document.Text,
                     {.Cover = Cover->Picture(),
                      .Back = Back->Picture(),
                      .Frames = [] { return false; },
-                     .CoverPlacement = Placements.Cover.Placement,
-                     .BackPlacement = Placements.Back.Placement,
-                     .Layout = SheetSettings.Layout()},
+                     .CoverPlacement = Document.Placements.Cover.Placement,
+                     .BackPlacement = Document.Placements.Back.Placement,
+                     .Layout = Document.Settings.Layout()},
                     this);
-    if (ExecModal(dialog) == QDialog::Accepted)
-        SetCoverText(dialog.Text(), true);
-}
-
-void TfrmMain::BeschriftungZurueckClick() {
-    if (PreviousText)
-        SetCoverText(*PreviousText, false);
-}
-
-void TfrmMain::SetCoverText(const TCoverText& text, bool remember) {
-    if (remember && text != CoverText)
-        PreviousText = CoverText;
-    else if (!remember)
-        PreviousText.reset();
-    CoverText = text;
-    BeschriftungZurueck->setEnabled(PreviousText.has_value());
-    Cover->update();
-    Back->update();
+    if (ExecModal(dialog) != QDialog::Accepted)
+        return;
+    TLayoutDocument next = Document;
+    next.Text = dialog.Text();
+    ChangeDocument(next, "Beschriftung");
 }

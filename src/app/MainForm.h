@@ -14,13 +14,13 @@
 #include <string>
 
 #include "picture/Image.h"
-#include "sheet/CoverText.h"
-#include "sheet/LayoutFile.h"
-#include "sheet/PlacementKeys.h"
+#include "picture/PictureCache.h"
+#include "sheet/LayoutDocument.h"
 
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QUndoStack;
 class TRegMru;
 class TfrmInfo;
 
@@ -51,6 +51,10 @@ public:
     QAction* Druckerkorrektur = nullptr;
     QAction* N2 = nullptr;
     QAction* Beenden = nullptr;
+    // Undo and redo of every change to the layout, each naming its step.
+    QMenu* Bearbeiten = nullptr;
+    QAction* Rueckgaengig = nullptr;
+    QAction* Wiederherstellen = nullptr;
     QFrame* ToolBar = nullptr;
     QList<QIcon> ImageList;
     QToolButton* btnPrint = nullptr;
@@ -67,7 +71,6 @@ public:
     QMenu* Anordnung = nullptr;
     QMenu* Beschnittzugabe = nullptr;
     QAction* Beschriftung = nullptr;
-    QAction* BeschriftungZurueck = nullptr;
     QMenu* N3 = nullptr;
     QAction* Info = nullptr;
     QWidget* pnlPage = nullptr;
@@ -113,27 +116,24 @@ public:
     void DruckerkorrekturClick();
     // The text dialog; its words replace the layout's when confirmed.
     void BeschriftungClick();
-    // Takes back the last change of the words.
-    void BeschriftungZurueckClick();
+    // Undo and redo: the step before or after the current one.
+    void RueckgaengigClick();
+    void WiederherstellenClick();
 
-    // The layout: the current layout file (empty while untitled) and the two picture files.
+    // The layout file the document is tied to; empty while untitled.
     std::string LayoutFile;
-    std::string CoverFile;
-    std::string BackFile;
-    // How each part places its picture, with the entries the layout file held for it.
-    TLayoutPlacements Placements;
-    // How the layout's sheet is printed: arrangement and bleed.
-    TSheetSettings SheetSettings;
-    // A part whose picture file was found nowhere when the layout was opened: it keeps the
-    // file's path and shows a placeholder until another picture is inserted.
-    bool CoverMissing = false;
-    bool BackMissing = false;
+    // The layout as it is now: its pictures' entries (a part whose picture was found
+    // nowhere keeps its entry and shows a placeholder), placements, sheet settings and
+    // words. Every change to it is an undoable step.
+    TLayoutDocument Document;
+    // The steps that led to the document, for undo and redo.
+    QUndoStack* History = nullptr;
+    // The decoded pictures, by file: those the document shows and a few shown before.
+    TPictureCache Pictures;
 
     // The sheet menu's commands.
     void SetArrangement(TArrangement arrangement);
     void SetBleed(int tenths);
-    // The words printed on the cover.
-    TCoverText CoverText;
 
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
@@ -166,11 +166,14 @@ private:
     // Adds the placement commands of one part to menu: the three modes, "Drehen" and
     // "Ausschnitt zurücksetzen", checked and enabled as the part's placement is.
     void AddPlacementItems(QMenu* menu, TSheetPart part);
-    TPlacementRecord& PlacementOf(TSheetPart part);
     TImage& ImageOf(TSheetPart part);
-    // Sets a part's placement and shows it in the part's control and tooltip.
-    void SetPlacement(TSheetPart part, const TPartPlacement& placement);
-    // Shows both placements in the controls, after they were read or reset.
+    // Sets a part's placement as a step named step; moves and zooms of the window a user
+    // makes in one go (a drag, wheel notches or keys less than half a second apart) are
+    // one step.
+    enum class TStepKind { Single, ViewChange };
+    void SetPlacement(TSheetPart part, const TPartPlacement& placement, const char* step,
+                      TStepKind kind = TStepKind::Single);
+    // Shows both placements in the controls.
     void ShowPlacements();
     // The "Bogen" menu: arrangement and bleed, checked as the layout holds them; updating it
     // also lays the page out for the arrangement.
@@ -190,8 +193,24 @@ private:
     void WarnIfBleedLimited();
     // A question with "&Ja" and "&Nein" ("&Nein" the default); true for "&Ja".
     bool AskYesNo(const std::string& text);
-    // Replaces the words, keeping the ones before for taking back when remember is set.
-    void SetCoverText(const TCoverText& text, bool remember);
+
+    // The "Bearbeiten" menu and the history behind it.
+    void CreateEditMenu();
+    void UpdateEditMenu();
+    // Makes next the document as one undoable step named step; a change that changes
+    // nothing is no step. View changes of one part in one go merge into one step.
+    void ChangeDocument(const TLayoutDocument& next, const char* step,
+                        TStepKind kind = TStepKind::Single, TSheetPart part = TSheetPart::Cover);
+    // Makes document the one shown: its pictures (from the cache, decoded anew where they
+    // are not kept; one that cannot be loaded any more shows as missing), placements,
+    // placeholders, sheet settings, words and tooltips. Never fails: undo and redo run it.
+    void ShowDocument(const TLayoutDocument& document);
+    // A new document with no history: after New and Open.
+    void StartDocument(const TLayoutDocument& document);
+    // After the layout was saved from oldFile as newFile: every step's entries as
+    // RebasedDocument rewrites them.
+    void RebaseHistory(const std::string& oldFile, const std::string& newFile);
+    friend class TLayoutStep;
 
     enum class TSaveAnswer { Yes, No, Cancel };
     // The save prompt; asQuestion ends the text with "?".
@@ -203,8 +222,8 @@ private:
     // After the printer dialog: when the printer would cut a part of the sheet, asks
     // whether to print anyway; false for "&Nein".
     bool ConfirmPrintableArea();
-    // Loads the file into the picture control and makes it the control's picture file.
-    void InsertPicture(TImage& image, std::string& pictureFile, const std::string& fileName);
+    // Loads the file and makes it the part's picture, as one step.
+    void InsertPicture(TSheetPart part, const std::string& fileName);
     // The picture controls' tooltips: file, pixel size and resolution as printed.
     void UpdatePictureHints();
     // Says once per run that the settings cannot be saved, when the registry file is
@@ -222,7 +241,8 @@ private:
     TDrop DropAt(const QDropEvent& event) const;
     void RunDrop(const TDrop& drop);
 
-    std::optional<TCoverText> PreviousText;
+    // The ones of the decoded pictures the cover and the back show.
+    const TPicture* ShownPictures[2] = {};
     bool Shown = false;
     bool SettingsWarned = false;
 };

@@ -17,11 +17,12 @@ struct TModeItem {
     TPlacementMode Mode;
     const char* Caption;
     const char* Name;
+    const char* Step; // the step's name in the "Bearbeiten" menu
 };
 constexpr TModeItem ModeItems[] = {
-    {TPlacementMode::Stretch, "&Strecken", "Strecken"},
-    {TPlacementMode::Fit, "&Einpassen", "Einpassen"},
-    {TPlacementMode::Fill, "&Füllen", "Fuellen"},
+    {TPlacementMode::Stretch, "&Strecken", "Strecken", "Strecken"},
+    {TPlacementMode::Fit, "&Einpassen", "Einpassen", "Einpassen"},
+    {TPlacementMode::Fill, "&Füllen", "Fuellen", "Füllen"},
 };
 
 QSize PartSize(TSheetPart part) {
@@ -60,16 +61,16 @@ void TfrmMain::CreatePlacementMenus() {
                     menu.exec(image.mapToGlobal(pos));
                 });
         image.OnViewChange = [this, part](const TPlacementView& view) {
-            TPartPlacement placement = PlacementOf(part).Placement;
+            TPartPlacement placement = Document.Placement(part).Placement;
             placement.View = view;
-            SetPlacement(part, placement);
+            SetPlacement(part, placement, "Ausschnitt", TStepKind::ViewChange);
         };
     }
     ShowPlacements();
 }
 
 void TfrmMain::AddPlacementItems(QMenu* menu, TSheetPart part) {
-    const TPartPlacement& placement = PlacementOf(part).Placement;
+    const TPartPlacement& placement = Document.Placement(part).Placement;
     auto* modes = new QActionGroup(menu);
     for (const TModeItem& each : ModeItems) {
         QAction* item = menu->addAction(Text(each.Caption));
@@ -77,11 +78,11 @@ void TfrmMain::AddPlacementItems(QMenu* menu, TSheetPart part) {
         item->setCheckable(true);
         item->setChecked(placement.Mode == each.Mode);
         modes->addAction(item);
-        connect(item, &QAction::triggered, this, [this, part, mode = each.Mode] {
+        connect(item, &QAction::triggered, this, [this, part, mode = each.Mode, step = each.Step] {
             Guarded([&] {
-                TPartPlacement changed = PlacementOf(part).Placement;
+                TPartPlacement changed = Document.Placement(part).Placement;
                 changed.Mode = mode;
-                SetPlacement(part, changed);
+                SetPlacement(part, changed, step);
             });
         });
     }
@@ -89,36 +90,35 @@ void TfrmMain::AddPlacementItems(QMenu* menu, TSheetPart part) {
     QAction* turn = menu->addAction(Text("&Drehen"));
     turn->setObjectName("Drehen");
     connect(turn, &QAction::triggered, this, [this, part] {
-        Guarded([&] { SetPlacement(part, TurnedClockwise(PlacementOf(part).Placement)); });
+        Guarded([&] {
+            SetPlacement(part, TurnedClockwise(Document.Placement(part).Placement), "Drehen");
+        });
     });
     QAction* reset = menu->addAction(Text("Ausschnitt &zurücksetzen"));
     reset->setObjectName("AusschnittZuruecksetzen");
     reset->setEnabled(placement.Mode == TPlacementMode::Fill);
     connect(reset, &QAction::triggered, this, [this, part] {
         Guarded([&] {
-            TPartPlacement centred = PlacementOf(part).Placement;
+            TPartPlacement centred = Document.Placement(part).Placement;
             centred.View.reset();
-            SetPlacement(part, centred);
+            SetPlacement(part, centred, "Ausschnitt zurücksetzen");
         });
     });
-}
-
-TPlacementRecord& TfrmMain::PlacementOf(TSheetPart part) {
-    return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
 }
 
 TImage& TfrmMain::ImageOf(TSheetPart part) {
     return part == TSheetPart::Cover ? *Cover : *Back;
 }
 
-void TfrmMain::SetPlacement(TSheetPart part, const TPartPlacement& placement) {
-    PlacementOf(part).Placement = placement;
-    ImageOf(part).SetPlacement(PartSize(part), placement);
-    UpdatePictureHints();
+void TfrmMain::SetPlacement(TSheetPart part, const TPartPlacement& placement, const char* step,
+                            TStepKind kind) {
+    TLayoutDocument next = Document;
+    next.Placement(part).Placement = placement;
+    ChangeDocument(next, step, kind, part);
 }
 
 void TfrmMain::ShowPlacements() {
     for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back})
-        ImageOf(part).SetPlacement(PartSize(part), PlacementOf(part).Placement);
+        ImageOf(part).SetPlacement(PartSize(part), Document.Placement(part).Placement);
     UpdatePictureHints();
 }

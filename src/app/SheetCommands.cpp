@@ -82,14 +82,15 @@ void TfrmMain::CreateSheetMenu() {
 void TfrmMain::UpdateSheetMenu() {
     // A value set by hand between the offered ones checks none of them.
     for (QAction* item : Anordnung->actions())
-        item->setChecked(item->data().toInt() == static_cast<int>(SheetSettings.Arrangement.Value));
+        item->setChecked(item->data().toInt() ==
+                         static_cast<int>(Document.Settings.Arrangement.Value));
     for (QAction* item : Beschnittzugabe->actions())
-        item->setChecked(item->data().toInt() == SheetSettings.Bleed.Value);
+        item->setChecked(item->data().toInt() == Document.Settings.Bleed.Value);
     ShowArrangement();
 }
 
 void TfrmMain::ShowArrangement() {
-    const TPageGeometry page = PageGeometry(SheetSettings.Arrangement.Value);
+    const TPageGeometry page = PageGeometry(Document.Settings.Arrangement.Value);
     pnlPage->setGeometry(page.Page);
     Cover->setGeometry(page.Cover);
     Back->setGeometry(page.Back);
@@ -100,19 +101,24 @@ void TfrmMain::ShowArrangement() {
 }
 
 void TfrmMain::SetArrangement(TArrangement arrangement) {
-    SheetSettings.Arrangement.Set(arrangement);
+    TLayoutDocument next = Document;
+    next.Settings.Arrangement.Set(arrangement);
+    ChangeDocument(next, "Anordnung");
+    // The menu checks the item again even when nothing changed.
     UpdateSheetMenu();
     WarnIfBleedLimited();
 }
 
 void TfrmMain::SetBleed(int tenths) {
-    SheetSettings.Bleed.Set(tenths);
+    TLayoutDocument next = Document;
+    next.Settings.Bleed.Set(tenths);
+    ChangeDocument(next, "Beschnittzugabe");
     UpdateSheetMenu();
     WarnIfBleedLimited();
 }
 
 void TfrmMain::WarnIfBleedLimited() {
-    const TSheetLayout layout = SheetSettings.Layout();
+    const TSheetLayout layout = Document.Settings.Layout();
     if (PrintedBleed(layout) < layout.Bleed)
         ShowMessage(this, QMessageBox::Information, Msg::BleedLimited);
 }
@@ -138,19 +144,25 @@ void TfrmMain::ShowMissing(TImage& image, bool missing, const std::string& file)
 void TfrmMain::TellAboutPictures(bool coverMoved, bool backMoved) {
     if (coverMoved || backMoved)
         ShowMessage(this, QMessageBox::Information,
-                    Format(Msg::PicturesRelocated,
-                           PartFiles(coverMoved, CoverFile, backMoved, BackFile).c_str()));
-    if (CoverMissing || BackMissing)
-        ShowMessage(this, QMessageBox::Warning,
-                    Format(Msg::PicturesMissing,
-                           PartFiles(CoverMissing, CoverFile, BackMissing, BackFile).c_str()));
+                    Format(Msg::PicturesRelocated, PartFiles(coverMoved, Document.Cover.File(),
+                                                             backMoved, Document.Back.File())
+                                                       .c_str()));
+    if (Document.Cover.Missing || Document.Back.Missing)
+        ShowMessage(
+            this, QMessageBox::Warning,
+            Format(Msg::PicturesMissing, PartFiles(Document.Cover.Missing, Document.Cover.File(),
+                                                   Document.Back.Missing, Document.Back.File())
+                                             .c_str()));
 }
 
 bool TfrmMain::ConfirmMissingPictures() {
-    if (!CoverMissing && !BackMissing)
+    const TLayoutPicture& cover = Document.Cover;
+    const TLayoutPicture& back = Document.Back;
+    if (!cover.Missing && !back.Missing)
         return true;
-    return AskYesNo(Format(Msg::PrintWithoutMissing,
-                           PartFiles(CoverMissing, CoverFile, BackMissing, BackFile).c_str()));
+    return AskYesNo(
+        Format(Msg::PrintWithoutMissing,
+               PartFiles(cover.Missing, cover.File(), back.Missing, back.File()).c_str()));
 }
 
 bool TfrmMain::AskYesNo(const std::string& text) {

@@ -36,6 +36,8 @@ public:
     // leaves the picture to Stretch and Center.
     void SetPlacement(QSize partSize, const TPartPlacement& placement);
     const TPartPlacement& Placement() const { return Placement_; }
+    // Whether the user is dragging the picture now.
+    bool Dragging() const { return DragFrom.has_value(); }
     // In "Füllen" the user moves the window by dragging the picture or with the arrow
     // keys and zooms with the wheel or + and −; the control reports the window it wants
     // and shows it once it is set.

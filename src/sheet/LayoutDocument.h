@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
@@ -89,6 +90,16 @@ TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDo
 // entries byte for byte, the placements, the sheet settings and the words. An untitled
 // layout (no file) is changed when anything is away from the empty document.
 bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& document);
+
+// The files the document's pictures are loaded from: what writing its sheet, or the layout
+// itself, must not overwrite.
+inline std::vector<std::string> PictureFiles(const TLayoutDocument& document) {
+    std::vector<std::string> files;
+    for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
+        if (!picture->Resolved.empty())
+            files.push_back(picture->Resolved);
+    return files;
+}
 
 // The document as saved under newFile instead of oldFile: a relative entry is rewritten
 // relative to newFile's folder so it names the same file (or made absolute where no

@@ -14,7 +14,7 @@
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
 #include "print/Printer.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -213,8 +213,8 @@ TEST_F(Dropping, PictureOnCoverOrBackIsInsertedThereAsTheInsertCommandsDo) {
         Form = std::make_unique<TfrmMain>(Printer());
         const DragAnswer answer = DropFile(c.Widget(*Form), c.At, c.File);
         EXPECT_EQ(answer.Accepted, c.File == c.Cover || c.File == c.Back);
-        EXPECT_EQ(Form->CoverFile, c.Cover);
-        EXPECT_EQ(Form->BackFile, c.Back);
+        EXPECT_EQ(Form->Document.Cover.File(), c.Cover);
+        EXPECT_EQ(Form->Document.Back.File(), c.Back);
         EXPECT_EQ(Form->Cover->Picture().Width(), c.Cover.empty() ? 0 : 8);
         EXPECT_EQ(Form->Back->Picture().Width(), c.Back.empty() ? 0 : 12);
         EXPECT_EQ(Form->windowTitle(), "Vellacour");
@@ -230,19 +230,19 @@ TEST_F(Dropping, PictureOnCoverOrBackIsInsertedThereAsTheInsertCommandsDo) {
     ASSERT_EQ(script.Shown.size(), 1u);
     EXPECT_EQ(script.Shown[0], QString::fromStdString("Vellacour|Datei " + missing +
                                                       " kann nicht geöffnet werden."));
-    EXPECT_EQ(Form->CoverFile, "");
+    EXPECT_EQ(Form->Document.Cover.File(), "");
     EXPECT_EQ(Form->Cover->Picture().Content(), nullptr);
 }
 
 TEST_F(Dropping, LayoutOpensAsTheOpenCommandOpensIt) {
     const std::string layout = Dir.File("mein.vco");
-    WriteLayout(layout, {CoverBmp, BackBmp});
+    WriteLayoutPaths(layout, CoverBmp, BackBmp);
     const int recent = Form->LetzteDateien->actions().size();
     EXPECT_TRUE(DropFile(Form->ToolBar, {300, 10}, layout).Accepted);
     EXPECT_EQ(Form->LayoutFile, layout);
     EXPECT_EQ(Form->windowTitle(), QString::fromStdString(layout + " - Vellacour"));
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
-    EXPECT_EQ(Form->BackFile, BackBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
+    EXPECT_EQ(Form->Document.Back.File(), BackBmp);
     EXPECT_EQ(Form->Back->Picture().Width(), 12);
     EXPECT_FALSE(Form->Changed());
     EXPECT_EQ(Form->LetzteDateien->actions().size(), recent) << "opening adds no recent entry";
@@ -265,7 +265,7 @@ TEST_F(Dropping, LayoutOnUnsavedChangesAsksFirstAsTheOpenCommandDoes) {
     };
     const Case cases[] = {{"&Nein", true}, {"Abbrechen", false}, {"&Ja", true}};
     const std::string layout = Dir.File("mein.vco");
-    WriteLayout(layout, {BackBmp, BackBmp});
+    WriteLayoutPaths(layout, BackBmp, BackBmp);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Answer);
         Form = std::make_unique<TfrmMain>(Printer());
@@ -282,9 +282,9 @@ TEST_F(Dropping, LayoutOnUnsavedChangesAsksFirstAsTheOpenCommandDoes) {
                   QString::fromUtf8("Bestätigung|Änderungen in <Unbenannt> speichern"));
         EXPECT_EQ(script.Pending(), 0);
         EXPECT_EQ(Form->LayoutFile, c.Opens ? layout : "");
-        EXPECT_EQ(Form->CoverFile, c.Opens ? BackBmp : CoverBmp);
+        EXPECT_EQ(Form->Document.Cover.File(), c.Opens ? BackBmp : CoverBmp);
         if (std::string(c.Answer) == "&Ja") {
-            EXPECT_EQ(ReadLayout(saved).Cover, CoverBmp) << "saved before opening";
+            EXPECT_EQ(StoredCover(saved), CoverBmp) << "saved before opening";
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QMenu>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -11,7 +12,7 @@
 #include "TestSupport.h"
 #include "app/MainForm.h"
 #include "print/Printer.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Modal.h"
@@ -34,15 +35,22 @@ protected:
     }
 
     // A layout file on disk, opened through the Open command.
-    std::string OpenLayout(DialogScript& script, const TLayoutPaths& paths) {
+    std::string OpenLayout(DialogScript& script, const std::string& cover,
+                           const std::string& back) {
         const std::string file = Dir.File("layout.vco");
-        WriteLayout(file, paths);
+        WriteLayoutPaths(file, cover, back);
         script.Choose(file);
         Form->btnOpenClick();
         return file;
     }
 
     QString Caption() const { return Form->windowTitle(); }
+    // A step that changes the layout: the cover's picture turned.
+    void PlacementItemTurn() {
+        auto* menu = Form->Bild->findChild<QMenu*>("BildCover");
+        emit menu->aboutToShow();
+        menu->findChild<QAction*>("Drehen")->trigger();
+    }
 
     TempDir Dir;
     std::string CoverBmp, BackBmp, OtherBmp;
@@ -62,8 +70,8 @@ TEST_F(LayoutCommands, InsertingLoadsThePictureAndKeepsTheCaption) {
     script.Choose(CoverBmp).Choose(BackBmp);
     Form->btnInsertCoverClick();
     Form->btnInsertBackClick();
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
-    EXPECT_EQ(Form->BackFile, BackBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
+    EXPECT_EQ(Form->Document.Back.File(), BackBmp);
     EXPECT_EQ(Form->Cover->Picture().Width(), 8);
     EXPECT_EQ(Form->Back->Picture().Width(), 12);
     EXPECT_EQ(Caption(), "Vellacour");
@@ -77,12 +85,12 @@ TEST_F(LayoutCommands, CancelledOrFailedInsertLeavesEverything) {
     const TGraphic* before = Form->Cover->Picture().Content();
     script.Cancel();
     Form->btnInsertCoverClick();
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
     const std::string gif = Dir.File("bild.gif");
     WriteFileText(gif, "GIF89a");
     script.Choose(gif);
     EXPECT_THROW(Form->btnInsertCoverClick(), EInvalidGraphic);
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
     EXPECT_EQ(Form->Cover->Picture().Content(), before);
 }
 
@@ -96,8 +104,8 @@ TEST_F(LayoutCommands, NewAfterChoosingAPictureAsksAndNoEmptiesBothControls) {
     EXPECT_EQ(script.Shown.back(), UntitledQuestion);
     EXPECT_EQ(Form->Cover->Picture().Content(), nullptr);
     EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
-    EXPECT_TRUE(Form->CoverFile.empty());
-    EXPECT_TRUE(Form->BackFile.empty());
+    EXPECT_TRUE(Form->Document.Cover.File().empty());
+    EXPECT_TRUE(Form->Document.Back.File().empty());
     EXPECT_EQ(Caption(), "Vellacour");
 }
 
@@ -121,7 +129,7 @@ TEST_F(LayoutCommands, SavePromptHasItsButtonsDefaultAndEscape) {
     });
     Form->btnNewClick();
     EXPECT_TRUE(checked);
-    EXPECT_EQ(Form->CoverFile, CoverBmp) << "Abbrechen stops New";
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp) << "Abbrechen stops New";
     EXPECT_NE(Form->Cover->Picture().Content(), nullptr);
 }
 
@@ -134,7 +142,7 @@ TEST_F(LayoutCommands, OpenPromptEndsWithoutQuestionMark) {
     ASSERT_EQ(script.Shown.size(), 3u);
     EXPECT_EQ(script.Shown[1],
               QString::fromUtf8("Bestätigung|Änderungen in <Unbenannt> speichern"));
-    EXPECT_EQ(Form->CoverFile, CoverBmp) << "cancelled open changes nothing";
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp) << "cancelled open changes nothing";
 }
 
 TEST_F(LayoutCommands, SaveAsTiesTheLayoutToTheFile) {
@@ -152,7 +160,7 @@ TEST_F(LayoutCommands, SaveAsTiesTheLayoutToTheFile) {
     script.Choose(OtherBmp);
     Form->btnInsertCoverClick();
     Form->btnSaveClick();
-    EXPECT_EQ(ReadLayout(file).Cover, OtherBmp);
+    EXPECT_EQ(StoredCover(file), OtherBmp);
     EXPECT_EQ(script.Pending(), 0);
 }
 
@@ -163,12 +171,12 @@ TEST_F(LayoutCommands, SaveOfUntitledLayoutAsksForANameAndAddsTheExtension) {
     script.Choose(Dir.File("ohne"));
     Form->btnSaveClick();
     EXPECT_EQ(Form->LayoutFile, Dir.File("ohne.vco"));
-    EXPECT_EQ(ReadLayout(Dir.File("ohne.vco")).Cover, CoverBmp);
+    EXPECT_EQ(StoredCover(Dir.File("ohne.vco")), CoverBmp);
 }
 
 TEST_F(LayoutCommands, OpenedLayoutWithoutChangesAsksNothing) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     EXPECT_EQ(Caption(), QString::fromStdString(file + " - Vellacour"));
     EXPECT_EQ(Form->Cover->Picture().Width(), 8);
     EXPECT_EQ(Form->Back->Picture().Width(), 12);
@@ -182,7 +190,7 @@ TEST_F(LayoutCommands, OpenedLayoutWithoutChangesAsksNothing) {
 
 TEST_F(LayoutCommands, OtherPictureInOpenedLayoutAsksWithTheLayoutsPath) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     script.Choose(OtherBmp).Click("&Nein");
     Form->btnInsertBackClick();
     Form->btnNewClick();
@@ -192,7 +200,7 @@ TEST_F(LayoutCommands, OtherPictureInOpenedLayoutAsksWithTheLayoutsPath) {
 
 TEST_F(LayoutCommands, LayoutEditedOrDeletedBehindTheProgramsBackCountsAsChanged) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     EXPECT_FALSE(Form->Changed());
     WriteFileText(file, "[Vellacour]\ncover=" + CoverBmp + "\nback=" + OtherBmp + "\n");
     EXPECT_TRUE(Form->Changed());
@@ -209,7 +217,7 @@ TEST_F(LayoutCommands, YesWithCancelledSaveDialogStopsTheCommand) {
     Form->btnInsertCoverClick();
     script.Click("&Ja").Cancel();
     Form->btnNewClick();
-    EXPECT_EQ(Form->CoverFile, CoverBmp) << "New keeps the unsaved layout";
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp) << "New keeps the unsaved layout";
     EXPECT_NE(Form->Cover->Picture().Content(), nullptr);
 
     script.Click("&Ja").Cancel();
@@ -221,7 +229,7 @@ TEST_F(LayoutCommands, YesWithCancelledSaveDialogStopsTheCommand) {
     script.Click("&Ja").Cancel();
     Form->Beenden->trigger();
     EXPECT_TRUE(Form->isVisible()) << "Exit keeps the window open";
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
 }
 
 TEST_F(LayoutCommands, CancelInCloseQueryKeepsTheWindowOpen) {
@@ -232,13 +240,13 @@ TEST_F(LayoutCommands, CancelInCloseQueryKeepsTheWindowOpen) {
     script.Click("Abbrechen");
     EXPECT_FALSE(Form->close());
     EXPECT_TRUE(Form->isVisible());
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
     EXPECT_EQ(Caption(), "Vellacour");
 }
 
 TEST_F(LayoutCommands, FailingSaveFromTheCloseQueryKeepsTheWindowOpen) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     script.Choose(OtherBmp);
     Form->btnInsertCoverClick();
     chmod(file.c_str(), 0444);
@@ -249,12 +257,12 @@ TEST_F(LayoutCommands, FailingSaveFromTheCloseQueryKeepsTheWindowOpen) {
     ASSERT_EQ(script.Shown.size(), 4u);
     EXPECT_EQ(script.Shown[3],
               QString::fromStdString("Vellacour|nach " + file + " kann nicht geschrieben werden."));
-    EXPECT_EQ(ReadLayout(file).Cover, CoverBmp);
+    EXPECT_EQ(StoredCover(file), CoverBmp);
 }
 
 TEST_F(LayoutCommands, FailedSaveKeepsCaptionAndLayoutFile) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     script.Choose(Dir.File("fehlt/neu.vco"));
     EXPECT_THROW(Form->SpeichernunterClick(), EIniFileException);
     EXPECT_EQ(Form->LayoutFile, file);
@@ -265,7 +273,7 @@ TEST_F(LayoutCommands, FailedSaveKeepsCaptionAndLayoutFile) {
 // whether the name is the picture's own, a link to it, or a relative entry's file.
 TEST_F(LayoutCommands, SaveAsOntoOneOfTheLayoutsPicturesIsRefusedAndThePictureKept) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, "hinten.bmp"});
+    const std::string file = OpenLayout(script, CoverBmp, "hinten.bmp");
     fs::create_symlink("vorne.bmp", Dir.File("verweis.bmp"));
     const std::vector<uint8_t> cover = ReadFileBytes(CoverBmp), back = ReadFileBytes(BackBmp);
     for (const std::string& target : {CoverBmp, Dir.File("verweis.bmp"), BackBmp}) {
@@ -287,16 +295,16 @@ TEST_F(LayoutCommands, SaveAsOntoOneOfTheLayoutsPicturesIsRefusedAndThePictureKe
 
 TEST_F(LayoutCommands, AnEmptyEntryMeansNoPictureAndAMissingOneFails) {
     DialogScript script;
-    OpenLayout(script, {CoverBmp, BackBmp});
+    OpenLayout(script, CoverBmp, BackBmp);
 
     // A front cover alone, saved by the program itself, opens again.
     const std::string onlyCover = Dir.File("nur-cover.vco");
-    WriteLayout(onlyCover, {OtherBmp, ""});
+    WriteLayoutPaths(onlyCover, OtherBmp, "");
     script.Choose(onlyCover);
     Form->btnOpenClick();
     EXPECT_EQ(Form->LayoutFile, onlyCover);
-    EXPECT_EQ(Form->CoverFile, OtherBmp);
-    EXPECT_EQ(Form->BackFile, "");
+    EXPECT_EQ(Form->Document.Cover.File(), OtherBmp);
+    EXPECT_EQ(Form->Document.Back.File(), "");
     EXPECT_EQ(Form->Cover->Picture().Width(), 4);
     EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
     EXPECT_FALSE(Form->Changed());
@@ -312,15 +320,15 @@ TEST_F(LayoutCommands, AnEmptyEntryMeansNoPictureAndAMissingOneFails) {
         EXPECT_STREQ(error.what(), "Unbekannte Bilddateierweiterung (.)");
     }
     EXPECT_EQ(Form->LayoutFile, onlyCover);
-    EXPECT_EQ(Form->CoverFile, OtherBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), OtherBmp);
     EXPECT_EQ(Form->Cover->Picture().Width(), 4) << "the cover loaded first is not kept";
 }
 
 TEST_F(LayoutCommands, SavingAPathTooLongToReadBackWritesNothing) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     const std::string before = ReadFileText(file);
-    Form->CoverFile = "/" + std::string(2047, 'a') + ".bmp";
+    Form->Document.Cover.File() = "/" + std::string(2047, 'a') + ".bmp";
     try {
         Form->SaveCover(file);
         FAIL() << "no error";
@@ -328,9 +336,9 @@ TEST_F(LayoutCommands, SavingAPathTooLongToReadBackWritesNothing) {
         EXPECT_EQ(error.what(), "nach " + file + " kann nicht geschrieben werden");
     }
     EXPECT_EQ(ReadFileText(file), before);
-    Form->CoverFile = "/" + std::string(2040, 'a') + ".bmp";
+    Form->Document.Cover.File() = "/" + std::string(2040, 'a') + ".bmp";
     Form->SaveCover(file);
-    EXPECT_EQ(ReadLayout(file).Cover, Form->CoverFile);
+    EXPECT_EQ(StoredCover(file), Form->Document.Cover.File());
 }
 
 TEST_F(LayoutCommands, KeyboardShortcutRunsNew) {
@@ -342,7 +350,7 @@ TEST_F(LayoutCommands, KeyboardShortcutRunsNew) {
     script.Click("&Nein");
     QTest::keyClick(Form.get(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(script.Shown.back(), UntitledQuestion);
-    EXPECT_TRUE(Form->CoverFile.empty());
+    EXPECT_TRUE(Form->Document.Cover.File().empty());
 }
 
 TEST_F(LayoutCommands, ToolButtonAndMenuItemRunTheSameCommand) {
@@ -350,8 +358,8 @@ TEST_F(LayoutCommands, ToolButtonAndMenuItemRunTheSameCommand) {
     script.Choose(CoverBmp).Choose(BackBmp);
     Form->btnInsertCover->click();
     Form->Rueckseite->trigger();
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
-    EXPECT_EQ(Form->BackFile, BackBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
+    EXPECT_EQ(Form->Document.Back.File(), BackBmp);
 }
 
 TEST_F(LayoutCommands, PictureControlsNameTheirFileAndItsPrintedResolution) {
@@ -370,7 +378,7 @@ TEST_F(LayoutCommands, PictureControlsNameTheirFileAndItsPrintedResolution) {
     Form->btnNewClick();
     EXPECT_EQ(Form->Cover->toolTip(), "");
     EXPECT_EQ(Form->Back->toolTip(), "");
-    OpenLayout(script, {CoverBmp, BackBmp});
+    OpenLayout(script, CoverBmp, BackBmp);
     EXPECT_EQ(Form->Cover->toolTip(), cover);
     EXPECT_EQ(Form->Back->toolTip(), back);
 }
@@ -392,7 +400,7 @@ TEST_F(LayoutCommands, ALayoutWithAMissingPictureOpensAndSavesUnchanged) {
                                      "\nDer Teil bleibt leer, bis ein anderes Bild eingefügt "
                                      "wird; die Layoutdatei behält den Eintrag."));
     EXPECT_EQ(Form->LayoutFile, file);
-    EXPECT_EQ(Form->BackFile, gone);
+    EXPECT_EQ(Form->Document.Back.File(), gone);
     EXPECT_EQ(Form->Cover->Picture().Width(), 8);
     EXPECT_EQ(Form->Back->Picture().Content(), nullptr);
     const auto* placeholder = Form->Back->findChild<QLabel*>();
@@ -430,7 +438,7 @@ TEST_F(LayoutCommands, APictureFoundBesideTheLayoutIsSaidOnceAndSavedWithItsNewP
     Form->btnOpenClick();
     ASSERT_EQ(script.Shown.size(), 2u);
     EXPECT_TRUE(script.Shown[1].contains(QString::fromStdString(CoverBmp)));
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
     EXPECT_EQ(Form->Cover->Picture().Width(), 8);
     EXPECT_TRUE(Form->Changed());
     Form->btnSaveClick();
@@ -440,7 +448,7 @@ TEST_F(LayoutCommands, APictureFoundBesideTheLayoutIsSaidOnceAndSavedWithItsNewP
 
 TEST_F(LayoutCommands, AFileThatIsNoLayoutIsNamedAndChangesNothing) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     const std::string picture = CoverBmp;
     script.Choose(picture);
     try {
@@ -450,12 +458,12 @@ TEST_F(LayoutCommands, AFileThatIsNoLayoutIsNamedAndChangesNothing) {
         EXPECT_EQ(error.Message(), picture + " ist keine Vellacour-Layoutdatei");
     }
     EXPECT_EQ(Form->LayoutFile, file);
-    EXPECT_EQ(Form->CoverFile, CoverBmp);
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
 }
 
 TEST_F(LayoutCommands, SheetSettingsFromTheMenuAreSavedWithTheLayout) {
     DialogScript script;
-    const std::string file = OpenLayout(script, {CoverBmp, BackBmp});
+    const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     const auto item = [](QMenu* menu, const char* caption) {
         for (QAction* action : menu->actions())
             if (action->text() == QString::fromUtf8(caption))
@@ -483,5 +491,43 @@ TEST_F(LayoutCommands, SheetSettingsFromTheMenuAreSavedWithTheLayout) {
     script.Click("&Nein");
     Form->btnNewClick();
     EXPECT_TRUE(item(Form->Beschnittzugabe, "&keine")->isChecked());
-    EXPECT_EQ(Form->SheetSettings, TSheetSettings{});
+    EXPECT_EQ(Form->Document.Settings, TSheetSettings{});
+}
+
+// "Speichern unter" into another folder: relative entries are rewritten so the new layout
+// names the same pictures from its own folder, and an undone step after it does too.
+TEST_F(LayoutCommands, SaveAsIntoAnotherFolderKeepsRelativeEntriesPointingAtThePictures) {
+    fs::create_directories(Dir.Path() / "alt/bilder");
+    fs::create_directories(Dir.Path() / "neu/tief");
+    WriteBmp(Dir.File("alt/bilder/v.bmp"), 8, 8, 0xFF0000);
+    const std::string from = Dir.File("alt/cover.vco");
+    WriteFileText(from, "[Vellacour]\ncover=bilder/v.bmp\nback=" + BackBmp + "\n");
+    Form->LoadCover(from);
+    PlacementItemTurn();
+    const struct {
+        std::string File;
+        std::string Cover;
+    } cases[] = {
+        {Dir.File("neu/tief/kopie.vco"), "../../alt/bilder/v.bmp"},
+        {Dir.File("alt/bilder/hier.vco"), "v.bmp"},
+        {Dir.File("zweite.vco"), "alt/bilder/v.bmp"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        DialogScript script;
+        script.Choose(c.File);
+        Form->SpeichernunterClick();
+        const TLayoutDocument saved = ReadLayoutDocument(c.File);
+        EXPECT_EQ(saved.Cover.File(), c.Cover);
+        EXPECT_EQ(saved.Back.File(), BackBmp);
+        EXPECT_FALSE(Form->Changed());
+        // Undoing the turn names the picture from the new folder too.
+        Form->Rueckgaengig->trigger();
+        EXPECT_EQ(Form->Document.Cover.File(), c.Cover);
+        Form->Wiederherstellen->trigger();
+    }
+    TfrmMain reopened(Printer());
+    reopened.LoadCover(cases[0].File);
+    EXPECT_EQ(reopened.Cover->Picture().Width(), 8);
+    EXPECT_FALSE(reopened.Document.Cover.Missing);
 }

@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "app/MainForm.h"
 #include "print/Printer.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -49,7 +49,7 @@ TEST_F(PlacementCommands, MenuCaptionsAndAccelerators) {
 
 TEST_F(PlacementCommands, ModeTurnAndWindowAreChangesSavedWithTheLayout) {
     const std::string file = Dir.File("l.vco");
-    WriteLayout(file, {Picture, ""});
+    WriteLayoutPaths(file, Picture, "");
     Form->LoadCover(file);
     EXPECT_FALSE(Form->Changed());
     EXPECT_TRUE(Item("BildCover", "Strecken")->isChecked());
@@ -87,7 +87,7 @@ TEST_F(PlacementCommands, ModeTurnAndWindowAreChangesSavedWithTheLayout) {
 // 1000 pixels span 120 mm; a window zoomed twice shows 250 pixels on 120 mm.
 TEST_F(PlacementCommands, TheTooltipCountsThePixelsThatPrint) {
     const std::string file = Dir.File("l.vco");
-    WriteLayout(file, {Picture, ""});
+    WriteLayoutPaths(file, Picture, "");
     Form->LoadCover(file);
     const QString name = QString::fromUtf8("breit.bmp – 1000 × 500 Pixel, ");
     EXPECT_EQ(Form->Cover->toolTip(), name + QString::fromUtf8("106 dpi, geringe Auflösung"));

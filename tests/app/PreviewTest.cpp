@@ -103,11 +103,11 @@ TEST(Preview, ShowsThePrintedPageAndPrintsIt) {
         form.Cover->Picture().LoadByExtension(cover);
         form.Back->Picture().LoadByExtension(back);
         form.cbRahmen->setChecked(true);
-        form.SheetSettings.Arrangement.Set(c.Arrangement);
-        form.SheetSettings.Bleed.Set(20);
-        form.CoverText.Title = "Seitenansicht";
-        form.CoverText.Spine = "Rücken";
-        form.CoverText.Tracks = {"Erster Titel", "Zweiter Titel"};
+        form.Document.Settings.Arrangement.Set(c.Arrangement);
+        form.Document.Settings.Bleed.Set(20);
+        form.Document.Text.Title = "Seitenansicht";
+        form.Document.Text.Spine = "Rücken";
+        form.Document.Text.Tracks = {"Erster Titel", "Zweiter Titel"};
 
         QImage shown;
         DialogScript script;

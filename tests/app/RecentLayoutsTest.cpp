@@ -10,7 +10,7 @@
 #include "app/MainForm.h"
 #include "mru/RegMru.h"
 #include "print/Printer.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 
 namespace {
@@ -56,7 +56,7 @@ protected:
     // A layout file with the cover picture only and an empty back.
     std::string Layout(const std::string& name) {
         const std::string file = Dir.File(name);
-        WriteLayout(file, {CoverBmp, CoverBmp});
+        WriteLayoutPaths(file, CoverBmp, CoverBmp);
         return file;
     }
 
@@ -85,8 +85,8 @@ TEST_F(RecentLayouts, ADamagedStoreGivesWhatCouldBeRead) {
 
 TEST_F(RecentLayouts, SavesAddTheLastFourAndTheNextRunShowsThemPlain) {
     Form->show();
-    Form->CoverFile = CoverBmp;
-    Form->BackFile = CoverBmp;
+    Form->Document.Cover.File() = CoverBmp;
+    Form->Document.Back.File() = CoverBmp;
     std::vector<std::string> files;
     for (const char* name : {"1.vco", "2.vco", "3.vco", "4.vco", "5.vco"}) {
         files.push_back(Dir.File(name));
@@ -142,18 +142,18 @@ TEST_F(RecentLayouts, ChoosingAnEntryAsksToSaveThenOpensIt) {
     const std::string saved = Dir.File("gespeichert.vco");
     script.Click("&Ja").Choose(saved);
     Form->LetzteDateien->actions()[1]->trigger();
-    EXPECT_EQ(ReadLayout(saved).Cover, CoverBmp);
+    EXPECT_EQ(StoredCover(saved), CoverBmp);
     EXPECT_EQ(Form->windowTitle(), QString::fromStdString(second + " - Vellacour"));
     EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + second, "&2 " + first}));
 
     // "Abbrechen" keeps the layout; the chosen entry still goes to the top.
     script.Choose(CoverBmp);
     Form->btnInsertCoverClick();
-    Form->CoverFile = "/anders.bmp";
+    Form->Document.Cover.File() = "/anders.bmp";
     script.Click("Abbrechen");
     Form->LetzteDateien->actions()[1]->trigger();
     EXPECT_EQ(Form->LayoutFile, second);
-    EXPECT_EQ(Form->CoverFile, "/anders.bmp");
+    EXPECT_EQ(Form->Document.Cover.File(), "/anders.bmp");
     EXPECT_EQ(Captions(), (std::vector<std::string>{"&1 " + first, "&2 " + second}));
     EXPECT_EQ(script.Pending(), 0);
 }
@@ -166,7 +166,7 @@ TEST_F(RecentLayouts, AFailedOpenShowsTheErrorAndLeavesTheEntry) {
     Form->SaveCover(good);
     // A picture that cannot be read fails the open (one that is missing would not).
     WriteFileText(Dir.File("kaputt.bmp"), "kein Bild");
-    WriteLayout(bad, {Dir.File("kaputt.bmp"), CoverBmp});
+    WriteLayoutPaths(bad, Dir.File("kaputt.bmp"), CoverBmp);
     DialogScript script;
     script.Click("OK");
     Form->LetzteDateien->actions()[1]->trigger();
@@ -200,8 +200,8 @@ TEST_F(RecentLayouts, EachEntryOpensExactlyTheFileSaved) {
     for (const auto& name : names) {
         covers[name] = Dir.File("bild" + std::to_string(covers.size()) + ".bmp");
         WriteBmp(covers[name], 4, 4, 0x00FF00);
-        Form->CoverFile = covers[name];
-        Form->BackFile = CoverBmp;
+        Form->Document.Cover.File() = covers[name];
+        Form->Document.Back.File() = CoverBmp;
         for (int time = 0; time < (name == names[0] ? 5 : 1); ++time)
             Form->SaveCover(name);
     }
@@ -218,7 +218,7 @@ TEST_F(RecentLayouts, EachEntryOpensExactlyTheFileSaved) {
         ASSERT_NE(entry, nullptr) << name;
         entry->trigger();
         EXPECT_EQ(Form->LayoutFile, name);
-        EXPECT_EQ(Form->CoverFile, covers[name]) << name;
+        EXPECT_EQ(Form->Document.Cover.File(), covers[name]) << name;
         EXPECT_EQ(Form->LetzteDateien->actions()[0]->toolTip().toStdString(), name);
     }
 }
@@ -232,7 +232,7 @@ TEST_F(RecentLayouts, AStoredLimitThatIsNoNumberLeavesTheProgramsOwn) {
                                        "\"\n\"H0\"=\"/alt.vco\"\n");
         Form = std::make_unique<TfrmMain>(Printer());
         Form->show();
-        Form->CoverFile = CoverBmp;
+        Form->Document.Cover.File() = CoverBmp;
         Form->SaveCover(Dir.File("neu.vco"));
         EXPECT_TRUE(Form->close());
         EXPECT_EQ(StoredValues(), "\"Count\"=\"2\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"" +
@@ -302,7 +302,7 @@ TEST_F(RecentLayouts, AWriteProtectedStoreIsLeftAlone) {
                   std::vector<QString>{QString::fromStdString(
                       "Vellacour|Die Einstellungen können nicht gespeichert werden, denn '" +
                       store + "' ist schreibgeschützt.")});
-        Form->CoverFile = CoverBmp;
+        Form->Document.Cover.File() = CoverBmp;
         Form->SaveCover(Dir.File("neu.vco"));
         EXPECT_EQ(Captions(),
                   (std::vector<std::string>{"&1 " + Dir.File("neu.vco"), "&2 /alt.vco"}));

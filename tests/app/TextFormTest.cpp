@@ -13,7 +13,7 @@
 #include "app/TextPreview.h"
 #include "print/Printer.h"
 #include "sheet/CoverSheet.h"
-#include "sheet/CoverTextFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 
@@ -44,14 +44,14 @@ protected:
 TEST_F(TextForm, WordsChangeTheLayoutAndTravelWithItsFile) {
     DialogScript script;
     Type(script, "Grüne Wiese", "1. Eins 3:45\r\n2. Zwei\n\n");
-    EXPECT_EQ(Form->CoverText.Spine, "Grüne Wiese");
-    EXPECT_EQ(Form->CoverText.Tracks, (std::vector<std::string>{"1. Eins 3:45", "2. Zwei"}));
+    EXPECT_EQ(Form->Document.Text.Spine, "Grüne Wiese");
+    EXPECT_EQ(Form->Document.Text.Tracks, (std::vector<std::string>{"1. Eins 3:45", "2. Zwei"}));
     EXPECT_TRUE(Form->Changed());
 
     const std::string file = Dir.File("worte.vco");
     Form->SaveCover(file);
     EXPECT_FALSE(Form->Changed());
-    EXPECT_EQ(ReadCoverText(file), Form->CoverText);
+    EXPECT_EQ(ReadLayoutDocument(file).Text, Form->Document.Text);
 
     // Cancelling the dialog changes nothing.
     script.Cancel();
@@ -59,22 +59,27 @@ TEST_F(TextForm, WordsChangeTheLayoutAndTravelWithItsFile) {
     EXPECT_FALSE(Form->Changed());
 
     Form->btnNewClick();
-    EXPECT_TRUE(Form->CoverText.Empty());
+    EXPECT_TRUE(Form->Document.Text.Empty());
     Form->LoadCover(file);
-    EXPECT_EQ(Form->CoverText.Spine, "Grüne Wiese");
+    EXPECT_EQ(Form->Document.Text.Spine, "Grüne Wiese");
     EXPECT_FALSE(Form->Changed());
     EXPECT_EQ(script.Pending(), 0);
 }
 
-TEST_F(TextForm, TheLastChangeCanBeTakenBack) {
+TEST_F(TextForm, ChangesOfTheWordsAreUndoneAndRedoneStepByStep) {
     DialogScript script;
-    EXPECT_FALSE(Form->BeschriftungZurueck->isEnabled());
+    EXPECT_FALSE(Form->Rueckgaengig->isEnabled());
     Type(script, "Erst", "");
     Type(script, "Dann", "");
-    ASSERT_TRUE(Form->BeschriftungZurueck->isEnabled());
-    Form->BeschriftungZurueckClick();
-    EXPECT_EQ(Form->CoverText.Spine, "Erst");
-    EXPECT_FALSE(Form->BeschriftungZurueck->isEnabled());
+    ASSERT_TRUE(Form->Rueckgaengig->isEnabled());
+    EXPECT_EQ(Form->Rueckgaengig->text(), QString::fromUtf8("&Rückgängig: Beschriftung"));
+    Form->Rueckgaengig->trigger();
+    EXPECT_EQ(Form->Document.Text.Spine, "Erst");
+    Form->Rueckgaengig->trigger();
+    EXPECT_TRUE(Form->Document.Text.Empty());
+    EXPECT_FALSE(Form->Rueckgaengig->isEnabled());
+    Form->Wiederherstellen->trigger();
+    EXPECT_EQ(Form->Document.Text.Spine, "Erst");
 }
 
 TEST_F(TextForm, TrackListFromTextFilesAndItsLimit) {
@@ -124,8 +129,8 @@ TEST_F(TextForm, ThePreviewShowsThePicturesAsTheSheetPrintsThem) {
         for (int x = 0; x < halves.width(); ++x)
             halves.setPixel(x, y, x < 100 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
     Form->Cover->Picture().CopyFrom(BitmapOf(halves).get());
-    Form->Placements.Cover.Placement = {TPlacementMode::Stretch, std::nullopt, 90};
-    Form->SheetSettings.Arrangement.Set(TArrangement::Stacked);
+    Form->Document.Placements.Cover.Placement = {TPlacementMode::Stretch, std::nullopt, 90};
+    Form->Document.Settings.Arrangement.Set(TArrangement::Stacked);
     QImage shown;
     DialogScript script;
     script.Then([&](QDialog& dialog) {

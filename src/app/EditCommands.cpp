@@ -1,0 +1,155 @@
+// Undo and redo: every change to the layout is a step that holds the document before and
+// after it (values, never decoded pixels), on one history shown in the "Bearbeiten" menu.
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QUndoStack>
+
+#include "app/MainForm.h"
+#include "picture/Picture.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+
+namespace {
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+constexpr const char* UndoCaption = "&Rückgängig";
+constexpr const char* RedoCaption = "&Wiederherstellen";
+// View changes of one part this close together are one step, as is a whole drag.
+constexpr qint64 MergeMilliseconds = 500;
+// The ids that let a view change merge with the one before: one per part.
+constexpr int ViewChangeId[] = {1, 2};
+} // namespace
+
+class TLayoutStep : public QUndoCommand {
+public:
+    TLayoutStep(TfrmMain& window, TLayoutDocument before, TLayoutDocument after, const char* name,
+                int id, bool dragging)
+        : QUndoCommand(Text(name)), Window(window), Before(std::move(before)),
+          After(std::move(after)), Id(id), Dragging(dragging) {
+        Clock.start();
+    }
+
+    void undo() override { Window.ShowDocument(Before); }
+    void redo() override { Window.ShowDocument(After); }
+    int id() const override { return Id; }
+
+    bool mergeWith(const QUndoCommand* other) override {
+        const auto* next = static_cast<const TLayoutStep*>(other);
+        if (!next->Dragging && Clock.elapsed() > MergeMilliseconds)
+            return false;
+        After = next->After;
+        Clock.restart();
+        // A view moved back where it was is no step at all.
+        setObsolete(After == Before);
+        return true;
+    }
+
+    // After a layout is saved under another name, its steps' entries are rewritten too, so
+    // that undoing a step after it names the same files.
+    void Rebase(const std::string& oldFile, const std::string& newFile) {
+        Before = RebasedDocument(Before, oldFile, newFile);
+        After = RebasedDocument(After, oldFile, newFile);
+    }
+
+private:
+    TfrmMain& Window;
+    TLayoutDocument Before;
+    TLayoutDocument After;
+    int Id;
+    bool Dragging;
+    QElapsedTimer Clock;
+};
+
+void TfrmMain::CreateEditMenu() {
+    History = new QUndoStack(this);
+    Bearbeiten = new QMenu(Text("Bearbei&ten"), MainMenu);
+    Bearbeiten->setObjectName("Bearbeiten");
+    MainMenu->insertMenu(Einfuegen->menuAction(), Bearbeiten);
+    Rueckgaengig = AddItem(Bearbeiten, UndoCaption, QKeySequence(Qt::CTRL | Qt::Key_Z),
+                           "Den letzten Schritt zurücknehmen", -1, &TfrmMain::RueckgaengigClick);
+    Rueckgaengig->setObjectName("Rueckgaengig");
+    Wiederherstellen =
+        AddItem(Bearbeiten, RedoCaption, QKeySequence(Qt::CTRL | Qt::Key_Y),
+                "Den zurückgenommenen Schritt wiederholen", -1, &TfrmMain::WiederherstellenClick);
+    Wiederherstellen->setObjectName("Wiederherstellen");
+    Wiederherstellen->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(History, &QUndoStack::indexChanged, this, [this] { UpdateEditMenu(); });
+    UpdateEditMenu();
+}
+
+void TfrmMain::UpdateEditMenu() {
+    // "&Rückgängig: Bild einfügen", or the bare caption when there is nothing to undo.
+    const auto caption = [](const char* command, const QString& step) {
+        return step.isEmpty() ? Text(command) : Text(command) + ": " + step;
+    };
+    Rueckgaengig->setEnabled(History->canUndo());
+    Rueckgaengig->setText(caption(UndoCaption, History->canUndo() ? History->undoText() : ""));
+    Wiederherstellen->setEnabled(History->canRedo());
+    Wiederherstellen->setText(caption(RedoCaption, History->canRedo() ? History->redoText() : ""));
+}
+
+void TfrmMain::RueckgaengigClick() {
+    History->undo();
+}
+
+void TfrmMain::WiederherstellenClick() {
+    History->redo();
+}
+
+void TfrmMain::ChangeDocument(const TLayoutDocument& next, const char* step, TStepKind kind,
+                              TSheetPart part) {
+    if (next == Document)
+        return;
+    const bool view = kind == TStepKind::ViewChange;
+    const int id = view ? ViewChangeId[part == TSheetPart::Cover ? 0 : 1] : -1;
+    // Pushing runs the step, which shows the new document.
+    History->push(
+        new TLayoutStep(*this, Document, next, step, id, view && ImageOf(part).Dragging()));
+}
+
+void TfrmMain::RebaseHistory(const std::string& oldFile, const std::string& newFile) {
+    // The steps are the history's own; only their documents' entries change.
+    for (int i = 0; i < History->count(); ++i)
+        static_cast<TLayoutStep*>(const_cast<QUndoCommand*>(History->command(i)))
+            ->Rebase(oldFile, newFile);
+}
+
+void TfrmMain::StartDocument(const TLayoutDocument& document) {
+    History->clear();
+    ShowDocument(document);
+}
+
+void TfrmMain::ShowDocument(const TLayoutDocument& document) {
+    Document = document;
+    std::set<std::string> inUse;
+    for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back}) {
+        TLayoutPicture& picture = Document.Picture(part);
+        TImage& image = ImageOf(part);
+        const TPicture* shown = nullptr;
+        try {
+            if (!picture.Resolved.empty())
+                shown = &Pictures.Load(picture.Resolved);
+        } catch (const std::exception&) {
+            // A file that went away or broke since the step was made: the part shows it as
+            // missing, as a layout opened without it would.
+            picture.Missing = true;
+        }
+        if (shown)
+            inUse.insert(picture.Resolved);
+        // A placement step leaves the picture as it is, so dragging does not draw it anew.
+        const int index = part == TSheetPart::Cover ? 0 : 1;
+        if (shown != ShownPictures[index] || !shown) {
+            image.SetPicture(shown ? *shown : Image_Empty->Picture());
+            ShownPictures[index] = shown;
+        }
+        ShowMissing(image, picture.Missing, picture.File());
+    }
+    Pictures.SetInUse(std::move(inUse));
+    ShowPlacements();
+    UpdateSheetMenu();
+    Cover->update();
+    Back->update();
+}

@@ -1,0 +1,45 @@
+#include "picture/PictureCache.h"
+
+#include <algorithm>
+
+#include "picture/Picture.h"
+
+struct TPictureCache::TEntry {
+    std::string File;
+    std::unique_ptr<TPicture> Picture;
+};
+
+TPictureCache::TPictureCache() = default;
+
+TPictureCache::~TPictureCache() = default;
+
+const TPicture& TPictureCache::Load(const std::string& file, bool fresh) {
+    auto found = std::find_if(Entries_.begin(), Entries_.end(),
+                              [&](const TEntry& entry) { return entry.File == file; });
+    if (found != Entries_.end() && !fresh) {
+        Entries_.splice(Entries_.begin(), Entries_, found);
+        return *Entries_.front().Picture;
+    }
+    auto picture = std::make_unique<TPicture>();
+    picture->LoadByExtension(file);
+    if (found != Entries_.end())
+        Entries_.erase(found);
+    Entries_.push_front({file, std::move(picture)});
+    Trim();
+    return *Entries_.front().Picture;
+}
+
+void TPictureCache::SetInUse(std::set<std::string> files) {
+    InUse_ = std::move(files);
+    Trim();
+}
+
+void TPictureCache::Trim() {
+    size_t unused = 0;
+    for (auto entry = Entries_.begin(); entry != Entries_.end();) {
+        // The one just loaded is about to be used, so it counts as in use.
+        const bool kept =
+            entry == Entries_.begin() || InUse_.count(entry->File) > 0 || ++unused <= KeptUnused;
+        entry = kept ? std::next(entry) : Entries_.erase(entry);
+    }
+}
