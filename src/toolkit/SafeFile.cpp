@@ -10,6 +10,7 @@
 namespace {
 
 TBeforeRenameHook BeforeRenameHook;
+TOpenHook OpenHook;
 
 // The temporary file beside the target; removed again unless it was renamed into place.
 class TTempFile {
@@ -113,6 +114,8 @@ int OpenRegularFile(const std::string& path, struct stat& info) {
         errno = EISDIR;
         return -1;
     }
+    if (OpenHook)
+        OpenHook(path);
     return fd;
 }
 
@@ -171,4 +174,8 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
 
 void SetBeforeRenameHook(TBeforeRenameHook hook) {
     BeforeRenameHook = std::move(hook);
+}
+
+void SetOpenHook(TOpenHook hook) {
+    OpenHook = std::move(hook);
 }

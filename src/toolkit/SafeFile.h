@@ -51,3 +51,8 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
 // write as a crash at that moment would, except that the temporary file is removed.
 using TBeforeRenameHook = std::function<void(const std::string& tempFile)>;
 void SetBeforeRenameHook(TBeforeRenameHook hook);
+
+// Test seam: called with the path of every regular file OpenRegularFile opened, so a test
+// can count how often a file is read.
+using TOpenHook = std::function<void(const std::string& path)>;
+void SetOpenHook(TOpenHook hook);
