@@ -66,12 +66,23 @@ std::string LowerCaseExtension(std::string_view extension) {
     return lower;
 }
 
-void TPicture::LoadByExtension(const std::string& path) {
+namespace {
+// The kind that reads files of the path's extension; the one place that refuses others.
+const TGraphicClass& KindByExtension(std::string_view path) {
     const std::string extension = ExtractExtension(path);
     const TGraphicClass* kind = TFileFormatsList::Instance().FindKind(extension);
     if (!kind)
         throw EInvalidGraphic(Format(Msg::UnknownExtension, extension.c_str()));
-    std::unique_ptr<TGraphic> graphic = kind->Create();
+    return *kind;
+}
+} // namespace
+
+void CheckPictureExtension(std::string_view path) {
+    KindByExtension(path);
+}
+
+void TPicture::LoadByExtension(const std::string& path) {
+    std::unique_ptr<TGraphic> graphic = KindByExtension(path).Create();
     graphic->OnProgress = OnProgress;
     graphic->ReadFile(path);
     Install(std::move(graphic));
