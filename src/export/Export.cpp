@@ -13,9 +13,8 @@
 #include "print/Printer.h"
 #include "print/XPrinter.h"
 #include "sheet/CoverSheet.h"
-#include "sheet/CoverTextFile.h"
 #include "sheet/CoverTextPaint.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
 #include "sheet/SheetClipping.h"
@@ -224,27 +223,23 @@ void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, const TShee
 
 // Loads a part's picture for the sheet: a picture found nowhere fails as a missing file,
 // one found only in the layout's folder is named.
-void LoadSheetPicture(TPicture& picture, const std::string& layoutFile,
-                      const std::optional<std::string>& entry, std::ostream& err) {
-    std::string file;
-    switch (LoadLayoutEntry(picture, layoutFile, entry, file)) {
-    case TPictureFound::Missing:
+void LoadSheetPicture(TPicture& picture, const std::string& layoutFile, const TLayoutPicture& part,
+                      bool moved, std::ostream& err) {
+    if (part.Missing)
         throw EFOpenError(
-            Format(Msg::FOpenError, LocateLayoutPicture(layoutFile, file).Path.c_str()));
-    case TPictureFound::InLayoutFolder:
-        err << "Warnung: " << Format(Msg::PictureFoundBeside, file.c_str()) << "\n";
-        break;
-    case TPictureFound::Stored:
-        break;
-    }
+            Format(Msg::FOpenError, LocateLayoutPicture(layoutFile, part.File()).Path.c_str()));
+    if (moved)
+        err << "Warnung: " << Format(Msg::PictureFoundBeside, part.File().c_str()) << "\n";
+    if (!part.Resolved.empty())
+        picture.LoadByExtension(part.Resolved);
 }
 
 // Names a picture that would print coarsely at its part's size; the sheet is printed all
 // the same.
-void WarnIfCoarse(std::ostream& err, const char* part, const std::optional<std::string>& file,
+void WarnIfCoarse(std::ostream& err, const char* part, const std::string& file,
                   const TPicture& picture, const TRect& printed, const TPartPlacement& placement) {
     const std::optional<TPrintResolution> resolution =
-        DescribePrintResolution(file.value_or(""), picture, printed, placement);
+        DescribePrintResolution(file, picture, printed, placement);
     if (resolution && resolution->Low)
         err << "Warnung: " << part << ": " << resolution->Text << "\n";
 }
@@ -255,26 +250,25 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
     if (!ParseSheetOptions(args, options, err))
         return 2;
     try {
-        CheckLayoutFile(options.Layout);
-        const TLayoutEntries entries = ReadLayoutEntries(options.Layout);
+        TLayoutDocument document = ReadLayoutDocument(options.Layout);
+        const TPicturesFound found = LocatePictures(document, options.Layout);
         TPicture cover;
-        LoadSheetPicture(cover, options.Layout, entries.Cover, err);
+        LoadSheetPicture(cover, options.Layout, document.Cover, found.CoverMoved, err);
         TPicture back;
-        LoadSheetPicture(back, options.Layout, entries.Back, err);
-        const TLayoutPlacements placements = ReadLayoutPlacements(options.Layout);
-        WarnIfCoarse(err, "Vorderseite", entries.Cover, cover, Sheet::CoverPicture,
+        LoadSheetPicture(back, options.Layout, document.Back, found.BackMoved, err);
+        const TLayoutPlacements& placements = document.Placements;
+        WarnIfCoarse(err, "Vorderseite", document.Cover.File(), cover, Sheet::CoverPicture,
                      placements.Cover.Placement);
-        WarnIfCoarse(err, "Rückseite", entries.Back, back, Sheet::BackPicture,
+        WarnIfCoarse(err, "Rückseite", document.Back.File(), back, Sheet::BackPicture,
                      placements.Back.Placement);
-        const TSheetLayout layout = ReadSheetSettings(options.Layout).Layout();
+        const TSheetLayout layout = document.Settings.Layout();
         if (PrintedBleed(layout) < layout.Bleed)
             err << "Warnung: " << Msg::BleedLimited << "\n";
-        const TCoverText text = ReadCoverText(options.Layout);
+        const TCoverText& text = document.Text;
         for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
             err << "Warnung: " << warning << "\n";
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
-        printer.Inputs = LayoutPictureFiles(
-            options.Layout, {entries.Cover.value_or(""), entries.Back.value_or("")});
+        printer.Inputs = PictureFiles(document);
         printer.Inputs.push_back(options.Layout);
         PrintSheetFile(printer, options, cover, back, placements, layout, text);
         WarnOfCutParts(printer, options, layout, err);

@@ -66,14 +66,25 @@ std::string LowerCaseExtension(std::string_view extension) {
     return lower;
 }
 
+namespace {
+// The kind that reads files of the path's extension; the one place that refuses others.
+const TGraphicClass& KindByExtension(std::string_view path) {
+    const std::string extension = ExtractExtension(path);
+    const TGraphicClass* kind = TFileFormatsList::Instance().FindKind(extension);
+    if (!kind)
+        throw EInvalidGraphic(Format(Msg::UnknownExtension, extension.c_str()));
+    return *kind;
+}
+} // namespace
+
+void CheckPictureExtension(std::string_view path) {
+    KindByExtension(path);
+}
+
 void TPicture::LoadByExtension(const std::string& path) {
     std::unique_ptr<TGraphic> graphic;
     try {
-        const std::string extension = ExtractExtension(path);
-        const TGraphicClass* kind = TFileFormatsList::Instance().FindKind(extension);
-        if (!kind)
-            throw EInvalidGraphic(Format(Msg::UnknownExtension, extension.c_str()));
-        graphic = kind->Create();
+        graphic = KindByExtension(path).Create();
         graphic->OnProgress = OnProgress;
         graphic->ReadFile(path);
     } catch (Exception& error) {

@@ -44,6 +44,11 @@ private:
 // after that dot; empty otherwise.
 std::string ExtractExtension(std::string_view path);
 
+// Fails with EInvalidGraphic ("Unbekannte Bilddateierweiterung (.x)") unless a picture
+// reader is registered for the path's extension. Only the name counts: the file need not
+// exist.
+void CheckPictureExtension(std::string_view path);
+
 // Lower-cases ASCII letters and the Latin-1 letters of a UTF-8 string.
 std::string LowerCaseExtension(std::string_view extension);
 

@@ -61,17 +61,17 @@ int PointsOf(const std::optional<std::string>& text) {
     return points;
 }
 
-TTextStyle ReadStyle(const TIniFile& file, const std::string& part) {
+TTextStyle ReadStyle(const TIniText& ini, const std::string& part) {
     const TStyleKeys keys = KeysOf(part);
     TTextStyle style;
-    style.Family = file.ReadString(Section, keys.Font, "");
-    style.Points = PointsOf(file.ReadValue(Section, keys.Size));
+    style.Family = ini.String(Section, keys.Font, "");
+    style.Points = PointsOf(ini.Value(Section, keys.Size));
     // Only "#rrggbb": a name or another form may read differently elsewhere.
-    const std::string colour = file.ReadString(Section, keys.Color, "");
+    const std::string colour = ini.String(Section, keys.Color, "");
     if (colour.size() == 7 && colour[0] == '#' && QColor::isValidColorName(colour))
         style.Color = QColor::fromString(colour);
-    style.Bold = file.ReadString(Section, keys.Bold, "0") == "1";
-    style.Band = ValueOf(Bands, file.ReadValue(Section, keys.Band));
+    style.Bold = ini.String(Section, keys.Bold, "0") == "1";
+    style.Band = ValueOf(Bands, ini.Value(Section, keys.Band));
     return style;
 }
 
@@ -85,50 +85,50 @@ void AddStyle(TIniValues& values, const std::string& part, const TTextStyle& sty
                    {keys.Band, NameOf(Bands, style.Band)}});
 }
 
-// How many track keys the file holds, the last one counting even when empty.
-size_t StoredTracks(const TIniFile& file) {
+// How many track keys the text holds, the last one counting even when empty.
+size_t StoredTracks(const TIniText& ini) {
     size_t count = 0;
     for (size_t i = 0; i < MaxTracks; ++i)
-        if (file.ReadValue(Section, TrackKey(i)))
+        if (ini.Value(Section, TrackKey(i)))
             count = i + 1;
     return count;
 }
 
-// Whether the file holds any of the keys.
-bool HoldsAny(const TIniFile& file, const TIniValues& values) {
+// Whether the text holds any of the keys.
+bool HoldsAny(const TIniText& ini, const TIniValues& values) {
     return std::any_of(values.begin(), values.end(),
-                       [&](const auto& value) { return file.ReadValue(Section, value.first); });
+                       [&](const auto& value) { return ini.Value(Section, value.first); });
 }
 } // namespace
 
-TCoverText ReadCoverText(const std::string& fileName) {
-    const TIniFile file(fileName);
+TCoverText ReadCoverText(const TIniText& ini) {
     TCoverText text;
-    text.Spine = file.ReadString(Section, "spine", "");
-    text.Direction = ValueOf(Directions, file.ReadValue(Section, "spineDirection"));
-    text.SpineStyle = ReadStyle(file, "spine");
-    text.Title = file.ReadString(Section, "title", "");
-    text.TitlePosition = ValueOf(Positions, file.ReadValue(Section, "titlePosition"));
-    text.TitleStyle = ReadStyle(file, "title");
-    text.TrackStyle = ReadStyle(file, "tracks");
+    text.Spine = ini.String(Section, "spine", "");
+    text.Direction = ValueOf(Directions, ini.Value(Section, "spineDirection"));
+    text.SpineStyle = ReadStyle(ini, "spine");
+    text.Title = ini.String(Section, "title", "");
+    text.TitlePosition = ValueOf(Positions, ini.Value(Section, "titlePosition"));
+    text.TitleStyle = ReadStyle(ini, "title");
+    text.TrackStyle = ReadStyle(ini, "tracks");
     // A missing key in the middle is an empty line; empty lines at the end are none.
-    const size_t stored = StoredTracks(file);
+    const size_t stored = StoredTracks(ini);
     for (size_t i = 0; i < stored; ++i)
-        text.Tracks.push_back(file.ReadString(Section, TrackKey(i), ""));
+        text.Tracks.push_back(ini.String(Section, TrackKey(i), ""));
     while (!text.Tracks.empty() && text.Tracks.back().empty())
         text.Tracks.pop_back();
     return text;
 }
 
-void WriteCoverText(const std::string& fileName, const TCoverText& text) {
-    TIniFile file(fileName);
+bool CoverTextFits(const TCoverText& text) {
     // A longer line would be cut when read, printing other words than the ones saved.
     const auto tooLong = [](const std::string& line) {
         return line.size() > IniMaxValueLength;
     };
-    if (tooLong(text.Spine) || tooLong(text.Title) || text.Tracks.size() > MaxTracks ||
-        std::any_of(text.Tracks.begin(), text.Tracks.end(), tooLong))
-        throw EIniFileException(Format(Msg::IniWriteError, fileName.c_str()));
+    return !tooLong(text.Spine) && !tooLong(text.Title) && text.Tracks.size() <= MaxTracks &&
+           std::none_of(text.Tracks.begin(), text.Tracks.end(), tooLong);
+}
+
+std::optional<TIniEdit> CoverTextEdit(const TIniText& current, const TCoverText& text) {
     TIniValues values = {{"spine", text.Spine},
                          {"spineDirection", NameOf(Directions, text.Direction)},
                          {"title", text.Title},
@@ -137,16 +137,10 @@ void WriteCoverText(const std::string& fileName, const TCoverText& text) {
     AddStyle(values, "title", text.TitleStyle);
     AddStyle(values, "tracks", text.TrackStyle);
     // Tracks the file held beyond the new list are emptied, so they read as none.
-    const size_t stored = StoredTracks(file);
+    const size_t stored = StoredTracks(current);
     for (size_t i = 0; i < std::max(stored, text.Tracks.size()); ++i)
         values.emplace_back(TrackKey(i), i < text.Tracks.size() ? text.Tracks[i] : "");
-    if (text.Empty() && !HoldsAny(file, values))
-        return;
-    file.WriteStrings(Section, values);
-}
-
-bool CoverTextChanged(const std::string& layoutFile, const TCoverText& text) {
-    if (layoutFile.empty())
-        return !text.Empty();
-    return !(ReadCoverText(layoutFile) == text);
+    if (text.Empty() && !HoldsAny(current, values))
+        return std::nullopt;
+    return TIniEdit{Section, std::move(values), {}};
 }

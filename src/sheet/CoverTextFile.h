@@ -5,20 +5,21 @@
 // <part>Band (none|white|black|translucent).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "sheet/CoverText.h"
+#include "toolkit/IniFile.h"
 
-// The words the file holds. A missing file or section reads as no words; a malformed
-// setting reads as its default, so the words never keep a layout from opening.
-TCoverText ReadCoverText(const std::string& fileName);
+// The words the text holds. A missing section reads as no words; a malformed setting
+// reads as its default, so the words never keep a layout from opening.
+TCoverText ReadCoverText(const TIniText& text);
 
-// Writes the section in one replacement of the file, keeping every other line. A layout
-// without words whose file has no such section is left alone, byte for byte. Raises
-// EIniFileException ("nach %s kann nicht geschrieben werden") when the file cannot be
-// written or a line is longer than a layout reads back.
-void WriteCoverText(const std::string& fileName, const TCoverText& text);
+// Whether every line fits what a layout reads back and the tracks are not too many.
+bool CoverTextFits(const TCoverText& text);
 
-// Whether the words differ from what the file holds (for an untitled layout: whether
-// there are any).
-bool CoverTextChanged(const std::string& layoutFile, const TCoverText& text);
+// The edit that stores the words over what current holds: every key of the section, and
+// the tracks current holds beyond the new list emptied so they read as none. Nothing for a
+// layout without words whose text has none of the section's keys, so that such a file is
+// left alone, byte for byte.
+std::optional<TIniEdit> CoverTextEdit(const TIniText& current, const TCoverText& text);

@@ -1,16 +1,10 @@
 #include "sheet/LayoutFile.h"
 
-#include "picture/Picture.h"
-#include "sheet/CoverSheet.h"
-#include "toolkit/Application.h"
-#include "toolkit/Errors.h"
-#include "toolkit/IniFile.h"
-
 #include <charconv>
 
+#include "toolkit/IniFile.h"
+
 namespace {
-constexpr const char* CoverKey = "cover";
-constexpr const char* BackKey = "back";
 constexpr const char* BleedKey = "bleed";
 constexpr const char* ArrangementKey = "arrangement";
 
@@ -31,24 +25,28 @@ std::optional<TArrangement> ParseArrangement(std::string_view text) {
 }
 
 template <typename T>
-void ReadSetting(const TIniFile& file, const char* key, TLayoutSetting<T>& setting,
-                 std::optional<T> (*parse)(std::string_view)) {
-    const std::optional<std::string> text = file.ReadValue(TApplication::Title(), key);
-    if (!text)
+void ReadSetting(const TIniText& text, const std::string& section, const char* key,
+                 TLayoutSetting<T>& setting, std::optional<T> (*parse)(std::string_view)) {
+    const std::optional<std::string> value = text.Value(section, key);
+    if (!value)
         return;
-    if (const std::optional<T> value = parse(*text))
-        setting.Value = *value;
+    if (const std::optional<T> parsed = parse(*value))
+        setting.Value = *parsed;
     else
-        setting.Unread = text;
+        setting.Unread = value;
 }
 
 // Adds the key's value to values, or the key to removed when it holds the default; an
-// unread value is left in the file as it is.
+// unread value is written back as it was read unless current holds it so already.
 template <typename T>
-void StoreSetting(const TLayoutSetting<T>& setting, T defaultValue, const char* key,
+void StoreSetting(const TIniText& current, const std::string& section,
+                  const TLayoutSetting<T>& setting, T defaultValue, const char* key,
                   const std::string& text, TIniValues& values, std::vector<std::string>& removed) {
-    if (setting.Unread)
+    if (setting.Unread) {
+        if (current.Value(section, key) != setting.Unread)
+            values.emplace_back(key, *setting.Unread);
         return;
+    }
     if (setting.Value == defaultValue)
         removed.emplace_back(key);
     else
@@ -56,72 +54,19 @@ void StoreSetting(const TLayoutSetting<T>& setting, T defaultValue, const char* 
 }
 } // namespace
 
-TSheetSettings ReadSheetSettings(const std::string& fileName) {
-    const TIniFile file(fileName);
+TSheetSettings ReadSheetSettings(const TIniText& text, const std::string& section) {
     TSheetSettings settings;
-    ReadSetting(file, BleedKey, settings.Bleed, ParseBleed);
-    ReadSetting(file, ArrangementKey, settings.Arrangement, ParseArrangement);
+    ReadSetting(text, section, BleedKey, settings.Bleed, ParseBleed);
+    ReadSetting(text, section, ArrangementKey, settings.Arrangement, ParseArrangement);
     return settings;
 }
 
-TLayoutPaths ReadLayout(const std::string& fileName) {
-    const TLayoutEntries entries = ReadLayoutEntries(fileName);
-    return {entries.Cover.value_or(""), entries.Back.value_or("")};
-}
-
-TLayoutEntries ReadLayoutEntries(const std::string& fileName) {
-    const TIniFile file(fileName);
-    const std::string& section = TApplication::Title();
-    return {file.ReadValue(section, CoverKey), file.ReadValue(section, BackKey)};
-}
-
-TLayoutPlacements ReadLayoutPlacements(const std::string& fileName) {
-    const TIniFile file(fileName);
-    const std::string& section = TApplication::Title();
-    TLayoutPlacements placements;
-    for (auto [part, record] : {std::pair{TSheetPart::Cover, &placements.Cover},
-                                std::pair{TSheetPart::Back, &placements.Back}}) {
-        record->Read = ReadPlacementEntries(file, section, part);
-        record->Placement = ParsePlacement(record->Read);
-    }
-    return placements;
-}
-
-void LoadLayoutPicture(TPicture& picture, const std::optional<std::string>& entry) {
-    if (entry && entry->empty())
-        return;
-    picture.LoadByExtension(entry.value_or(""));
-}
-
-void WriteLayout(const std::string& fileName, const TLayoutPaths& paths,
-                 const TLayoutPlacements& placements, const TSheetSettings& settings) {
-    // A longer path would be cut when read, naming another file than the one saved.
-    if (paths.Cover.size() > IniMaxValueLength || paths.Back.size() > IniMaxValueLength)
-        throw EIniFileException(Format(Msg::IniWriteError, fileName.c_str()));
-    TIniValues values = {{CoverKey, paths.Cover}, {BackKey, paths.Back}};
-    std::vector<std::string> removed;
-    StoreSetting(settings.Bleed, 0, BleedKey, std::to_string(settings.Bleed.Value), values,
-                 removed);
-    StoreSetting(settings.Arrangement, TArrangement::Side, ArrangementKey,
+void AddSheetSettingEdits(const TIniText& current, const std::string& section,
+                          const TSheetSettings& settings, TIniValues& values,
+                          std::vector<std::string>& removals) {
+    StoreSetting(current, section, settings.Bleed, 0, BleedKey,
+                 std::to_string(settings.Bleed.Value), values, removals);
+    StoreSetting(current, section, settings.Arrangement, TArrangement::Side, ArrangementKey,
                  settings.Arrangement.Value == TArrangement::Stacked ? "stacked" : "side", values,
-                 removed);
-    TIniFile file(fileName);
-    const std::string& section = TApplication::Title();
-    AddPlacementEdits(file, section, TSheetPart::Cover, placements.Cover, values, removed);
-    AddPlacementEdits(file, section, TSheetPart::Back, placements.Back, values, removed);
-    file.WriteStrings(section, values, removed);
-}
-
-bool LayoutChanged(const std::string& layoutFile, const TLayoutPaths& paths,
-                   const TLayoutPlacements& placements, const TSheetSettings& settings) {
-    const TPartPlacement standard;
-    if (layoutFile.empty())
-        return !paths.Cover.empty() || !paths.Back.empty() ||
-               !(placements.Cover.Placement == standard) ||
-               !(placements.Back.Placement == standard) || !(settings == TSheetSettings{});
-    if (!(ReadLayout(layoutFile) == paths) || !(ReadSheetSettings(layoutFile) == settings))
-        return true;
-    const TLayoutPlacements stored = ReadLayoutPlacements(layoutFile);
-    return !(stored.Cover.Placement == placements.Cover.Placement) ||
-           !(stored.Back.Placement == placements.Back.Placement);
+                 removals);
 }

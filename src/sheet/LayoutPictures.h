@@ -1,12 +1,9 @@
-// Finding a layout's pictures after the layout or its pictures were moved, and telling a
-// file that is no layout from one that is.
+// Finding a layout's pictures after the layout or its pictures were moved, and the
+// messages about layouts that cannot be read and pictures that are not where they were.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
-
-class TPicture;
+#include <string_view>
 
 namespace Msg {
 inline constexpr const char* LayoutMissing = "Die Layoutdatei %s wurde nicht gefunden";
@@ -27,10 +24,9 @@ inline constexpr const char* SaveOntoPicture =
     "%s ist ein Bild dieses Layouts und wird nicht überschrieben";
 } // namespace Msg
 
-// Fails with a message naming the file when it cannot be read as a layout: missing, a
-// folder or otherwise unreadable, not text (it holds a zero byte), or without the
-// program's section.
-void CheckLayoutFile(const std::string& fileName);
+// Whether a stored path was written the Windows way: a drive letter ("C:") or a network
+// share ("\\server") at its start. Only in such a path is a backslash a separator.
+bool IsWindowsPath(std::string_view path);
 
 // Where a picture named by a layout was found.
 enum class TPictureFound {
@@ -48,15 +44,3 @@ struct TPictureLocation {
 // Looks for the picture a layout entry names. A relative path counts from the layout
 // file's folder, so a layout opened from anywhere finds pictures stored beside it.
 TPictureLocation LocateLayoutPicture(const std::string& layoutFile, const std::string& stored);
-
-// Loads the picture of a layout entry into picture. An empty entry leaves it empty and a
-// missing key fails as a path without extension does; a picture found nowhere leaves it
-// empty too, and pictureFile is what the layout holds for the part afterwards: the entry,
-// or the new path of a picture found in the layout's folder.
-TPictureFound LoadLayoutEntry(TPicture& picture, const std::string& layoutFile,
-                              const std::optional<std::string>& entry, std::string& pictureFile);
-
-// The files a layout's pictures are loaded from, one for each entry that names a picture:
-// what writing the layout's sheet or the layout itself must not overwrite.
-std::vector<std::string> LayoutPictureFiles(const std::string& layoutFile,
-                                            const std::vector<std::string>& entries);

@@ -112,19 +112,29 @@ TPlacementEntries PlacementEntriesToWrite(const TPlacementRecord& record) {
     };
 }
 
-TPlacementEntries ReadPlacementEntries(const TIniFile& file, const std::string& section,
+TPlacementEntries ReadPlacementEntries(const TIniText& text, const std::string& section,
                                        TSheetPart part) {
     const TPartKeys keys = KeysOf(part);
-    return {file.ReadValue(section, keys.Mode), file.ReadValue(section, keys.View),
-            file.ReadValue(section, keys.Turn)};
+    return {text.Value(section, keys.Mode), text.Value(section, keys.View),
+            text.Value(section, keys.Turn)};
 }
 
-void AddPlacementEdits(const TIniFile& file, const std::string& section, TSheetPart part,
+TLayoutPlacements ReadLayoutPlacements(const TIniText& text, const std::string& section) {
+    TLayoutPlacements placements;
+    for (auto [part, record] : {std::pair{TSheetPart::Cover, &placements.Cover},
+                                std::pair{TSheetPart::Back, &placements.Back}}) {
+        record->Read = ReadPlacementEntries(text, section, part);
+        record->Placement = ParsePlacement(record->Read);
+    }
+    return placements;
+}
+
+void AddPlacementEdits(const TIniText& current, const std::string& section, TSheetPart part,
                        const TPlacementRecord& record, TIniValues& values,
                        std::vector<std::string>& removals) {
     const TPartKeys keys = KeysOf(part);
     const TPlacementEntries wanted = PlacementEntriesToWrite(record);
-    const TPlacementEntries held = ReadPlacementEntries(file, section, part);
+    const TPlacementEntries held = ReadPlacementEntries(current, section, part);
     const auto edit = [&](const char* key, const std::optional<std::string>& want,
                           const std::optional<std::string>& has) {
         if (want == has)

@@ -41,13 +41,16 @@ TPartPlacement ParsePlacement(const TPlacementEntries& entries);
 // canonical text, or none (the key removed) when it is back at its default.
 TPlacementEntries PlacementEntriesToWrite(const TPlacementRecord& record);
 
-// The part's entries from the layout section's text.
-TPlacementEntries ReadPlacementEntries(const TIniFile& file, const std::string& section,
+// The part's entries in the layout's section of text.
+TPlacementEntries ReadPlacementEntries(const TIniText& text, const std::string& section,
                                        TSheetPart part);
 
+// Both parts' placements with the entries they were read from.
+TLayoutPlacements ReadLayoutPlacements(const TIniText& text, const std::string& section);
+
 // Adds the part's keys to the values to set and the keys to remove, leaving out those the
-// file already holds as wanted, so an unchanged line keeps its bytes.
-void AddPlacementEdits(const TIniFile& file, const std::string& section, TSheetPart part,
+// current text already holds as wanted, so an unchanged line keeps its bytes.
+void AddPlacementEdits(const TIniText& current, const std::string& section, TSheetPart part,
                        const TPlacementRecord& record, TIniValues& values,
                        std::vector<std::string>& removals);
 

@@ -10,6 +10,7 @@
 namespace {
 
 TBeforeRenameHook BeforeRenameHook;
+TOpenHook OpenHook;
 
 // The temporary file beside the target; removed again unless it was renamed into place.
 class TTempFile {
@@ -121,6 +122,8 @@ int OpenRegularFile(const std::string& path, struct stat& info) {
         errno = EISDIR;
         return -1;
     }
+    if (OpenHook)
+        OpenHook(path);
     return fd;
 }
 
@@ -220,4 +223,8 @@ TOutputResult ReplaceOutputFile(const std::string& path, std::string_view bytes,
 
 void SetBeforeRenameHook(TBeforeRenameHook hook) {
     BeforeRenameHook = std::move(hook);
+}
+
+void SetOpenHook(TOpenHook hook) {
+    OpenHook = std::move(hook);
 }

@@ -105,3 +105,8 @@ TOutputResult ReplaceOutputFile(const std::string& path, std::string_view bytes,
 // write as a crash at that moment would, except that the temporary file is removed.
 using TBeforeRenameHook = std::function<void(const std::string& tempFile)>;
 void SetBeforeRenameHook(TBeforeRenameHook hook);
+
+// Test seam: called with the path of every regular file OpenRegularFile opened, so a test
+// can count how often a file is read.
+using TOpenHook = std::function<void(const std::string& path)>;
+void SetOpenHook(TOpenHook hook);

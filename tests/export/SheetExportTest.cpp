@@ -2,11 +2,15 @@
 // rendering of its page; and its failures, which leave no file behind.
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 #include "RunExport.h"
 #include "SheetCheck.h"
 #include "TestSupport.h"
+#include "export/Export.h"
+#include "toolkit/Application.h"
+#include "toolkit/SafeFile.h"
 
 namespace {
 
@@ -166,6 +170,32 @@ TEST(ExportSheet, FailureLeavesNoFileAndPrintsTheMessage) {
     result = Export({"sheet", Q(layout), "-o", Q(pdf)});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(ReadFileText(pdf), "alt");
+
+    // A name no picture reader takes is refused as such, whether or not the file is there.
+    fs::remove(pdf);
+    WriteFileText(layout, "[Vellacour]\ncover=" + dir.File("fehlt.x") + "\nback=\n");
+    result = Export({"sheet", Q(layout), "-o", Q(pdf)});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.x)\n");
+    EXPECT_FALSE(fs::exists(pdf));
+}
+
+// The layout is read in one open, whatever it holds: pictures, placements, settings, words.
+TEST(ExportSheet, ReadsTheLayoutOnce) {
+    TempDir dir;
+    const std::string layout =
+        WriteLayout(dir, true, true,
+                    "coverMode=fit\nbackTurn=180\narrangement=stacked\nbleed=5\n"
+                    "[Beschriftung]\nspine=Rücken\ntitle=Titel\ntrack1=Eins\ntrack2=Zwei\n");
+    TApplication::SetTitle("Vellacour"); // as the program's start sets it
+    int opens = 0;
+    SetOpenHook([&](const std::string& path) { opens += path == layout; });
+    std::ostringstream err;
+    const int status = RunExport({"sheet", layout, "-o", dir.File("bogen.pdf")}, err);
+    SetOpenHook(nullptr);
+    EXPECT_EQ(status, 0) << err.str();
+    EXPECT_EQ(opens, 1);
+    EXPECT_TRUE(fs::exists(dir.File("bogen.pdf")));
 }
 
 // A file system that takes no more than 16 KiB of a file (as a full disk would): the sheet

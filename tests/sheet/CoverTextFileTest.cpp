@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "sheet/CoverTextFile.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/IniFile.h"
 
 namespace {
 class CoverTextFile : public testing::Test {
@@ -12,6 +12,33 @@ protected:
     void SetUp() override { TApplication::SetTitle("Vellacour"); }
     TempDir Dir;
 };
+
+TLayoutDocument Document(const std::string& cover, const std::string& back,
+                         const TCoverText& text = {}) {
+    TLayoutDocument document;
+    document.Cover.Entry = cover;
+    document.Back.Entry = back;
+    document.Text = text;
+    return document;
+}
+
+// Saves the words into the layout file, its pictures as the file holds them.
+void WriteWords(const std::string& file, const TCoverText& text) {
+    TLayoutDocument document = ParseLayoutDocument(TIniFile(file).Read());
+    document.Text = text;
+    WriteLayoutDocument(file, document);
+}
+
+TCoverText ReadWords(const std::string& file) {
+    return ReadLayoutDocument(file).Text;
+}
+
+// Whether the words differ from the file's, its pictures and settings being the file's.
+bool WordsChanged(const std::string& file, const TCoverText& text) {
+    TLayoutDocument document = file.empty() ? TLayoutDocument{} : ReadLayoutDocument(file);
+    document.Text = text;
+    return LayoutChanged(file, document);
+}
 } // namespace
 
 TEST_F(CoverTextFile, WordsComeBackAsTyped) {
@@ -36,27 +63,28 @@ TEST_F(CoverTextFile, WordsComeBackAsTyped) {
         text.TitlePosition = TTitlePosition::Bottom;
         text.Direction = TSpineDirection::TopToBottom;
         text.TrackStyle = {"Liberation Serif", 9, QColor("#123456"), true, TTextBand::Black};
-        WriteLayout(file, {"/b/vorne.jpg", "/b/hinten.png"});
-        WriteCoverText(file, text);
-        EXPECT_EQ(ReadCoverText(file), text) << line;
-        EXPECT_FALSE(CoverTextChanged(file, text)) << line;
-        EXPECT_EQ(ReadLayout(file), (TLayoutPaths{"/b/vorne.jpg", "/b/hinten.png"})) << line;
+        WriteLayoutDocument(file, Document("/b/vorne.jpg", "/b/hinten.png", text));
+        const TLayoutDocument read = ReadLayoutDocument(file);
+        EXPECT_EQ(read.Text, text) << line;
+        EXPECT_FALSE(LayoutChanged(file, read)) << line;
+        EXPECT_EQ(read.Cover.File(), "/b/vorne.jpg") << line;
+        EXPECT_EQ(read.Back.File(), "/b/hinten.png") << line;
     }
 }
 
 TEST_F(CoverTextFile, LayoutWithoutWordsStaysByteForByte) {
     const std::string file = Dir.File("ohne.vco");
-    WriteLayout(file, {"/a.bmp", ""});
+    WriteLayoutDocument(file, Document("/a.bmp", ""));
     const std::string before = ReadFileText(file);
-    WriteCoverText(file, {});
+    WriteWords(file, {});
     EXPECT_EQ(ReadFileText(file), before);
-    EXPECT_EQ(ReadCoverText(file), TCoverText{});
-    EXPECT_FALSE(CoverTextChanged(file, {}));
-    EXPECT_FALSE(CoverTextChanged("", {}));
+    EXPECT_EQ(ReadWords(file), TCoverText{});
+    EXPECT_FALSE(WordsChanged(file, {}));
+    EXPECT_FALSE(WordsChanged("", {}));
     TCoverText words;
     words.Spine = "x";
-    EXPECT_TRUE(CoverTextChanged("", words));
-    EXPECT_TRUE(CoverTextChanged(file, words));
+    EXPECT_TRUE(WordsChanged("", words));
+    EXPECT_TRUE(WordsChanged(file, words));
 }
 
 TEST_F(CoverTextFile, WhatIsRemovedStaysRemoved) {
@@ -64,16 +92,16 @@ TEST_F(CoverTextFile, WhatIsRemovedStaysRemoved) {
     TCoverText text;
     text.Spine = "Rücken";
     text.Tracks = {"1", "2", "3", "4", "5"};
-    WriteCoverText(file, text);
+    WriteWords(file, text);
     text.Tracks = {"eins", "zwei"};
-    WriteCoverText(file, text);
-    EXPECT_EQ(ReadCoverText(file).Tracks, text.Tracks);
+    WriteWords(file, text);
+    EXPECT_EQ(ReadWords(file).Tracks, text.Tracks);
     // A setting alone is kept, and goes when it is set back.
     TCoverText styleOnly;
     styleOnly.TitleStyle.Band = TTextBand::TranslucentWhite;
     for (const TCoverText& next : {styleOnly, TCoverText{}}) {
-        WriteCoverText(file, next);
-        EXPECT_EQ(ReadCoverText(file), next);
+        WriteWords(file, next);
+        EXPECT_EQ(ReadWords(file), next);
     }
 }
 
@@ -86,13 +114,15 @@ TEST_F(CoverTextFile, MalformedSettingsReadAsDefaults) {
     TCoverText expected;
     expected.Spine = "Rücken";
     expected.Tracks = {"", "", "drei"};
-    EXPECT_EQ(ReadCoverText(file), expected);
-    EXPECT_EQ(ReadLayout(file), TLayoutPaths{});
+    const TLayoutDocument read = ReadLayoutDocument(file);
+    EXPECT_EQ(read.Text, expected);
+    EXPECT_EQ(read.Cover.File(), "");
+    EXPECT_EQ(read.Back.File(), "");
 }
 
 TEST_F(CoverTextFile, LinesTooLongOrBrokenAreRefusedAndTheFileKept) {
     const std::string file = Dir.File("lang.vco");
-    WriteLayout(file, {"/a.bmp", ""});
+    WriteLayoutDocument(file, Document("/a.bmp", ""));
     const std::string before = ReadFileText(file);
     TCoverText tooLong;
     tooLong.Title = std::string(2048, 'x');
@@ -101,7 +131,7 @@ TEST_F(CoverTextFile, LinesTooLongOrBrokenAreRefusedAndTheFileKept) {
     TCoverText tooMany;
     tooMany.Tracks.assign(100, "t");
     for (const TCoverText& text : {tooLong, broken, tooMany}) {
-        EXPECT_THROW(WriteCoverText(file, text), EIniFileException);
+        EXPECT_THROW(WriteLayoutDocument(file, Document("/b.bmp", "", text)), EIniFileException);
         EXPECT_EQ(ReadFileText(file), before);
     }
 }

@@ -2,9 +2,10 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
-#include "sheet/LayoutFile.h"
+#include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/IniFile.h"
 
 namespace {
 class LayoutFile : public testing::Test {
@@ -12,13 +13,35 @@ protected:
     void SetUp() override { TApplication::SetTitle("Vellacour"); }
     TempDir Dir;
 };
+
+TPlacementRecord Record(TPartPlacement placement, TPlacementEntries read = {}) {
+    return {placement, std::move(read)};
+}
+
+// A document naming two pictures, with placements and sheet settings.
+TLayoutDocument Document(const std::string& cover, const std::string& back,
+                         const TLayoutPlacements& placements = {},
+                         const TSheetSettings& settings = {}) {
+    TLayoutDocument document;
+    document.Cover.Entry = cover;
+    document.Back.Entry = back;
+    document.Placements = placements;
+    document.Settings = settings;
+    return document;
+}
+
+// The file's pictures' entries as saved.
+std::pair<std::string, std::string> Pictures(const std::string& file) {
+    const TLayoutDocument document = ReadLayoutDocument(file);
+    return {document.Cover.File(), document.Back.File()};
+}
 } // namespace
 
 TEST_F(LayoutFile, NewFileHasSectionAndBothKeysEvenWhenEmpty) {
     const std::string file = Dir.File("neu.vco");
-    WriteLayout(file, {"/bilder/vorne.jpg", ""});
+    WriteLayoutDocument(file, Document("/bilder/vorne.jpg", ""));
     EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/bilder/vorne.jpg\nback=\n");
-    WriteLayout(file, {"", ""});
+    WriteLayoutDocument(file, Document("", ""));
     EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=\nback=\n");
 }
 
@@ -26,58 +49,85 @@ TEST_F(LayoutFile, SavingOverAnotherIniFileKeepsEverythingElse) {
     const std::string file = Dir.File("andere.ini");
     WriteFileText(file, "; Einstellungen\r\n[Allgemein]\r\nSprache=de\r\n\r\n[VELLACOUR]\r\n"
                         "Cover=/alt.bmp\r\nNotiz=bleibt\r\n");
-    WriteLayout(file, {"/neu.bmp", "/rueck.bmp"});
+    WriteLayoutDocument(file, Document("/neu.bmp", "/rueck.bmp"));
     EXPECT_EQ(ReadFileText(file), "; Einstellungen\r\n[Allgemein]\r\nSprache=de\r\n\r\n"
                                   "[VELLACOUR]\r\nCover=/neu.bmp\r\nNotiz=bleibt\r\n"
                                   "back=/rueck.bmp\r\n");
-    EXPECT_EQ(ReadLayout(file), (TLayoutPaths{"/neu.bmp", "/rueck.bmp"}));
+    EXPECT_EQ(Pictures(file), (std::pair<std::string, std::string>("/neu.bmp", "/rueck.bmp")));
 }
 
-TEST_F(LayoutFile, MissingFileSectionOrKeyReadsEmpty) {
-    EXPECT_EQ(ReadLayout(Dir.File("fehlt.vco")), TLayoutPaths{});
-    const std::string file = Dir.File("leer.vco");
-    WriteFileText(file, "[Anderes]\ncover=/x.bmp\n");
-    EXPECT_EQ(ReadLayout(file), TLayoutPaths{});
-    WriteFileText(file, "[vellacour]\nBACK=/r.bmp\n");
-    EXPECT_EQ(ReadLayout(file), (TLayoutPaths{"", "/r.bmp"}));
+TEST_F(LayoutFile, MissingSectionOrKeyReadsAsNoEntry) {
+    EXPECT_EQ(ParseLayoutDocument(TIniText()), TLayoutDocument{});
+    EXPECT_EQ(ParseLayoutDocument(TIniText("[Anderes]\ncover=/x.bmp\n")), TLayoutDocument{});
+    const TLayoutDocument document = ParseLayoutDocument(TIniText("[vellacour]\nBACK=/r.bmp\n"));
+    EXPECT_EQ(document.Cover.Entry, std::nullopt);
+    EXPECT_EQ(document.Back.Entry, "/r.bmp");
 }
 
-TEST_F(LayoutFile, UnwritableFileFailsWithItsNameAndStaysUnchanged) {
-    const std::string file = Dir.File("schreibgeschuetzt.vco");
-    WriteFileText(file, "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n");
-    chmod(file.c_str(), 0444);
-    try {
-        WriteLayout(file, {"/c.bmp", "/d.bmp"});
-        FAIL() << "no error";
-    } catch (const EIniFileException& error) {
-        EXPECT_EQ(std::string(error.what()), "nach " + file + " kann nicht geschrieben werden");
+// A file that cannot be written, and a path that would not read back whole, fail with the
+// file's name and leave it as it was.
+TEST_F(LayoutFile, UnwritableFileOrTooLongPathFailsWithItsNameAndStaysUnchanged) {
+    const std::string before = "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n";
+    const std::string longest = "/" + std::string(IniMaxValueLength - 5, 'x') + ".bmp";
+    const struct {
+        const char* Why;
+        bool ReadOnly;
+        TLayoutDocument Document;
+    } cases[] = {
+        {"read-only", true, Document("/c.bmp", "/d.bmp")},
+        {"cover too long", false, Document(longest + "x", "/d.bmp")},
+        {"back too long", false, Document("/c.bmp", longest + "x")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Why);
+        const std::string file = Dir.File(std::string(c.Why) + ".vco");
+        WriteFileText(file, before);
+        if (c.ReadOnly)
+            chmod(file.c_str(), 0444);
+        try {
+            WriteLayoutDocument(file, c.Document);
+            ADD_FAILURE() << "no error";
+        } catch (const EIniFileException& error) {
+            EXPECT_EQ(std::string(error.what()), "nach " + file + " kann nicht geschrieben werden");
+        }
+        EXPECT_EQ(ReadFileText(file), before);
     }
-    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n");
-    EXPECT_THROW(WriteLayout(Dir.File("fehlt/x.vco"), {}), EIniFileException);
+    // The longest path a layout reads back is written.
+    const std::string file = Dir.File("lang.vco");
+    WriteLayoutDocument(file, Document(longest, ""));
+    EXPECT_EQ(ReadLayoutDocument(file).Cover.File(), longest);
+    EXPECT_THROW(WriteLayoutDocument(Dir.File("fehlt/x.vco"), {}), EIniFileException);
 }
 
 TEST_F(LayoutFile, ChangeDetection) {
     EXPECT_FALSE(LayoutChanged("", {}));
-    EXPECT_TRUE(LayoutChanged("", {"/a.bmp", ""}));
-    EXPECT_TRUE(LayoutChanged("", {"", "/b.bmp"}));
+    EXPECT_TRUE(LayoutChanged("", Document("/a.bmp", "")));
+    EXPECT_TRUE(LayoutChanged("", Document("", "/b.bmp")));
     const std::string file = Dir.File("l.vco");
-    WriteLayout(file, {"/a.bmp", "/b.bmp"});
-    EXPECT_FALSE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
-    EXPECT_TRUE(LayoutChanged(file, {"/A.bmp", "/b.bmp"})) << "letter case counts";
-    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", ""}));
+    WriteLayoutDocument(file, Document("/a.bmp", "/b.bmp"));
+    EXPECT_FALSE(LayoutChanged(file, Document("/a.bmp", "/b.bmp")));
+    EXPECT_TRUE(LayoutChanged(file, Document("/A.bmp", "/b.bmp"))) << "letter case counts";
+    EXPECT_TRUE(LayoutChanged(file, Document("/a.bmp", "")));
     // Read afresh every time: edited or deleted behind the program's back.
     WriteFileText(file, "[Vellacour]\ncover=/a.bmp\nback=/c.bmp\n");
-    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
+    EXPECT_TRUE(LayoutChanged(file, Document("/a.bmp", "/b.bmp")));
     std::remove(file.c_str());
-    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}));
+    EXPECT_TRUE(LayoutChanged(file, Document("/a.bmp", "/b.bmp")));
     EXPECT_FALSE(LayoutChanged(file, {}));
-}
 
-namespace {
-TPlacementRecord Record(TPartPlacement placement, TPlacementEntries read = {}) {
-    return {placement, std::move(read)};
+    // Placements count by what they mean, not by the text they were read from.
+    WriteFileText(file, "[Vellacour]\ncover=\nback=\ncoverMode=FILL\n");
+    TLayoutDocument document = ReadLayoutDocument(file);
+    document.Placements.Cover.Read = {};
+    EXPECT_FALSE(LayoutChanged(file, document));
+    document.Placements.Cover.Placement.Mode = TPlacementMode::Fit;
+    EXPECT_TRUE(LayoutChanged(file, document));
+    // Words count too, titled or not.
+    TLayoutDocument words;
+    words.Text.Title = "Titel";
+    EXPECT_TRUE(LayoutChanged("", words));
+    EXPECT_TRUE(LayoutChanged(file, words));
 }
-} // namespace
 
 // Every placement key read back as written; only settings away from the default are
 // stored, and one set back to the default is removed again.
@@ -85,24 +135,24 @@ TEST_F(LayoutFile, PlacementKeysRoundTrip) {
     const std::string file = Dir.File("p.vco");
     const TPartPlacement cover{TPlacementMode::Fill, TPlacementView{2500, 0, 5000, 10000}, 90};
     const TPartPlacement back{TPlacementMode::Fit, std::nullopt, 270};
-    WriteLayout(file, {"/a.jpg", "/b.jpg"}, {Record(cover), Record(back)});
+    WriteLayoutDocument(file, Document("/a.jpg", "/b.jpg", {Record(cover), Record(back)}));
     EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/a.jpg\nback=/b.jpg\ncoverMode=fill\n"
                                   "coverView=2500;0;5000;10000\ncoverTurn=90\nbackMode=fit\n"
                                   "backTurn=270\n");
-    TLayoutPlacements read = ReadLayoutPlacements(file);
+    TLayoutPlacements read = ReadLayoutDocument(file).Placements;
     EXPECT_EQ(read.Cover.Placement, cover);
     EXPECT_EQ(read.Back.Placement, back);
-    EXPECT_FALSE(LayoutChanged(file, {"/a.jpg", "/b.jpg"}, read));
+    EXPECT_FALSE(LayoutChanged(file, Document("/a.jpg", "/b.jpg", read)));
 
     // The window stays while the mode is not fill; the rest goes back to the default.
     read.Cover.Placement.Mode = TPlacementMode::Stretch;
     read.Cover.Placement.Turn = 0;
     read.Back.Placement = {};
-    EXPECT_TRUE(LayoutChanged(file, {"/a.jpg", "/b.jpg"}, read));
-    WriteLayout(file, {"/a.jpg", "/b.jpg"}, read);
+    EXPECT_TRUE(LayoutChanged(file, Document("/a.jpg", "/b.jpg", read)));
+    WriteLayoutDocument(file, Document("/a.jpg", "/b.jpg", read));
     EXPECT_EQ(ReadFileText(file),
               "[Vellacour]\ncover=/a.jpg\nback=/b.jpg\ncoverView=2500;0;5000;10000\n");
-    EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement.View, cover.View);
+    EXPECT_EQ(ReadLayoutDocument(file).Placements.Cover.Placement.View, cover.View);
 }
 
 // A layout without placement keys saves byte for byte as before, whatever its line ends,
@@ -111,13 +161,13 @@ TEST_F(LayoutFile, ALayoutWithoutPlacementsSavesUnchanged) {
     const std::string file = Dir.File("alt.vco");
     const std::string text = "[Vellacour]\r\ncover=/a.bmp\r\nback=/b.bmp\r\n[Sonst]\r\nx=1\r\n";
     WriteFileText(file, text);
-    const TLayoutPlacements placements = ReadLayoutPlacements(file);
-    WriteLayout(file, ReadLayout(file), placements);
+    const TLayoutDocument document = ReadLayoutDocument(file);
+    WriteLayoutDocument(file, document);
     EXPECT_EQ(ReadFileText(file), text);
-    EXPECT_FALSE(LayoutChanged("", {}, placements));
+    EXPECT_FALSE(LayoutChanged("", Document("", "", document.Placements)));
     TLayoutPlacements fitted;
     fitted.Cover.Placement.Mode = TPlacementMode::Fit;
-    EXPECT_TRUE(LayoutChanged("", {}, fitted));
+    EXPECT_TRUE(LayoutChanged("", Document("", "", fitted)));
 }
 
 // What cannot be read counts as the default, never stops the layout, and stays in the file
@@ -140,45 +190,45 @@ TEST_F(LayoutFile, UnreadablePlacementValuesAreDefaultsKeptUntilChanged) {
         const std::string text =
             std::string("[Vellacour]\ncover=/a.bmp\nback=\n") + m.Key + "=" + m.Value + "\n";
         WriteFileText(file, text);
-        TLayoutPlacements read = ReadLayoutPlacements(file);
+        TLayoutPlacements read = ReadLayoutDocument(file).Placements;
         EXPECT_EQ(read.Cover.Placement, TPartPlacement{});
-        EXPECT_FALSE(LayoutChanged(file, {"/a.bmp", ""}, read));
-        WriteLayout(file, {"/a.bmp", ""}, read);
+        EXPECT_FALSE(LayoutChanged(file, Document("/a.bmp", "", read)));
+        WriteLayoutDocument(file, Document("/a.bmp", "", read));
         EXPECT_EQ(ReadFileText(file), text);
         // Saved as another file, it goes along unchanged as well.
-        WriteLayout(Dir.File("kopie.vco"), {"/a.bmp", ""}, read);
+        WriteLayoutDocument(Dir.File("kopie.vco"), Document("/a.bmp", "", read));
         EXPECT_EQ(ReadFileText(Dir.File("kopie.vco")), text);
         std::remove(Dir.File("kopie.vco").c_str());
         read.Cover.Placement = {TPlacementMode::Fill, TPlacementView{0, 0, 10000, 10000}, 180};
-        WriteLayout(file, {"/a.bmp", ""}, read);
-        EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement, read.Cover.Placement);
+        WriteLayoutDocument(file, Document("/a.bmp", "", read));
+        EXPECT_EQ(ReadLayoutDocument(file).Placements.Cover.Placement, read.Cover.Placement);
     }
     // Letter case does not matter to names, as for every key of a layout.
     const std::string file = Dir.File("gross.vco");
     WriteFileText(file, "[Vellacour]\nCOVERMODE=FILL\nbackturn=180\n");
-    EXPECT_EQ(ReadLayoutPlacements(file).Cover.Placement.Mode, TPlacementMode::Fill);
-    EXPECT_EQ(ReadLayoutPlacements(file).Back.Placement.Turn, 180);
+    EXPECT_EQ(ReadLayoutDocument(file).Placements.Cover.Placement.Mode, TPlacementMode::Fill);
+    EXPECT_EQ(ReadLayoutDocument(file).Placements.Back.Placement.Turn, 180);
 }
 
 TEST_F(LayoutFile, SheetSettingsAreStoredOnlyWhenNotTheDefault) {
     const std::string file = Dir.File("bogen.vco");
     const std::string plain = "[Vellacour]\r\ncover=/a.bmp\r\nback=/b.bmp\r\n";
     WriteFileText(file, plain);
-    TSheetSettings settings = ReadSheetSettings(file);
+    TSheetSettings settings = ReadLayoutDocument(file).Settings;
     EXPECT_EQ(settings, TSheetSettings{});
-    WriteLayout(file, {"/a.bmp", "/b.bmp"}, {}, settings);
+    WriteLayoutDocument(file, Document("/a.bmp", "/b.bmp", {}, settings));
     EXPECT_EQ(ReadFileText(file), plain) << "a layout without them saves as it was";
 
     settings.Bleed.Set(25);
     settings.Arrangement.Set(TArrangement::Stacked);
-    WriteLayout(file, {"/a.bmp", "/b.bmp"}, {}, settings);
+    WriteLayoutDocument(file, Document("/a.bmp", "/b.bmp", {}, settings));
     EXPECT_EQ(ReadFileText(file), plain + "bleed=25\r\narrangement=stacked\r\n");
-    EXPECT_EQ(ReadSheetSettings(file), settings);
-    EXPECT_FALSE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}, {}, settings));
-    EXPECT_TRUE(LayoutChanged(file, {"/a.bmp", "/b.bmp"}, {}, {}));
+    EXPECT_EQ(ReadLayoutDocument(file).Settings, settings);
+    EXPECT_FALSE(LayoutChanged(file, Document("/a.bmp", "/b.bmp", {}, settings)));
+    EXPECT_TRUE(LayoutChanged(file, Document("/a.bmp", "/b.bmp", {}, {})));
 
     // Set back to the defaults, the keys go.
-    WriteLayout(file, {"/a.bmp", "/b.bmp"}, {}, {});
+    WriteLayoutDocument(file, Document("/a.bmp", "/b.bmp", {}, {}));
     EXPECT_EQ(ReadFileText(file), plain);
 }
 
@@ -204,10 +254,10 @@ TEST_F(LayoutFile, UnreadableSettingsReadAsDefaultAndStayUntilChanged) {
         SCOPED_TRACE(c.Line);
         const std::string text = std::string("[Vellacour]\ncover=\nback=\n") + c.Line + "\n";
         WriteFileText(file, text);
-        TSheetSettings settings = ReadSheetSettings(file);
+        TSheetSettings settings = ReadLayoutDocument(file).Settings;
         EXPECT_EQ(settings.Layout(), c.Layout);
-        EXPECT_FALSE(LayoutChanged(file, {}, {}, settings));
-        WriteLayout(file, {}, {}, settings);
+        EXPECT_FALSE(LayoutChanged(file, Document("", "", {}, settings)));
+        WriteLayoutDocument(file, Document("", "", {}, settings));
         const bool unread = settings.Bleed.Unread || settings.Arrangement.Unread;
         if (unread) {
             EXPECT_EQ(ReadFileText(file), text) << "kept as it was";
@@ -215,7 +265,8 @@ TEST_F(LayoutFile, UnreadableSettingsReadAsDefaultAndStayUntilChanged) {
         // Once the user chooses, the chosen value replaces the unread one.
         settings.Bleed.Set(10);
         settings.Arrangement.Set(TArrangement::Stacked);
-        WriteLayout(file, {}, {}, settings);
-        EXPECT_EQ(ReadSheetSettings(file).Layout(), (TSheetLayout{TArrangement::Stacked, 10}));
+        WriteLayoutDocument(file, Document("", "", {}, settings));
+        EXPECT_EQ(ReadLayoutDocument(file).Settings.Layout(),
+                  (TSheetLayout{TArrangement::Stacked, 10}));
     }
 }

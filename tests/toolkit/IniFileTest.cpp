@@ -106,6 +106,41 @@ TEST(IniFindValue, ReadsEveryLineEndAndAByteOrderMark) {
     EXPECT_EQ(Find("\xEF\xBB\xBF[s]\na=1\n", "s", "a"), "1");
 }
 
+// A text read once answers as IniFindValue does, with each value cut as a file's is.
+TEST(TIniText, ReadsEveryValueOnceAsTheTextHoldsIt) {
+    const char zeros[] = "nul=\0zero\n[s\0]\nz=0\n";
+    const std::string text = "\xEF\xBB\xBFvor=1\n[S]\nK=first\nk=second\n  q = \"' x '\" \n" +
+                             std::string(zeros, sizeof zeros - 1) +
+                             "leer=\n[t]\nlang=" + std::string(3000, 'x') +
+                             "\n[s]\nk=third\nonly=later\n";
+    const TIniText ini(text);
+    const struct {
+        const char* Section;
+        const char* Key;
+        std::optional<std::string> Value;
+    } cases[] = {
+        {"s", "k", "first"},         // first section and first key win, any case
+        {" s ", "K", "first"},       // names without their blanks
+        {"s", "q", "' x '"},         // one pair of quotes taken off
+        {"s", "only", std::nullopt}, // a later section of the name counts not
+        {"s", "z", "0"},             // a line with a zero byte is no header...
+        {"s", "nul", std::nullopt},  // ...and no key
+        {"s", "leer", ""},
+        {"t", "lang", std::string(2047, 'x')}, // cut to 2047 bytes
+        {"", "vor", std::nullopt},             // a key before any section is in none
+        {"u", "k", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Section) + "/" + c.Key);
+        EXPECT_EQ(ini.Value(c.Section, c.Key), c.Value);
+        EXPECT_EQ(ini.String(c.Section, c.Key, "<default>"), c.Value.value_or("<default>"));
+    }
+    EXPECT_TRUE(ini.HasSection("S"));
+    EXPECT_TRUE(ini.HasSection("t"));
+    EXPECT_FALSE(ini.HasSection("u"));
+    EXPECT_FALSE(TIniText().HasSection("s"));
+}
+
 TEST(IniSetValues, NewTextIsHeaderAndKeysWithLf) {
     EXPECT_EQ(IniSetValues("", "Vellacour", {{"cover", "/a.jpg"}, {"back", ""}}),
               "[Vellacour]\ncover=/a.jpg\nback=\n");

@@ -1,0 +1,170 @@
+#include "sheet/LayoutDocument.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "picture/Picture.h"
+#include "sheet/CoverTextFile.h"
+#include "sheet/LayoutPictures.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/SafeFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* CoverKey = "cover";
+constexpr const char* BackKey = "back";
+
+// A layout is a few lines; anything this large is some other file.
+constexpr uint64_t MaxLayoutSize = uint64_t{1} << 20;
+
+const std::string& LayoutSection() {
+    return TApplication::Title();
+}
+
+// The whole file in one open and one read, or the message that says why it is no layout.
+std::string ReadLayoutText(const std::string& fileName) {
+    const char* name = fileName.c_str();
+    struct stat info {};
+    const int fd = OpenRegularFile(fileName, info);
+    if (fd < 0)
+        throw EFOpenError(
+            Format(errno == ENOENT || errno == ENOTDIR ? Msg::LayoutMissing : Msg::LayoutUnreadable,
+                   name));
+    TFd file(fd);
+    std::string text;
+    if (!ReadAll(file.Get(), text, MaxLayoutSize))
+        throw EReadError(Format(
+            info.st_size > off_t(MaxLayoutSize) ? Msg::NotALayout : Msg::LayoutUnreadable, name));
+    return text;
+}
+
+// Where the entry points when the layout lies in folder; only a path relative in the
+// system's sense, and not one written the Windows way, depends on the folder.
+bool DependsOnFolder(const std::optional<std::string>& entry) {
+    return entry && !entry->empty() && fs::path(*entry).is_relative() && !IsWindowsPath(*entry);
+}
+
+// The folder a file lies in, absolute and without "." or "..".
+fs::path FolderOf(const std::string& file) {
+    const fs::path folder = fs::path(file).parent_path();
+    std::error_code error;
+    const fs::path absolute =
+        folder.empty() ? fs::current_path(error) : fs::absolute(folder, error);
+    return (error ? folder : absolute).lexically_normal();
+}
+
+void LocatePicture(TLayoutPicture& picture, const std::string& layoutFile, bool& moved) {
+    picture.Resolved.clear();
+    picture.Missing = false;
+    if (picture.File().empty())
+        return;
+    const TPictureLocation location = LocateLayoutPicture(layoutFile, *picture.Entry);
+    switch (location.Found) {
+    case TPictureFound::Stored:
+        picture.Resolved = location.Path;
+        break;
+    case TPictureFound::InLayoutFolder:
+        picture.Entry = location.Path;
+        picture.Resolved = location.Path;
+        moved = true;
+        break;
+    case TPictureFound::Missing:
+        picture.Missing = true;
+        break;
+    }
+}
+
+// The picture entries, the placements and the sheet settings of the layout's section, as
+// edits of the text current holds.
+TIniEdit LayoutEdit(const TIniText& current, const TLayoutDocument& document) {
+    const std::string& section = LayoutSection();
+    TIniEdit edit{
+        section, {{CoverKey, document.Cover.File()}, {BackKey, document.Back.File()}}, {}};
+    AddSheetSettingEdits(current, section, document.Settings, edit.Values, edit.Removals);
+    AddPlacementEdits(current, section, TSheetPart::Cover, document.Placements.Cover, edit.Values,
+                      edit.Removals);
+    AddPlacementEdits(current, section, TSheetPart::Back, document.Placements.Back, edit.Values,
+                      edit.Removals);
+    return edit;
+}
+} // namespace
+
+TLayoutDocument ParseLayoutDocument(const TIniText& text) {
+    const std::string& section = LayoutSection();
+    TLayoutDocument document;
+    document.Cover.Entry = text.Value(section, CoverKey);
+    document.Back.Entry = text.Value(section, BackKey);
+    document.Placements = ReadLayoutPlacements(text, section);
+    document.Settings = ReadSheetSettings(text, section);
+    document.Text = ReadCoverText(text);
+    return document;
+}
+
+TLayoutDocument ReadLayoutDocument(const std::string& fileName) {
+    const TIniText text(ReadLayoutText(fileName));
+    if (!text.HasSection(LayoutSection()))
+        throw EReadError(Format(Msg::NotALayout, fileName.c_str()));
+    return ParseLayoutDocument(text);
+}
+
+TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile) {
+    // Both names are checked before either file is looked for, so a name no reader takes
+    // fails the same whether or not such a file exists, and the document stays as it was.
+    for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
+        if (!picture->Entry || !picture->Entry->empty())
+            CheckPictureExtension(picture->File());
+    TPicturesFound found;
+    LocatePicture(document.Cover, layoutFile, found.CoverMoved);
+    LocatePicture(document.Back, layoutFile, found.BackMoved);
+    return found;
+}
+
+TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDocument& document) {
+    // A longer path would be cut when read, naming another file than the one saved.
+    if (document.Cover.File().size() > IniMaxValueLength ||
+        document.Back.File().size() > IniMaxValueLength || !CoverTextFits(document.Text))
+        throw EIniFileException(Format(Msg::IniWriteError, fileName.c_str()));
+    TIniFile(fileName).Update([&](const TIniText& current) {
+        std::vector<TIniEdit> edits = {LayoutEdit(current, document)};
+        if (std::optional<TIniEdit> words = CoverTextEdit(current, document.Text))
+            edits.push_back(std::move(*words));
+        return edits;
+    });
+    TLayoutDocument written = document;
+    for (TLayoutPicture* picture : {&written.Cover, &written.Back})
+        picture->Entry = picture->File();
+    for (TPlacementRecord* record : {&written.Placements.Cover, &written.Placements.Back})
+        record->Read = PlacementEntriesToWrite(*record);
+    return written;
+}
+
+bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& document) {
+    const TLayoutDocument stored =
+        layoutFile.empty() ? TLayoutDocument{} : ParseLayoutDocument(TIniFile(layoutFile).Read());
+    return document.Cover.File() != stored.Cover.File() ||
+           document.Back.File() != stored.Back.File() ||
+           !(document.Placements.Cover.Placement == stored.Placements.Cover.Placement) ||
+           !(document.Placements.Back.Placement == stored.Placements.Back.Placement) ||
+           !(document.Settings == stored.Settings) || !(document.Text == stored.Text);
+}
+
+TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::string& oldFile,
+                                const std::string& newFile) {
+    const fs::path oldFolder = FolderOf(oldFile);
+    const fs::path newFolder = FolderOf(newFile);
+    TLayoutDocument rebased = document;
+    if (oldFolder == newFolder)
+        return rebased;
+    for (TLayoutPicture* picture : {&rebased.Cover, &rebased.Back}) {
+        if (!DependsOnFolder(picture->Entry))
+            continue;
+        const fs::path target = (oldFolder / *picture->Entry).lexically_normal();
+        const fs::path relative = target.lexically_relative(newFolder);
+        picture->Entry = (relative.empty() ? target : relative).string();
+    }
+    return rebased;
+}

@@ -1,0 +1,176 @@
+// The layout document as a whole: one read and one replacement of the file, every byte of
+// what it does not change kept, and entries rebased when the layout is saved elsewhere.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "sheet/LayoutDocument.h"
+#include "toolkit/Application.h"
+#include "toolkit/SafeFile.h"
+
+namespace {
+class LayoutDocument : public testing::Test {
+protected:
+    void SetUp() override { TApplication::SetTitle("Vellacour"); }
+    void TearDown() override {
+        SetOpenHook(nullptr);
+        SetBeforeRenameHook(nullptr);
+    }
+    TempDir Dir;
+};
+
+// Counts the opens of one file and every replacement while it lives.
+class FileCounter {
+public:
+    explicit FileCounter(std::string path) : Path(std::move(path)) {
+        SetOpenHook([this](const std::string& opened) { Opens += opened == Path; });
+        SetBeforeRenameHook([this](const std::string&) { ++Replacements; });
+    }
+    ~FileCounter() {
+        SetOpenHook(nullptr);
+        SetBeforeRenameHook(nullptr);
+    }
+    FileCounter(const FileCounter&) = delete;
+    FileCounter& operator=(const FileCounter&) = delete;
+    int Opens = 0;
+    int Replacements = 0;
+
+private:
+    std::string Path;
+};
+
+// Every key of both sections, with values that are odd but each in the form the program
+// writes, among lines of other programs, in CR LF.
+const std::string EveryKey =
+    "; von Hand\r\n[Vellacour]\r\ncover=\"  Cover mit Leerzeichen.jpg  \"\r\n"
+    "back=../Bilder/Rück=seite;1.png\r\ncoverMode=FILL\r\ncoverView=0;0;10000;10000\r\n"
+    "coverTurn=270\r\nbackMode=zoom\r\nbackView=1;2;3\r\nbackTurn=90\r\nbleed=30\r\n"
+    "arrangement=Stacked\r\nfremd=bleibt\r\n[Beschriftung]\r\nspine=\"'Rücken'\"\r\n"
+    "spineDirection=down\r\ntitle=; kein Kommentar\r\ntitlePosition=bottom\r\n"
+    "spineFont=Liberation Serif\r\nspineSize=12\r\nspineColor=#a0b1c2\r\nspineBold=1\r\n"
+    "spineBand=translucent\r\ntitleFont=\r\ntitleSize=auto\r\ntitleColor=#000000\r\n"
+    "titleBold=0\r\ntitleBand=black\r\ntracksFont=DejaVu Sans\r\ntracksSize=72\r\n"
+    "tracksColor=#ffffff\r\ntracksBold=0\r\ntracksBand=white\r\ntrack1=Eins = 1\r\n"
+    "track2=\r\ntrack3=[Drei]\r\n[Andere]\r\ncover=nicht unsere\r\n";
+} // namespace
+
+TEST_F(LayoutDocument, ReadingSavingAndComparingEachOpenTheFileOnce) {
+    const std::string file = Dir.File("l.vco");
+    WriteFileText(file, EveryKey);
+    FileCounter counter(file);
+    TLayoutDocument document = ReadLayoutDocument(file);
+    EXPECT_EQ(counter.Opens, 1);
+    EXPECT_FALSE(LayoutChanged(file, document));
+    EXPECT_EQ(counter.Opens, 2);
+    // Pictures, placements, settings and words all go into the one replacement.
+    document.Cover.Entry = "/neu.bmp";
+    document.Placements.Back.Placement.Turn = 180;
+    document.Settings.Bleed.Set(0);
+    document.Text.Tracks = {"Eins"};
+    WriteLayoutDocument(file, document);
+    EXPECT_EQ(counter.Opens, 3);
+    EXPECT_EQ(counter.Replacements, 1);
+    const TLayoutDocument read = ReadLayoutDocument(file);
+    EXPECT_EQ(read.Cover.File(), "/neu.bmp");
+    EXPECT_EQ(read.Placements.Back.Placement.Turn, 180);
+    EXPECT_EQ(read.Settings.Bleed.Value, 0);
+    EXPECT_EQ(read.Text.Tracks, std::vector<std::string>{"Eins"});
+}
+
+TEST_F(LayoutDocument, SavingWhatWasReadKeepsEveryByte) {
+    const std::string cases[] = {
+        EveryKey,
+        "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n",
+        "[Vellacour]\r\ncover=\r\nback=\r\n",
+        "[Vellacour]\ncover=vorne.jpg\nback=\n[Sonst]\nx=1",
+    };
+    const std::string file = Dir.File("l.vco");
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(text);
+        WriteFileText(file, text);
+        const TLayoutDocument read = ReadLayoutDocument(file);
+        const TLayoutDocument written = WriteLayoutDocument(file, read);
+        EXPECT_EQ(ReadFileText(file), text);
+        EXPECT_EQ(written, read) << "the file holds what was read";
+        EXPECT_FALSE(LayoutChanged(file, written));
+        // Saved as a new file, it reads back as the same document.
+        const std::string copy = Dir.File("kopie.vco");
+        WriteLayoutDocument(copy, read);
+        EXPECT_EQ(ReadLayoutDocument(copy), read);
+        fs::remove(copy);
+    }
+}
+
+// Another program edits the file while the layout is open: its lines stay, in both
+// sections and beside them, and only the document's own keys change.
+TEST_F(LayoutDocument, LinesAnotherProgramWroteSinceReadingAreKept) {
+    const std::string file = Dir.File("l.vco");
+    WriteFileText(file, "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n");
+    TLayoutDocument document = ReadLayoutDocument(file);
+    WriteFileText(file, "; Notiz\n[Vellacour]\ncover=/a.bmp\nnotiz=fremd\nback=/b.bmp\n"
+                        "coverTurn=90\n[Beschriftung]\nspineKerning=2\n[Andere]\nk=v\n");
+    document.Back.Entry = "/c.bmp";
+    document.Text.Title = "Titel";
+    WriteLayoutDocument(file, document);
+    const std::string saved = ReadFileText(file);
+    for (const char* line :
+         {"; Notiz\n[Vellacour]\ncover=/a.bmp\nnotiz=fremd\nback=/c.bmp\n",
+          "[Beschriftung]\nspineKerning=2\n", "title=Titel\n", "[Andere]\nk=v\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << " missing from\n" << saved;
+    // A placement the document holds at its default is removed, whoever wrote it.
+    EXPECT_EQ(saved.find("coverTurn"), std::string::npos) << saved;
+}
+
+// Saved into another folder, a relative entry names the same file from there; absolute
+// entries, Windows paths and empty entries stay as they are.
+TEST_F(LayoutDocument, EntriesAreRebasedWhenSavedIntoAnotherFolder) {
+    const std::string root = Dir.Path().lexically_normal().string();
+    const struct {
+        const char* Entry;
+        const char* NewFile; // from the old layout's folder
+        std::string Rebased;
+    } cases[] = {
+        {"bilder/vorne.jpg", "cd/neu.vco", "../bilder/vorne.jpg"},
+        {"bilder/vorne.jpg", "../neu.vco", "alt/bilder/vorne.jpg"},
+        {"bilder/vorne.jpg", "bilder/neu.vco", "vorne.jpg"},
+        {"bilder/vorne.jpg", "tief/neu.vco", "../bilder/vorne.jpg"},
+        {"../vorne.jpg", "cd/x/neu.vco", "../../../vorne.jpg"},
+        {"./bilder/../vorne.jpg", "bilder/neu.vco", "../vorne.jpg"},
+        {"bilder/vorne.jpg", "anders.vco", "bilder/vorne.jpg"},
+        {"./bilder/../vorne.jpg", "anders.vco", "./bilder/../vorne.jpg"},
+        {"/bilder/vorne.jpg", "cd/neu.vco", "/bilder/vorne.jpg"},
+        {"C:\\Bilder\\vorne.jpg", "cd/neu.vco", "C:\\Bilder\\vorne.jpg"},
+        {"\\\\server\\vorne.jpg", "cd/neu.vco", "\\\\server\\vorne.jpg"},
+        {"", "cd/neu.vco", ""},
+    };
+    const std::string oldFile = Dir.File("alt/l.vco");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Entry) + " -> " + c.NewFile);
+        TLayoutDocument document;
+        document.Cover.Entry = c.Entry;
+        document.Cover.Resolved = root + "/alt/" + c.Entry;
+        document.Back.Entry = std::nullopt;
+        const TLayoutDocument rebased =
+            RebasedDocument(document, oldFile, Dir.File("alt/" + std::string(c.NewFile)));
+        EXPECT_EQ(rebased.Cover.Entry, c.Rebased);
+        EXPECT_EQ(rebased.Cover.Resolved, document.Cover.Resolved);
+        EXPECT_EQ(rebased.Back.Entry, std::nullopt);
+    }
+}
+
+// A layout saved from a relative path into another folder still finds its pictures there.
+TEST_F(LayoutDocument, ARebasedLayoutFindsItsPicturesFromItsNewFolder) {
+    fs::create_directories(Dir.Path() / "alt" / "bilder");
+    fs::create_directories(Dir.Path() / "neu");
+    WriteBmp(Dir.File("alt/bilder/vorne.bmp"), 2, 2, 0xFF0000);
+    const std::string oldFile = Dir.File("alt/l.vco");
+    WriteFileText(oldFile, "[Vellacour]\ncover=bilder/vorne.bmp\nback=\n");
+    TLayoutDocument document = ReadLayoutDocument(oldFile);
+    const std::string newFile = Dir.File("neu/l.vco");
+    WriteLayoutDocument(newFile, RebasedDocument(document, oldFile, newFile));
+    EXPECT_EQ(ReadFileText(newFile), "[Vellacour]\ncover=../alt/bilder/vorne.bmp\nback=\n");
+    TLayoutDocument moved = ReadLayoutDocument(newFile);
+    const TPicturesFound found = LocatePictures(moved, newFile);
+    EXPECT_FALSE(found.CoverMoved);
+    EXPECT_FALSE(moved.Cover.Missing);
+    EXPECT_TRUE(fs::equivalent(moved.Cover.Resolved, Dir.File("alt/bilder/vorne.bmp")));
+}
