@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "app/CalibrationForm.h"
@@ -258,6 +259,9 @@ void TfrmMain::BeendenClick() {
 
 TfrmMain::~TfrmMain() {
     MRU->BeforeDestruction();
+    // The history goes with the window's children and says so as it goes; the menu it
+    // would update may be gone by then.
+    History->disconnect(this);
 }
 
 void TfrmMain::CreatePrint() {

@@ -1,10 +1,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QMenu>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -328,7 +328,7 @@ TEST_F(LayoutCommands, SavingAPathTooLongToReadBackWritesNothing) {
     DialogScript script;
     const std::string file = OpenLayout(script, CoverBmp, BackBmp);
     const std::string before = ReadFileText(file);
-    Form->Document.Cover.File() = "/" + std::string(2047, 'a') + ".bmp";
+    Form->Document.Cover.Entry = "/" + std::string(2047, 'a') + ".bmp";
     try {
         Form->SaveCover(file);
         FAIL() << "no error";
@@ -336,7 +336,7 @@ TEST_F(LayoutCommands, SavingAPathTooLongToReadBackWritesNothing) {
         EXPECT_EQ(error.what(), "nach " + file + " kann nicht geschrieben werden");
     }
     EXPECT_EQ(ReadFileText(file), before);
-    Form->Document.Cover.File() = "/" + std::string(2040, 'a') + ".bmp";
+    Form->Document.Cover.Entry = "/" + std::string(2040, 'a') + ".bmp";
     Form->SaveCover(file);
     EXPECT_EQ(StoredCover(file), Form->Document.Cover.File());
 }

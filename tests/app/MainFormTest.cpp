@@ -120,6 +120,10 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         {Form->Cover1, "&Cover", QKeySequence("F2"), "Bilddatei als Cover einfügen", true},
         {Form->Rueckseite, "&Rückseite", QKeySequence("F3"), "Bilddatei als Rückseite einfügen",
          true},
+        {Form->Rueckgaengig, "&Rückgängig", QKeySequence("Ctrl+Z"),
+         "Den letzten Schritt zurücknehmen", false},
+        {Form->Wiederherstellen, "&Wiederherstellen", QKeySequence("Ctrl+Y"),
+         "Den zurückgenommenen Schritt wiederholen", false},
         {Form->Info, "&Info...", QKeySequence(), "", false},
     };
     for (const Item& item : items) {
@@ -130,13 +134,15 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         EXPECT_EQ(!item.Action->icon().isNull(), item.HasImage);
     }
     const QList<QAction*> top = Form->MainMenu->actions();
-    ASSERT_EQ(top.size(), 5);
+    ASSERT_EQ(top.size(), 6);
     EXPECT_EQ(top[0]->text(), "&Datei");
-    EXPECT_EQ(top[1]->text(), QString::fromUtf8("&Einfügen"));
-    EXPECT_EQ(top[2]->text(), "&Bild");
-    EXPECT_EQ(top[3]->menu(), Form->Bogen);
-    EXPECT_EQ(top[3]->text(), "B&ogen");
-    EXPECT_EQ(top[4]->text(), "&?");
+    EXPECT_EQ(top[1]->menu(), Form->Bearbeiten);
+    EXPECT_EQ(top[1]->text(), "Bearbei&ten");
+    EXPECT_EQ(top[2]->text(), QString::fromUtf8("&Einfügen"));
+    EXPECT_EQ(top[3]->text(), "&Bild");
+    EXPECT_EQ(top[4]->menu(), Form->Bogen);
+    EXPECT_EQ(top[4]->text(), "B&ogen");
+    EXPECT_EQ(top[5]->text(), "&?");
     const auto captions = [](const QMenu* menu) {
         QStringList texts;
         for (const QAction* item : menu->actions())

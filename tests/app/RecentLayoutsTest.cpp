@@ -85,8 +85,8 @@ TEST_F(RecentLayouts, ADamagedStoreGivesWhatCouldBeRead) {
 
 TEST_F(RecentLayouts, SavesAddTheLastFourAndTheNextRunShowsThemPlain) {
     Form->show();
-    Form->Document.Cover.File() = CoverBmp;
-    Form->Document.Back.File() = CoverBmp;
+    Form->Document.Cover.Entry = CoverBmp;
+    Form->Document.Back.Entry = CoverBmp;
     std::vector<std::string> files;
     for (const char* name : {"1.vco", "2.vco", "3.vco", "4.vco", "5.vco"}) {
         files.push_back(Dir.File(name));
@@ -149,7 +149,7 @@ TEST_F(RecentLayouts, ChoosingAnEntryAsksToSaveThenOpensIt) {
     // "Abbrechen" keeps the layout; the chosen entry still goes to the top.
     script.Choose(CoverBmp);
     Form->btnInsertCoverClick();
-    Form->Document.Cover.File() = "/anders.bmp";
+    Form->Document.Cover.Entry = "/anders.bmp";
     script.Click("Abbrechen");
     Form->LetzteDateien->actions()[1]->trigger();
     EXPECT_EQ(Form->LayoutFile, second);
@@ -200,8 +200,8 @@ TEST_F(RecentLayouts, EachEntryOpensExactlyTheFileSaved) {
     for (const auto& name : names) {
         covers[name] = Dir.File("bild" + std::to_string(covers.size()) + ".bmp");
         WriteBmp(covers[name], 4, 4, 0x00FF00);
-        Form->Document.Cover.File() = covers[name];
-        Form->Document.Back.File() = CoverBmp;
+        Form->Document.Cover.Entry = covers[name];
+        Form->Document.Back.Entry = CoverBmp;
         for (int time = 0; time < (name == names[0] ? 5 : 1); ++time)
             Form->SaveCover(name);
     }
@@ -232,7 +232,7 @@ TEST_F(RecentLayouts, AStoredLimitThatIsNoNumberLeavesTheProgramsOwn) {
                                        "\"\n\"H0\"=\"/alt.vco\"\n");
         Form = std::make_unique<TfrmMain>(Printer());
         Form->show();
-        Form->Document.Cover.File() = CoverBmp;
+        Form->Document.Cover.Entry = CoverBmp;
         Form->SaveCover(Dir.File("neu.vco"));
         EXPECT_TRUE(Form->close());
         EXPECT_EQ(StoredValues(), "\"Count\"=\"2\"\n\"MaxFiles\"=\"4\"\n\"H0\"=\"" +
@@ -302,7 +302,7 @@ TEST_F(RecentLayouts, AWriteProtectedStoreIsLeftAlone) {
                   std::vector<QString>{QString::fromStdString(
                       "Vellacour|Die Einstellungen können nicht gespeichert werden, denn '" +
                       store + "' ist schreibgeschützt.")});
-        Form->Document.Cover.File() = CoverBmp;
+        Form->Document.Cover.Entry = CoverBmp;
         Form->SaveCover(Dir.File("neu.vco"));
         EXPECT_EQ(Captions(),
                   (std::vector<std::string>{"&1 " + Dir.File("neu.vco"), "&2 /alt.vco"}));
