@@ -1,8 +1,10 @@
-// Arbitrary text through the INI rules: lookups must not crash, and an edit must read
-// back as written, leave every other key's value alone and be idempotent.
+// Arbitrary text through the INI rules: lookups must not crash and agree with the text
+// read once, and an edit must read back as written, leave every other key's value alone
+// and be idempotent.
 #include <cstdint>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <optional>
 #include <string>
 
 #include "toolkit/IniFile.h"
@@ -34,6 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string otherSection = input.ConsumeRandomLengthString(16);
     const std::string otherKey = input.ConsumeRandomLengthString(16);
     const std::string text = input.ConsumeRemainingBytesAsString();
+
+    // The text read once into its sections reads every value as the lookup does, cut.
+    std::optional<std::string> found = IniFindValue(text, section, key);
+    if (found && found->size() > IniMaxValueLength)
+        found->resize(IniMaxValueLength);
+    if (TIniText(text).Value(section, key) != found)
+        std::abort();
 
     const auto otherBefore = IniFindValue(text, otherSection, otherKey);
     if (!IniCanWrite(section, key, value))

@@ -123,17 +123,21 @@ TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layo
     return found;
 }
 
+std::vector<TIniEdit> LayoutDocumentEdits(const TIniText& current,
+                                          const TLayoutDocument& document) {
+    std::vector<TIniEdit> edits = {LayoutEdit(current, document)};
+    if (std::optional<TIniEdit> words = CoverTextEdit(current, document.Text))
+        edits.push_back(std::move(*words));
+    return edits;
+}
+
 TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDocument& document) {
     // A longer path would be cut when read, naming another file than the one saved.
     if (document.Cover.File().size() > IniMaxValueLength ||
         document.Back.File().size() > IniMaxValueLength || !CoverTextFits(document.Text))
         throw EIniFileException(Format(Msg::IniWriteError, fileName.c_str()));
-    TIniFile(fileName).Update([&](const TIniText& current) {
-        std::vector<TIniEdit> edits = {LayoutEdit(current, document)};
-        if (std::optional<TIniEdit> words = CoverTextEdit(current, document.Text))
-            edits.push_back(std::move(*words));
-        return edits;
-    });
+    TIniFile(fileName).Update(
+        [&](const TIniText& current) { return LayoutDocumentEdits(current, document); });
     TLayoutDocument written = document;
     for (TLayoutPicture* picture : {&written.Cover, &written.Back})
         picture->Entry = picture->File();

@@ -14,6 +14,7 @@
 #include "sheet/PlacementKeys.h"
 
 class TIniText;
+struct TIniEdit;
 
 // A picture of the layout: what the file holds for its part and where it was found.
 struct TLayoutPicture {
@@ -75,6 +76,11 @@ struct TPicturesFound {
 // picture reader knows fails first, with the picture layer's message, whether or not the
 // file exists; so does a missing key, as a path without extension.
 TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile);
+
+// What saving the document changes in a layout's text as current holds it: the
+// "Vellacour" section's keys, and the words' section where there are words or the text
+// holds it.
+std::vector<TIniEdit> LayoutDocumentEdits(const TIniText& current, const TLayoutDocument& document);
 
 // Writes the document into fileName in one replacement of the file, keeping every line
 // that is not one of its keys, and answers the document as the file now holds it (each

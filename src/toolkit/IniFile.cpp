@@ -221,14 +221,15 @@ std::optional<std::string> IniFindValue(std::string_view text, std::string_view 
 }
 
 bool IniCanWrite(std::string_view section, std::string_view key, std::string_view value) {
-    const auto hasLineBreak = [](std::string_view s) {
-        return s.find_first_of("\r\n") != std::string_view::npos;
+    // A line break ends the line early; a zero byte makes it a line that is read past.
+    const auto breaksLine = [](std::string_view s) {
+        return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
     };
     section = Trim(section);
     key = Trim(key);
     if (section.empty() || key.empty())
         return false;
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
+    if (breaksLine(section) || breaksLine(key) || breaksLine(value))
         return false;
     return key.find('=') == std::string_view::npos && key.front() != ';' && key.front() != '[';
 }

@@ -195,6 +195,8 @@ TEST(IniCanWrite, RefusesWhatCouldNotBeReadBack) {
     EXPECT_TRUE(IniCanWrite("Vellacour", "cover", "/a=b;c[d].jpg"));
     EXPECT_FALSE(IniCanWrite("Vellacour", "cover", "/a\nb.jpg"));
     EXPECT_FALSE(IniCanWrite("Vellacour", "cover", "/a\rb.jpg"));
+    EXPECT_FALSE(IniCanWrite("Vellacour", "cover", std::string_view("/a\0b.jpg", 8)));
+    EXPECT_FALSE(IniCanWrite("Vellacour", std::string_view("co\0ver", 6), ""));
     EXPECT_FALSE(IniCanWrite("Velle\ncour", "cover", ""));
     EXPECT_FALSE(IniCanWrite(" ", "cover", ""));
     EXPECT_FALSE(IniCanWrite("s", "", ""));
