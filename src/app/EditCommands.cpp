@@ -6,6 +6,7 @@
 
 #include "app/MainForm.h"
 #include "picture/Picture.h"
+#include "print/XPrinter.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 
@@ -24,10 +25,11 @@ constexpr int ViewChangeId[] = {1, 2};
 
 class TLayoutStep : public QUndoCommand {
 public:
+    // drag is the number of the drag the step is part of, 0 for none.
     TLayoutStep(TfrmMain& window, TLayoutDocument before, TLayoutDocument after, const char* name,
-                int id, bool dragging)
+                int id, int drag)
         : QUndoCommand(Text(name)), Window(window), Before(std::move(before)),
-          After(std::move(after)), Id(id), Dragging(dragging) {
+          After(std::move(after)), Id(id), Drag(drag) {
         Clock.start();
     }
 
@@ -35,9 +37,14 @@ public:
     void redo() override { Window.ShowDocument(After); }
     int id() const override { return Id; }
 
+    // A move of the same drag joins it; other view changes join one another while they
+    // come less than half a second apart. The history never merges into the step a save
+    // was made at.
     bool mergeWith(const QUndoCommand* other) override {
         const auto* next = static_cast<const TLayoutStep*>(other);
-        if (!next->Dragging && Clock.elapsed() > MergeMilliseconds)
+        const bool sameDrag = next->Drag != 0 && next->Drag == Drag;
+        const bool soonAfter = next->Drag == 0 && Drag == 0 && Clock.elapsed() <= MergeMilliseconds;
+        if (!sameDrag && !soonAfter)
             return false;
         After = next->After;
         Clock.restart();
@@ -58,7 +65,7 @@ private:
     TLayoutDocument Before;
     TLayoutDocument After;
     int Id;
-    bool Dragging;
+    int Drag;
     QElapsedTimer Clock;
 };
 
@@ -91,23 +98,27 @@ void TfrmMain::UpdateEditMenu() {
     Wiederherstellen->setText(caption(RedoCaption, History->canRedo() ? History->redoText() : ""));
 }
 
+// While a sheet is being started or spooled, the layout it prints from stays as it is: a
+// command that arrives meanwhile is ignored, as the print command itself is.
 void TfrmMain::RueckgaengigClick() {
-    History->undo();
+    if (!XPrint->Printing())
+        History->undo();
 }
 
 void TfrmMain::WiederherstellenClick() {
-    History->redo();
+    if (!XPrint->Printing())
+        History->redo();
 }
 
 void TfrmMain::ChangeDocument(const TLayoutDocument& next, const char* step, TStepKind kind,
                               TSheetPart part) {
-    if (next == Document)
+    if (next == Document || XPrint->Printing())
         return;
     const bool view = kind == TStepKind::ViewChange;
     const int id = view ? ViewChangeId[part == TSheetPart::Cover ? 0 : 1] : -1;
     // Pushing runs the step, which shows the new document.
     History->push(
-        new TLayoutStep(*this, Document, next, step, id, view && ImageOf(part).Dragging()));
+        new TLayoutStep(*this, Document, next, step, id, view ? ImageOf(part).Drag() : 0));
 }
 
 void TfrmMain::RebaseHistory(const std::string& oldFile, const std::string& newFile) {
@@ -126,7 +137,8 @@ void TfrmMain::ShowDocument(const TLayoutDocument& document) {
     Document = document;
     std::set<std::string> inUse;
     for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back}) {
-        TLayoutPicture& picture = Document.Picture(part);
+        const TLayoutPicture& picture = Document.Picture(part);
+        const size_t index = part == TSheetPart::Cover ? 0 : 1;
         TImage& image = ImageOf(part);
         const TPicture* shown = nullptr;
         try {
@@ -134,22 +146,27 @@ void TfrmMain::ShowDocument(const TLayoutDocument& document) {
                 shown = &Pictures.Load(picture.Resolved);
         } catch (const std::exception&) {
             // A file that went away or broke since the step was made: the part shows it as
-            // missing, as a layout opened without it would.
-            picture.Missing = true;
+            // missing, as a layout opened without it would; the document stays the step's.
+        }
+        Unavailable[index] = !picture.Resolved.empty() && !shown;
+        // The picture is set only when another decoding is to be shown, so that a placement
+        // step (a drag above all) does not draw it anew.
+        const uint64_t generation = shown ? Pictures.Generation(picture.Resolved) : 0;
+        if (generation != ShownGenerations[index] || !shown) {
+            image.SetPicture(shown ? *shown : Image_Empty->Picture());
+            ShownGenerations[index] = generation;
         }
         if (shown)
             inUse.insert(picture.Resolved);
-        // A placement step leaves the picture as it is, so dragging does not draw it anew.
-        const int index = part == TSheetPart::Cover ? 0 : 1;
-        if (shown != ShownPictures[index] || !shown) {
-            image.SetPicture(shown ? *shown : Image_Empty->Picture());
-            ShownPictures[index] = shown;
-        }
-        ShowMissing(image, picture.Missing, picture.File());
+        ShowMissing(image, ShowsMissing(part), picture.File());
     }
     Pictures.SetInUse(std::move(inUse));
     ShowPlacements();
     UpdateSheetMenu();
     Cover->update();
     Back->update();
+}
+
+bool TfrmMain::ShowsMissing(TSheetPart part) const {
+    return Document.Picture(part).Missing || Unavailable[part == TSheetPart::Cover ? 0 : 1];
 }

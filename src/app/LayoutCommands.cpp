@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QUndoStack>
 
 #include "app/MainForm.h"
 #include "picture/OpenPictureDialog.h"
@@ -121,7 +122,10 @@ void TfrmMain::InsertPicture(TSheetPart part, const std::string& fileName) {
     Pictures.Load(fileName, true);
     TLayoutDocument next = Document;
     next.Picture(part) = {fileName, fileName, false};
-    ChangeDocument(next, "Bild einfügen");
+    if (next == Document)
+        ShowDocument(Document); // the same file again: no step, but shown as it is now
+    else
+        ChangeDocument(next, "Bild einfügen");
 }
 
 void TfrmMain::UpdatePictureHints() {
@@ -196,8 +200,10 @@ void TfrmMain::SaveCover(const std::string& fileName) {
         fileName, moved ? RebasedDocument(Document, LayoutFile, fileName) : Document);
     if (moved)
         RebaseHistory(LayoutFile, fileName);
-    // What was written is what the file now holds for each setting; saving is no step.
+    // What was written is what the file now holds for each setting; saving is no step,
+    // and no later step merges into the one the file was saved at.
     Document = written;
+    History->setClean();
     SetCaption(fileName);
     LayoutFile = fileName;
     AddToMRU();

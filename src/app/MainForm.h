@@ -205,6 +205,9 @@ private:
     // are not kept; one that cannot be loaded any more shows as missing), placements,
     // placeholders, sheet settings, words and tooltips. Never fails: undo and redo run it.
     void ShowDocument(const TLayoutDocument& document);
+    // Whether a part shows the placeholder of a picture found nowhere: missing when the
+    // layout was opened, or not loadable when its step was undone or redone.
+    bool ShowsMissing(TSheetPart part) const;
     // A new document with no history: after New and Open.
     void StartDocument(const TLayoutDocument& document);
     // After the layout was saved from oldFile as newFile: every step's entries as
@@ -241,8 +244,10 @@ private:
     TDrop DropAt(const QDropEvent& event) const;
     void RunDrop(const TDrop& drop);
 
-    // The ones of the decoded pictures the cover and the back show.
-    const TPicture* ShownPictures[2] = {};
+    // Which decoding of its file the cover and the back show (0 for none), and whether a
+    // part's picture could not be loaded when its document was last shown.
+    uint64_t ShownGenerations[2] = {};
+    bool Unavailable[2] = {};
     bool Shown = false;
     bool SettingsWarned = false;
 };

@@ -147,22 +147,21 @@ void TfrmMain::TellAboutPictures(bool coverMoved, bool backMoved) {
                     Format(Msg::PicturesRelocated, PartFiles(coverMoved, Document.Cover.File(),
                                                              backMoved, Document.Back.File())
                                                        .c_str()));
-    if (Document.Cover.Missing || Document.Back.Missing)
+    const bool cover = ShowsMissing(TSheetPart::Cover), back = ShowsMissing(TSheetPart::Back);
+    if (cover || back)
         ShowMessage(
             this, QMessageBox::Warning,
-            Format(Msg::PicturesMissing, PartFiles(Document.Cover.Missing, Document.Cover.File(),
-                                                   Document.Back.Missing, Document.Back.File())
-                                             .c_str()));
+            Format(Msg::PicturesMissing,
+                   PartFiles(cover, Document.Cover.File(), back, Document.Back.File()).c_str()));
 }
 
 bool TfrmMain::ConfirmMissingPictures() {
-    const TLayoutPicture& cover = Document.Cover;
-    const TLayoutPicture& back = Document.Back;
-    if (!cover.Missing && !back.Missing)
+    const bool cover = ShowsMissing(TSheetPart::Cover), back = ShowsMissing(TSheetPart::Back);
+    if (!cover && !back)
         return true;
     return AskYesNo(
         Format(Msg::PrintWithoutMissing,
-               PartFiles(cover.Missing, cover.File(), back.Missing, back.File()).c_str()));
+               PartFiles(cover, Document.Cover.File(), back, Document.Back.File()).c_str()));
 }
 
 bool TfrmMain::AskYesNo(const std::string& text) {

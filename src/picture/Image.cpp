@@ -99,6 +99,7 @@ void TImage::mousePressEvent(QMouseEvent* event) {
         return;
     }
     DragFrom = event->position();
+    ++DragNumber;
     setCursor(Qt::ClosedHandCursor);
 }
 

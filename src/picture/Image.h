@@ -36,8 +36,9 @@ public:
     // leaves the picture to Stretch and Center.
     void SetPlacement(QSize partSize, const TPartPlacement& placement);
     const TPartPlacement& Placement() const { return Placement_; }
-    // Whether the user is dragging the picture now.
-    bool Dragging() const { return DragFrom.has_value(); }
+    // The drag the user is making now, a number no other drag of this control had; 0 while
+    // the picture is not being dragged.
+    int Drag() const { return DragFrom ? DragNumber : 0; }
     // In "Füllen" the user moves the window by dragging the picture or with the arrow
     // keys and zooms with the wheel or + and −; the control reports the window it wants
     // and shows it once it is set.
@@ -89,6 +90,7 @@ private:
     TPartPlacement Placement_;
     TPartPlacement ShownPlacement;
     std::optional<QPointF> DragFrom;
+    int DragNumber = 0;
     // While dragging: the picture rendered at the shown scale over the control's area and
     // half of it again on every side, the placement it was rendered for and where that
     // placement's window begins in it, in device pixels.

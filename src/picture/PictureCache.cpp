@@ -7,6 +7,7 @@
 struct TPictureCache::TEntry {
     std::string File;
     std::unique_ptr<TPicture> Picture;
+    uint64_t Generation = 0;
 };
 
 TPictureCache::TPictureCache() = default;
@@ -24,9 +25,16 @@ const TPicture& TPictureCache::Load(const std::string& file, bool fresh) {
     picture->LoadByExtension(file);
     if (found != Entries_.end())
         Entries_.erase(found);
-    Entries_.push_front({file, std::move(picture)});
+    Entries_.push_front({file, std::move(picture), ++LastGeneration_});
     Trim();
     return *Entries_.front().Picture;
+}
+
+uint64_t TPictureCache::Generation(const std::string& file) const {
+    for (const TEntry& entry : Entries_)
+        if (entry.File == file)
+            return entry.Generation;
+    return 0;
 }
 
 void TPictureCache::SetInUse(std::set<std::string> files) {

@@ -4,6 +4,7 @@
 // in memory.
 #pragma once
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <set>
@@ -28,6 +29,9 @@ public:
     // The files now in use; the others beyond KeptUnused are let go, those used longest
     // ago first.
     void SetInUse(std::set<std::string> files);
+    // Which decoding of the file is kept: a number that changes with every decoding and is
+    // never given twice; 0 when the file is not kept.
+    uint64_t Generation(const std::string& file) const;
     // How many pictures are decoded and kept.
     size_t Size() const { return Entries_.size(); }
 
@@ -37,4 +41,5 @@ private:
 
     std::list<TEntry> Entries_; // the one used last first
     std::set<std::string> InUse_;
+    uint64_t LastGeneration_ = 0;
 };

@@ -2,6 +2,7 @@
 // menu names, undone and redone to the very document it came from; the layout is compared
 // with its file, so undoing back to what was saved asks nothing; a drag is one step; and
 // trying one picture after another keeps only a few decoded.
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -163,27 +164,77 @@ TEST_F(Undo, UndoingBackToTheSavedLayoutAsksNothingAndSaveKeepsTheHistory) {
     EXPECT_EQ(Form->Cover->Picture().Width(), 40);
 }
 
-// Dragging the picture in a filled part is one step, however many moves it takes.
+// Dragging the picture in a filled part is one step, however many moves it takes; the
+// next drag is a step of its own, and none merges into the step the file was saved at.
 TEST_F(Undo, ADragIsOneStep) {
     DialogScript script;
     script.Choose(CoverBmp);
     Form->btnInsertCoverClick();
     PlacementItem("BildCover", "Fuellen")->trigger();
-    const TLayoutDocument before = Form->Document;
     Form->show();
     TImage& cover = *Form->Cover;
     const QPoint middle = cover.rect().center();
-    QTest::mousePress(&cover, Qt::LeftButton, {}, middle);
-    for (int dx = 5; dx <= 40; dx += 5) {
-        QTest::mouseMove(&cover, middle + QPoint(dx, 0));
-        QTest::qWait(60);
-    }
-    QTest::mouseRelease(&cover, Qt::LeftButton, {}, middle + QPoint(40, 0));
-    ASSERT_NE(Form->Document, before);
+    const auto drag = [&](int by) {
+        QTest::mousePress(&cover, Qt::LeftButton, {}, middle);
+        for (int dx = by / 8; std::abs(dx) <= std::abs(by); dx += by / 8) {
+            QTest::mouseMove(&cover, middle + QPoint(dx, 0));
+            QTest::qWait(20);
+        }
+        QTest::mouseRelease(&cover, Qt::LeftButton, {}, middle + QPoint(by, 0));
+    };
+    const TLayoutDocument filled = Form->Document;
+    drag(40);
+    const TLayoutDocument dragged = Form->Document;
+    ASSERT_NE(dragged, filled);
     EXPECT_EQ(UndoCaption(), QString::fromUtf8("&Rückgängig: Ausschnitt"));
+    const std::string file = Dir.File("gezogen.vco");
+    Form->SaveCover(file);
+    drag(-16);
+    ASSERT_NE(Form->Document, dragged);
+    EXPECT_TRUE(Form->Changed());
     Form->Rueckgaengig->trigger();
-    EXPECT_EQ(Form->Document, before);
+    EXPECT_EQ(Form->Document.Placements.Cover.Placement, dragged.Placements.Cover.Placement);
+    EXPECT_FALSE(Form->Changed()) << "the saved state is one undo away";
+    Form->Rueckgaengig->trigger();
+    EXPECT_EQ(Form->Document.Placements.Cover.Placement, filled.Placements.Cover.Placement);
     EXPECT_EQ(UndoCaption(), QString::fromUtf8("&Rückgängig: Füllen"));
+}
+
+// A picture file chosen again after it changed on disk is shown as it is now, and is no
+// step; one whose file is gone by the time a step brings it back shows as missing, and the
+// document stays the step's.
+TEST_F(Undo, PicturesAreShownAsTheirFilesAreNow) {
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    WriteBmp(CoverBmp, 24, 12, 0x0000FF);
+    script.Choose(CoverBmp);
+    Form->btnInsertCoverClick();
+    EXPECT_EQ(Form->Cover->Picture().Width(), 24);
+    EXPECT_EQ(UndoCaption(), QString::fromUtf8("&Rückgängig: Bild einfügen"));
+    Form->Rueckgaengig->trigger();
+    EXPECT_FALSE(Form->Rueckgaengig->isEnabled()) << "choosing the same file was a step";
+
+    // Shown after four others, the first picture is no longer decoded; its file gone, the
+    // step that brings it back shows the placeholder.
+    Form->Wiederherstellen->trigger();
+    for (int i = 0; i < 4; ++i) {
+        const std::string other = Dir.File("anders" + std::to_string(i) + ".bmp");
+        WriteBmp(other, 5, 5, 0);
+        script.Choose(other);
+        Form->btnInsertCoverClick();
+    }
+    fs::remove(CoverBmp);
+    for (int i = 0; i < 4; ++i)
+        Form->Rueckgaengig->trigger();
+    EXPECT_EQ(Form->Document.Cover.File(), CoverBmp);
+    EXPECT_FALSE(Form->Document.Cover.Missing) << "the document stays the step's";
+    EXPECT_EQ(Form->Cover->Picture().Width(), 0);
+    EXPECT_NE(Form->Cover->findChild<QLabel*>("Platzhalter"), nullptr);
+    script.Click("&Nein");
+    Form->btnPrintClick();
+    ASSERT_FALSE(script.Shown.empty());
+    EXPECT_TRUE(script.Shown.back().contains(QString::fromStdString(CoverBmp)));
 }
 
 // Fifty pictures tried one after another: only the one shown and a few before it stay

@@ -23,8 +23,12 @@ TEST(PictureCache, KeepsWhatIsInUseAndOnlyTheLastFewOthers) {
 
     // The file changed on disk: asked for fresh, it is read as it is now.
     WriteBmp(files[0], 30, 5, 0x123456);
+    const uint64_t generation = cache.Generation(files[0]);
     EXPECT_EQ(cache.Load(files[0]).Width(), 10);
+    EXPECT_EQ(cache.Generation(files[0]), generation);
     EXPECT_EQ(cache.Load(files[0], true).Width(), 30);
+    EXPECT_GT(cache.Generation(files[0]), generation) << "a new decoding is told apart";
+    EXPECT_EQ(cache.Generation(files[1]), 0u);
 
     for (int i = 1; i < 8; ++i)
         cache.Load(files[i]);
