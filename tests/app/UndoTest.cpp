@@ -135,6 +135,14 @@ TEST_F(Undo, EveryChangeIsAStepUndoneAndRedoneToItsDocument) {
     EXPECT_EQ(Form->Cover->Placement().Mode, TPlacementMode::Fill);
     EXPECT_TRUE(Form->Anordnung->actions()[1]->isChecked());
     EXPECT_EQ(script.Pending(), 0);
+
+    // Saved, the file holds the document the steps led to, and reads back as it.
+    const std::string file = Dir.File("schritte.vco");
+    Form->SaveCover(file);
+    TLayoutDocument saved = ReadLayoutDocument(file);
+    LocatePictures(saved, file);
+    EXPECT_EQ(saved, Form->Document);
+    EXPECT_FALSE(Form->Changed());
 }
 
 // The layout is compared with its file: undoing back to what was saved leaves nothing to
