@@ -10,10 +10,11 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Translation.h"
 
 namespace {
-constexpr const char* BadLength =
-    "Die gemessene Länge %s muss zwischen %s und %s mm liegen (eine Nachkommastelle).";
+constexpr TMsg BadLength{QT_TRANSLATE_NOOP(
+    "Msg", "Die gemessene Länge %s muss zwischen %s und %s mm liegen (eine Nachkommastelle).")};
 
 // "250,8" or "250.8" (millimetres, one decimal at most) as tenths; nothing for other text.
 std::optional<int> MeasuredTenths(const QString& text) {
@@ -25,9 +26,9 @@ std::optional<int> MeasuredTenths(const QString& text) {
            (match.captured(2).isEmpty() ? 0 : match.captured(2).toInt());
 }
 
-// Tenths of a millimetre with a decimal comma: "250,8".
+// Tenths of a millimetre with the language's decimal separator: "250,8" or "250.8".
 QString Millimetres(int tenths) {
-    return QString::number(tenths / 10) + ',' + QString::number(tenths % 10);
+    return QString::number(tenths / 10) + QChar(DecimalSeparator()) + QString::number(tenths % 10);
 }
 
 // The length a ruler of nominal tenths is printed at by a printer of that scale.
@@ -48,7 +49,7 @@ std::optional<int> ScaleOf(const QLineEdit& field, int nominal) {
 
 QLineEdit* LengthField(const QString& text, QWidget* parent) {
     auto* field = new QLineEdit(text, parent);
-    field->setPlaceholderText(QString::fromUtf8("leer: kein Maßstab"));
+    field->setPlaceholderText(QCoreApplication::translate("TfrmCalibration", "leer: kein Maßstab"));
     field->setMaxLength(8);
     return field;
 }
@@ -65,11 +66,11 @@ TfrmCalibration::TfrmCalibration(const std::string& printer, const TCalibration&
                                  TPrintSheet printSheet, QWidget* parent)
     : QDialog(parent), PrintSheet(std::move(printSheet)) {
     setObjectName("frmCalibration");
-    setWindowTitle(QString::fromUtf8("Druckerkorrektur"));
+    setWindowTitle(tr("Druckerkorrektur"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    lblPrinter = new QLabel(QString::fromUtf8("Drucker: ") + QString::fromStdString(printer), this);
+    lblPrinter = new QLabel(tr("Drucker: %1").arg(QString::fromStdString(printer)), this);
     lblPrinter->setObjectName("lblPrinter");
     seRight = OffsetBox(calibration.X, this);
     seRight->setObjectName("seRight");
@@ -79,19 +80,18 @@ TfrmCalibration::TfrmCalibration(const std::string& printer, const TCalibration&
     edAcross->setObjectName("edAcross");
     edDown = LengthField(LengthText(RulerDown, calibration.ScaleY), this);
     edDown->setObjectName("edDown");
-    auto* hint = new QLabel(QString::fromUtf8("Der Prüfbogen zeigt, wie weit der Drucker die Seite "
-                                              "verschiebt; negative Werte schieben nach links "
-                                              "oder oben."),
+    auto* hint = new QLabel(tr("Der Prüfbogen zeigt, wie weit der Drucker die Seite "
+                               "verschiebt; negative Werte schieben nach links oder oben."),
                             this);
     hint->setWordWrap(true);
 
-    btnTestSheet = new QPushButton(QString::fromUtf8("&Prüfbogen drucken"), this);
+    btnTestSheet = new QPushButton(tr("&Prüfbogen drucken"), this);
     btnTestSheet->setObjectName("btnTestSheet");
     btnTestSheet->setAutoDefault(false);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK = new QPushButton(tr("OK"), this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    btnCancel = new QPushButton(tr("Abbrechen"), this);
     btnCancel->setObjectName("btnCancel");
     btnCancel->setAutoDefault(false);
     connect(btnTestSheet, &QPushButton::clicked, this, [this] { btnTestSheetClick(); });
@@ -99,10 +99,10 @@ TfrmCalibration::TfrmCalibration(const std::string& printer, const TCalibration&
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* fields = new QFormLayout;
-    fields->addRow(QString::fromUtf8("Nach &rechts (0,1 mm):"), seRight);
-    fields->addRow(QString::fromUtf8("Nach &unten (0,1 mm):"), seDown);
-    fields->addRow(QString::fromUtf8("Gemessene Länge &waagerecht:"), edAcross);
-    fields->addRow(QString::fromUtf8("&senkrecht:"), edDown);
+    fields->addRow(tr("Nach &rechts (0,1 mm):"), seRight);
+    fields->addRow(tr("Nach &unten (0,1 mm):"), seDown);
+    fields->addRow(tr("Gemessene Länge &waagerecht:"), edAcross);
+    fields->addRow(tr("&senkrecht:"), edDown);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnTestSheet);
     buttons->addStretch();

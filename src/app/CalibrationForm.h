@@ -13,14 +13,17 @@
 #include <string>
 
 #include "sheet/Calibration.h"
+#include "toolkit/Translation.h"
 
 namespace Msg {
-inline constexpr const char* CorrectionNeedsPrinter =
-    "Eine Druckerkorrektur gilt für einen Drucker. Beim Drucken in eine Datei wird keine "
-    "Korrektur angewandt.";
+inline constexpr TMsg CorrectionNeedsPrinter{QT_TRANSLATE_NOOP(
+    "Msg", "Eine Druckerkorrektur gilt für einen Drucker. Beim Drucken in eine Datei wird keine "
+           "Korrektur angewandt.")};
 } // namespace Msg
 
 class TfrmCalibration : public QDialog {
+    Q_OBJECT
+
 public:
     using TPrintSheet = std::function<void(const TCalibration&)>;
     TfrmCalibration(const std::string& printer, const TCalibration& calibration,

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-const char* const ProgramUsage = "Aufruf: vellacour [LAYOUT.vco]\n"
-                                 "        vellacour --help | --version\n";
+const TMsg ProgramUsage{QT_TRANSLATE_NOOP("Msg", "Aufruf: vellacour [LAYOUT.vco]\n"
+                                                 "        vellacour --help | --version\n")};
 
 namespace {
 std::string AbsolutePath(const std::string& path) {

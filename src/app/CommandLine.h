@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Translation.h"
+
 struct TCommandLine {
     enum class TAction { Run, Help, Version, Usage };
     TAction Action = TAction::Run;
@@ -20,4 +22,4 @@ struct TCommandLine {
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The usage text: on stdout for --help, on stderr (status 2) for a wrong call.
-extern const char* const ProgramUsage;
+extern const TMsg ProgramUsage;

@@ -9,14 +9,11 @@
 #include "print/XPrinter.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Translation.h"
 
 namespace {
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-constexpr const char* UndoCaption = "&Rückgängig";
-constexpr const char* RedoCaption = "&Wiederherstellen";
+constexpr TMsg UndoCaption{QT_TRANSLATE_NOOP("Msg", "&Rückgängig")};
+constexpr TMsg RedoCaption{QT_TRANSLATE_NOOP("Msg", "&Wiederherstellen")};
 // View changes of one part this close together are one step, as is a whole drag.
 constexpr qint64 MergeMilliseconds = 500;
 // The ids that let a view change merge with the one before: one per part.
@@ -26,10 +23,10 @@ constexpr int ViewChangeId[] = {1, 2};
 class TLayoutStep : public QUndoCommand {
 public:
     // drag is the number of the drag the step is part of, 0 for none.
-    TLayoutStep(TfrmMain& window, TLayoutDocument before, TLayoutDocument after, const char* name,
-                int id, int drag)
-        : QUndoCommand(Text(name)), Window(window), Before(std::move(before)),
-          After(std::move(after)), Id(id), Drag(drag) {
+    TLayoutStep(TfrmMain& window, TLayoutDocument before, TLayoutDocument after,
+                const QString& name, int id, int drag)
+        : QUndoCommand(name), Window(window), Before(std::move(before)), After(std::move(after)),
+          Id(id), Drag(drag) {
         Clock.start();
     }
 
@@ -71,15 +68,16 @@ private:
 
 void TfrmMain::CreateEditMenu() {
     History = new QUndoStack(this);
-    Bearbeiten = new QMenu(Text("Bearbei&ten"), MainMenu);
+    Bearbeiten = new QMenu(tr("Bearbei&ten"), MainMenu);
     Bearbeiten->setObjectName("Bearbeiten");
     MainMenu->insertMenu(Einfuegen->menuAction(), Bearbeiten);
-    Rueckgaengig = AddItem(Bearbeiten, UndoCaption, QKeySequence(Qt::CTRL | Qt::Key_Z),
-                           "Den letzten Schritt zurücknehmen", -1, &TfrmMain::RueckgaengigClick);
+    Rueckgaengig =
+        AddItem(Bearbeiten, UndoCaption.QText(), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                tr("Den letzten Schritt zurücknehmen"), -1, &TfrmMain::RueckgaengigClick);
     Rueckgaengig->setObjectName("Rueckgaengig");
-    Wiederherstellen =
-        AddItem(Bearbeiten, RedoCaption, QKeySequence(Qt::CTRL | Qt::Key_Y),
-                "Den zurückgenommenen Schritt wiederholen", -1, &TfrmMain::WiederherstellenClick);
+    Wiederherstellen = AddItem(Bearbeiten, RedoCaption.QText(), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                               tr("Den zurückgenommenen Schritt wiederholen"), -1,
+                               &TfrmMain::WiederherstellenClick);
     Wiederherstellen->setObjectName("Wiederherstellen");
     Wiederherstellen->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
@@ -89,8 +87,8 @@ void TfrmMain::CreateEditMenu() {
 
 void TfrmMain::UpdateEditMenu() {
     // "&Rückgängig: Bild einfügen", or the bare caption when there is nothing to undo.
-    const auto caption = [](const char* command, const QString& step) {
-        return step.isEmpty() ? Text(command) : Text(command) + ": " + step;
+    const auto caption = [](TMsg command, const QString& step) {
+        return step.isEmpty() ? command.QText() : command.QText() + ": " + step;
     };
     Rueckgaengig->setEnabled(History->canUndo());
     Rueckgaengig->setText(caption(UndoCaption, History->canUndo() ? History->undoText() : ""));
@@ -110,7 +108,7 @@ void TfrmMain::WiederherstellenClick() {
         History->redo();
 }
 
-void TfrmMain::ChangeDocument(const TLayoutDocument& next, const char* step, TStepKind kind,
+void TfrmMain::ChangeDocument(const TLayoutDocument& next, const QString& step, TStepKind kind,
                               TSheetPart part) {
     if (next == Document || XPrint->Printing())
         return;

@@ -95,7 +95,7 @@ QImage InfoLogo() {
 
 TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     setObjectName("frmInfo");
-    setWindowTitle(QStringLiteral("Info..."));
+    setWindowTitle(tr("Info..."));
     // A tool window: small caption bar with a close box, fixed size.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -127,13 +127,14 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
 
     Label1 =
         AddLabel(this, "Label1", QStringLiteral("Vellacour"), TitlePlace, 19, Qt::AlignHCenter);
-    lblVersion = AddLabel(this, "lblVersion", QStringLiteral("Version ") + Product::Version,
-                          VersionPlace, 11, Qt::AlignHCenter);
-    Label2 = AddLabel(this, "Label2", QString::fromUtf8(Product::Copyright), CopyrightPlace, 11,
-                      Qt::AlignHCenter);
+    lblVersion =
+        AddLabel(this, "lblVersion", tr("Version %1").arg(QString::fromLatin1(Product::Version)),
+                 VersionPlace, 11, Qt::AlignHCenter);
+    Label2 =
+        AddLabel(this, "Label2", Product::Copyright.QText(), CopyrightPlace, 11, Qt::AlignHCenter);
     FitWidth(Label2);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1 = new QPushButton(tr("OK"), this);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);
     Place(Button1, ButtonPlace);

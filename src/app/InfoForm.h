@@ -18,6 +18,8 @@ protected:
 };
 
 class TfrmInfo : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TfrmInfo(QWidget* parent = nullptr);
 

@@ -18,17 +18,18 @@
 #include "toolkit/FileDialog.h"
 #include "toolkit/Modal.h"
 #include "toolkit/SafeFile.h"
+#include "toolkit/Translation.h"
 
 namespace {
-constexpr const char* PictureFilter =
-    "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|"
-    "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
-    "JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
-    "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|"
-    "PNG Bilddatei (*.png)|*.png";
-constexpr const char* LayoutFilter = "Vellacour-Dateien (*.vco)|*.vco";
+constexpr TMsg PictureFilter{QT_TRANSLATE_NOOP(
+    "Msg", "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|"
+           "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
+           "JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
+           "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|"
+           "PNG Bilddatei (*.png)|*.png")};
+constexpr TMsg LayoutFilter{QT_TRANSLATE_NOOP("Msg", "Vellacour-Dateien (*.vco)|*.vco")};
 constexpr const char* LayoutExtension = "vco";
-constexpr const char* Untitled = "<Unbenannt>";
+constexpr TMsg Untitled{QT_TRANSLATE_NOOP("Msg", "<Unbenannt>")};
 
 QString Path(const std::string& path) {
     return QFile::decodeName(path.c_str());
@@ -60,15 +61,15 @@ void TfrmMain::SetCaption(const std::string& layoutFile) {
 
 TfrmMain::TSaveAnswer TfrmMain::AskToSave(bool asQuestion) {
     const std::string name = LayoutFile.empty() ? Untitled : LayoutFile;
-    const QString text = QString::fromUtf8("Änderungen in ") + Path(name) +
-                         QString::fromUtf8(asQuestion ? " speichern?" : " speichern");
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"), text,
-                    QMessageBox::NoButton, this);
+    const QString text =
+        (asQuestion ? tr("Änderungen in %1 speichern?") : tr("Änderungen in %1 speichern"))
+            .arg(Path(name));
+    QMessageBox box(QMessageBox::Question, tr("Bestätigung"), text, QMessageBox::NoButton, this);
     // One role for all three keeps them in this order whatever the desktop's button layout;
     // the answer is read from the button clicked.
-    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::ActionRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::ActionRole);
-    QPushButton* cancel = box.addButton(QString::fromUtf8("Abbrechen"), QMessageBox::ActionRole);
+    QPushButton* yes = box.addButton(tr("&Ja"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(tr("&Nein"), QMessageBox::ActionRole);
+    QPushButton* cancel = box.addButton(tr("Abbrechen"), QMessageBox::ActionRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -125,7 +126,7 @@ void TfrmMain::InsertPicture(TSheetPart part, const std::string& fileName) {
     if (next == Document)
         ShowDocument(Document); // the same file again: no step, but shown as it is now
     else
-        ChangeDocument(next, "Bild einfügen");
+        ChangeDocument(next, tr("Bild einfügen"));
 }
 
 void TfrmMain::UpdatePictureHints() {

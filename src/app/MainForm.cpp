@@ -35,9 +35,6 @@ constexpr int ButtonWidth = 23;
 constexpr int ButtonHeight = 22;
 constexpr int SeparatorWidth = 8;
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 } // namespace
 
 TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
@@ -87,14 +84,14 @@ TfrmMain::TfrmMain(TPrinter& printer, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QAction* TfrmMain::AddItem(QMenu* menu, const char* caption, const QKeySequence& shortcut,
-                           const char* hint, int image, void (TfrmMain::*handler)()) {
-    QAction* item = menu->addAction(Text(caption));
+QAction* TfrmMain::AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                           const QString& hint, int image, void (TfrmMain::*handler)()) {
+    QAction* item = menu->addAction(caption);
     item->setShortcut(shortcut);
     item->setShortcutContext(Qt::WindowShortcut);
-    if (hint) {
-        item->setToolTip(Text(hint));
-        item->setStatusTip(Text(hint));
+    if (!hint.isEmpty()) {
+        item->setToolTip(hint);
+        item->setStatusTip(hint);
     }
     if (image >= 0)
         item->setIcon(ImageList[image]);
@@ -107,50 +104,51 @@ QAction* TfrmMain::AddItem(QMenu* menu, const char* caption, const QKeySequence&
 void TfrmMain::CreateMenu() {
     MainMenu = menuBar();
     MainMenu->setObjectName("MainMenu");
-    Datei = MainMenu->addMenu(Text("&Datei"));
+    Datei = MainMenu->addMenu(tr("&Datei"));
     Datei->setObjectName("Datei");
-    Neu = AddItem(Datei, "&Neu", QKeySequence(Qt::CTRL | Qt::Key_N), "Neues Coverlayout", imgNew,
-                  &TfrmMain::btnNewClick);
-    Laden = AddItem(Datei, "&Laden", QKeySequence(Qt::CTRL | Qt::Key_O), "Coverlayout laden",
-                    imgOpen, &TfrmMain::btnOpenClick);
-    LetzteDateien = Datei->addMenu(Text("Let&zte Dateien"));
+    Neu = AddItem(Datei, tr("&Neu"), QKeySequence(Qt::CTRL | Qt::Key_N), tr("Neues Coverlayout"),
+                  imgNew, &TfrmMain::btnNewClick);
+    Laden = AddItem(Datei, tr("&Laden"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                    tr("Coverlayout laden"), imgOpen, &TfrmMain::btnOpenClick);
+    LetzteDateien = Datei->addMenu(tr("Let&zte Dateien"));
     LetzteDateien->setObjectName("LetzteDateien");
     // Opened while the list is empty, a submenu of no size never becomes a window on X11,
     // and entries added later would not show; a minimum size keeps it a real window.
     LetzteDateien->setMinimumSize(1, 1);
     // An entry's tooltip holds the whole path its caption may shorten.
     LetzteDateien->setToolTipsVisible(true);
-    Speichern = AddItem(Datei, "&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S),
-                        "Coverlayout speichern", imgSave, &TfrmMain::btnSaveClick);
-    Speichernunter =
-        AddItem(Datei, "Speichern &unter...", QKeySequence(Qt::Key_F12),
-                "Coverlayout unter anderem Namen speichern", -1, &TfrmMain::SpeichernunterClick);
+    Speichern = AddItem(Datei, tr("&Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                        tr("Coverlayout speichern"), imgSave, &TfrmMain::btnSaveClick);
+    Speichernunter = AddItem(Datei, tr("Speichern &unter..."), QKeySequence(Qt::Key_F12),
+                             tr("Coverlayout unter anderem Namen speichern"), -1,
+                             &TfrmMain::SpeichernunterClick);
     N1 = Datei->addSeparator();
-    Drucken = AddItem(Datei, "Druc&ken", QKeySequence(Qt::CTRL | Qt::Key_P), "Coverlayout drucken",
-                      imgPrint, &TfrmMain::btnPrintClick);
-    Seitenansicht =
-        AddItem(Datei, "Seiten&ansicht...", QKeySequence(),
-                "Coverlayout so zeigen, wie es gedruckt wird", -1, &TfrmMain::SeitenansichtClick);
-    Druckerkorrektur = AddItem(Datei, "Druckerkorrektur...", QKeySequence(), nullptr, -1,
+    Drucken = AddItem(Datei, tr("Druc&ken"), QKeySequence(Qt::CTRL | Qt::Key_P),
+                      tr("Coverlayout drucken"), imgPrint, &TfrmMain::btnPrintClick);
+    Seitenansicht = AddItem(Datei, tr("Seiten&ansicht..."), QKeySequence(),
+                            tr("Coverlayout so zeigen, wie es gedruckt wird"), -1,
+                            &TfrmMain::SeitenansichtClick);
+    Druckerkorrektur = AddItem(Datei, tr("Druckerkorrektur..."), QKeySequence(), {}, -1,
                                &TfrmMain::DruckerkorrekturClick);
     N2 = Datei->addSeparator();
-    Beenden = AddItem(Datei, "&Beenden", QKeySequence(), nullptr, -1, &TfrmMain::BeendenClick);
+    Beenden = AddItem(Datei, tr("&Beenden"), QKeySequence(), {}, -1, &TfrmMain::BeendenClick);
 
-    Einfuegen = MainMenu->addMenu(Text("&Einfügen"));
+    Einfuegen = MainMenu->addMenu(tr("&Einfügen"));
     Einfuegen->setObjectName("Einfuegen");
-    Cover1 = AddItem(Einfuegen, "&Cover", QKeySequence(Qt::Key_F2), "Bilddatei als Cover einfügen",
-                     imgInsertCover, &TfrmMain::btnInsertCoverClick);
-    Rueckseite =
-        AddItem(Einfuegen, "&Rückseite", QKeySequence(Qt::Key_F3),
-                "Bilddatei als Rückseite einfügen", imgInsertBack, &TfrmMain::btnInsertBackClick);
+    Cover1 =
+        AddItem(Einfuegen, tr("&Cover"), QKeySequence(Qt::Key_F2),
+                tr("Bilddatei als Cover einfügen"), imgInsertCover, &TfrmMain::btnInsertCoverClick);
+    Rueckseite = AddItem(Einfuegen, tr("&Rückseite"), QKeySequence(Qt::Key_F3),
+                         tr("Bilddatei als Rückseite einfügen"), imgInsertBack,
+                         &TfrmMain::btnInsertBackClick);
     Einfuegen->addSeparator();
-    Beschriftung =
-        AddItem(Einfuegen, "&Beschriftung...", QKeySequence(Qt::Key_F4),
-                "Rückentitel, Titelliste und Titel bearbeiten", -1, &TfrmMain::BeschriftungClick);
+    Beschriftung = AddItem(Einfuegen, tr("&Beschriftung..."), QKeySequence(Qt::Key_F4),
+                           tr("Rückentitel, Titelliste und Titel bearbeiten"), -1,
+                           &TfrmMain::BeschriftungClick);
 
-    N3 = MainMenu->addMenu(Text("&?"));
+    N3 = MainMenu->addMenu(tr("&?"));
     N3->setObjectName("N3");
-    Info = AddItem(N3, "&Info...", QKeySequence(), nullptr, -1, &TfrmMain::InfoClick);
+    Info = AddItem(N3, tr("&Info..."), QKeySequence(), {}, -1, &TfrmMain::InfoClick);
 }
 
 QToolButton* TfrmMain::AddButton(int left, const QAction* item, void (TfrmMain::*handler)()) {
@@ -193,7 +191,7 @@ void TfrmMain::CreateToolBar() {
     btnInsertBack->setObjectName("btnInsertBack");
     ToolButton1 = AddSeparator(146);
     ToolButton1->setObjectName("ToolButton1");
-    cbRahmen = new QCheckBox(Text("Hilfsrahmen drucken"), ToolBar);
+    cbRahmen = new QCheckBox(tr("Hilfsrahmen drucken"), ToolBar);
     cbRahmen->setObjectName("cbRahmen");
     cbRahmen->setGeometry(ToolBarInset + 154, ToolBarInset, 125, 22);
     cbRahmen->setChecked(false);
@@ -304,8 +302,8 @@ bool TfrmMain::ConfirmPrintableArea() {
         arrangement == TArrangement::Side && cutsOf(TArrangement::Stacked).empty();
     std::string text = OutsidePrintableText(cuts);
     if (stackedFits)
-        text += std::string(" ") + Msg::StackedWouldFit;
-    return AskYesNo(text + " " + Msg::PrintAnyway);
+        text += " " + Msg::StackedWouldFit.Text();
+    return AskYesNo(text + " " + Msg::PrintAnyway.Text());
 }
 
 void TfrmMain::PrintPage() {
@@ -406,7 +404,7 @@ void TfrmMain::DruckerkorrekturClick() {
     // Printing into a file chosen in the printer dialog there is no printer to correct.
     if (name.empty()) {
         QMessageBox box(QMessageBox::Information, QString::fromStdString(TApplication::Title()),
-                        Text(Msg::CorrectionNeedsPrinter), QMessageBox::Ok, this);
+                        Msg::CorrectionNeedsPrinter.QText(), QMessageBox::Ok, this);
         ExecModal(box);
         return;
     }
@@ -435,5 +433,5 @@ void TfrmMain::BeschriftungClick() {
         return;
     TLayoutDocument next = Document;
     next.Text = dialog.Text();
-    ChangeDocument(next, "Beschriftung");
+    ChangeDocument(next, tr("Beschriftung"));
 }

@@ -150,8 +150,8 @@ private:
     void CreateMenu();
     void CreateToolBar();
     void CreatePage();
-    QAction* AddItem(QMenu* menu, const char* caption, const QKeySequence& shortcut,
-                     const char* hint, int image, void (TfrmMain::*handler)());
+    QAction* AddItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                     const QString& hint, int image, void (TfrmMain::*handler)());
     QToolButton* AddButton(int left, const QAction* item, void (TfrmMain::*handler)());
     QWidget* AddSeparator(int left);
     void CreateDialogs();
@@ -171,7 +171,7 @@ private:
     // makes in one go (a drag, wheel notches or keys less than half a second apart) are
     // one step.
     enum class TStepKind { Single, ViewChange };
-    void SetPlacement(TSheetPart part, const TPartPlacement& placement, const char* step,
+    void SetPlacement(TSheetPart part, const TPartPlacement& placement, const QString& step,
                       TStepKind kind = TStepKind::Single);
     // Shows both placements in the controls.
     void ShowPlacements();
@@ -199,7 +199,7 @@ private:
     void UpdateEditMenu();
     // Makes next the document as one undoable step named step; a change that changes
     // nothing is no step. View changes of one part in one go merge into one step.
-    void ChangeDocument(const TLayoutDocument& next, const char* step,
+    void ChangeDocument(const TLayoutDocument& next, const QString& step,
                         TStepKind kind = TStepKind::Single, TSheetPart part = TSheetPart::Cover);
     // Makes document the one shown: its pictures (from the cache, decoded anew where they
     // are not kept; one that cannot be loaded any more shows as missing), placements,

@@ -9,10 +9,6 @@
 #include "toolkit/Application.h"
 
 namespace {
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 struct TModeItem {
     TPlacementMode Mode;
     const char* Caption;
@@ -20,9 +16,12 @@ struct TModeItem {
     const char* Step; // the step's name in the "Bearbeiten" menu
 };
 constexpr TModeItem ModeItems[] = {
-    {TPlacementMode::Stretch, "&Strecken", "Strecken", "Strecken"},
-    {TPlacementMode::Fit, "&Einpassen", "Einpassen", "Einpassen"},
-    {TPlacementMode::Fill, "&Füllen", "Fuellen", "Füllen"},
+    {TPlacementMode::Stretch, QT_TRANSLATE_NOOP("TfrmMain", "&Strecken"), "Strecken",
+     QT_TRANSLATE_NOOP("TfrmMain", "Strecken")},
+    {TPlacementMode::Fit, QT_TRANSLATE_NOOP("TfrmMain", "&Einpassen"), "Einpassen",
+     QT_TRANSLATE_NOOP("TfrmMain", "Einpassen")},
+    {TPlacementMode::Fill, QT_TRANSLATE_NOOP("TfrmMain", "&Füllen"), "Fuellen",
+     QT_TRANSLATE_NOOP("TfrmMain", "Füllen")},
 };
 
 QSize PartSize(TSheetPart part) {
@@ -32,18 +31,19 @@ QSize PartSize(TSheetPart part) {
 } // namespace
 
 void TfrmMain::CreatePlacementMenus() {
-    Bild = new QMenu(Text("&Bild"), this);
+    Bild = new QMenu(tr("&Bild"), this);
     Bild->setObjectName("Bild");
     MainMenu->insertMenu(N3->menuAction(), Bild);
     struct TPartMenu {
         TSheetPart Part;
-        const char* Caption;
+        QString Caption;
         const char* Name;
     };
-    for (const TPartMenu& each : {TPartMenu{TSheetPart::Cover, "&Cover", "BildCover"},
-                                  TPartMenu{TSheetPart::Back, "&Rückseite", "BildRueckseite"}}) {
+    for (const TPartMenu& each :
+         {TPartMenu{TSheetPart::Cover, tr("&Cover"), "BildCover"},
+          TPartMenu{TSheetPart::Back, tr("&Rückseite"), "BildRueckseite"}}) {
         const TSheetPart part = each.Part;
-        QMenu* sub = Bild->addMenu(Text(each.Caption));
+        QMenu* sub = Bild->addMenu(each.Caption);
         sub->setObjectName(each.Name);
         connect(sub, &QMenu::aboutToShow, this, [this, sub, part] {
             // Built afresh each time, so it shows the part's placement as it is now.
@@ -63,7 +63,7 @@ void TfrmMain::CreatePlacementMenus() {
         image.OnViewChange = [this, part](const TPlacementView& view) {
             TPartPlacement placement = Document.Placement(part).Placement;
             placement.View = view;
-            SetPlacement(part, placement, "Ausschnitt", TStepKind::ViewChange);
+            SetPlacement(part, placement, tr("Ausschnitt"), TStepKind::ViewChange);
         };
     }
     ShowPlacements();
@@ -73,35 +73,36 @@ void TfrmMain::AddPlacementItems(QMenu* menu, TSheetPart part) {
     const TPartPlacement& placement = Document.Placement(part).Placement;
     auto* modes = new QActionGroup(menu);
     for (const TModeItem& each : ModeItems) {
-        QAction* item = menu->addAction(Text(each.Caption));
+        QAction* item = menu->addAction(tr(each.Caption));
         item->setObjectName(each.Name);
         item->setCheckable(true);
         item->setChecked(placement.Mode == each.Mode);
         modes->addAction(item);
-        connect(item, &QAction::triggered, this, [this, part, mode = each.Mode, step = each.Step] {
-            Guarded([&] {
-                TPartPlacement changed = Document.Placement(part).Placement;
-                changed.Mode = mode;
-                SetPlacement(part, changed, step);
-            });
-        });
+        connect(item, &QAction::triggered, this,
+                [this, part, mode = each.Mode, step = tr(each.Step)] {
+                    Guarded([&] {
+                        TPartPlacement changed = Document.Placement(part).Placement;
+                        changed.Mode = mode;
+                        SetPlacement(part, changed, step);
+                    });
+                });
     }
     menu->addSeparator();
-    QAction* turn = menu->addAction(Text("&Drehen"));
+    QAction* turn = menu->addAction(tr("&Drehen"));
     turn->setObjectName("Drehen");
     connect(turn, &QAction::triggered, this, [this, part] {
         Guarded([&] {
-            SetPlacement(part, TurnedClockwise(Document.Placement(part).Placement), "Drehen");
+            SetPlacement(part, TurnedClockwise(Document.Placement(part).Placement), tr("Drehen"));
         });
     });
-    QAction* reset = menu->addAction(Text("Ausschnitt &zurücksetzen"));
+    QAction* reset = menu->addAction(tr("Ausschnitt &zurücksetzen"));
     reset->setObjectName("AusschnittZuruecksetzen");
     reset->setEnabled(placement.Mode == TPlacementMode::Fill);
     connect(reset, &QAction::triggered, this, [this, part] {
         Guarded([&] {
             TPartPlacement centred = Document.Placement(part).Placement;
             centred.View.reset();
-            SetPlacement(part, centred, "Ausschnitt zurücksetzen");
+            SetPlacement(part, centred, tr("Ausschnitt zurücksetzen"));
         });
     });
 }
@@ -110,7 +111,7 @@ TImage& TfrmMain::ImageOf(TSheetPart part) {
     return part == TSheetPart::Cover ? *Cover : *Back;
 }
 
-void TfrmMain::SetPlacement(TSheetPart part, const TPartPlacement& placement, const char* step,
+void TfrmMain::SetPlacement(TSheetPart part, const TPartPlacement& placement, const QString& step,
                             TStepKind kind) {
     TLayoutDocument next = Document;
     next.Placement(part).Placement = placement;

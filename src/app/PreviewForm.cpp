@@ -39,12 +39,12 @@ void TSheetView::paintEvent(QPaintEvent*) {
 
 TfrmPreview::TfrmPreview(const QImage& sheet, QWidget* parent) : QDialog(parent) {
     setObjectName("frmPreview");
-    setWindowTitle(QString::fromUtf8("Seitenansicht"));
+    setWindowTitle(tr("Seitenansicht"));
     View = new TSheetView(sheet, this);
     View->setObjectName("View");
-    btnPrint = new QPushButton(QString::fromUtf8("&Drucken"), this);
+    btnPrint = new QPushButton(tr("&Drucken"), this);
     btnPrint->setObjectName("btnPrint");
-    btnClose = new QPushButton(QString::fromUtf8("&Schließen"), this);
+    btnClose = new QPushButton(tr("&Schließen"), this);
     btnClose->setObjectName("btnClose");
     btnClose->setDefault(true);
     connect(btnPrint, &QPushButton::clicked, this, &QDialog::accept);

@@ -24,6 +24,8 @@ private:
 };
 
 class TfrmPreview : public QDialog {
+    Q_OBJECT
+
 public:
     // Accepted by "&Drucken", rejected by "&Schließen" and Escape.
     explicit TfrmPreview(const QImage& sheet, QWidget* parent = nullptr);

@@ -19,16 +19,20 @@ struct TArrangementItem {
     TArrangement Arrangement;
     const char* Caption;
 };
-constexpr TArrangementItem ArrangementItems[] = {{TArrangement::Side, "&nebeneinander"},
-                                                 {TArrangement::Stacked, "&untereinander"}};
+constexpr TArrangementItem ArrangementItems[] = {
+    {TArrangement::Side, QT_TRANSLATE_NOOP("TfrmMain", "&nebeneinander")},
+    {TArrangement::Stacked, QT_TRANSLATE_NOOP("TfrmMain", "&untereinander")}};
 
 // The bleeds offered, in tenths of a millimetre, with their captions.
 struct TBleedItem {
     int Tenths;
     const char* Caption;
 };
-constexpr TBleedItem BleedItems[] = {{0, "&keine"}, {5, "0,5 mm"},  {10, "&1 mm"}, {15, "1,5 mm"},
-                                     {20, "&2 mm"}, {25, "2,5 mm"}, {30, "&3 mm"}};
+constexpr TBleedItem BleedItems[] = {
+    {0, QT_TRANSLATE_NOOP("TfrmMain", "&keine")}, {5, QT_TRANSLATE_NOOP("TfrmMain", "0,5 mm")},
+    {10, QT_TRANSLATE_NOOP("TfrmMain", "&1 mm")}, {15, QT_TRANSLATE_NOOP("TfrmMain", "1,5 mm")},
+    {20, QT_TRANSLATE_NOOP("TfrmMain", "&2 mm")}, {25, QT_TRANSLATE_NOOP("TfrmMain", "2,5 mm")},
+    {30, QT_TRANSLATE_NOOP("TfrmMain", "&3 mm")}};
 
 constexpr const char* PlaceholderName = "Platzhalter";
 
@@ -48,15 +52,15 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& tex
 } // namespace
 
 void TfrmMain::CreateSheetMenu() {
-    Bogen = new QMenu(QString::fromUtf8("B&ogen"), MainMenu);
+    Bogen = new QMenu(tr("B&ogen"), MainMenu);
     Bogen->setObjectName("Bogen");
     MainMenu->insertMenu(N3->menuAction(), Bogen);
 
-    Anordnung = Bogen->addMenu(QString::fromUtf8("&Anordnung"));
+    Anordnung = Bogen->addMenu(tr("&Anordnung"));
     Anordnung->setObjectName("Anordnung");
     auto* arrangements = new QActionGroup(Anordnung);
     for (const TArrangementItem& choice : ArrangementItems) {
-        QAction* item = Anordnung->addAction(QString::fromUtf8(choice.Caption));
+        QAction* item = Anordnung->addAction(tr(choice.Caption));
         item->setCheckable(true);
         item->setData(static_cast<int>(choice.Arrangement));
         arrangements->addAction(item);
@@ -65,11 +69,11 @@ void TfrmMain::CreateSheetMenu() {
         });
     }
 
-    Beschnittzugabe = Bogen->addMenu(QString::fromUtf8("&Beschnittzugabe"));
+    Beschnittzugabe = Bogen->addMenu(tr("&Beschnittzugabe"));
     Beschnittzugabe->setObjectName("Beschnittzugabe");
     auto* bleeds = new QActionGroup(Beschnittzugabe);
     for (const TBleedItem& bleed : BleedItems) {
-        QAction* item = Beschnittzugabe->addAction(QString::fromUtf8(bleed.Caption));
+        QAction* item = Beschnittzugabe->addAction(tr(bleed.Caption));
         item->setCheckable(true);
         item->setData(bleed.Tenths);
         bleeds->addAction(item);
@@ -103,7 +107,7 @@ void TfrmMain::ShowArrangement() {
 void TfrmMain::SetArrangement(TArrangement arrangement) {
     TLayoutDocument next = Document;
     next.Settings.Arrangement.Set(arrangement);
-    ChangeDocument(next, "Anordnung");
+    ChangeDocument(next, tr("Anordnung"));
     // The menu checks the item again even when nothing changed.
     UpdateSheetMenu();
     WarnIfBleedLimited();
@@ -112,7 +116,7 @@ void TfrmMain::SetArrangement(TArrangement arrangement) {
 void TfrmMain::SetBleed(int tenths) {
     TLayoutDocument next = Document;
     next.Settings.Bleed.Set(tenths);
-    ChangeDocument(next, "Beschnittzugabe");
+    ChangeDocument(next, tr("Beschnittzugabe"));
     UpdateSheetMenu();
     WarnIfBleedLimited();
 }
@@ -165,11 +169,11 @@ bool TfrmMain::ConfirmMissingPictures() {
 }
 
 bool TfrmMain::AskYesNo(const std::string& text) {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Bestätigung"),
-                    QString::fromStdString(text), QMessageBox::NoButton, this);
+    QMessageBox box(QMessageBox::Question, tr("Bestätigung"), QString::fromStdString(text),
+                    QMessageBox::NoButton, this);
     // As in the save prompt, one role keeps the buttons in this order on every desktop.
-    QPushButton* yes = box.addButton(QString::fromUtf8("&Ja"), QMessageBox::ActionRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("&Nein"), QMessageBox::ActionRole);
+    QPushButton* yes = box.addButton(tr("&Ja"), QMessageBox::ActionRole);
+    QPushButton* no = box.addButton(tr("&Nein"), QMessageBox::ActionRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     ExecModal(box);

@@ -16,21 +16,19 @@
 #include "toolkit/FileDialog.h"
 #include "toolkit/Modal.h"
 #include "toolkit/SafeFile.h"
+#include "toolkit/Translation.h"
 
 namespace {
-QString Caption(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 // A track list is a few kilobytes; anything far larger is not one.
 constexpr uint64_t MaxTrackFile = 1 << 20;
-constexpr const char* TrackFileFilter = "Textdateien (*.txt)|*.txt|Alle Dateien (*)|*";
+constexpr TMsg TrackFileFilter{
+    QT_TRANSLATE_NOOP("Msg", "Textdateien (*.txt)|*.txt|Alle Dateien (*)|*")};
 constexpr int Sizes[] = {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 36, 48, 72};
 
 QComboBox* Choice(std::initializer_list<const char*> captions, int current, QWidget* parent) {
     auto* box = new QComboBox(parent);
     for (const char* caption : captions)
-        box->addItem(Caption(caption));
+        box->addItem(QCoreApplication::translate("TfrmText", caption));
     box->setCurrentIndex(current);
     return box;
 }
@@ -45,32 +43,33 @@ void ShowColour(QPushButton& button, const QColor& colour) {
 TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent)
     : QDialog(parent) {
     setObjectName("frmText");
-    setWindowTitle(Caption("Beschriftung"));
+    setWindowTitle(tr("Beschriftung"));
 
-    auto* spine = new QGroupBox(Caption("Rückentitel"), this);
+    auto* spine = new QGroupBox(tr("Rückentitel"), this);
     edSpine = new QLineEdit(QString::fromStdString(text.Spine), spine);
     edSpine->setObjectName("edSpine");
-    cbDirection = Choice({"von unten nach oben", "von oben nach unten"},
+    cbDirection = Choice({QT_TRANSLATE_NOOP("TfrmText", "von unten nach oben"),
+                          QT_TRANSLATE_NOOP("TfrmText", "von oben nach unten")},
                          text.Direction == TSpineDirection::BottomToTop ? 0 : 1, spine);
     auto* spineForm = new QFormLayout(spine);
-    spineForm->addRow(Caption("&Text:"), edSpine);
-    spineForm->addRow(Caption("&Leserichtung:"), cbDirection);
+    spineForm->addRow(tr("&Text:"), edSpine);
+    spineForm->addRow(tr("&Leserichtung:"), cbDirection);
     spineForm->addRow(StyleRow(SpineStyle, text.SpineStyle));
 
-    auto* tracks = new QGroupBox(Caption("Titelliste"), this);
+    auto* tracks = new QGroupBox(tr("Titelliste"), this);
     QString lines;
     for (const std::string& track : text.Tracks)
         lines += QString::fromStdString(track) + '\n';
     mmTracks = new QPlainTextEdit(lines, tracks);
     mmTracks->setObjectName("mmTracks");
-    mmTracks->setPlaceholderText(Caption("z. B. „1. Titel 3:45“"));
-    btnPaste = new QPushButton(Caption("Aus der &Zwischenablage"), tracks);
-    btnFromFile = new QPushButton(Caption("Aus &Datei..."), tracks);
+    mmTracks->setPlaceholderText(tr("z. B. „1. Titel 3:45“"));
+    btnPaste = new QPushButton(tr("Aus der &Zwischenablage"), tracks);
+    btnFromFile = new QPushButton(tr("Aus &Datei..."), tracks);
     auto* trackButtons = new QHBoxLayout;
     trackButtons->addWidget(btnPaste);
     trackButtons->addWidget(btnFromFile);
     trackButtons->addStretch();
-    auto* trackLabel = new QLabel(Caption("T&itel, einer je Zeile:"), tracks);
+    auto* trackLabel = new QLabel(tr("T&itel, einer je Zeile:"), tracks);
     trackLabel->setBuddy(mmTracks);
     auto* trackBox = new QVBoxLayout(tracks);
     trackBox->addWidget(trackLabel);
@@ -78,14 +77,15 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     trackBox->addLayout(trackButtons);
     trackBox->addWidget(StyleRow(TrackStyle, text.TrackStyle));
 
-    auto* title = new QGroupBox(Caption("Titel"), this);
+    auto* title = new QGroupBox(tr("Titel"), this);
     edTitle = new QLineEdit(QString::fromStdString(text.Title), title);
     edTitle->setObjectName("edTitle");
     cbPosition =
-        Choice({"oben", "unten"}, text.TitlePosition == TTitlePosition::Top ? 0 : 1, title);
+        Choice({QT_TRANSLATE_NOOP("TfrmText", "oben"), QT_TRANSLATE_NOOP("TfrmText", "unten")},
+               text.TitlePosition == TTitlePosition::Top ? 0 : 1, title);
     auto* titleForm = new QFormLayout(title);
-    titleForm->addRow(Caption("Te&xt:"), edTitle);
-    titleForm->addRow(Caption("&Position:"), cbPosition);
+    titleForm->addRow(tr("Te&xt:"), edTitle);
+    titleForm->addRow(tr("&Position:"), cbPosition);
     titleForm->addRow(StyleRow(TitleStyle, text.TitleStyle));
 
     Preview = new TTextPreview(sheet, this);
@@ -97,8 +97,8 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     lblWarnings->setPalette(warning);
 
     auto* buttons = new QDialogButtonBox(this);
-    btnOK = buttons->addButton(Caption("OK"), QDialogButtonBox::AcceptRole);
-    btnCancel = buttons->addButton(Caption("Abbrechen"), QDialogButtonBox::RejectRole);
+    btnOK = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+    btnCancel = buttons->addButton(tr("Abbrechen"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -134,17 +134,20 @@ QWidget* TfrmText::StyleRow(TStyleControls& controls, const TTextStyle& style) {
     controls.Font = new QFontComboBox(row);
     controls.Font->setCurrentFont(QFont(ResolveFamily(style.Family).Family));
     controls.Size = new QComboBox(row);
-    controls.Size->addItem(Caption("automatisch"), 0);
+    controls.Size->addItem(tr("automatisch"), 0);
     for (const int points : Sizes)
         controls.Size->addItem(QString::number(points), points);
     if (controls.Size->findData(style.Points) < 0)
         controls.Size->addItem(QString::number(style.Points), style.Points);
     controls.Size->setCurrentIndex(controls.Size->findData(style.Points));
-    controls.Colour = new QPushButton(Caption("Farbe..."), row);
+    controls.Colour = new QPushButton(tr("Farbe..."), row);
     ShowColour(*controls.Colour, style.Color);
-    controls.Bold = new QCheckBox(Caption("Fett"), row);
+    controls.Bold = new QCheckBox(tr("Fett"), row);
     controls.Bold->setChecked(style.Bold);
-    controls.Band = Choice({"kein Band", "Band weiß", "Band schwarz", "Band weiß durchscheinend"},
+    controls.Band = Choice({QT_TRANSLATE_NOOP("TfrmText", "kein Band"),
+                            QT_TRANSLATE_NOOP("TfrmText", "Band weiß"),
+                            QT_TRANSLATE_NOOP("TfrmText", "Band schwarz"),
+                            QT_TRANSLATE_NOOP("TfrmText", "Band weiß durchscheinend")},
                            static_cast<int>(style.Band), row);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);

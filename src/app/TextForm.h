@@ -16,16 +16,21 @@
 
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
+#include "toolkit/Translation.h"
 
 class TPicture;
 class TTextPreview;
 
 namespace Msg {
-inline constexpr const char* TooManyTracks = "Es werden nur die ersten %d Zeilen übernommen.";
-inline constexpr const char* TrackFileTooLarge = "Die Datei %s ist zu groß für eine Titelliste.";
+inline constexpr TMsg TooManyTracks{
+    QT_TRANSLATE_NOOP("Msg", "Es werden nur die ersten %d Zeilen übernommen.")};
+inline constexpr TMsg TrackFileTooLarge{
+    QT_TRANSLATE_NOOP("Msg", "Die Datei %s ist zu groß für eine Titelliste.")};
 } // namespace Msg
 
 class TfrmText : public QDialog {
+    Q_OBJECT
+
 public:
     // Edits text; the preview shows it over sheet, the layout's sheet as it prints.
     TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent = nullptr);

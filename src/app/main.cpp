@@ -17,6 +17,7 @@
 #include "sheet/Version.h"
 #include "toolkit/Application.h"
 #include "toolkit/SessionBus.h"
+#include "toolkit/Translation.h"
 
 namespace {
 // The window and its message loop. Everything the program keeps is saved and the printer
@@ -36,7 +37,7 @@ int RunProgram(const TCommandLine& commandLine, char** argv) {
     // the program was called by.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Product::ApplicationId));
     QCoreApplication::setApplicationName(QStringLiteral("vellacour"));
-    app.LoadGermanTranslations();
+    InstallTranslations(app);
     // JPEG and PNG files are known before any window exists.
     RegisterJpegFormat();
     RegisterPngFormat();
@@ -69,17 +70,19 @@ int RunProgram(const TCommandLine& commandLine, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The language is the environment's, for --help as for the window.
+    UseLanguage(EnvironmentLanguage());
     // --help, --version and a wrong call are answered before Qt needs a display.
     const TCommandLine commandLine = ParseCommandLine({argv + 1, argv + argc});
     switch (commandLine.Action) {
     case TCommandLine::TAction::Help:
-        std::cout << ProgramUsage;
+        std::cout << ProgramUsage.Text();
         return 0;
     case TCommandLine::TAction::Version:
         std::cout << "vellacour " << Product::Version << "\n";
         return 0;
     case TCommandLine::TAction::Usage:
-        std::cerr << ProgramUsage;
+        std::cerr << ProgramUsage.Text();
         return 2;
     case TCommandLine::TAction::Run:
         break;

@@ -23,22 +23,25 @@
 #include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 #include "toolkit/SafeFile.h"
+#include "toolkit/Translation.h"
 
 namespace {
-constexpr const char* Usage =
+constexpr TMsg Usage{QT_TRANSLATE_NOOP(
+    "Msg",
     "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
     "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter] "
     "[--dpi N]\n"
-    "        vellacour-export --help | --version\n";
+    "        vellacour-export --help | --version\n")};
 // Large enough for any print resolution of a cover, small enough to stay in memory.
 constexpr long MaxSide = 30000;
-constexpr const char* BadSize = "Ungültige Größe: %s";
-constexpr const char* TooLarge = "Ein Bild von %d x %d Pixeln ist zu groß";
-constexpr const char* BadPaper = "Unbekanntes Papierformat: %s";
-constexpr const char* BadResolution = "Ungültige Auflösung: %s";
+constexpr TMsg BadSize{QT_TRANSLATE_NOOP("Msg", "Ungültige Größe: %s")};
+constexpr TMsg TooLarge{QT_TRANSLATE_NOOP("Msg", "Ein Bild von %d x %d Pixeln ist zu groß")};
+constexpr TMsg BadPaper{QT_TRANSLATE_NOOP("Msg", "Unbekanntes Papierformat: %s")};
+constexpr TMsg BadResolution{QT_TRANSLATE_NOOP("Msg", "Ungültige Auflösung: %s")};
 constexpr int MinDpi = 72;
 constexpr int MaxDpi = 4800;
-constexpr const char* CreateError = "Datei %s kann nicht erstellt werden";
+constexpr TMsg Warning{QT_TRANSLATE_NOOP("Msg", "Warnung: ")};
+constexpr TMsg CreateError{QT_TRANSLATE_NOOP("Msg", "Datei %s kann nicht erstellt werden")};
 
 bool ParseSide(std::string_view text, int& value) {
     long parsed = 0;
@@ -96,12 +99,12 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
         } else if (input.empty() && !arg.empty() && arg[0] != '-') {
             input = arg;
         } else {
-            err << Usage;
+            err << Usage.Text();
             return 2;
         }
     }
     if (input.empty() || output.empty()) {
-        err << Usage;
+        err << Usage.Text();
         return 2;
     }
     try {
@@ -171,12 +174,12 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
         } else if (options.Layout.empty() && !arg.empty() && arg[0] != '-') {
             options.Layout = arg;
         } else {
-            err << Usage;
+            err << Usage.Text();
             return false;
         }
     }
     if (options.Layout.empty() || options.Output.empty()) {
-        err << Usage;
+        err << Usage.Text();
         return false;
     }
     return true;
@@ -214,10 +217,10 @@ void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, const TShee
     const std::vector<TCut> cuts = cutsOf(layout);
     if (cuts.empty())
         return;
-    err << "Warnung: " << OutsidePrintableText(cuts);
+    err << Warning.Text() << OutsidePrintableText(cuts);
     if (layout.Arrangement == TArrangement::Side &&
         cutsOf({TArrangement::Stacked, layout.Bleed}).empty())
-        err << " " << Msg::StackedWouldFit;
+        err << " " << Msg::StackedWouldFit.Text();
     err << "\n";
 }
 
@@ -229,19 +232,19 @@ void LoadSheetPicture(TPicture& picture, const std::string& layoutFile, const TL
         throw EFOpenError(
             Format(Msg::FOpenError, LocateLayoutPicture(layoutFile, part.File()).Path.c_str()));
     if (moved)
-        err << "Warnung: " << Format(Msg::PictureFoundBeside, part.File().c_str()) << "\n";
+        err << Warning.Text() << Format(Msg::PictureFoundBeside, part.File().c_str()) << "\n";
     if (!part.Resolved.empty())
         picture.LoadByExtension(part.Resolved);
 }
 
 // Names a picture that would print coarsely at its part's size; the sheet is printed all
 // the same.
-void WarnIfCoarse(std::ostream& err, const char* part, const std::string& file,
+void WarnIfCoarse(std::ostream& err, TSheetPart part, const std::string& file,
                   const TPicture& picture, const TRect& printed, const TPartPlacement& placement) {
     const std::optional<TPrintResolution> resolution =
         DescribePrintResolution(file, picture, printed, placement);
     if (resolution && resolution->Low)
-        err << "Warnung: " << part << ": " << resolution->Text << "\n";
+        err << Warning.Text() << PartName(part) << ": " << resolution->Text << "\n";
 }
 } // namespace
 
@@ -257,16 +260,16 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         TPicture back;
         LoadSheetPicture(back, options.Layout, document.Back, found.BackMoved, err);
         const TLayoutPlacements& placements = document.Placements;
-        WarnIfCoarse(err, "Vorderseite", document.Cover.File(), cover, Sheet::CoverPicture,
+        WarnIfCoarse(err, TSheetPart::Cover, document.Cover.File(), cover, Sheet::CoverPicture,
                      placements.Cover.Placement);
-        WarnIfCoarse(err, "Rückseite", document.Back.File(), back, Sheet::BackPicture,
+        WarnIfCoarse(err, TSheetPart::Back, document.Back.File(), back, Sheet::BackPicture,
                      placements.Back.Placement);
         const TSheetLayout layout = document.Settings.Layout();
         if (PrintedBleed(layout) < layout.Bleed)
-            err << "Warnung: " << Msg::BleedLimited << "\n";
+            err << Warning.Text() << Msg::BleedLimited.Text() << "\n";
         const TCoverText& text = document.Text;
         for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
-            err << "Warnung: " << warning << "\n";
+            err << Warning.Text() << warning << "\n";
         TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
         printer.Inputs = PictureFiles(document);
         printer.Inputs.push_back(options.Layout);
@@ -281,7 +284,7 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
 
 std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() == 1 && args[0] == "--help") {
-        out << Usage;
+        out << Usage.Text();
         return 0;
     }
     if (args.size() == 1 && args[0] == "--version") {
@@ -296,6 +299,6 @@ int RunExport(const std::vector<std::string>& args, std::ostream& err) {
         return ExportPicture({args.begin() + 1, args.end()}, err);
     if (!args.empty() && args[0] == "sheet")
         return ExportSheet({args.begin() + 1, args.end()}, err);
-    err << Usage;
+    err << Usage.Text();
     return 2;
 }

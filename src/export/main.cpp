@@ -7,6 +7,7 @@
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
 #include "toolkit/Application.h"
+#include "toolkit/Translation.h"
 
 namespace {
 // Only the program's own messages belong on stderr; Qt's notes about the environment
@@ -19,6 +20,8 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Messages, warnings and --help speak the environment's language.
+    UseLanguage(EnvironmentLanguage());
     // Answered before Qt starts, so they need no platform plugin at all.
     if (const std::optional<int> status = AnswerHelpOrVersion(args, std::cout))
         return *status;
@@ -26,6 +29,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InstallTranslations(app);
     TApplication::SetTitle("Vellacour");
     RegisterJpegFormat();
     RegisterPngFormat();

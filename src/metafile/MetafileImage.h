@@ -3,6 +3,7 @@
 // stream with the header checks both formats call for.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <QRect>
 #include <cstdint>
 #include <memory>
@@ -11,7 +12,7 @@
 class TStream;
 
 namespace Msg {
-inline constexpr const char* InvalidMetafile = "Metadatei ist ungültig";
+inline constexpr TMsg InvalidMetafile{QT_TRANSLATE_NOOP("Msg", "Metadatei ist ungültig")};
 }
 
 enum class TMetafileFormat { Enhanced, Placeable };

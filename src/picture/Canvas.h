@@ -11,11 +11,12 @@
 #include <string>
 
 #include "picture/Graphic.h"
+#include "toolkit/Translation.h"
 
 class QPainter;
 
 namespace Msg {
-inline constexpr const char* CannotDraw = "Leinwand/Bild erlaubt kein Zeichnen";
+inline constexpr TMsg CannotDraw{QT_TRANSLATE_NOOP("Msg", "Leinwand/Bild erlaubt kein Zeichnen")};
 }
 
 // How stretched bitmaps are resampled: as GDI's stretch modes, mapped to QPainter's

@@ -3,14 +3,16 @@
 // system icon size.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <QImage>
 #include <cstdint>
 #include <span>
 
 namespace Msg {
-inline constexpr const char* InvalidIcon = "Ungültiges Symbol";
-inline constexpr const char* IconSizeChange = "Die Größe eines Symbols kann nicht geändert werden";
-inline constexpr const char* IconDescription = "Symbole";
+inline constexpr TMsg InvalidIcon{QT_TRANSLATE_NOOP("Msg", "Ungültiges Symbol")};
+inline constexpr TMsg IconSizeChange{
+    QT_TRANSLATE_NOOP("Msg", "Die Größe eines Symbols kann nicht geändert werden")};
+inline constexpr TMsg IconDescription{QT_TRANSLATE_NOOP("Msg", "Symbole")};
 } // namespace Msg
 
 // Icons are drawn at this size, in the target's logical units, whatever the file holds.

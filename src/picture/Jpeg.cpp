@@ -226,8 +226,8 @@ int CoveringScaleShift(int width, int height, double areaWidth, double areaHeigh
 void RegisterJpegFormat() {
     TFileFormatsList& formats = TFileFormatsList::Instance();
     formats.RemoveFormats(TJPEGImage::Class);
-    formats.AddFormat("jpeg", Msg::JPEGDescription, TJPEGImage::Class);
-    formats.AddFormat("jpg", Msg::JPEGDescription, TJPEGImage::Class);
+    formats.AddFormat("jpeg", Msg::JPEGDescription.Text(), TJPEGImage::Class);
+    formats.AddFormat("jpg", Msg::JPEGDescription.Text(), TJPEGImage::Class);
 }
 
 void UnregisterJpegFormat() {

@@ -9,16 +9,17 @@
 #include "picture/Bitmap.h"
 #include "picture/Graphic.h"
 #include "picture/JpegDecoder.h"
+#include "toolkit/Translation.h"
 
 namespace Msg {
-inline constexpr const char* JPEGError = "JPEG-Fehlernr. %d";
-inline constexpr const char* JPEGSizeChange =
-    "Die Größe eines JPEG-Bildes kann nicht verändert werden";
-inline constexpr const char* JPEGTooLarge =
-    "JPEG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden";
-inline constexpr const char* JPEGFileTooLarge =
-    "JPEG-Datei ist zu groß und kann nicht geladen werden";
-inline constexpr const char* JPEGDescription = "JPEG Bilddatei";
+inline constexpr TMsg JPEGError{QT_TRANSLATE_NOOP("Msg", "JPEG-Fehlernr. %d")};
+inline constexpr TMsg JPEGSizeChange{
+    QT_TRANSLATE_NOOP("Msg", "Die Größe eines JPEG-Bildes kann nicht verändert werden")};
+inline constexpr TMsg JPEGTooLarge{QT_TRANSLATE_NOOP(
+    "Msg", "JPEG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden")};
+inline constexpr TMsg JPEGFileTooLarge{
+    QT_TRANSLATE_NOOP("Msg", "JPEG-Datei ist zu groß und kann nicht geladen werden")};
+inline constexpr TMsg JPEGDescription{QT_TRANSLATE_NOOP("Msg", "JPEG Bilddatei")};
 } // namespace Msg
 
 // The image data copies of a JPEG image share: the file's bytes and its header facts.

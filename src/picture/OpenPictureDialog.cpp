@@ -197,7 +197,7 @@ TOpenPictureDialog::TOpenPictureDialog(QObject* owner) : TOpenDialog(owner) {
     PreviewButton->setFixedSize(23, 22);
     PreviewButton->setIconSize(QSize(16, 16));
     PreviewButton->setIcon(PreviewGlyph());
-    PreviewButton->setToolTip(QString::fromUtf8(Msg::Preview));
+    PreviewButton->setToolTip(Msg::Preview.QText());
     PreviewButton->setFocusPolicy(Qt::NoFocus);
     PreviewButton->setEnabled(false);
     PreviewButton->move(77, 1);
@@ -276,7 +276,7 @@ void TOpenPictureDialog::DoSelectionChange(const std::string& path) {
             QString::fromStdString(Format(Msg::PictureDesc, Picture_.Width(), Picture_.Height())));
         PreviewButton->setEnabled(true);
     } else {
-        PictureLabel->setText(QString::fromUtf8(Msg::PictureLabel));
+        PictureLabel->setText(Msg::PictureLabel.QText());
         PreviewButton->setEnabled(false);
         Picture_.CopyFrom(static_cast<const TGraphic*>(nullptr));
     }
@@ -325,7 +325,7 @@ void TOpenPictureDialog::PaintPreview() {
         const int height = Picture_.Height();
 
         if (width <= 0) {
-            const QString text = QString::fromUtf8(Msg::PreviewEmpty);
+            const QString text = Msg::PreviewEmpty.QText();
             const QFontMetrics metrics(PaintBox->font());
             const QRect box((areaWidth - metrics.horizontalAdvance(text)) / 2,
                             (areaHeight - metrics.height()) / 2, metrics.horizontalAdvance(text),
@@ -375,7 +375,7 @@ void TOpenPictureDialog::PreviewClick() {
     QWidget* owner = Attached ? PicturePanel->window() : nullptr;
     QDialog form(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     form.setObjectName("PreviewForm");
-    form.setWindowTitle(QString::fromUtf8(Msg::Preview));
+    form.setWindowTitle(Msg::Preview.QText());
     auto* outer = new QVBoxLayout(&form);
     outer->setContentsMargins(0, 0, 0, 0);
 

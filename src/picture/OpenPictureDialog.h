@@ -9,6 +9,7 @@
 
 #include "picture/Picture.h"
 #include "toolkit/FileDialog.h"
+#include "toolkit/Translation.h"
 
 class QLabel;
 class TJPEGImage;
@@ -16,10 +17,10 @@ class QToolButton;
 class QWidget;
 
 namespace Msg {
-inline constexpr const char* PictureDesc = " (%dx%d)";
-inline constexpr const char* PictureLabel = "Grafik:";
-inline constexpr const char* PreviewEmpty = "(Leer)";
-inline constexpr const char* Preview = "Vorschau";
+inline constexpr TMsg PictureDesc{QT_TRANSLATE_NOOP("Msg", " (%dx%d)")};
+inline constexpr TMsg PictureLabel{QT_TRANSLATE_NOOP("Msg", "Grafik:")};
+inline constexpr TMsg PreviewEmpty{QT_TRANSLATE_NOOP("Msg", "(Leer)")};
+inline constexpr TMsg Preview{QT_TRANSLATE_NOOP("Msg", "Vorschau")};
 } // namespace Msg
 
 // The preview button's picture: a sheet of paper under a magnifying glass, 16 × 16 in the

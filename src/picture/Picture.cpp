@@ -8,10 +8,10 @@
 #include "toolkit/Errors.h"
 
 TFileFormatsList::TFileFormatsList() {
-    AddFormat("wmf", "Metadateien", TMetafile::Class);
-    AddFormat("emf", "Erweiterte Metadateien", TMetafile::Class);
-    AddFormat("ico", Msg::IconDescription, TIcon::Class);
-    AddFormat("bmp", "Bitmaps", TBitmap::Class);
+    AddFormat("wmf", Msg::MetafileDescription.Text(), TMetafile::Class);
+    AddFormat("emf", Msg::EnhancedMetafileDescription.Text(), TMetafile::Class);
+    AddFormat("ico", Msg::IconDescription.Text(), TIcon::Class);
+    AddFormat("bmp", Msg::BitmapDescription.Text(), TBitmap::Class);
 }
 
 TFileFormatsList& TFileFormatsList::Instance() {

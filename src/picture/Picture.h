@@ -9,10 +9,16 @@
 #include <vector>
 
 #include "picture/Graphic.h"
+#include "toolkit/Translation.h"
 
 namespace Msg {
-inline constexpr const char* UnknownExtension = "Unbekannte Bilddateierweiterung (.%s)";
-}
+inline constexpr TMsg MetafileDescription{QT_TRANSLATE_NOOP("Msg", "Metadateien")};
+inline constexpr TMsg EnhancedMetafileDescription{
+    QT_TRANSLATE_NOOP("Msg", "Erweiterte Metadateien")};
+inline constexpr TMsg BitmapDescription{QT_TRANSLATE_NOOP("Msg", "Bitmaps")};
+inline constexpr TMsg UnknownExtension{
+    QT_TRANSLATE_NOOP("Msg", "Unbekannte Bilddateierweiterung (.%s)")};
+} // namespace Msg
 
 // The process-wide, ordered list of picture file formats. Later entries override earlier
 // ones for the same extension.

@@ -118,7 +118,7 @@ void TPngImage::Assign(const TGraphic& source) {
 void RegisterPngFormat() {
     TFileFormatsList& formats = TFileFormatsList::Instance();
     formats.RemoveFormats(TPngImage::Class);
-    formats.AddFormat("png", Msg::PngDescription, TPngImage::Class);
+    formats.AddFormat("png", Msg::PngDescription.Text(), TPngImage::Class);
 }
 
 void UnregisterPngFormat() {

@@ -8,16 +8,17 @@
 
 #include "picture/Bitmap.h"
 #include "picture/Graphic.h"
+#include "toolkit/Translation.h"
 
 namespace Msg {
-inline constexpr const char* InvalidPng = "PNG-Bild ist ungültig";
-inline constexpr const char* PngTooLarge =
-    "PNG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden";
-inline constexpr const char* PngFileTooLarge =
-    "PNG-Datei ist zu groß und kann nicht geladen werden";
-inline constexpr const char* PngSizeChange =
-    "Die Größe eines PNG-Bildes kann nicht verändert werden";
-inline constexpr const char* PngDescription = "PNG Bilddatei";
+inline constexpr TMsg InvalidPng{QT_TRANSLATE_NOOP("Msg", "PNG-Bild ist ungültig")};
+inline constexpr TMsg PngTooLarge{
+    QT_TRANSLATE_NOOP("Msg", "PNG-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden")};
+inline constexpr TMsg PngFileTooLarge{
+    QT_TRANSLATE_NOOP("Msg", "PNG-Datei ist zu groß und kann nicht geladen werden")};
+inline constexpr TMsg PngSizeChange{
+    QT_TRANSLATE_NOOP("Msg", "Die Größe eines PNG-Bildes kann nicht verändert werden")};
+inline constexpr TMsg PngDescription{QT_TRANSLATE_NOOP("Msg", "PNG Bilddatei")};
 } // namespace Msg
 
 // Whether the bytes start with the PNG signature.

@@ -141,7 +141,7 @@ void TPrintJob::Deliver(const QByteArray& document) {
         return;
     }
     const std::string spool = WriteSpoolFile(document);
-    std::string refusal = "kein Druckdienst";
+    std::string refusal = Msg::NoPrintService;
     if (Target_.Service) {
         const QPageSize paper = Writer_->pageLayout().pageSize();
         refusal =

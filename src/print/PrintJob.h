@@ -4,6 +4,7 @@
 // an existing file as it was.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <QBuffer>
 #include <QImage>
 #include <QPageLayout>
@@ -16,12 +17,14 @@
 class TPrintService;
 
 namespace Msg {
-inline constexpr const char* JobRefused =
-    "Der Druckauftrag konnte nicht an %s übergeben werden (%s)";
-inline constexpr const char* SpoolFailed =
-    "Der Druckauftrag konnte nicht zwischengespeichert werden (%s)";
-inline constexpr const char* OutputFailed = "Der Ausdruck konnte nicht nach %s geschrieben werden";
-inline constexpr const char* DocumentFailed = "Der Ausdruck konnte nicht erzeugt werden";
+inline constexpr TMsg JobRefused{
+    QT_TRANSLATE_NOOP("Msg", "Der Druckauftrag konnte nicht an %s übergeben werden (%s)")};
+inline constexpr TMsg SpoolFailed{
+    QT_TRANSLATE_NOOP("Msg", "Der Druckauftrag konnte nicht zwischengespeichert werden (%s)")};
+inline constexpr TMsg OutputFailed{
+    QT_TRANSLATE_NOOP("Msg", "Der Ausdruck konnte nicht nach %s geschrieben werden")};
+inline constexpr TMsg DocumentFailed{
+    QT_TRANSLATE_NOOP("Msg", "Der Ausdruck konnte nicht erzeugt werden")};
 } // namespace Msg
 
 // The device's metrics, in device pixels (resolutions in pixels per inch): the whole

@@ -92,7 +92,7 @@ public:
     std::string Submit(const TSubmission& job) override {
         const TCupsLibrary& cups = CupsLibrary();
         if (!cups.Loaded)
-            return "CUPS-Bibliothek (libcups.so.2) nicht gefunden";
+            return Msg::CupsLibraryNotFound;
         cups_option_t* options = nullptr;
         int count = cups.AddOption("copies", std::to_string(job.Copies).c_str(), 0, &options);
         if (!job.Media.empty())
@@ -123,8 +123,8 @@ public:
 class TCupsPrintService : public TPrintService {
 public:
     TPrintQueues Queues() override { return {}; }
-    std::string Submit(const TSubmission&) override { return "kein Druckdienst"; }
-    std::string Name() const override { return "kein Druckdienst"; }
+    std::string Submit(const TSubmission&) override { return Msg::NoPrintService; }
+    std::string Name() const override { return Msg::NoPrintService; }
 };
 #endif
 } // namespace

@@ -2,12 +2,17 @@
 // default, and the hand-over of a finished document to a queue. On Linux this is CUPS.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace Msg {
-inline constexpr const char* CupsLibraryMissing = "die CUPS-Bibliothek lässt sich nicht laden (%s)";
+inline constexpr TMsg CupsLibraryMissing{
+    QT_TRANSLATE_NOOP("Msg", "die CUPS-Bibliothek lässt sich nicht laden (%s)")};
+inline constexpr TMsg CupsLibraryNotFound{
+    QT_TRANSLATE_NOOP("Msg", "CUPS-Bibliothek (libcups.so.2) nicht gefunden")};
+inline constexpr TMsg NoPrintService{QT_TRANSLATE_NOOP("Msg", "kein Druckdienst")};
 } // namespace Msg
 
 // The installed print queues and the one marked as default (empty for none).

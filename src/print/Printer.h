@@ -16,18 +16,22 @@
 
 #include "print/PrintJob.h"
 #include "print/PrintService.h"
+#include "toolkit/Translation.h"
 
 class QPrinter;
 class TCanvas;
 class QWidget;
 
 namespace Msg {
-inline constexpr const char* Printing = "Das Drucken ist im Gang";
-inline constexpr const char* NotPrinting = "Der Drucker ist nicht am Drucken";
-inline constexpr const char* NoDefaultPrinter = "Zur Zeit ist kein Standard-Drucker gewählt";
-inline constexpr const char* InvalidPrinter = "Ausgewählter Drucker ist ungültig";
-inline constexpr const char* ServiceSilent = "Der Druckdienst (%s) antwortet nicht";
-inline constexpr const char* PrintingUnavailable = "Drucken ist nicht möglich: %s.";
+inline constexpr TMsg Printing{QT_TRANSLATE_NOOP("Msg", "Das Drucken ist im Gang")};
+inline constexpr TMsg NotPrinting{QT_TRANSLATE_NOOP("Msg", "Der Drucker ist nicht am Drucken")};
+inline constexpr TMsg NoDefaultPrinter{
+    QT_TRANSLATE_NOOP("Msg", "Zur Zeit ist kein Standard-Drucker gewählt")};
+inline constexpr TMsg InvalidPrinter{QT_TRANSLATE_NOOP("Msg", "Ausgewählter Drucker ist ungültig")};
+inline constexpr TMsg ServiceSilent{
+    QT_TRANSLATE_NOOP("Msg", "Der Druckdienst (%s) antwortet nicht")};
+inline constexpr TMsg PrintingUnavailable{
+    QT_TRANSLATE_NOOP("Msg", "Drucken ist nicht möglich: %s.")};
 } // namespace Msg
 
 enum class TPrinterOrientation { poPortrait, poLandscape };

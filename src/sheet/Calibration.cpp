@@ -13,6 +13,30 @@
 #include "toolkit/Errors.h"
 #include "toolkit/Registry.h"
 
+// The test sheet's words.
+namespace Msg {
+constexpr TMsg TestSheetTitle{
+    QT_TRANSLATE_NOOP("Msg", "Vellacour - Prüfbogen für die Druckerkorrektur")};
+constexpr TMsg TestSheetPrinter{QT_TRANSLATE_NOOP("Msg", "Drucker: %s")};
+constexpr TMsg TestSheetCorrection{QT_TRANSLATE_NOOP(
+    "Msg", "Gedruckt mit der Korrektur %s mm nach rechts, %s mm nach unten, ohne Maßstab.")};
+constexpr TMsg TestSheetCross{QT_TRANSLATE_NOOP(
+    "Msg", "Richtig steht das Kreuz %s mm vom linken und %s mm vom oberen Blattrand.")};
+constexpr TMsg TestSheetFurther{QT_TRANSLATE_NOOP(
+    "Msg", "Steht es weiter rechts oder tiefer, die Abweichung von der Korrektur abziehen,")};
+constexpr TMsg TestSheetNearer{QT_TRANSLATE_NOOP(
+    "Msg", "steht es weiter links oder höher, sie hinzuzählen (in Zehntelmillimetern).")};
+constexpr TMsg TestSheetFold1{QT_TRANSLATE_NOOP(
+    "Msg", "Ohne Lineal: das Blatt Kante auf Kante falten; die Zahl, bei der der Falz die")};
+constexpr TMsg TestSheetFold2{QT_TRANSLATE_NOOP(
+    "Msg", "mittlere Skala kreuzt, zur Korrektur hinzuzählen (links auf rechts: nach rechts,")};
+constexpr TMsg TestSheetFold3{
+    QT_TRANSLATE_NOOP("Msg", "oben auf unten: nach unten; in Millimetern).")};
+constexpr TMsg TestSheetScale{QT_TRANSLATE_NOOP(
+    "Msg",
+    "Maßstab: die langen Lineale (%d mm waagerecht, %d mm senkrecht) nachmessen und eintragen.")};
+} // namespace Msg
+
 namespace {
 constexpr const char* KeyName = "Druckerkorrektur";
 
@@ -65,10 +89,10 @@ std::vector<std::string_view> Fields(std::string_view text) {
     return fields;
 }
 
-// Tenths of a millimetre, signed, with a decimal comma: "-1,5".
+// Tenths of a millimetre, signed, with the language's decimal separator: "-1,5".
 std::string SignedMillimetres(int tenths) {
     const int size = std::abs(tenths);
-    return std::string(tenths < 0 ? "-" : "") + std::to_string(size / 10) + "," +
+    return std::string(tenths < 0 ? "-" : "") + std::to_string(size / 10) + DecimalSeparator() +
            std::to_string(size % 10);
 }
 
@@ -152,18 +176,17 @@ void DrawExplanation(TXPrint& print, const std::string& printer, const TCalibrat
     print.SetFontSize(TextPoints);
     const std::string at = SignedMillimetres(CrossPosition);
     const std::string lines[] = {
-        "Vellacour - Prüfbogen für die Druckerkorrektur",
-        "Drucker: " + printer,
-        "Gedruckt mit der Korrektur " + SignedMillimetres(calibration.X) + " mm nach rechts, " +
-            SignedMillimetres(calibration.Y) + " mm nach unten, ohne Maßstab.",
-        "Richtig steht das Kreuz " + at + " mm vom linken und " + at + " mm vom oberen Blattrand.",
-        "Steht es weiter rechts oder tiefer, die Abweichung von der Korrektur abziehen,",
-        "steht es weiter links oder höher, sie hinzuzählen (in Zehntelmillimetern).",
-        "Ohne Lineal: das Blatt Kante auf Kante falten; die Zahl, bei der der Falz die",
-        "mittlere Skala kreuzt, zur Korrektur hinzuzählen (links auf rechts: nach rechts,",
-        "oben auf unten: nach unten; in Millimetern).",
-        "Maßstab: die langen Lineale (" + std::to_string(RulerAcross / 10) + " mm waagerecht, " +
-            std::to_string(RulerDown / 10) + " mm senkrecht) nachmessen und eintragen.",
+        Msg::TestSheetTitle,
+        Format(Msg::TestSheetPrinter, printer.c_str()),
+        Format(Msg::TestSheetCorrection, SignedMillimetres(calibration.X).c_str(),
+               SignedMillimetres(calibration.Y).c_str()),
+        Format(Msg::TestSheetCross, at.c_str(), at.c_str()),
+        Msg::TestSheetFurther,
+        Msg::TestSheetNearer,
+        Msg::TestSheetFold1,
+        Msg::TestSheetFold2,
+        Msg::TestSheetFold3,
+        Format(Msg::TestSheetScale, RulerAcross / 10, RulerDown / 10),
     };
     int y = TextTop;
     for (const std::string& line : lines) {

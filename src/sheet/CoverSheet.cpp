@@ -7,6 +7,11 @@
 #include "print/XPrinter.h"
 #include "sheet/CoverTextPaint.h"
 #include "sheet/Product.h"
+#include "toolkit/Errors.h"
+
+namespace Msg {
+constexpr TMsg PrintedWith{QT_TRANSLATE_NOOP("Msg", "Gedruckt mit Vellacour - %s - %s - %s")};
+}
 
 namespace {
 TRect Grown(const TRect& rect, int by) {
@@ -178,8 +183,8 @@ void ConfigureSheetPrint(TXPrint& print) {
 }
 
 std::string FooterText() {
-    return std::string("Gedruckt mit Vellacour - ") + Product::Copyright + " - " +
-           Product::WebAddress + " - " + Product::Email;
+    return Format(Msg::PrintedWith, Product::Copyright.Text().c_str(), Product::WebAddress,
+                  Product::Email);
 }
 
 void OrientForSheet(TXPrint& print, const TSheetLayout& layout) {

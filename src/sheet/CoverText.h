@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "picture/Graphic.h"
+#include "toolkit/Translation.h"
 
 // A background band behind a text, so that it stays readable on any picture.
 enum class TTextBand { None, White, Black, TranslucentWhite };
@@ -93,14 +94,14 @@ struct TTextLayout {
 };
 
 namespace Msg {
-inline constexpr const char* SpineShortened =
-    "Der Rückentitel ist zu lang für den Rücken und wird gekürzt.";
-inline constexpr const char* TitleShortened =
-    "Der Titel ist zu lang für das Cover und wird gekürzt.";
-inline constexpr const char* TracksDoNotFit =
-    "Die Titelliste passt auch in kleinster Schrift nicht auf die Rückseite: %d von %d "
-    "Titeln werden gedruckt.";
-inline constexpr const char* TracksShortened = "Zu lange Titel werden gekürzt.";
+inline constexpr TMsg SpineShortened{
+    QT_TRANSLATE_NOOP("Msg", "Der Rückentitel ist zu lang für den Rücken und wird gekürzt.")};
+inline constexpr TMsg TitleShortened{
+    QT_TRANSLATE_NOOP("Msg", "Der Titel ist zu lang für das Cover und wird gekürzt.")};
+inline constexpr TMsg TracksDoNotFit{QT_TRANSLATE_NOOP(
+    "Msg", "Die Titelliste passt auch in kleinster Schrift nicht auf die Rückseite: %d von %d "
+           "Titeln werden gedruckt.")};
+inline constexpr TMsg TracksShortened{QT_TRANSLATE_NOOP("Msg", "Zu lange Titel werden gekürzt.")};
 } // namespace Msg
 
 // Limits of the fitting, in points.

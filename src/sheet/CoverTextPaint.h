@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "sheet/CoverText.h"
+#include "toolkit/Translation.h"
 
 class QPainter;
 
 namespace Msg {
-inline constexpr const char* FontMissing =
-    "Die Schrift „%s“ ist nicht installiert; stattdessen wird „%s“ verwendet.";
+inline constexpr TMsg FontMissing{QT_TRANSLATE_NOOP(
+    "Msg", "Die Schrift „%s“ ist nicht installiert; stattdessen wird „%s“ verwendet.")};
 }
 
 // The family a style prints with: the chosen one when installed, else a metric-compatible

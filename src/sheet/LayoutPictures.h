@@ -2,26 +2,30 @@
 // messages about layouts that cannot be read and pictures that are not where they were.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <string>
 #include <string_view>
 
 namespace Msg {
-inline constexpr const char* LayoutMissing = "Die Layoutdatei %s wurde nicht gefunden";
-inline constexpr const char* LayoutUnreadable = "Die Layoutdatei %s kann nicht gelesen werden";
-inline constexpr const char* NotALayout = "%s ist keine Vellacour-Layoutdatei";
-inline constexpr const char* PicturesRelocated =
+inline constexpr TMsg LayoutMissing{
+    QT_TRANSLATE_NOOP("Msg", "Die Layoutdatei %s wurde nicht gefunden")};
+inline constexpr TMsg LayoutUnreadable{
+    QT_TRANSLATE_NOOP("Msg", "Die Layoutdatei %s kann nicht gelesen werden")};
+inline constexpr TMsg NotALayout{QT_TRANSLATE_NOOP("Msg", "%s ist keine Vellacour-Layoutdatei")};
+inline constexpr TMsg PicturesRelocated{QT_TRANSLATE_NOOP(
+    "Msg",
     "Diese Bilder wurden nicht am gespeicherten Ort, aber im Ordner der Layoutdatei gefunden "
-    "und werden von dort verwendet:\n%s\nBeim Speichern wird der neue Ort eingetragen.";
-inline constexpr const char* PicturesMissing =
-    "Diese Bilder wurden nicht gefunden:\n%s\nDer Teil bleibt leer, bis ein anderes Bild "
-    "eingefügt wird; die Layoutdatei behält den Eintrag.";
-inline constexpr const char* PrintWithoutMissing =
-    "Diese Bilder fehlen und werden leer gedruckt:\n%s\nTrotzdem drucken?";
-inline constexpr const char* MissingPlaceholder = "Bild fehlt:\n%s";
-inline constexpr const char* PictureFoundBeside =
-    "Das Bild %s wurde im Ordner der Layoutdatei gefunden";
-inline constexpr const char* SaveOntoPicture =
-    "%s ist ein Bild dieses Layouts und wird nicht überschrieben";
+    "und werden von dort verwendet:\n%s\nBeim Speichern wird der neue Ort eingetragen.")};
+inline constexpr TMsg PicturesMissing{QT_TRANSLATE_NOOP(
+    "Msg", "Diese Bilder wurden nicht gefunden:\n%s\nDer Teil bleibt leer, bis ein anderes Bild "
+           "eingefügt wird; die Layoutdatei behält den Eintrag.")};
+inline constexpr TMsg PrintWithoutMissing{QT_TRANSLATE_NOOP(
+    "Msg", "Diese Bilder fehlen und werden leer gedruckt:\n%s\nTrotzdem drucken?")};
+inline constexpr TMsg MissingPlaceholder{QT_TRANSLATE_NOOP("Msg", "Bild fehlt:\n%s")};
+inline constexpr TMsg PictureFoundBeside{
+    QT_TRANSLATE_NOOP("Msg", "Das Bild %s wurde im Ordner der Layoutdatei gefunden")};
+inline constexpr TMsg SaveOntoPicture{
+    QT_TRANSLATE_NOOP("Msg", "%s ist ein Bild dieses Layouts und wird nicht überschrieben")};
 } // namespace Msg
 
 // Whether a stored path was written the Windows way: a drive letter ("C:") or a network

@@ -22,8 +22,7 @@ TPrintResolution Describe(std::string_view path, TPixelMeaning meaning, QSize si
     result.Text = std::filesystem::path(path).filename().string();
     if (meaning == TPixelMeaning::None || size.width() <= 0 || size.height() <= 0)
         return result;
-    result.Text +=
-        " – " + std::to_string(size.width()) + " × " + std::to_string(size.height()) + " Pixel";
+    result.Text += " – " + Format(Msg::PixelSize, size.width(), size.height());
     if (meaning != TPixelMeaning::Stretched || printed.width() <= 0 || printed.height() <= 0)
         return result;
     // A picture stretched unevenly is only as sharp as its coarser direction.
@@ -32,7 +31,7 @@ TPrintResolution Describe(std::string_view path, TPixelMeaning meaning, QSize si
     result.Text += ", " + std::to_string(dpi) + " dpi";
     result.Low = dpi < LowResolutionDpi;
     if (result.Low)
-        result.Text += Msg::LowResolution;
+        result.Text += Msg::LowResolution.Text();
     return result;
 }
 } // namespace

@@ -9,12 +9,14 @@
 
 #include "picture/Graphic.h"
 #include "picture/Placement.h"
+#include "toolkit/Translation.h"
 
 class TPicture;
 
 namespace Msg {
-inline constexpr const char* LowResolution = ", geringe Auflösung";
-}
+inline constexpr TMsg PixelSize{QT_TRANSLATE_NOOP("Msg", "%d × %d Pixel")};
+inline constexpr TMsg LowResolution{QT_TRANSLATE_NOOP("Msg", ", geringe Auflösung")};
+} // namespace Msg
 
 // Below this a printed picture shows its pixels.
 inline constexpr int LowResolutionDpi = 150;

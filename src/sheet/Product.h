@@ -2,8 +2,10 @@
 // info window name these.
 #pragma once
 
+#include "toolkit/Translation.h"
+
 namespace Product {
-inline constexpr const char* Copyright = "© 2026 Die Vellacour-Entwickler";
+inline constexpr TMsg Copyright{QT_TRANSLATE_NOOP("Msg", "© 2026 Die Vellacour-Entwickler")};
 inline constexpr const char* WebAddress = "https://vellacour.org";
 inline constexpr const char* Email = "kontakt@vellacour.org";
 // The program's key in the user's registry; the recent layouts lie in frmMain\MRUHistory

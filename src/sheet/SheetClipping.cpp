@@ -9,27 +9,23 @@
 #include "toolkit/Errors.h"
 
 namespace {
-const char* PartName(TSheetPart part) {
-    return part == TSheetPart::Cover ? "Vorderseite" : "Rückseite";
-}
-
-const char* EdgeName(TEdge edge) {
+std::string EdgeName(TEdge edge) {
     switch (edge) {
     case TEdge::Left:
-        return "links";
+        return Msg::EdgeLeft;
     case TEdge::Right:
-        return "rechts";
+        return Msg::EdgeRight;
     case TEdge::Top:
-        return "oben";
+        return Msg::EdgeTop;
     case TEdge::Bottom:
-        return "unten";
+        return Msg::EdgeBottom;
     }
     return "";
 }
 
-// Tenths of a millimetre with a decimal comma: "4,6".
+// Tenths of a millimetre with the language's decimal separator: "4,6" or "4.6".
 std::string Millimetres(int tenths) {
-    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
+    return std::to_string(tenths / 10) + DecimalSeparator() + std::to_string(tenths % 10);
 }
 
 int Tenths(int pixels, int logPixels) {
@@ -37,6 +33,10 @@ int Tenths(int pixels, int logPixels) {
                       TScaling::pscMetric10);
 }
 } // namespace
+
+std::string PartName(TSheetPart part) {
+    return part == TSheetPart::Cover ? Msg::FrontPart : Msg::BackPart;
+}
 
 std::vector<TCut> FindCuts(const std::vector<TPartArea>& parts, const TRect& printable) {
     std::vector<TCut> cuts;

@@ -8,18 +8,29 @@
 
 #include "sheet/Calibration.h"
 #include "sheet/CoverSheet.h"
+#include "toolkit/Translation.h"
 
 struct TDeviceCaps;
 
 namespace Msg {
-inline constexpr const char* OutsidePrintable =
-    "Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs (%s).";
-inline constexpr const char* PrintAnyway = "Trotzdem drucken?";
-inline constexpr const char* StackedWouldFit =
-    "Mit der Anordnung „untereinander“ passt der Bogen auf dieses Papier.";
-inline constexpr const char* BleedLimited =
-    "Nebeneinander ist die Beschnittzugabe auf 1 mm begrenzt; „untereinander“ erlaubt 3 mm.";
+inline constexpr TMsg OutsidePrintable{QT_TRANSLATE_NOOP(
+    "Msg", "Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs (%s).")};
+inline constexpr TMsg PrintAnyway{QT_TRANSLATE_NOOP("Msg", "Trotzdem drucken?")};
+inline constexpr TMsg StackedWouldFit{QT_TRANSLATE_NOOP(
+    "Msg", "Mit der Anordnung „untereinander“ passt der Bogen auf dieses Papier.")};
+inline constexpr TMsg BleedLimited{QT_TRANSLATE_NOOP(
+    "Msg",
+    "Nebeneinander ist die Beschnittzugabe auf 1 mm begrenzt; „untereinander“ erlaubt 3 mm.")};
+inline constexpr TMsg FrontPart{QT_TRANSLATE_NOOP("Msg", "Vorderseite")};
+inline constexpr TMsg BackPart{QT_TRANSLATE_NOOP("Msg", "Rückseite")};
+inline constexpr TMsg EdgeLeft{QT_TRANSLATE_NOOP("Msg", "links")};
+inline constexpr TMsg EdgeRight{QT_TRANSLATE_NOOP("Msg", "rechts")};
+inline constexpr TMsg EdgeTop{QT_TRANSLATE_NOOP("Msg", "oben")};
+inline constexpr TMsg EdgeBottom{QT_TRANSLATE_NOOP("Msg", "unten")};
 } // namespace Msg
+
+// The part's name in warnings: "Vorderseite" or "Rückseite".
+std::string PartName(TSheetPart part);
 
 // The edges of a part, in the order the warning names them.
 enum class TEdge { Left, Right, Top, Bottom };

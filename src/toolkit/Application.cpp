@@ -92,21 +92,6 @@ void TApplication::SetTitle(const std::string& title) {
     TitleStorage() = title;
 }
 
-void TApplication::LoadGermanTranslations() {
-    // The widgets' texts are all in qtbase_de; qt_de names every module's catalogue and would
-    // load qtbase_de a second time with the rest, so it is only the fallback where qtbase_de
-    // is missing.
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* name : {"qtbase_de", "qt_de"}) {
-        auto* translator = new QTranslator(this);
-        if (translator->load(QString::fromLatin1(name), folder)) {
-            installTranslator(translator);
-            return;
-        }
-        delete translator;
-    }
-}
-
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);

@@ -15,9 +15,6 @@ public:
     static const std::string& Title();
     static void SetTitle(const std::string& title);
 
-    // Loads Qt's German translations so its standard dialogs speak German.
-    void LoadGermanTranslations();
-
     // Last line of defence for exceptions that escaped a guarded handler.
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -3,6 +3,7 @@
 // bytes (uncompressed rows, bit fields or run-length codes), decoded into bitmap image data.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <QImage>
 #include <cstdint>
 #include <span>
@@ -19,7 +20,7 @@ struct TBitmapImage {
 };
 
 namespace Msg {
-inline constexpr const char* InvalidBitmap = "Bitmap ist ungültig";
+inline constexpr TMsg InvalidBitmap{QT_TRANSLATE_NOOP("Msg", "Bitmap ist ungültig")};
 }
 
 // The most pixel memory one decoded bitmap may take, 1 GiB unless lowered; larger bitmaps are

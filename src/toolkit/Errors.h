@@ -3,12 +3,16 @@
 // catches them, apart from the few places that deliberately swallow a failure.
 #pragma once
 
+#include <cstdarg>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "toolkit/Translation.h"
+
 // Formats like printf into a std::string (UTF-8 text, byte-string paths).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string VFormat(const char* fmt, va_list args) __attribute__((format(printf, 1, 0)));
 
 class Exception : public std::runtime_error {
 public:
@@ -56,10 +60,11 @@ public:
 
 // The messages of the runtime services, exactly as the user sees them.
 namespace Msg {
-inline constexpr const char* FOpenError = "Datei %s kann nicht geöffnet werden";
-inline constexpr const char* ReadError = "Stream-Read-Fehler";
-inline constexpr const char* IniWriteError = "nach %s kann nicht geschrieben werden";
-inline constexpr const char* Win32Error = "Win32-Fehler.  Code: %d.\n%s";
-inline constexpr const char* OutOfResources = "Systemressourcen erschöpft.";
-inline constexpr const char* ErrorFileName = "Datei: %s";
+inline constexpr TMsg FOpenError{QT_TRANSLATE_NOOP("Msg", "Datei %s kann nicht geöffnet werden")};
+inline constexpr TMsg ReadError{QT_TRANSLATE_NOOP("Msg", "Stream-Read-Fehler")};
+inline constexpr TMsg IniWriteError{
+    QT_TRANSLATE_NOOP("Msg", "nach %s kann nicht geschrieben werden")};
+inline constexpr TMsg Win32Error{QT_TRANSLATE_NOOP("Msg", "Win32-Fehler.  Code: %d.\n%s")};
+inline constexpr TMsg OutOfResources{QT_TRANSLATE_NOOP("Msg", "Systemressourcen erschöpft.")};
+inline constexpr TMsg ErrorFileName{QT_TRANSLATE_NOOP("Msg", "Datei: %s")};
 } // namespace Msg

@@ -34,6 +34,11 @@ QString StripPatternList(const QString& description) {
     return text.left(open).trimmed();
 }
 
+// Qt's own questions, in its words, which Qt's catalogues translate (and ours need not).
+constexpr const char* FileNotFound =
+    "%1\nFile not found.\nPlease verify the correct file name was given.";
+constexpr const char* ReplaceFile = "%1 already exists.\nDo you want to replace it?";
+
 // Qt's own dialog with the checks whose questions must go through ExecModal: Qt would
 // ask them with a QMessageBox of its own that no test could answer.
 class TFileDialogWindow : public QFileDialog {
@@ -51,15 +56,12 @@ public:
             const QFileInfo info(files.first());
             if (!info.isDir()) {
                 if (MustExist && !info.exists()) {
-                    Ask(QMessageBox::Warning,
-                        tr("%1\nFile not found.\nPlease verify the correct file name was given.")
-                            .arg(info.fileName()),
+                    Ask(QMessageBox::Warning, QFileDialog::tr(FileNotFound).arg(info.fileName()),
                         QMessageBox::Ok);
                     return;
                 }
                 if (OverwritePrompt && acceptMode() == AcceptSave && info.exists() &&
-                    Ask(QMessageBox::Warning,
-                        tr("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+                    Ask(QMessageBox::Warning, QFileDialog::tr(ReplaceFile).arg(info.fileName()),
                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
                     return;
             }

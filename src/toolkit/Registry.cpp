@@ -16,13 +16,14 @@
 #include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/SafeFile.h"
+#include "toolkit/Translation.h"
 
 namespace {
 
 namespace RegMsg {
-constexpr const char* InvalidType = "Ungültiger Datentyp für '%s'";
-constexpr const char* GetDataFailed = "Konnte Daten für '%s' nicht holen";
-constexpr const char* SetDataFailed = "Konnte Daten für '%s' nicht setzen";
+constexpr TMsg InvalidType{QT_TRANSLATE_NOOP("Msg", "Ungültiger Datentyp für '%s'")};
+constexpr TMsg GetDataFailed{QT_TRANSLATE_NOOP("Msg", "Konnte Daten für '%s' nicht holen")};
+constexpr TMsg SetDataFailed{QT_TRANSLATE_NOOP("Msg", "Konnte Daten für '%s' nicht setzen")};
 } // namespace RegMsg
 
 constexpr std::string_view Header = "Windows Registry Editor Version 5.00";

@@ -5,6 +5,7 @@
 // opens a key and, after a change, replaces it atomically when it closes the key.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,8 +14,8 @@
 #include <vector>
 
 namespace Msg {
-inline constexpr const char* SettingsReadOnly =
-    "Die Einstellungen können nicht gespeichert werden, denn '%s' ist schreibgeschützt.";
+inline constexpr TMsg SettingsReadOnly{QT_TRANSLATE_NOOP(
+    "Msg", "Die Einstellungen können nicht gespeichert werden, denn '%s' ist schreibgeschützt.")};
 } // namespace Msg
 
 enum class TRegRoot {

@@ -6,6 +6,7 @@
 // replaced; a folder, pipe, socket or device never is.
 #pragma once
 
+#include "toolkit/Translation.h"
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -45,8 +46,10 @@ int OpenRegularFile(const std::string& path, struct stat& info);
 bool ResolveLinks(std::string& path);
 
 namespace Msg {
-inline constexpr const char* OutputNotRegular = "Die Ausgabedatei %s ist keine gewöhnliche Datei";
-inline constexpr const char* OutputIsInput = "Die Ausgabedatei %s ist eine der Eingabedateien";
+inline constexpr TMsg OutputNotRegular{
+    QT_TRANSLATE_NOOP("Msg", "Die Ausgabedatei %s ist keine gewöhnliche Datei")};
+inline constexpr TMsg OutputIsInput{
+    QT_TRANSLATE_NOOP("Msg", "Die Ausgabedatei %s ist eine der Eingabedateien")};
 } // namespace Msg
 
 // What stands where a file is to be replaced.
