@@ -157,7 +157,9 @@ QToolButton* TfrmMain::AddButton(int left, const QAction* item, void (TfrmMain::
     auto* button = new QToolButton(ToolBar);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->setText(item->text());
+    // The caption without its access key: on a button that shows only its image, the key
+    // would be unseen and would take Alt and that letter from the menu bar.
+    button->setText(item->iconText());
     button->setToolTip(item->toolTip());
     button->setIcon(item->icon());
     button->setIconSize(QSize(16, 16));

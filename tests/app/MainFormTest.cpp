@@ -196,6 +196,9 @@ TEST_F(MainWindow, ToolButtonsShowOnlyTheirLinkedItemsImageWithHintAsTooltip) {
         EXPECT_EQ(button.Tool->x() - origin, button.Left);
         EXPECT_EQ(button.Tool->size(), QSize(23, 22));
         EXPECT_EQ(button.Tool->toolTip(), button.Item->statusTip());
+        // No unseen access key that would take Alt and a letter from the menu bar.
+        EXPECT_FALSE(button.Tool->text().isEmpty());
+        EXPECT_FALSE(button.Tool->text().contains(u'&'));
         EXPECT_EQ(button.Tool->toolButtonStyle(), Qt::ToolButtonIconOnly);
         EXPECT_TRUE(button.Tool->autoRaise());
         EXPECT_EQ(button.Tool->icon().cacheKey(), button.Item->icon().cacheKey());
