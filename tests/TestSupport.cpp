@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QFile>
+#include <QXmlStreamReader>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -128,4 +130,37 @@ QImage CheckerImage(QSize size) {
 
 void WriteBmp(const std::string& path, int width, int height, unsigned rgb) {
     WriteFileBytes(path, Bmp24(SolidImage(width, height, 0xFF000000 | rgb)));
+}
+
+std::vector<TCatalogueEntry> ReadCatalogue(const char* code) {
+    QFile file(QStringLiteral(VC_SOURCE_DIR "/translations/vellacour_%1.ts").arg(code));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    std::vector<TCatalogueEntry> entries;
+    QXmlStreamReader xml(&file);
+    QString context;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == u"name") {
+            context = xml.readElementText();
+        } else if (xml.name() == u"message") {
+            TCatalogueEntry entry{context, {}, {}, false};
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"source") {
+                    entry.Source = xml.readElementText();
+                } else if (xml.name() == u"translation") {
+                    entry.Finished = xml.attributes().value(QStringLiteral("type")).isEmpty();
+                    entry.Translation = xml.readElementText();
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+            entries.push_back(entry);
+        }
+    }
+    if (xml.hasError())
+        return {};
+    return entries;
 }

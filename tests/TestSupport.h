@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -57,3 +58,11 @@ QImage CheckerImage(QSize size);
 // Compares two images pixel by pixel (as RGB), allowing each channel to differ by at most
 // tolerance; returns a description of the first difference, or an empty string.
 std::string CompareImages(const QImage& actual, const QImage& expected, int tolerance = 0);
+
+// One entry of a translation catalogue in the repository.
+struct TCatalogueEntry {
+    QString Context, Source, Translation;
+    bool Finished = false; // translated, not marked unfinished
+};
+// The entries of translations/vellacour_<code>.ts, in their order.
+std::vector<TCatalogueEntry> ReadCatalogue(const char* code);

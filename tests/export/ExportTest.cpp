@@ -174,6 +174,38 @@ TEST(ExportPicture, WrongUsageIsRefused) {
     }
 }
 
+TEST(ExportPicture, SpeaksTheLanguageOfItsEnvironment) {
+    TempDir dir;
+    const QString missing = Q(dir.File("fehlt.bmp"));
+    const struct {
+        QStringList Environment;
+        const char* Usage;
+        const char* Message;
+    } cases[] = {
+        {{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG=en_US.UTF-8"}, "Usage: ", "Cannot open file "},
+        {{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG=fr_FR.UTF-8"}, "Usage: ", "Cannot open file "},
+        {{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG=C"},
+         "Aufruf: ",
+         " kann nicht geöffnet werden"},
+        {{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}, "Aufruf: ", " kann nicht geöffnet werden"},
+        {{"LANGUAGE=de:en", "LC_ALL", "LC_MESSAGES", "LANG=en_US.UTF-8"},
+         "Aufruf: ",
+         " kann nicht geöffnet werden"},
+        {{"LANGUAGE=en", "LC_ALL", "LC_MESSAGES", "LANG=C"}, "Usage: ", "Cannot open file "},
+    };
+    for (const auto& each : cases) {
+        const std::string where = each.Environment.join(' ').toStdString();
+        const ExportResult usage = Export({"--bogus"}, each.Environment);
+        EXPECT_EQ(usage.Status, 2) << where;
+        EXPECT_EQ(usage.Errors.rfind(each.Usage, 0), 0u) << where << ": " << usage.Errors;
+        const ExportResult failed =
+            Export({"picture", missing, "-o", Q(dir.File("b.png"))}, each.Environment);
+        EXPECT_EQ(failed.Status, 1) << where;
+        EXPECT_NE(failed.Errors.find(each.Message), std::string::npos)
+            << where << ": " << failed.Errors;
+    }
+}
+
 TEST(ExportPicture, JpegFilesLoadInAnyLetterCase) {
     TempDir dir;
     const std::string ppm = dir.File("quelle.ppm");

@@ -11,8 +11,19 @@ struct ExportResult {
     std::string Errors;
 };
 
-inline ExportResult Export(const QStringList& args) {
+// Runs it in the caller's environment with these variables set ("NAME=value") or, for a
+// bare name, removed.
+inline ExportResult Export(const QStringList& args, const QStringList& environment = {}) {
     QProcess process;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : environment) {
+        const qsizetype equals = variable.indexOf(u'=');
+        if (equals < 0)
+            variables.remove(variable);
+        else
+            variables.insert(variable.left(equals), variable.mid(equals + 1));
+    }
+    process.setProcessEnvironment(variables);
     process.start(QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export"), args);
     process.waitForFinished(120000);
     return {process.exitCode(), process.readAllStandardError().toStdString()};

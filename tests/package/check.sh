@@ -67,6 +67,13 @@ for program in vellacour vellacour-export; do
         fail "installed $program does not say its version $version"
     file "/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
+# The catalogues are built into the installed programs: they speak the environment's language.
+usage() { env -u DISPLAY -u QT_QPA_PLATFORM -u LANGUAGE -u LC_ALL -u LC_MESSAGES "$@" \
+    /usr/bin/vellacour-export --help | head -n 1; }
+[[ "$(usage LANG=en_US.UTF-8)" == "Usage: vellacour-export "* ]] ||
+    fail "the installed vellacour-export does not speak English: $(usage LANG=en_US.UTF-8)"
+[[ "$(usage LANG=C)" == "Aufruf: vellacour-export "* ]] ||
+    fail "the installed vellacour-export does not speak German: $(usage LANG=C)"
 [[ "$(man -w vellacour-export)" == /usr/share/man/man1/vellacour-export.1.gz ]] ||
     fail "man does not find vellacour-export(1)"
 grep -qx 'application/x-vellacour-layout:\*\.vco' <(cut -d: -f2- /usr/share/mime/globs2) ||

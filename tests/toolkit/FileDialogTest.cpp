@@ -8,6 +8,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/FileDialog.h"
 #include "toolkit/Modal.h"
+#include "toolkit/Translation.h"
 
 namespace {
 
@@ -253,7 +254,7 @@ TEST(SaveDialog, AsksBeforeOverwritingOnlyWithOverwritePrompt) {
 }
 
 TEST(OpenDialog, AcceptButtonSaysOeffnenInGerman) {
-    static_cast<TApplication*>(qApp)->LoadGermanTranslations();
+    InstallTranslations(*qApp);
     if (QFileDialog::tr("&Open") == "&Open")
         GTEST_SKIP() << "Qt's German translations are not installed";
     TOpenDialog dialog;
