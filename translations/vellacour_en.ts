@@ -179,7 +179,7 @@
     </message>
     <message>
         <source>Der Druckdienst (%s) antwortet nicht</source>
-        <translation>The print service (%s) does not respond</translation>
+        <translation>The print service (%s) is not responding</translation>
     </message>
     <message>
         <source>Drucken ist nicht möglich: %s.</source>
@@ -317,7 +317,7 @@ Print anyway?</translation>
     </message>
     <message>
         <source>nach %s kann nicht geschrieben werden</source>
-        <translation>cannot write to %s</translation>
+        <translation>Cannot write to %s</translation>
     </message>
     <message>
         <source>Win32-Fehler.  Code: %d.
@@ -395,7 +395,7 @@ Print anyway?</translation>
     </message>
     <message>
         <source>Richtig steht das Kreuz %s mm vom linken und %s mm vom oberen Blattrand.</source>
-        <translation>Correctly placed, the cross is %s mm from the left and %s mm from the top edge of the paper.</translation>
+        <translation>The cross should be %s mm from the left and %s mm from the top edge.</translation>
     </message>
     <message>
         <source>Steht es weiter rechts oder tiefer, die Abweichung von der Korrektur abziehen,</source>

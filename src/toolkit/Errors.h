@@ -1,5 +1,5 @@
 // The program's exceptions. Every failure a user can cause is one of these, carrying
-// the German message that the error display shows; nothing below the top-level handler
+// the message that the error display shows, in the chosen language; nothing below the top-level handler
 // catches them, apart from the few places that deliberately swallow a failure.
 #pragma once
 

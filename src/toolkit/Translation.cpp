@@ -53,7 +53,9 @@ TLanguage ChooseLanguage(const QStringList& uiLanguages) {
             return TLanguage::German;
         if (locale.language() == QLocale::English)
             return TLanguage::English;
-        if (locale.language() != QLocale::C)
+        // Only the C locale itself counts as none: a language Qt does not know also reads
+        // as C, and is one not shipped.
+        if (name != u"C" && name != u"POSIX")
             onlyC = false;
     }
     return onlyC ? TLanguage::German : TLanguage::English;

@@ -42,6 +42,8 @@ TEST(CommandLine, HelpVersionAndWrongCallsOfBothPrograms) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(name);
+    // The usage is compared in German, whatever the caller's locale.
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de"));
     for (const TCall& call : calls) {
         const QString where = QString(call.Program) + " " + call.Args.join(' ');
         QProcess process;

@@ -54,10 +54,12 @@ check() {
     window=$(expect_window "$question" ctrl+n)
     xdotool windowactivate --sync "$window" 2>/dev/null || true
     xdotool key "$no_key"
-    sleep 0.5
-    for id in $(xdotool search --onlyvisible --name "" 2>/dev/null); do
-        [[ "$id" == "$window" ]] && fail "'$no_key' did not answer '$question' ($language)"
+    for _ in $(seq 1 100); do
+        xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$window" || break
+        sleep 0.1
     done
+    xdotool search --onlyvisible --name "" 2>/dev/null | grep -qx "$window" &&
+        fail "'$no_key' did not answer '$question' ($language)"
     [[ "$(main_window_name)" == "Vellacour" ]] || fail "the main window went away ($language)"
     kill "$program_pid"
     wait "$program_pid" 2>/dev/null || true

@@ -3,6 +3,8 @@
 # pipefail`; it sets work (the scratch folder, removed on exit) and DISPLAY, and kills every
 # process added to pids on exit.
 work=$(mktemp -d)
+# The scripts look for the German names of windows; a script about language sets its own.
+export LANGUAGE=de
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

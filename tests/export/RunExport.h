@@ -11,11 +11,14 @@ struct ExportResult {
     std::string Errors;
 };
 
-// Runs it in the caller's environment with these variables set ("NAME=value") or, for a
-// bare name, removed.
-inline ExportResult Export(const QStringList& args, const QStringList& environment = {}) {
+// Runs it in German, the language the tests compare, with these variables set
+// ("NAME=value") or, for a bare name, removed; with fileLimitKiB, no file it writes may grow
+// beyond that, so that writing its output fails part-way.
+inline ExportResult Export(const QStringList& args, const QStringList& environment = {},
+                           int fileLimitKiB = 0) {
     QProcess process;
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("LANGUAGE"), QStringLiteral("de"));
     for (const QString& variable : environment) {
         const qsizetype equals = variable.indexOf(u'=');
         if (equals < 0)
@@ -24,7 +27,15 @@ inline ExportResult Export(const QStringList& args, const QStringList& environme
             variables.insert(variable.left(equals), variable.mid(equals + 1));
     }
     process.setProcessEnvironment(variables);
-    process.start(QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export"), args);
+    const QString program = QStringLiteral(VC_BINARY_DIR "/src/export/vellacour-export");
+    if (fileLimitKiB > 0)
+        process.start("bash", QStringList{"-c",
+                                          "trap '' XFSZ; ulimit -f " +
+                                              QString::number(fileLimitKiB) + "; exec \"$@\"",
+                                          "bash", program} +
+                                  args);
+    else
+        process.start(program, args);
     process.waitForFinished(120000);
     return {process.exitCode(), process.readAllStandardError().toStdString()};
 }

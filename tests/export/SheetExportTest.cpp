@@ -1,6 +1,5 @@
 // vellacour-export sheet: the printed sheet of a layout as a PDF file, checked on a 600-dpi
 // rendering of its page; and its failures, which leave no file behind.
-#include <QProcess>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -208,14 +207,10 @@ TEST(ExportSheet, AWriteFailureIsAnErrorAndLeavesTheFileAsItWas) {
         const std::string pdf = dir.File("bogen.pdf");
         if (existed)
             WriteFileText(pdf, "alt");
-        QProcess process;
-        process.start("bash", {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$@\"", "bash",
-                               VC_BINARY_DIR "/src/export/vellacour-export", "sheet", Q(layout),
-                               "-o", Q(pdf), "--frames"});
-        ASSERT_TRUE(process.waitForFinished(60000));
-        EXPECT_EQ(process.exitCode(), 1);
+        const ExportResult result = Export({"sheet", Q(layout), "-o", Q(pdf), "--frames"}, {}, 16);
+        EXPECT_EQ(result.Status, 1);
         // After the warnings of the coarse test pictures.
-        const std::string errors = process.readAllStandardError().toStdString();
+        const std::string& errors = result.Errors;
         EXPECT_TRUE(
             errors.ends_with("\nDer Ausdruck konnte nicht nach " + pdf + " geschrieben werden.\n"))
             << errors;

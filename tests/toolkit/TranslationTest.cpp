@@ -26,6 +26,7 @@ const TLanguageCase LanguageCases[] = {
      {"de", "de-Latn-DE", "de-DE", "en", "en-Latn-US", "en-US"},
      TLanguage::German},
     {"LANG=C LANGUAGE=en", {"en", "en-Latn-US", "en-US"}, TLanguage::English},
+    {"LANG=tcy_IN.UTF-8, a language Qt does not know", {"tcy-IN"}, TLanguage::English},
     {"LANGUAGE=fr:de",
      {"fr", "fr-Latn-FR", "fr-FR", "de", "de-Latn-DE", "de-DE"},
      TLanguage::German},
