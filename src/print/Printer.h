@@ -131,6 +131,8 @@ public:
     // Prints into a PDF file instead of the queue, as "print to file" does, and the
     // paper, resolution and margins of the device settings.
     void SetOutputFile(const std::string& path);
+    // Whether the output goes into a file rather than to a queue.
+    bool PrintsToFile() const { return !OutputFile_.empty(); }
     void SetPaper(const QPageSize& paper);
     void SetResolution(int dotsPerInch);
     void SetFullSheetPrintable();

@@ -1,9 +1,11 @@
 #include "sheet/CoverSheet.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "picture/Canvas.h"
 #include "picture/Picture.h"
+#include "print/Printer.h"
 #include "print/XPrinter.h"
 #include "sheet/CoverTextPaint.h"
 #include "sheet/Product.h"
@@ -41,12 +43,63 @@ constexpr int StackedFooterRight = 1920;
 constexpr int FooterBeyondBack = 20;
 } // namespace
 
+namespace {
+// The wrap's panels and spine side by side, centred on the landscape paper.
+TRect WrapRect(const TSheetLayout& layout) {
+    const TCaseSize& size = layout.Size;
+    const int left = (layout.Paper.Width - size.Width()) / 2;
+    const int top = (layout.Paper.Height - size.PanelHeight) / 2;
+    return {left, top, left + size.Width(), top + size.PanelHeight};
+}
+
+// Below the wrap, where it fits inside the paper's margin; the line is some 171 mm long.
+constexpr int WrapFooterBelow = 90;
+constexpr int FooterHeight = 50;
+constexpr int MinFooterWidth = 1740;
+
+TSheetGeometry WrapGeometry(const TSheetLayout& layout) {
+    TSheetGeometry sheet;
+    sheet.Bleed = PrintedBleed(layout);
+    const TRect wrap = WrapRect(layout);
+    const int panel = layout.Size.PanelWidth;
+    sheet.Wrap = wrap;
+    sheet.Back = {wrap.Left, wrap.Top, wrap.Left + panel, wrap.Bottom};
+    sheet.Cover = {wrap.Right - panel, wrap.Top, wrap.Right, wrap.Bottom};
+    const int bleed = sheet.Bleed;
+    sheet.BackPrinted = {wrap.Left - bleed, wrap.Top - bleed, sheet.Back.Right,
+                         wrap.Bottom + bleed};
+    sheet.CoverPrinted = {sheet.Cover.Left, wrap.Top - bleed, wrap.Right + bleed,
+                          wrap.Bottom + bleed};
+    sheet.Folds = {sheet.Back.Right};
+    if (layout.Size.Spine > 0)
+        sheet.Folds.push_back(sheet.Cover.Left);
+    // The footer's rule as wide as the wrap and at least as long as the line, centred
+    // under it; left out where it would come closer to the paper's edge than a part may.
+    const int footerWidth = std::max(wrap.Width(), MinFooterWidth);
+    sheet.FooterLeft = (wrap.Left + wrap.Right - footerWidth) / 2;
+    sheet.FooterRight = sheet.FooterLeft + footerWidth;
+    sheet.FooterTop = wrap.Bottom + WrapFooterBelow;
+    sheet.Footer = sheet.FooterTop + FooterHeight <= layout.Paper.Height - FileMargin &&
+                   sheet.FooterLeft >= FileMargin &&
+                   sheet.FooterRight <= layout.Paper.Width - FileMargin;
+    return sheet;
+}
+} // namespace
+
 int PrintedBleed(const TSheetLayout& layout) {
     const int bleed = std::clamp(layout.Bleed, 0, MaxBleed);
+    if (layout.IsWrap()) {
+        const TRect wrap = WrapRect(layout);
+        const int margin = std::min({wrap.Left, layout.Paper.Width - wrap.Right, wrap.Top,
+                                     layout.Paper.Height - wrap.Bottom});
+        return std::clamp(margin - FileMargin - MarkGap - MarkLength, 0, bleed);
+    }
     return layout.Arrangement == TArrangement::Side ? std::min(bleed, MaxSideBleed) : bleed;
 }
 
 TSheetGeometry SheetGeometry(const TSheetLayout& layout) {
+    if (layout.IsWrap())
+        return WrapGeometry(layout);
     TSheetGeometry sheet;
     sheet.Bleed = PrintedBleed(layout);
     const TRect& cover = Sheet::CoverPicture;
@@ -68,21 +121,32 @@ TSheetGeometry SheetGeometry(const TSheetLayout& layout) {
         sheet.FooterRight = StackedFooterRight;
         sheet.FooterTop = sheet.Back.Bottom + StackedFooterBelow;
     }
+    sheet.CoverPrinted = Grown(sheet.Cover, sheet.Bleed);
+    sheet.BackPrinted = Grown(sheet.Back, sheet.Bleed);
+    sheet.Folds = {sheet.Back.Left + Sheet::FoldFromBackLeft,
+                   sheet.Back.Right - Sheet::FoldFromBackRight};
     return sheet;
 }
 
 TRect PartArea(TSheetPart part, bool frames, const TSheetLayout& layout) {
     const TSheetGeometry sheet = SheetGeometry(layout);
-    const TRect& picture = part == TSheetPart::Cover ? sheet.Cover : sheet.Back;
+    const TRect& printed = part == TSheetPart::Cover ? sheet.CoverPrinted : sheet.BackPrinted;
     if (!frames)
-        return Grown(picture, sheet.Bleed);
+        return printed;
     // A frame stands one unit outside the picture on every side; crop marks end this far
     // outside the bleed.
-    return Grown(picture, sheet.Bleed > 0 ? sheet.Bleed + MarkGap + MarkLength : 1);
+    return Grown(printed, sheet.Bleed > 0 ? MarkGap + MarkLength : 1);
 }
 
 TTextAreas CoverTextAreas(const TSheetLayout& layout) {
     const TSheetGeometry sheet = SheetGeometry(layout);
+    if (layout.IsWrap()) {
+        // The one spine between the panels; a slim card has none.
+        const TRect spine = layout.Size.Spine > 0 ? TRect{sheet.Back.Right, sheet.Wrap.Top,
+                                                          sheet.Cover.Left, sheet.Wrap.Bottom}
+                                                  : TRect{};
+        return {sheet.Cover, spine, {}, sheet.Back};
+    }
     const TRect& back = sheet.Back;
     const int leftFold = back.Left + Sheet::FoldFromBackLeft;
     const int rightFold = back.Right - Sheet::FoldFromBackRight;
@@ -113,12 +177,13 @@ void CropMarks(TCanvas& canvas, const TRect& part, int bleed) {
     }
 }
 
-// The inlay's two spines: dashed lines across it, or with a bleed dashed marks above and
-// below it, outside the picture.
-void FoldLines(TCanvas& canvas, const TRect& back, int bleed) {
+// The folds of the inlay's two spines or of a wrap: dashed lines across it, or with a
+// bleed dashed marks above and below it, outside the picture.
+void FoldLines(TCanvas& canvas, const TSheetGeometry& sheet) {
+    const TRect& back = sheet.Back;
+    const int bleed = sheet.Bleed;
     canvas.Pen.Style = TPenStyle::psDash;
-    for (const int x :
-         {back.Left + Sheet::FoldFromBackLeft, back.Right - Sheet::FoldFromBackRight}) {
+    for (const int x : sheet.Folds) {
         if (bleed == 0) {
             Line(canvas, x, back.Top, x, back.Bottom);
             continue;
@@ -130,10 +195,36 @@ void FoldLines(TCanvas& canvas, const TRect& back, int bleed) {
     canvas.Pen.Style = TPenStyle::psSolid;
 }
 
+// Each picture is placed into its part grown by the bleed, after its frame.
+void DrawJewelParts(TCanvas& canvas, const TSheetContent& content, const TSheetGeometry& sheet) {
+    if (sheet.Bleed == 0 && content.Frames())
+        canvas.Rectangle(PartArea(TSheetPart::Cover, true, content.Layout));
+    DrawPlaced(canvas, sheet.CoverPrinted, content.Cover.Content(), content.CoverPlacement);
+    if (sheet.Bleed == 0 && content.Frames())
+        canvas.Rectangle(PartArea(TSheetPart::Back, true, content.Layout));
+    DrawPlaced(canvas, sheet.BackPrinted, content.Back.Content(), content.BackPlacement);
+}
+
+// One frame around the whole wrap, then one picture across it or the front and back
+// pictures on their panels; the spine stays white unless the wrap's picture covers it.
+void DrawWrapParts(TCanvas& canvas, const TSheetContent& content, const TSheetGeometry& sheet) {
+    if (sheet.Bleed == 0 && content.Frames())
+        canvas.Rectangle(Grown(sheet.Wrap, 1));
+    if (content.Wrap && content.Wrap->Content()) {
+        DrawPlaced(canvas, Grown(sheet.Wrap, sheet.Bleed), content.Wrap->Content(),
+                   {.Mode = TPlacementMode::Fill});
+        return;
+    }
+    DrawPlaced(canvas, sheet.CoverPrinted, content.Cover.Content(), content.CoverPlacement);
+    DrawPlaced(canvas, sheet.BackPrinted, content.Back.Content(), content.BackPlacement);
+}
+
 void ComposeSheet(TXPrint& print, const TSheetContent& content) {
     TCanvas& canvas = print.Canvas();
     DrawSheetParts(canvas, content);
     const TSheetGeometry sheet = SheetGeometry(content.Layout);
+    if (!sheet.Footer)
+        return;
     Line(canvas, sheet.FooterLeft, sheet.FooterTop, sheet.FooterRight, sheet.FooterTop);
     canvas.Font.Name = Sheet::FooterFont;
     print.SetFontSize(Sheet::FooterPoints);
@@ -144,24 +235,21 @@ void ComposeSheet(TXPrint& print, const TSheetContent& content) {
 void DrawSheetParts(TCanvas& canvas, const TSheetContent& content) {
     const TSheetGeometry sheet = SheetGeometry(content.Layout);
     const bool bleed = sheet.Bleed > 0;
-    if (!bleed && content.Frames())
-        canvas.Rectangle(PartArea(TSheetPart::Cover, true, content.Layout));
-    // Each picture is placed into its part grown by the bleed.
-    DrawPlaced(canvas, Grown(sheet.Cover, sheet.Bleed), content.Cover.Content(),
-               content.CoverPlacement);
-    if (!bleed && content.Frames())
-        canvas.Rectangle(PartArea(TSheetPart::Back, true, content.Layout));
-    DrawPlaced(canvas, Grown(sheet.Back, sheet.Bleed), content.Back.Content(),
-               content.BackPlacement);
+    if (content.Layout.IsWrap())
+        DrawWrapParts(canvas, content, sheet);
+    else
+        DrawJewelParts(canvas, content, sheet);
     if (content.Text && !content.Text->Empty())
         DrawTextLayout(canvas.Painter(),
                        LayoutWithFonts(*content.Text, CoverTextAreas(content.Layout)));
     if (content.Frames()) {
-        if (bleed) {
+        if (bleed && content.Layout.IsWrap()) {
+            CropMarks(canvas, sheet.Wrap, sheet.Bleed);
+        } else if (bleed) {
             CropMarks(canvas, sheet.Cover, sheet.Bleed);
             CropMarks(canvas, sheet.Back, sheet.Bleed);
         }
-        FoldLines(canvas, sheet.Back, sheet.Bleed);
+        FoldLines(canvas, sheet);
     }
 }
 
@@ -192,11 +280,27 @@ void OrientForSheet(TXPrint& print, const TSheetLayout& layout) {
                                                         : TXPrinterOrientation::xpoLandscape);
 }
 
+TSheetLayout LayoutOnPaper(TXPrint& print, TSheetLayout layout) {
+    OrientForSheet(print, layout);
+    const TDeviceCaps caps = print.Printer().DeviceCaps();
+    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0 && caps.PhysicalWidth > 0 &&
+        caps.PhysicalHeight > 0) {
+        const auto tenths = [](int pixels, int perInch) {
+            return static_cast<int>(std::lround(pixels * 254.0 / perInch));
+        };
+        const int width = tenths(caps.PhysicalWidth, caps.LogPixelsX);
+        const int height = tenths(caps.PhysicalHeight, caps.LogPixelsY);
+        layout.Paper = {std::max(width, height), std::min(width, height)};
+    }
+    return layout;
+}
+
 void PrintCoverSheet(TXPrint& print, const TSheetContent& content) {
-    OrientForSheet(print, content.Layout);
+    TSheetContent onPaper = content;
+    onPaper.Layout = LayoutOnPaper(print, content.Layout);
     print.BeginJob();
     try {
-        ComposeSheet(print, content);
+        ComposeSheet(print, onPaper);
     } catch (...) {
         print.AbortJob();
         throw;

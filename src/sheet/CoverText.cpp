@@ -98,10 +98,19 @@ void LayoutSpine(const TCoverText& text, const TTextAreas& areas, const TTextMea
     if (Blank(text.Spine))
         return;
     const TTextStyle& style = text.SpineStyle;
-    // The same type on both spines, sized for the narrower one.
-    const double across = std::min(areas.LeftSpine.Width(), areas.RightSpine.Width());
+    // The same type on both spines, sized for the narrower one; a wrap has only one, and
+    // a slim card none.
+    std::vector<TRect> spines;
+    for (const TRect& spine : {areas.LeftSpine, areas.RightSpine})
+        if (spine.Width() > 0 && spine.Height() > 0)
+            spines.push_back(spine);
+    if (spines.empty())
+        return;
+    double across = spines.front().Width();
+    for (const TRect& spine : spines)
+        across = std::min<double>(across, spine.Width());
     const double start = std::min(StartEm(style, across * SpineAutoShare), across * SpineMaxShare);
-    const double length = areas.LeftSpine.Height() - 2 * SpineEndMargin;
+    const double length = spines.front().Height() - 2 * SpineEndMargin;
     const TFitted fitted =
         FitLine(text.Spine, length, start, std::min(start, TextLimits::MinSpinePoints * Tenths),
                 measure, style);
@@ -109,7 +118,7 @@ void LayoutSpine(const TCoverText& text, const TTextAreas& areas, const TTextMea
         layout.Warnings.emplace_back(Msg::SpineShortened);
     const double along = measure(fitted.Text, style) * fitted.Em;
     const double thick = fitted.Em * SpineLineHeight;
-    for (const TRect& spine : {areas.LeftSpine, areas.RightSpine}) {
+    for (const TRect& spine : spines) {
         const QPointF centre = Inside(spine, 0).center();
         const QRectF box(centre.x() - thick / 2, centre.y() - along / 2, thick, along);
         TTextBlock block{style, spine, {}, {}};

@@ -59,6 +59,7 @@ std::vector<std::string> TrackLines(std::string_view text);
 
 // Where the words may go, in tenths of a millimetre on the sheet: the front cover, the two
 // spines (each between the inlay's edge and its fold line) and the inlay between the folds.
+// A wrap has one spine (the right one empty), a slim card none: an empty spine gets no title.
 struct TTextAreas {
     TRect Cover;
     TRect LeftSpine;

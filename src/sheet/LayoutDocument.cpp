@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 constexpr const char* CoverKey = "cover";
 constexpr const char* BackKey = "back";
+constexpr const char* WrapKey = "wrap";
 
 // A layout is a few lines; anything this large is some other file.
 constexpr uint64_t MaxLayoutSize = uint64_t{1} << 20;
@@ -84,6 +85,10 @@ TIniEdit LayoutEdit(const TIniText& current, const TLayoutDocument& document) {
     const std::string& section = LayoutSection();
     TIniEdit edit{
         section, {{CoverKey, document.Cover.File()}, {BackKey, document.Back.File()}}, {}};
+    if (document.Wrap.File().empty())
+        edit.Removals.emplace_back(WrapKey);
+    else
+        edit.Values.emplace_back(WrapKey, document.Wrap.File());
     AddSheetSettingEdits(current, section, document.Settings, edit.Values, edit.Removals);
     AddPlacementEdits(current, section, TSheetPart::Cover, document.Placements.Cover, edit.Values,
                       edit.Removals);
@@ -98,6 +103,7 @@ TLayoutDocument ParseLayoutDocument(const TIniText& text) {
     TLayoutDocument document;
     document.Cover.Entry = text.Value(section, CoverKey);
     document.Back.Entry = text.Value(section, BackKey);
+    document.Wrap.Entry = text.Value(section, WrapKey);
     document.Placements = ReadLayoutPlacements(text, section);
     document.Settings = ReadSheetSettings(text, section);
     document.Text = ReadCoverText(text);
@@ -114,12 +120,17 @@ TLayoutDocument ReadLayoutDocument(const std::string& fileName) {
 TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile) {
     // Both names are checked before either file is looked for, so a name no reader takes
     // fails the same whether or not such a file exists, and the document stays as it was.
+    // With a wrap picture, a layout needs no front or back key.
+    const bool wrap = !document.Wrap.File().empty();
     for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
-        if (!picture->Entry || !picture->Entry->empty())
+        if (picture->Entry ? !picture->Entry->empty() : !wrap)
             CheckPictureExtension(picture->File());
+    if (wrap)
+        CheckPictureExtension(document.Wrap.File());
     TPicturesFound found;
     LocatePicture(document.Cover, layoutFile, found.CoverMoved);
     LocatePicture(document.Back, layoutFile, found.BackMoved);
+    LocatePicture(document.Wrap, layoutFile, found.WrapMoved);
     return found;
 }
 
@@ -134,13 +145,16 @@ std::vector<TIniEdit> LayoutDocumentEdits(const TIniText& current,
 TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDocument& document) {
     // A longer path would be cut when read, naming another file than the one saved.
     if (document.Cover.File().size() > IniMaxValueLength ||
-        document.Back.File().size() > IniMaxValueLength || !CoverTextFits(document.Text))
+        document.Back.File().size() > IniMaxValueLength ||
+        document.Wrap.File().size() > IniMaxValueLength || !CoverTextFits(document.Text))
         throw EIniFileException(Format(Msg::IniWriteError, fileName.c_str()));
     TIniFile(fileName).Update(
         [&](const TIniText& current) { return LayoutDocumentEdits(current, document); });
     TLayoutDocument written = document;
     for (TLayoutPicture* picture : {&written.Cover, &written.Back})
         picture->Entry = picture->File();
+    if (written.Wrap.File().empty())
+        written.Wrap.Entry.reset();
     for (TPlacementRecord* record : {&written.Placements.Cover, &written.Placements.Back})
         record->Read = PlacementEntriesToWrite(*record);
     return written;
@@ -151,6 +165,7 @@ bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& documen
         layoutFile.empty() ? TLayoutDocument{} : ParseLayoutDocument(TIniFile(layoutFile).Read());
     return document.Cover.File() != stored.Cover.File() ||
            document.Back.File() != stored.Back.File() ||
+           document.Wrap.File() != stored.Wrap.File() ||
            !(document.Placements.Cover.Placement == stored.Placements.Cover.Placement) ||
            !(document.Placements.Back.Placement == stored.Placements.Back.Placement) ||
            !(document.Settings == stored.Settings) || !(document.Text == stored.Text);
@@ -163,7 +178,7 @@ TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::stri
     TLayoutDocument rebased = document;
     if (oldFolder == newFolder)
         return rebased;
-    for (TLayoutPicture* picture : {&rebased.Cover, &rebased.Back}) {
+    for (TLayoutPicture* picture : {&rebased.Cover, &rebased.Back, &rebased.Wrap}) {
         if (!DependsOnFolder(picture->Entry))
             continue;
         const fs::path target = (oldFolder / *picture->Entry).lexically_normal();

@@ -35,6 +35,9 @@ struct TLayoutPicture {
 struct TLayoutDocument {
     TLayoutPicture Cover;
     TLayoutPicture Back;
+    // One picture across a whole wrap ("wrap"); while it is set, the front and back pictures
+    // are kept but not drawn.
+    TLayoutPicture Wrap;
     TLayoutPlacements Placements;
     TSheetSettings Settings;
     TCoverText Text;
@@ -43,6 +46,8 @@ struct TLayoutDocument {
     const TLayoutPicture& Picture(TSheetPart part) const {
         return part == TSheetPart::Cover ? Cover : Back;
     }
+    // Whether the sheet shows the wrap's picture instead of the front and back pictures.
+    bool ShowsWrap() const { return Settings.Layout().IsWrap() && !Wrap.File().empty(); }
     TPlacementRecord& Placement(TSheetPart part) {
         return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
     }
@@ -68,13 +73,15 @@ TLayoutDocument ReadLayoutDocument(const std::string& fileName);
 struct TPicturesFound {
     bool CoverMoved = false; // found in the layout's folder: its entry now names it there
     bool BackMoved = false;
+    bool WrapMoved = false;
 };
 
 // Looks for the document's named pictures: at the entry's path (a relative one from the
 // layout's folder), else a file of that name in the layout's folder, whose path then
 // becomes the entry; a picture found nowhere is Missing. An entry whose extension no
 // picture reader knows fails first, with the picture layer's message, whether or not the
-// file exists; so does a missing key, as a path without extension.
+// file exists; so does a missing front or back key, as a path without extension, unless the
+// layout names a wrap picture.
 TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile);
 
 // What saving the document changes in a layout's text as current holds it: the
@@ -101,7 +108,7 @@ bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& documen
 // itself, must not overwrite.
 inline std::vector<std::string> PictureFiles(const TLayoutDocument& document) {
     std::vector<std::string> files;
-    for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
+    for (const TLayoutPicture* picture : {&document.Cover, &document.Back, &document.Wrap})
         if (!picture->Resolved.empty())
             files.push_back(picture->Resolved);
     return files;

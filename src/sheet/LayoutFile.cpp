@@ -7,13 +7,33 @@
 namespace {
 constexpr const char* BleedKey = "bleed";
 constexpr const char* ArrangementKey = "arrangement";
+constexpr const char* CaseKey = "case";
+constexpr const char* SpineKey = "spineWidth";
+constexpr const char* PanelWidthKey = "panelWidth";
+constexpr const char* PanelHeightKey = "panelHeight";
 
-std::optional<int> ParseBleed(std::string_view text) {
+std::optional<int> ParseTenths(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < 0 || value > MaxBleed)
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
         return std::nullopt;
     return value;
+}
+
+std::optional<int> ParseBleed(std::string_view text) {
+    return ParseTenths(text, 0, MaxBleed);
+}
+
+std::optional<int> ParseSpine(std::string_view text) {
+    return ParseTenths(text, 0, CustomCase::MaxSpine);
+}
+
+std::optional<int> ParsePanel(std::string_view text) {
+    return ParseTenths(text, CustomCase::MinPanel, CustomCase::MaxPanel);
+}
+
+std::optional<TCaseKind> ParseCase(std::string_view text) {
+    return CaseKindOfKey(text);
 }
 
 std::optional<TArrangement> ParseArrangement(std::string_view text) {
@@ -54,10 +74,32 @@ void StoreSetting(const TIniText& current, const std::string& section,
 }
 } // namespace
 
+TSheetLayout TSheetSettings::Layout() const {
+    const TCaseKind kind = Case.Value;
+    const int spine = Spine.Value == CaseSpine ? CaseType(kind).Size.Spine : Spine.Value;
+    return {.Arrangement = Arrangement.Value,
+            .Bleed = Bleed.Value,
+            .Case = kind,
+            .Size = EffectiveCaseSize(kind, spine, PanelWidth.Value, PanelHeight.Value)};
+}
+
+void TSheetSettings::SetCase(TCaseKind kind) {
+    Case.Set(kind);
+    Spine.Set(CaseSpine);
+}
+
+void TSheetSettings::SetSpine(int tenths) {
+    Spine.Set(tenths == CaseType(Case.Value).Size.Spine ? CaseSpine : tenths);
+}
+
 TSheetSettings ReadSheetSettings(const TIniText& text, const std::string& section) {
     TSheetSettings settings;
     ReadSetting(text, section, BleedKey, settings.Bleed, ParseBleed);
     ReadSetting(text, section, ArrangementKey, settings.Arrangement, ParseArrangement);
+    ReadSetting(text, section, CaseKey, settings.Case, ParseCase);
+    ReadSetting(text, section, SpineKey, settings.Spine, ParseSpine);
+    ReadSetting(text, section, PanelWidthKey, settings.PanelWidth, ParsePanel);
+    ReadSetting(text, section, PanelHeightKey, settings.PanelHeight, ParsePanel);
     return settings;
 }
 
@@ -69,4 +111,18 @@ void AddSheetSettingEdits(const TIniText& current, const std::string& section,
     StoreSetting(current, section, settings.Arrangement, TArrangement::Side, ArrangementKey,
                  settings.Arrangement.Value == TArrangement::Stacked ? "stacked" : "side", values,
                  removals);
+    StoreSetting(current, section, settings.Case, TCaseKind::Jewel, CaseKey,
+                 CaseType(settings.Case.Value).Key, values, removals);
+    // The case's own spine is no setting of the layout's, whether named or not.
+    TLayoutSetting<int> spine = settings.Spine;
+    const int caseSpine = CaseType(settings.Case.Value).Size.Spine;
+    if (spine.Value == TSheetSettings::CaseSpine)
+        spine.Value = caseSpine;
+    StoreSetting(current, section, spine, caseSpine, SpineKey, std::to_string(spine.Value), values,
+                 removals);
+    const TCaseSize custom = CaseType(TCaseKind::Custom).Size;
+    StoreSetting(current, section, settings.PanelWidth, custom.PanelWidth, PanelWidthKey,
+                 std::to_string(settings.PanelWidth.Value), values, removals);
+    StoreSetting(current, section, settings.PanelHeight, custom.PanelHeight, PanelHeightKey,
+                 std::to_string(settings.PanelHeight.Value), values, removals);
 }

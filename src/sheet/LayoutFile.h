@@ -1,6 +1,6 @@
 // The layout file's own section (named after the application's title): the two picture
 // entries under the keys "cover" and "back", each part's placement keys, and the sheet's
-// settings "bleed" and "arrangement".
+// settings "bleed", "arrangement", "case", "spineWidth", "panelWidth" and "panelHeight".
 #pragma once
 
 #include <optional>
@@ -25,12 +25,25 @@ template <typename T> struct TLayoutSetting {
     bool operator==(const TLayoutSetting&) const = default;
 };
 
-// The sheet settings of a layout: "bleed" in tenths of a millimetre (0 to 30) and
-// "arrangement" ("side" or "stacked"). Only a value other than the default is stored.
+// The sheet settings of a layout: "bleed" in tenths of a millimetre (0 to 30),
+// "arrangement" ("side" or "stacked"), "case" (jewel, slim, dvd, bluray or custom) and the
+// case's size in tenths of a millimetre: "spineWidth" (0 to 400; one the case does not offer
+// prints as its default) and, for a case of one's own, "panelWidth" and "panelHeight" (50 to
+// 200 mm). Only a value other than the default is stored; the spine's default is the case's.
 struct TSheetSettings {
+    // The spine's value while the layout names none: the case's own.
+    static constexpr int CaseSpine = -1;
     TLayoutSetting<int> Bleed;
     TLayoutSetting<TArrangement> Arrangement;
-    TSheetLayout Layout() const { return {Arrangement.Value, Bleed.Value}; }
+    TLayoutSetting<TCaseKind> Case;
+    TLayoutSetting<int> Spine{CaseSpine, {}};
+    TLayoutSetting<int> PanelWidth{CaseType(TCaseKind::Custom).Size.PanelWidth, {}};
+    TLayoutSetting<int> PanelHeight{CaseType(TCaseKind::Custom).Size.PanelHeight, {}};
+    TSheetLayout Layout() const;
+    // Another case, with its own spine.
+    void SetCase(TCaseKind kind);
+    // A spine width; the case's own is kept as no setting, as the file holds it.
+    void SetSpine(int tenths);
     bool operator==(const TSheetSettings&) const = default;
 };
 

@@ -87,6 +87,47 @@ std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibrati
     return parts;
 }
 
+TRect FilePrintableArea(const TDeviceCaps& caps) {
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return {};
+    return {FileMargin, FileMargin, Tenths(caps.PhysicalWidth, caps.LogPixelsX) - FileMargin,
+            Tenths(caps.PhysicalHeight, caps.LogPixelsY) - FileMargin};
+}
+
+std::string FitAdvice(const TSheetLayout& layout, bool frames,
+                      const std::function<std::vector<TCut>(const TSheetLayout&)>& cutsOf) {
+    if (!layout.IsWrap()) {
+        if (layout.Arrangement != TArrangement::Side)
+            return "";
+        TSheetLayout stacked = layout;
+        stacked.Arrangement = TArrangement::Stacked;
+        return cutsOf(stacked).empty() ? Msg::StackedWouldFit.Text() : "";
+    }
+    std::vector<std::string> papers;
+    for (const auto& [paper, name] : {std::pair{Paper::A4, "A4"}, {Paper::Legal, "US Legal"}}) {
+        TSheetLayout other = layout;
+        other.Paper = paper;
+        const TRect inside = {FileMargin, FileMargin, paper.Width - FileMargin,
+                              paper.Height - FileMargin};
+        if (paper != layout.Paper && FindCuts(SheetPartAreas(frames, {}, other), inside).empty())
+            papers.emplace_back(name);
+    }
+    if (papers.empty())
+        return "";
+    const std::string names =
+        papers.size() == 1 ? papers[0] : Format(Msg::PaperOr, papers[0].c_str(), papers[1].c_str());
+    return Format(Msg::PaperWouldFit, names.c_str());
+}
+
+std::string BleedLimitedText(const TSheetLayout& layout) {
+    const int printed = PrintedBleed(layout);
+    if (printed >= layout.Bleed)
+        return "";
+    if (!layout.IsWrap())
+        return Msg::BleedLimited.Text();
+    return Format(Msg::WrapBleedLimited, Millimetres(printed).c_str());
+}
+
 TCalibration SheetCalibration(const TCalibration& stored, const TSheetLayout& layout,
                               const TDeviceCaps& caps) {
     if (!SheetGeometry(layout).Portrait || caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)

@@ -3,6 +3,7 @@
 // top-left corner, and the warning that names what would be lost.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@ inline constexpr TMsg StackedWouldFit{QT_TRANSLATE_NOOP(
 inline constexpr TMsg BleedLimited{QT_TRANSLATE_NOOP(
     "Msg",
     "Nebeneinander ist die Beschnittzugabe auf 1 mm begrenzt; „untereinander“ erlaubt 3 mm.")};
+inline constexpr TMsg PaperWouldFit{
+    QT_TRANSLATE_NOOP("Msg", "Auf Papier im Format %s passt der Bogen.")};
+inline constexpr TMsg PaperOr{QT_TRANSLATE_NOOP("Msg", "%s oder %s")};
+inline constexpr TMsg WrapBleedLimited{QT_TRANSLATE_NOOP(
+    "Msg", "Auf diesem Papier ist die Beschnittzugabe auf %s mm begrenzt, damit sie mit den "
+           "Schnittmarken 5 mm innerhalb des Papierrands bleibt.")};
 inline constexpr TMsg FrontPart{QT_TRANSLATE_NOOP("Msg", "Vorderseite")};
 inline constexpr TMsg BackPart{QT_TRANSLATE_NOOP("Msg", "Rückseite")};
 inline constexpr TMsg EdgeLeft{QT_TRANSLATE_NOOP("Msg", "links")};
@@ -60,6 +67,21 @@ TRect PrintableArea(const TDeviceCaps& caps);
 // printed), scaled and moved by a printer's calibration.
 std::vector<TPartArea> SheetPartAreas(bool frames, const TCalibration& calibration = {},
                                       const TSheetLayout& layout = {});
+
+// What a sheet printed into a file keeps to: the device's paper less FileMargin on every side,
+// in tenths of a millimetre; empty for a device that reports no resolution.
+TRect FilePrintableArea(const TDeviceCaps& caps);
+
+// Where the sheet would fit when the paper cuts it, as a sentence to add to the warning: the
+// jewel case's stacked sheet ("Mit der Anordnung „untereinander“ …") when its side-by-side one
+// is cut, a wrap's A4 or US Legal ("Auf Papier im Format A4 oder US Legal …") other than the
+// paper it is on, where its parts stay FileMargin inside; empty when nothing would.
+// cutsOf answers the cuts of a layout on the paper in hand.
+std::string FitAdvice(const TSheetLayout& layout, bool frames,
+                      const std::function<std::vector<TCut>(const TSheetLayout&)>& cutsOf);
+
+// The message when the layout's bleed is printed smaller than it asks for; empty when not.
+std::string BleedLimitedText(const TSheetLayout& layout);
 
 // A printer's stored calibration as the layout's sheet needs it: turned for a portrait
 // sheet on the device's paper.

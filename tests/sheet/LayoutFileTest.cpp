@@ -270,3 +270,53 @@ TEST_F(LayoutFile, UnreadableSettingsReadAsDefaultAndStayUntilChanged) {
                   (TSheetLayout{TArrangement::Stacked, 10}));
     }
 }
+
+TEST_F(LayoutFile, CaseKeysReadAsTheirCaseAndAreSavedAsTheyStand) {
+    const std::string file = Dir.File("huelle.vco");
+    const TCaseSize dvd = {1295, 1840, 140};
+    const struct {
+        const char* Lines;
+        TCaseKind Case;
+        TCaseSize Size;
+    } cases[] = {
+        {"case=dvd", TCaseKind::Dvd, dvd},
+        {"case=dvd\nspineWidth=70", TCaseKind::Dvd, {1295, 1840, 70}},
+        // A spine the case does not offer prints as its own, and stays in the file.
+        {"case=dvd\nspineWidth=55", TCaseKind::Dvd, dvd},
+        {"case=dvd\nspineWidth=1,4", TCaseKind::Dvd, dvd},
+        {"case=bluray\nspineWidth=125", TCaseKind::Bluray, {1280, 1490, 125}},
+        {"case=slim", TCaseKind::Slim, {1200, 1200, 0}},
+        {"case=custom\npanelWidth=1500\npanelHeight=1800\nspineWidth=300",
+         TCaseKind::Custom,
+         {1500, 1800, 300}},
+        // Each panel fits, but the wrap is wider than US Legal holds.
+        {"case=custom\npanelWidth=2000\nspineWidth=0", TCaseKind::Custom, dvd},
+        {"case=custom\npanelWidth=499", TCaseKind::Custom, dvd},
+        {"case=DVD", TCaseKind::Jewel, {}},
+        {"case=", TCaseKind::Jewel, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Lines);
+        const std::string text = std::string("[Vellacour]\ncover=\nback=\n") + c.Lines + "\n";
+        WriteFileText(file, text);
+        TSheetSettings settings = ReadLayoutDocument(file).Settings;
+        EXPECT_EQ(settings.Layout().Case, c.Case);
+        EXPECT_EQ(settings.Layout().Size, c.Size);
+        EXPECT_FALSE(LayoutChanged(file, Document("", "", {}, settings)));
+        WriteLayoutDocument(file, Document("", "", {}, settings));
+        EXPECT_EQ(ReadFileText(file), text) << "kept as it was";
+        // Choosing the jewel case removes the case and its spine; a size of one's own stays
+        // for when it is chosen again.
+        settings.SetCase(TCaseKind::Jewel);
+        WriteLayoutDocument(file, Document("", "", {}, settings));
+        EXPECT_EQ(ReadFileText(file).find("case="), std::string::npos);
+        EXPECT_EQ(ReadFileText(file).find("spineWidth="), std::string::npos);
+    }
+    // A case's own spine, chosen, is no setting of the layout's.
+    TSheetSettings settings;
+    settings.SetCase(TCaseKind::Bluray);
+    settings.SetSpine(140);
+    WriteLayoutDocument(file, Document("", "", {}, settings));
+    EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=\nback=\ncase=bluray\n");
+    EXPECT_FALSE(LayoutChanged(file, Document("", "", {}, settings)));
+}

@@ -143,8 +143,8 @@ TEST_F(LayoutPictures, AFolderMovedAsAWholeOpensWithItsPictures) {
 
 // A name no picture reader takes is refused as such, before the file is looked for: the
 // same message whether the file is there or not, for a value cut to what a layout reads
-// and for one ending in a blank. A missing key is a name without extension; an empty entry
-// is no picture.
+// and for one ending in a blank. A missing key is a name without extension, unless a wrap
+// picture stands in for both parts; an empty entry is no picture.
 TEST_F(LayoutPictures, TheExtensionDecidesBeforeTheFileIsLookedFor) {
     WriteBmp(Dir.File("da.bmp"), 2, 2, 0xFF0000);
     WriteFileText(Dir.File("da.x"), "kein Bild");
@@ -163,6 +163,10 @@ TEST_F(LayoutPictures, TheExtensionDecidesBeforeTheFileIsLookedFor) {
         {"back=da.bmp\n", "Unbekannte Bilddateierweiterung (.)"},
         {"cover=da.bmp\nback=\n", ""},
         {"cover=\nback=\n", ""},
+        // With a wrap picture the front and back keys may be missing; its own name counts.
+        {"wrap=da.bmp\n", ""},
+        {"cover=da.bmp\nwrap=da.x\n", "Unbekannte Bilddateierweiterung (.x)"},
+        {"wrap=\n", "Unbekannte Bilddateierweiterung (.)"},
     };
     const std::string layout = Dir.File("l.vco");
     for (const auto& c : cases) {
