@@ -52,16 +52,6 @@
         <translation>The file %s is too large for a track list.</translation>
     </message>
     <message>
-        <source>Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]
-        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter] [--dpi N]
-        vellacour-export --help | --version
-</source>
-        <translation>Usage: vellacour-export picture FILE -o OUTPUT.png [--size WxH]
-       vellacour-export sheet LAYOUT.vco -o OUTPUT.pdf [--frames] [--paper A4|Letter] [--dpi N]
-       vellacour-export --help | --version
-</translation>
-    </message>
-    <message>
         <source>Ungültige Größe: %s</source>
         <translation>Invalid size: %s</translation>
     </message>
@@ -448,6 +438,48 @@ Print anyway?</translation>
     <message>
         <source>unten</source>
         <translation>bottom</translation>
+    </message>
+    <message>
+        <source>Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]
+        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+        vellacour-export --help | --version
+</source>
+        <translation>Usage: vellacour-export picture FILE -o OUTPUT.png [--size WxH]
+       vellacour-export sheet LAYOUT.vco -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+       vellacour-export --help | --version
+</translation>
+    </message>
+    <message>
+        <source>CD-Jewelcase</source>
+        <translation>CD jewel case</translation>
+    </message>
+    <message>
+        <source>CD-Slimcase</source>
+        <translation>CD slim case</translation>
+    </message>
+    <message>
+        <source>DVD-Hülle</source>
+        <translation>DVD case</translation>
+    </message>
+    <message>
+        <source>Blu-ray-Hülle</source>
+        <translation>Blu-ray case</translation>
+    </message>
+    <message>
+        <source>Eigene Maße</source>
+        <translation>Custom size</translation>
+    </message>
+    <message>
+        <source>Auf Papier im Format %s passt der Bogen.</source>
+        <translation>The sheet fits on %s paper.</translation>
+    </message>
+    <message>
+        <source>%s oder %s</source>
+        <translation>%s or %s</translation>
+    </message>
+    <message>
+        <source>Auf diesem Papier ist die Beschnittzugabe auf %s mm begrenzt, damit sie mit den Schnittmarken 5 mm innerhalb des Papierrands bleibt.</source>
+        <translation>On this paper the bleed is limited to %s mm, so that it stays 5 mm inside the paper&apos;s edge with its crop marks.</translation>
     </message>
 </context>
 <context>

@@ -29,7 +29,7 @@ namespace {
 constexpr TMsg Usage{QT_TRANSLATE_NOOP(
     "Msg",
     "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
-    "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter] "
+    "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] "
     "[--dpi N]\n"
     "        vellacour-export --help | --version\n")};
 // Large enough for any print resolution of a cover, small enough to stay in memory.
@@ -157,6 +157,8 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
                 options.Paper = QPageSize::A4;
             } else if (paper == "Letter" || paper == "letter") {
                 options.Paper = QPageSize::Letter;
+            } else if (paper == "Legal" || paper == "legal") {
+                options.Paper = QPageSize::Legal;
             } else {
                 err << Format(BadPaper, paper.c_str()) << "\n";
                 return false;
@@ -185,42 +187,50 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
     return true;
 }
 
+struct TSheetPictures {
+    TPicture Cover;
+    TPicture Back;
+    TPicture Wrap;
+};
+
 // Prints the sheet into the output file, which is put in place only when the whole sheet
 // was printed and written.
-void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TPicture& cover,
-                    const TPicture& back, const TLayoutPlacements& placements,
-                    const TSheetLayout& layout, const TCoverText& text) {
+void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TSheetPictures& pictures,
+                    const TLayoutDocument& document) {
     TXPrint print(printer);
     ConfigureSheetPrint(print);
     printer.Title = TApplication::Title();
     const bool frames = options.Frames;
-    PrintCoverSheet(print, {.Cover = cover,
-                            .Back = back,
+    const TLayoutPlacements& placements = document.Placements;
+    PrintCoverSheet(print, {.Cover = pictures.Cover,
+                            .Back = pictures.Back,
                             .Frames = [frames] { return frames; },
                             .CoverPlacement = placements.Cover.Placement,
                             .BackPlacement = placements.Back.Placement,
-                            .Layout = layout,
-                            .Text = &text});
+                            .Wrap = document.ShowsWrap() ? &pictures.Wrap : nullptr,
+                            .Layout = document.Settings.Layout(),
+                            .Text = &document.Text});
 }
 
-// After the sheet was printed: one warning line naming the parts the paper cuts, and
-// whether the stacked sheet would fit. A file is not a printer, so no calibration moves
-// the parts.
+// After the sheet was printed: one warning line naming the parts that come closer to the
+// paper's edge than a printer can print, and the arrangement or paper that would fit. A
+// file is not a printer, so no calibration moves the parts.
 void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, const TSheetLayout& layout,
                     std::ostream& err) {
     const auto cutsOf = [&](const TSheetLayout& sheet) {
         TXPrint print(printer);
-        OrientForSheet(print, sheet);
-        return FindCuts(SheetPartAreas(options.Frames, {}, sheet),
-                        PrintableArea(printer.DeviceCaps()));
+        const TSheetLayout onPaper = LayoutOnPaper(print, sheet);
+        return FindCuts(SheetPartAreas(options.Frames, {}, onPaper),
+                        FilePrintableArea(printer.DeviceCaps()));
     };
     const std::vector<TCut> cuts = cutsOf(layout);
     if (cuts.empty())
         return;
     err << Warning.Text() << OutsidePrintableText(cuts);
-    if (layout.Arrangement == TArrangement::Side &&
-        cutsOf({TArrangement::Stacked, layout.Bleed}).empty())
-        err << " " << Msg::StackedWouldFit.Text();
+    TXPrint print(printer);
+    const std::string advice = FitAdvice(LayoutOnPaper(print, layout), options.Frames, cutsOf);
+    if (!advice.empty())
+        err << " " << advice;
     err << "\n";
 }
 
@@ -255,26 +265,33 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
     try {
         TLayoutDocument document = ReadLayoutDocument(options.Layout);
         const TPicturesFound found = LocatePictures(document, options.Layout);
-        TPicture cover;
-        LoadSheetPicture(cover, options.Layout, document.Cover, found.CoverMoved, err);
-        TPicture back;
-        LoadSheetPicture(back, options.Layout, document.Back, found.BackMoved, err);
+        TSheetPictures pictures;
+        LoadSheetPicture(pictures.Cover, options.Layout, document.Cover, found.CoverMoved, err);
+        LoadSheetPicture(pictures.Back, options.Layout, document.Back, found.BackMoved, err);
+        LoadSheetPicture(pictures.Wrap, options.Layout, document.Wrap, found.WrapMoved, err);
+        TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
+        TSheetLayout layout;
+        {
+            TXPrint print(printer);
+            layout = LayoutOnPaper(print, document.Settings.Layout());
+        }
+        const TSheetGeometry sheet = SheetGeometry(layout);
         const TLayoutPlacements& placements = document.Placements;
-        WarnIfCoarse(err, TSheetPart::Cover, document.Cover.File(), cover, Sheet::CoverPicture,
-                     placements.Cover.Placement);
-        WarnIfCoarse(err, TSheetPart::Back, document.Back.File(), back, Sheet::BackPicture,
-                     placements.Back.Placement);
-        const TSheetLayout layout = document.Settings.Layout();
-        if (PrintedBleed(layout) < layout.Bleed)
-            err << Warning.Text() << Msg::BleedLimited.Text() << "\n";
+        if (!document.ShowsWrap()) {
+            WarnIfCoarse(err, TSheetPart::Cover, document.Cover.File(), pictures.Cover, sheet.Cover,
+                         placements.Cover.Placement);
+            WarnIfCoarse(err, TSheetPart::Back, document.Back.File(), pictures.Back, sheet.Back,
+                         placements.Back.Placement);
+        }
+        if (const std::string limited = BleedLimitedText(layout); !limited.empty())
+            err << Warning.Text() << limited << "\n";
         const TCoverText& text = document.Text;
         for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
             err << Warning.Text() << warning << "\n";
-        TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
         printer.Inputs = PictureFiles(document);
         printer.Inputs.push_back(options.Layout);
-        PrintSheetFile(printer, options, cover, back, placements, layout, text);
-        WarnOfCutParts(printer, options, layout, err);
+        PrintSheetFile(printer, options, pictures, document);
+        WarnOfCutParts(printer, options, document.Settings.Layout(), err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;

@@ -10,7 +10,7 @@ const char* const ProgramUsage = "Aufruf: vellacour [LAYOUT.vco]\n"
                                  "        vellacour --help | --version\n";
 const char* const ExportUsage =
     "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
-    "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter] "
+    "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] "
     "[--dpi N]\n"
     "        vellacour-export --help | --version\n";
 

@@ -117,7 +117,8 @@ TEST(ExportSheet, StackedSheetAndBleedWithCropMarks) {
     }
 }
 
-// A part beyond the paper's edge is named in a warning; the sheet is written all the same.
+// A part beyond the paper's edge, or closer to it than the 5 mm nearly every printer keeps, is
+// named in a warning; the sheet is written all the same.
 TEST(ExportSheet, WarnsOfPartsThePaperCuts) {
     // The layout's tiny pictures are named first, as too coarse for their parts.
     const std::string coarse =
@@ -130,11 +131,11 @@ TEST(ExportSheet, WarnsOfPartsThePaperCuts) {
         {{"--frames"}, ""},
         {{"--paper", "Letter"},
          "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-         "(Rückseite: 4,6 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
+         "(Rückseite: 9,6 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
          "dieses Papier.\n"},
         {{"--paper", "Letter", "--frames"},
          "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-         "(Rückseite: 4,7 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
+         "(Rückseite: 9,7 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
          "dieses Papier.\n"},
     };
     for (const auto& c : cases) {
