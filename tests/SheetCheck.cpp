@@ -75,6 +75,24 @@ TGeometry GeometryOf(const TSheetExpectation& e) {
             b};
 }
 
+// A paper's name and its sides in tenths of a millimetre.
+struct TPaperSize {
+    const char* Name;
+    int Long, Short;
+};
+
+TPaperSize PaperSizeOf(TPaper paper) {
+    switch (paper) {
+    case TPaper::Letter:
+        return {"Letter", 2794, 2159};
+    case TPaper::Legal:
+        return {"Legal", 3556, 2159};
+    case TPaper::A4:
+        break;
+    }
+    return {"A4", 2970, 2100};
+}
+
 double Px(double mm) {
     return mm / 25.4 * SheetDpi;
 }
@@ -571,8 +589,8 @@ std::vector<std::string> CheckTestSheetRulers(const QImage& image,
 }
 
 std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation& expected) {
-    const bool a4 = expected.Paper == TPaper::A4;
-    const double longMm = a4 ? 297.0 : 279.4, shortMm = a4 ? 210.0 : 215.9;
+    const TPaperSize paper = PaperSizeOf(expected.Paper);
+    const double longMm = paper.Long / 10.0, shortMm = paper.Short / 10.0;
     const bool portrait = expected.Stacked;
     const double widthMm = portrait ? shortMm : longMm, heightMm = portrait ? longMm : shortMm;
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -582,7 +600,7 @@ std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation
     const int height = static_cast<int>(std::lround(Px(heightMm)));
     if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)
         return {Format("page is %d x %d pixels, expected about %d x %d (%s %s at %d dpi)",
-                       rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter",
+                       rgb.width(), rgb.height(), width, height, paper.Name,
                        portrait ? "portrait" : "landscape", SheetDpi)};
     if (expected.ShiftX != 0 || expected.ShiftY != 0 || expected.ScaleX != 10000 ||
         expected.ScaleY != 10000) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class TPaper { A4, Letter };
+enum class TPaper { A4, Letter, Legal };
 
 struct TSheetExpectation {
     TPaper Paper = TPaper::A4;

@@ -1,7 +1,7 @@
 // sheet_check: the sheet checker for shell scripts. Prints each problem on a line of its own
 // and exits with 1 when there are any, 0 when the sheet is right, 2 on wrong usage.
 //
-//   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
+//   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter|Legal] [--cover RRGGBB|none]
 //               [--back RRGGBB|none] [--may-be-turned] [--calibration X;Y;SX;SY]
 //               [--test-sheet] [--stacked] [--bleed MM]
 //   sheet_check FILE.pdf|FILE.png --measure RRGGBB
@@ -24,10 +24,11 @@
 
 namespace {
 int Usage() {
-    std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
-                         "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
-                         "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM]\n"
-                         "       sheet_check FILE.pdf|FILE.png --measure RRGGBB\n");
+    std::fprintf(stderr,
+                 "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter|Legal] "
+                 "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
+                 "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM]\n"
+                 "       sheet_check FILE.pdf|FILE.png --measure RRGGBB\n");
     return 2;
 }
 
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
             expected.Paper = TPaper::A4;
         else if (option == "--paper" && std::strcmp(value, "Letter") == 0)
             expected.Paper = TPaper::Letter;
+        else if (option == "--paper" && std::strcmp(value, "Legal") == 0)
+            expected.Paper = TPaper::Legal;
         else if (!(option == "--cover" && ParseColour(value, expected.Cover)) &&
                  !(option == "--back" && ParseColour(value, expected.Back)) &&
                  !(option == "--calibration" && ParseCalibration(value, expected)) &&
