@@ -31,13 +31,23 @@ struct TBox {
 };
 
 // Where the parts, the fold lines (6 mm and 7 mm inside the back's left and right edges),
-// the footer rule and the footer text stand.
+// the footer rule and the footer text stand. On a wrap the cover and back are its front and
+// back panels, the fold lines stand at the spine's edges, and there may be no footer.
 struct TGeometry {
     TBox Cover, Back;
     double FoldLeft, FoldRight, FoldTop, FoldBottom;
     double RuleY, RuleLeft, RuleRight;
     double TextLeft, TextTop;
     double Bleed;
+    std::optional<TBox> Wrap{};
+    bool Footer = true;
+
+    // The fold lines by name: a wrap without a spine has one, between its panels.
+    std::vector<std::pair<const char*, double>> Folds() const {
+        if (FoldLeft == FoldRight)
+            return {{"fold line", FoldLeft}};
+        return {{"left fold line", FoldLeft}, {"right fold line", FoldRight}};
+    }
 };
 
 // Side by side: the cover at 10 mm, 50 mm; the back 3 mm to its right (with a bleed, two
@@ -73,6 +83,83 @@ TGeometry GeometryOf(const TSheetExpectation& e) {
             10.0,
             190.0,
             b};
+}
+
+// A paper's name and its sides in tenths of a millimetre.
+struct TPaperSize {
+    const char* Name;
+    int Long, Short;
+};
+
+TPaperSize PaperSizeOf(TPaper paper) {
+    switch (paper) {
+    case TPaper::Letter:
+        return {"Letter", 2794, 2159};
+    case TPaper::Legal:
+        return {"Legal", 3556, 2159};
+    case TPaper::A4:
+        break;
+    }
+    return {"A4", 2970, 2100};
+}
+
+// A wrap's panel width and height and its spine, in millimetres.
+struct TWrapSize {
+    double PanelWidth, PanelHeight, Spine;
+};
+
+TWrapSize WrapSizeOf(const TSheetExpectation& e) {
+    TWrapSize size{e.PanelWidth, e.PanelHeight, 14.0};
+    switch (e.Case) {
+    case TSheetCase::Slim:
+        size = {120.0, 120.0, 0.0};
+        break;
+    case TSheetCase::Dvd:
+        size = {129.5, 184.0, 14.0};
+        break;
+    case TSheetCase::Bluray:
+        size = {128.0, 149.0, 14.0};
+        break;
+    case TSheetCase::Custom:
+    case TSheetCase::Jewel:
+        break;
+    }
+    size.Spine = e.Spine.value_or(size.Spine);
+    return size;
+}
+
+// A wrap: back panel, spine and front panel side by side, centred on the landscape paper, the
+// halves of what is left over truncated to whole tenths of a millimetre (so a wrap wider than
+// the paper stands out on both sides). The footer stands 9 mm below the wrap along its width,
+// but only where its 5 mm of height keep 5 mm clear of the paper's bottom edge.
+TGeometry WrapGeometryOf(const TSheetExpectation& e, const TPaperSize& paper) {
+    const TWrapSize size = WrapSizeOf(e);
+    const auto tenths = [](double mm) {
+        return static_cast<int>(std::lround(mm * 10));
+    };
+    const int panel = tenths(size.PanelWidth), height = tenths(size.PanelHeight);
+    const int spine = tenths(size.Spine), width = 2 * panel + spine;
+    const int left = (paper.Long - width) / 2, top = (paper.Short - height) / 2;
+    const int footerTop = top + height + 90;
+    const auto mm = [](int tenths) {
+        return tenths / 10.0;
+    };
+    const TBox wrap{mm(left), mm(top), mm(left + width), mm(top + height)};
+    const double foldLeft = mm(left + panel), foldRight = mm(left + panel + spine);
+    return {{foldRight, wrap.Top, wrap.Right, wrap.Bottom},
+            {wrap.Left, wrap.Top, foldLeft, wrap.Bottom},
+            foldLeft,
+            foldRight,
+            wrap.Top,
+            wrap.Bottom,
+            mm(footerTop),
+            wrap.Left,
+            wrap.Right,
+            wrap.Left,
+            mm(footerTop),
+            e.Bleed,
+            wrap,
+            footerTop + 50 <= paper.Short - 50};
 }
 
 double Px(double mm) {
@@ -165,16 +252,20 @@ bool NearFold(const TGeometry& g, double x, bool frames) {
 }
 
 // A picture of one colour must fill its box, clipped by the paper, to within the tolerance:
-// its edges are measured along five rows and five columns, its inside on a 1 mm grid.
+// its edges are measured along five rows and five columns, its inside on a 1 mm grid. The
+// edges are looked for within `searched`; without it, 2 mm either side of the box, as the
+// other picture, perhaps of the same colour, is 3 mm away.
 void CheckPicture(const TPage& page, const TGeometry& g, const char* name, const TBox& box,
-                  std::optional<QRgb> colour, bool frames, TProblems& problems) {
+                  std::optional<QRgb> colour, bool frames, TProblems& problems,
+                  std::optional<TBox> searched = std::nullopt) {
+    const double left = std::max(box.Left, 0.0), top = std::max(box.Top, 0.0);
     const double right = std::min(box.Right, page.WidthMm);
     const double bottom = std::min(box.Bottom, page.HeightMm);
     // The inside on a 1 mm grid: the picture's colour throughout, or white for an empty one.
     int points = 0, wrong = 0;
     std::optional<QPoint> first;
-    for (double y = box.Top + 0.3; y < bottom - 0.3; y += 1.0)
-        for (double x = box.Left + 0.3; x < right - 0.3; x += 1.0) {
+    for (double y = top + 0.3; y < bottom - 0.3; y += 1.0)
+        for (double x = left + 0.3; x < right - 0.3; x += 1.0) {
             if (NearFold(g, x, frames))
                 continue;
             ++points;
@@ -197,14 +288,16 @@ void CheckPicture(const TPage& page, const TGeometry& g, const char* name, const
     };
     // Worst deviation of each edge: left, right, top, bottom.
     const char* edgeNames[4] = {"left", "right", "top", "bottom"};
-    const double expected[4] = {box.Left, right, box.Top, bottom};
+    const double expected[4] = {left, right, top, bottom};
     double worst[4] = {0, 0, 0, 0};
     double measured[4] = {expected[0], expected[1], expected[2], expected[3]};
     int missing = 0;
-    const auto measure = [&](bool alongRow, int fixed, double from, double to, int edge) {
-        // 2 mm either side: the other picture, perhaps of the same colour, is 3 mm away.
-        const double limit = alongRow ? page.WidthMm : page.HeightMm;
-        const auto runs = page.Runs(alongRow, fixed, from - 2, std::min(to + 2, limit), isColour);
+    const TBox reach = searched.value_or(box.Grown(2));
+    const auto measure = [&](bool alongRow, int fixed, int edge) {
+        const double from = alongRow ? reach.Left : reach.Top;
+        const double to = std::min(alongRow ? reach.Right : reach.Bottom,
+                                   alongRow ? page.WidthMm : page.HeightMm);
+        const auto runs = page.Runs(alongRow, fixed, from, to, isColour);
         if (runs.empty()) {
             ++missing;
             return;
@@ -219,9 +312,9 @@ void CheckPicture(const TPage& page, const TGeometry& g, const char* name, const
         }
     };
     for (double f : {0.1, 0.3, 0.5, 0.7, 0.9}) {
-        measure(true, page.Row(box.Top + f * (bottom - box.Top)), box.Left, right, 0);
-        const double x = box.Left + f * (right - box.Left);
-        measure(false, page.Column(NearFold(g, x, frames) ? x + 1 : x), box.Top, bottom, 2);
+        measure(true, page.Row(top + f * (bottom - top)), 0);
+        const double x = left + f * (right - left);
+        measure(false, page.Column(NearFold(g, x, frames) ? x + 1 : x), 2);
     }
     if (missing) {
         problems.push_back(
@@ -247,12 +340,13 @@ void CheckLinePresent(const TPage& page, const TGeometry& g, const TLine& line, 
                       double after, bool skipFolds, TProblems& problems) {
     const double paperAcross = line.Vertical ? page.WidthMm : page.HeightMm;
     const double paperAlong = line.Vertical ? page.HeightMm : page.WidthMm;
-    if (line.Band0 > paperAcross - Tolerance)
+    if (line.Band0 > paperAcross - Tolerance || line.Band1 < Tolerance)
         return; // off the paper
     int samples = 0, missing = 0, misplaced = 0;
     double worstBegin = 0, worstEnd = 0;
     const double centre = (line.Band0 + line.Band1) / 2;
-    for (double s = line.From + 1; s < std::min(line.To, paperAlong) - 0.5; s += 2.0) {
+    for (double s = std::max(line.From, 0.0) + 1; s < std::min(line.To, paperAlong) - 0.5;
+         s += 2.0) {
         if (!line.Vertical && NearFold(g, s, skipFolds))
             continue;
         ++samples;
@@ -371,7 +465,8 @@ void CheckFoldLine(const TPage& page, const TGeometry& g, const char* name, doub
 }
 
 void CheckRule(const TPage& page, const TGeometry& g, TProblems& problems) {
-    const double RuleY = g.RuleY, RuleLeft = g.RuleLeft, RuleRight = g.RuleRight;
+    // The rule under a wrap wider than the paper begins at the paper's edge.
+    const double RuleY = g.RuleY, RuleLeft = std::max(g.RuleLeft, 0.0), RuleRight = g.RuleRight;
     const TLine rule{"footer rule", false, RuleY, RuleY + 0.1, RuleLeft, RuleRight};
     // Below the rule the footer text begins; it is measured on its own.
     CheckLinePresent(page, g, rule, 1.0, 0.25, false, problems);
@@ -400,7 +495,8 @@ void CheckRule(const TPage& page, const TGeometry& g, TProblems& problems) {
 }
 
 // The footer text's ink starts just below the rule at the left edge of the cover; the height
-// of its first word tells the size of the letters.
+// of its first word tells the size of the letters. A footer that begins left of the paper,
+// under a wrap wider than the paper, is cut: only its height and its end are checked.
 void CheckFooterText(const TPage& page, const TGeometry& g, TProblems& problems) {
     const double TextLeft = g.TextLeft, TextTop = g.TextTop;
     const auto [x0, x1] = page.Span(TextLeft - 1.0, page.WidthMm, page.Image.width());
@@ -447,13 +543,15 @@ void CheckFooterText(const TPage& page, const TGeometry& g, TProblems& problems)
             Format("footer text: ends at x = %.2f mm, past its rule's end at %.2f mm", right,
                    g.RuleRight));
     const double left = Mm(x0 + begin), inkTop = Mm(textTop);
-    if (left < TextLeft - Tolerance || left > TextLeft + 0.6)
-        problems.push_back(Format(
-            "footer text: starts at x = %.2f mm, expected just right of %.1f mm", left, TextLeft));
     if (inkTop < TextTop + 0.1 || inkTop > TextTop + 1.2)
         problems.push_back(
             Format("footer text: ink starts at y = %.2f mm, expected just below %.1f mm", inkTop,
                    TextTop));
+    if (TextLeft < 0)
+        return;
+    if (left < TextLeft - Tolerance || left > TextLeft + 0.6)
+        problems.push_back(Format(
+            "footer text: starts at x = %.2f mm, expected just right of %.1f mm", left, TextLeft));
     const double em = Mm(bottom - top) / WordHeightPerEm;
     if (std::abs(em - TextEm) > 0.2)
         problems.push_back(Format("footer text: first word %.2f mm high and %.2f mm wide, an em "
@@ -466,22 +564,26 @@ void CheckFooterText(const TPage& page, const TGeometry& g, TProblems& problems)
                                   shape, WordShape));
 }
 
-// Where nothing is drawn the paper stays white: outside the parts (with their frames or
-// crop and fold marks), the footer rule and the footer text, sampled every third pixel.
+// Where nothing is drawn the paper stays white: outside the parts or the wrap (with their
+// frames or crop and fold marks), the footer rule and the footer text, sampled every third
+// pixel.
 void CheckBlank(const TPage& page, const TGeometry& g, bool frames, TProblems& problems) {
     const double around = !frames ? g.Bleed + 0.5 : g.Bleed > 0 ? g.Bleed + 4.5 : 0.6;
-    const TBox drawn[] = {
-        g.Cover.Grown(around),
-        g.Back.Grown(around),
-        {g.RuleLeft - 0.5, g.RuleY - 0.5, g.RuleRight + 0.5, g.RuleY + 0.6},
-        {g.TextLeft - 1.0, g.TextTop, page.WidthMm, g.TextTop + 8.0},
-    };
+    std::vector<TBox> drawn;
+    if (g.Wrap)
+        drawn.push_back(g.Wrap->Grown(around));
+    else
+        drawn = {g.Cover.Grown(around), g.Back.Grown(around)};
+    if (g.Footer) {
+        drawn.push_back({g.RuleLeft - 0.5, g.RuleY - 0.5, g.RuleRight + 0.5, g.RuleY + 0.6});
+        drawn.push_back({g.TextLeft - 1.0, g.TextTop, page.WidthMm, g.TextTop + 8.0});
+    }
     const auto [x1, y1] = std::pair{page.Image.width(), page.Image.height()};
     for (int y = 0; y < y1; y += 3)
         for (int x = 0; x < x1; x += 3) {
             const double xMm = Mm(x + 0.5), yMm = Mm(y + 0.5);
             if (!TPage::Ink(page.Pixel(x, y)) ||
-                std::any_of(std::begin(drawn), std::end(drawn),
+                std::any_of(drawn.begin(), drawn.end(),
                             [&](const TBox& box) { return box.Contains(xMm, yMm); }))
                 continue;
             problems.push_back("ink where nothing belongs, at " + Where(QPoint(x, y)));
@@ -489,8 +591,8 @@ void CheckBlank(const TPage& page, const TGeometry& g, bool frames, TProblems& p
         }
 }
 
-// With a bleed: two crop marks in line with each edge of a part, 1 to 4 mm outside its
-// bleed, and the fold marks above and below the back, dashed.
+// With a bleed: two crop marks in line with each edge of a part (or of the wrap), 1 to 4 mm
+// outside its bleed, and the fold marks above and below the back (or the wrap), dashed.
 void CheckMarks(const TPage& page, const TGeometry& g, const char* name, const TBox& box,
                 TProblems& problems) {
     const double near = g.Bleed + 1.0, far = near + 3.0;
@@ -510,12 +612,64 @@ void CheckMarks(const TPage& page, const TGeometry& g, const char* name, const T
 
 void CheckFoldMarks(const TPage& page, const TGeometry& g, TProblems& problems) {
     const double near = g.Bleed + 1.0, far = near + 3.0;
-    for (const double x : {g.FoldLeft, g.FoldRight})
+    for (const auto& fold : g.Folds())
         for (const auto& [top, bottom] : {std::pair{g.Back.Top - far, g.Back.Top - near},
                                           std::pair{g.Back.Bottom + near, g.Back.Bottom + far}})
-            if (!page.Find(x - 0.2, top, x + 0.3, bottom, TPage::Dark, 1))
+            if (!page.Find(fold.second - 0.2, top, fold.second + 0.3, bottom, TPage::Dark, 1))
                 problems.push_back(Format("fold mark at %.1f mm between %.1f and %.1f mm: missing",
-                                          x, top, bottom));
+                                          fold.second, top, bottom));
+}
+
+// One picture across the wrap runs on over the spine without a seam: the spine's middle
+// column holds its colour from the wrap's top to its bottom (bleed included, less the
+// tolerance at each end). On a spine narrower than 1.2 mm with fold lines across it, the
+// columns just outside the fold lines are read instead.
+void CheckSpineColumn(const TPage& page, const TGeometry& g, QRgb colour, bool frames,
+                      TProblems& problems) {
+    const double middle = (g.FoldLeft + g.FoldRight) / 2;
+    std::vector<double> columns{middle};
+    if (NearFold(g, middle, frames))
+        columns = {g.FoldLeft - 0.3, g.FoldRight + 0.4};
+    const TBox wrap = g.Wrap->Grown(g.Bleed);
+    for (const double x : columns) {
+        const auto other =
+            page.Runs(false, page.Column(x), wrap.Top + Tolerance, wrap.Bottom - Tolerance,
+                      [&](QRgb p) { return !TPage::Near(p, colour); });
+        if (other.empty())
+            continue;
+        int length = 0;
+        for (const TRun& run : other)
+            length += run.End - run.Begin;
+        problems.push_back(Format("spine: not the wrap picture's colour for %.1f mm of its "
+                                  "column at x = %.1f mm, first at ",
+                                  Mm(length), x) +
+                           Where(QPoint(page.Column(x), other.front().Begin)));
+    }
+}
+
+// A wrap's pictures: one across the whole wrap, grown by the bleed on every side; or the back
+// panel on the left and the front panel on the right, each grown by the bleed on its outer
+// sides only, with the spine between them white. A panel's edges are looked for only up to
+// the spine's middle, so that panels of one colour meeting at a narrow spine are told apart.
+void CheckWrapPictures(const TPage& page, const TGeometry& g, const TSheetExpectation& e,
+                       bool frames, TProblems& problems) {
+    const double b = g.Bleed;
+    if (e.Wrap) {
+        CheckPicture(page, g, "wrap picture", g.Wrap->Grown(b), e.Wrap, frames, problems);
+        CheckSpineColumn(page, g, *e.Wrap, frames, problems);
+        return;
+    }
+    const double middle = (g.FoldLeft + g.FoldRight) / 2;
+    const TBox back{g.Back.Left - b, g.Back.Top - b, g.Back.Right, g.Back.Bottom + b};
+    const TBox front{g.Cover.Left, g.Cover.Top - b, g.Cover.Right + b, g.Cover.Bottom + b};
+    TBox backSearched = back.Grown(2), frontSearched = front.Grown(2);
+    backSearched.Right = std::min(backSearched.Right, middle);
+    frontSearched.Left = std::max(frontSearched.Left, middle);
+    CheckPicture(page, g, "back panel", back, e.Back, frames, problems, backSearched);
+    CheckPicture(page, g, "front panel", front, e.Cover, frames, problems, frontSearched);
+    if (g.FoldRight > g.FoldLeft)
+        CheckPicture(page, g, "spine", {g.FoldLeft, back.Top, g.FoldRight, back.Bottom},
+                     std::nullopt, frames, problems);
 }
 
 } // namespace
@@ -571,9 +725,10 @@ std::vector<std::string> CheckTestSheetRulers(const QImage& image,
 }
 
 std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation& expected) {
-    const bool a4 = expected.Paper == TPaper::A4;
-    const double longMm = a4 ? 297.0 : 279.4, shortMm = a4 ? 210.0 : 215.9;
-    const bool portrait = expected.Stacked;
+    const TPaperSize paper = PaperSizeOf(expected.Paper);
+    const double longMm = paper.Long / 10.0, shortMm = paper.Short / 10.0;
+    const bool wrap = expected.Case != TSheetCase::Jewel;
+    const bool portrait = expected.Stacked && !wrap;
     const double widthMm = portrait ? shortMm : longMm, heightMm = portrait ? longMm : shortMm;
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     if (expected.MayBeTurned && !portrait && rgb.height() > rgb.width())
@@ -582,7 +737,7 @@ std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation
     const int height = static_cast<int>(std::lround(Px(heightMm)));
     if (std::abs(rgb.width() - width) > 2 || std::abs(rgb.height() - height) > 2)
         return {Format("page is %d x %d pixels, expected about %d x %d (%s %s at %d dpi)",
-                       rgb.width(), rgb.height(), width, height, a4 ? "A4" : "Letter",
+                       rgb.width(), rgb.height(), width, height, paper.Name,
                        portrait ? "portrait" : "landscape", SheetDpi)};
     if (expected.ShiftX != 0 || expected.ShiftY != 0 || expected.ScaleX != 10000 ||
         expected.ScaleY != 10000) {
@@ -596,35 +751,44 @@ std::vector<std::string> CheckSheet(const QImage& image, const TSheetExpectation
         rgb = moved;
     }
     const TPage page(rgb, widthMm, heightMm);
-    const TGeometry g = GeometryOf(expected);
+    const TGeometry g = wrap ? WrapGeometryOf(expected, paper) : GeometryOf(expected);
     const bool frames = expected.Frames && g.Bleed == 0;
     const bool marks = expected.Frames && g.Bleed > 0;
     TProblems problems;
-    CheckPicture(page, g, "cover picture", g.Cover.Grown(g.Bleed), expected.Cover, frames,
-                 problems);
-    CheckPicture(page, g, "back picture", g.Back.Grown(g.Bleed), expected.Back, frames, problems);
-    for (const TBox* box : {&g.Cover, &g.Back})
-        for (const TLine& side : FrameSides(box == &g.Cover ? "cover" : "back", *box)) {
+    if (wrap) {
+        CheckWrapPictures(page, g, expected, frames, problems);
+    } else {
+        CheckPicture(page, g, "cover picture", g.Cover.Grown(g.Bleed), expected.Cover, frames,
+                     problems);
+        CheckPicture(page, g, "back picture", g.Back.Grown(g.Bleed), expected.Back, frames,
+                     problems);
+    }
+    // What frames and crop marks go around: the two parts, or the whole wrap.
+    std::vector<std::pair<const char*, TBox>> framed{{"cover", g.Cover}, {"back", g.Back}};
+    if (wrap)
+        framed = {{"wrap", *g.Wrap}};
+    for (const auto& [name, box] : framed)
+        for (const TLine& side : FrameSides(name, box)) {
             if (frames)
                 CheckLinePresent(page, g, side, 1.0, 1.0, true, problems);
             else if (side.Band0 < widthMm - Tolerance)
                 CheckLineAbsent(page, side, problems);
         }
-    const std::pair<const char*, double> folds[] = {{"left fold line", g.FoldLeft},
-                                                    {"right fold line", g.FoldRight}};
-    for (const auto& [name, x] : folds) {
+    for (const auto& [name, x] : g.Folds()) {
         if (frames)
             CheckFoldLine(page, g, name, x, problems);
         else
             CheckLineAbsent(page, {name, true, x, x + 0.1, g.FoldTop, g.FoldBottom}, problems);
     }
     if (marks) {
-        CheckMarks(page, g, "cover", g.Cover, problems);
-        CheckMarks(page, g, "back", g.Back, problems);
+        for (const auto& [name, box] : framed)
+            CheckMarks(page, g, name, box, problems);
         CheckFoldMarks(page, g, problems);
     }
-    CheckRule(page, g, problems);
-    CheckFooterText(page, g, problems);
+    if (g.Footer) {
+        CheckRule(page, g, problems);
+        CheckFooterText(page, g, problems);
+    }
     CheckBlank(page, g, expected.Frames, problems);
     return problems;
 }

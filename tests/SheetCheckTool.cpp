@@ -1,10 +1,20 @@
 // sheet_check: the sheet checker for shell scripts. Prints each problem on a line of its own
 // and exits with 1 when there are any, 0 when the sheet is right, 2 on wrong usage.
 //
-//   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] [--cover RRGGBB|none]
+//   sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter|Legal] [--cover RRGGBB|none]
 //               [--back RRGGBB|none] [--may-be-turned] [--calibration X;Y;SX;SY]
 //               [--test-sheet] [--stacked] [--bleed MM]
+//               [--case jewel|slim|dvd|bluray|custom] [--spine MM] [--panel WxH]
+//               [--wrap RRGGBB|none]
 //   sheet_check FILE.pdf|FILE.png --measure RRGGBB
+//
+// --case checks the wrap of a slim CD card, a DVD or Blu-ray keep case or a custom case
+// (back panel, spine and front panel on a landscape page) instead of the jewel case's sheet;
+// --cover is then the front panel and --back the back panel. --spine is the wrap's spine
+// width in millimetres (without it the case's usual one: slim 0, the others 14), --panel a
+// custom case's panel width and height in millimetres (129.5x184 without it), --wrap the
+// colour of one picture across the whole wrap. These three need a wrap case, --panel the
+// custom one, and --stacked the jewel case.
 //
 // --measure prints, in millimetres, the page's width and height and the left, top, width
 // and height of what is printed in the colour (within a few steps of it), as the page came.
@@ -24,10 +34,13 @@
 
 namespace {
 int Usage() {
-    std::fprintf(stderr, "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter] "
-                         "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
-                         "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM]\n"
-                         "       sheet_check FILE.pdf|FILE.png --measure RRGGBB\n");
+    std::fprintf(stderr,
+                 "usage: sheet_check FILE.pdf|FILE.png [--frames] [--paper A4|Letter|Legal] "
+                 "[--cover RRGGBB|none] [--back RRGGBB|none] [--may-be-turned] "
+                 "[--calibration X;Y;SX;SY] [--test-sheet] [--stacked] [--bleed MM] "
+                 "[--case jewel|slim|dvd|bluray|custom] [--spine MM] [--panel WxH] "
+                 "[--wrap RRGGBB|none]\n"
+                 "       sheet_check FILE.pdf|FILE.png --measure RRGGBB\n");
     return 2;
 }
 
@@ -87,6 +100,38 @@ bool ParseBleed(const char* text, TSheetExpectation& expected) {
     expected.Bleed = std::strtod(text, &end);
     return *text != '\0' && *end == '\0' && expected.Bleed >= 0 && expected.Bleed <= 3;
 }
+bool ParseCase(const char* text, TSheetExpectation& expected) {
+    const std::pair<const char*, TSheetCase> cases[] = {
+        {"jewel", TSheetCase::Jewel},   {"slim", TSheetCase::Slim},     {"dvd", TSheetCase::Dvd},
+        {"bluray", TSheetCase::Bluray}, {"custom", TSheetCase::Custom},
+    };
+    for (const auto& [name, kind] : cases)
+        if (std::strcmp(text, name) == 0) {
+            expected.Case = kind;
+            return true;
+        }
+    return false;
+}
+// Spines and panels within what a custom case allows: a spine up to 40 mm, panels of 50 to
+// 200 mm either way.
+bool ParseSpine(const char* text, TSheetExpectation& expected) {
+    char* end = nullptr;
+    const double spine = std::strtod(text, &end);
+    if (*text == '\0' || *end != '\0' || !(spine >= 0 && spine <= 40))
+        return false;
+    expected.Spine = spine;
+    return true;
+}
+bool ParsePanel(const char* text, TSheetExpectation& expected) {
+    double width = 0, height = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%lfx%lf%c", &width, &height, &tail) != 2 ||
+        !(width >= 50 && width <= 200 && height >= 50 && height <= 200))
+        return false;
+    expected.PanelWidth = width;
+    expected.PanelHeight = height;
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +140,7 @@ int main(int argc, char** argv) {
         return Usage();
     const std::string file = argv[1];
     TSheetExpectation expected;
-    bool testSheet = false;
+    bool testSheet = false, panel = false;
     std::optional<QRgb> measured;
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
@@ -113,17 +158,28 @@ int main(int argc, char** argv) {
         if (!value)
             return Usage();
         ++i;
+        panel = panel || option == "--panel";
         if (option == "--paper" && std::strcmp(value, "A4") == 0)
             expected.Paper = TPaper::A4;
         else if (option == "--paper" && std::strcmp(value, "Letter") == 0)
             expected.Paper = TPaper::Letter;
+        else if (option == "--paper" && std::strcmp(value, "Legal") == 0)
+            expected.Paper = TPaper::Legal;
         else if (!(option == "--cover" && ParseColour(value, expected.Cover)) &&
                  !(option == "--back" && ParseColour(value, expected.Back)) &&
                  !(option == "--calibration" && ParseCalibration(value, expected)) &&
                  !(option == "--bleed" && ParseBleed(value, expected)) &&
+                 !(option == "--case" && ParseCase(value, expected)) &&
+                 !(option == "--spine" && ParseSpine(value, expected)) &&
+                 !(option == "--panel" && ParsePanel(value, expected)) &&
+                 !(option == "--wrap" && ParseColour(value, expected.Wrap)) &&
                  !(option == "--measure" && ParseColour(value, measured) && measured))
             return Usage();
     }
+    const bool wrap = expected.Case != TSheetCase::Jewel;
+    if ((!wrap && (expected.Spine || expected.Wrap)) || (wrap && expected.Stacked) ||
+        (panel && expected.Case != TSheetCase::Custom))
+        return Usage();
     std::string error;
     const QImage page = file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0
                             ? ReadPageImage(file)
