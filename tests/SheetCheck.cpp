@@ -130,8 +130,10 @@ TWrapSize WrapSizeOf(const TSheetExpectation& e) {
 
 // A wrap: back panel, spine and front panel side by side, centred on the landscape paper, the
 // halves of what is left over truncated to whole tenths of a millimetre (so a wrap wider than
-// the paper stands out on both sides). The footer stands 9 mm below the wrap along its width,
-// but only where its 5 mm of height keep 5 mm clear of the paper's bottom edge.
+// the paper stands out on both sides). The footer's rule stands 9 mm below the wrap, as wide
+// as the wrap but at least 174 mm (the line is some 171 mm long), centred under it, the line
+// starting at its left end; it is printed only where it and its 5 mm of height keep 5 mm clear
+// of the paper's edges.
 TGeometry WrapGeometryOf(const TSheetExpectation& e, const TPaperSize& paper) {
     const TWrapSize size = WrapSizeOf(e);
     const auto tenths = [](double mm) {
@@ -141,6 +143,10 @@ TGeometry WrapGeometryOf(const TSheetExpectation& e, const TPaperSize& paper) {
     const int spine = tenths(size.Spine), width = 2 * panel + spine;
     const int left = (paper.Long - width) / 2, top = (paper.Short - height) / 2;
     const int footerTop = top + height + 90;
+    const int footerWidth = std::max(width, 1740);
+    const int footerLeft = (2 * left + width - footerWidth) / 2;
+    const bool footer = footerTop + 50 <= paper.Short - 50 && footerLeft >= 50 &&
+                        footerLeft + footerWidth <= paper.Long - 50;
     const auto mm = [](int tenths) {
         return tenths / 10.0;
     };
@@ -153,13 +159,13 @@ TGeometry WrapGeometryOf(const TSheetExpectation& e, const TPaperSize& paper) {
             wrap.Top,
             wrap.Bottom,
             mm(footerTop),
-            wrap.Left,
-            wrap.Right,
-            wrap.Left,
+            mm(footerLeft),
+            mm(footerLeft + footerWidth),
+            mm(footerLeft),
             mm(footerTop),
             e.Bleed,
             wrap,
-            footerTop + 50 <= paper.Short - 50};
+            footer};
 }
 
 double Px(double mm) {

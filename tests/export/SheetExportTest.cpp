@@ -310,3 +310,70 @@ TEST(ExportSheet, WarnsOfEachPictureTooCoarseForItsPartAndPrintsAllTheSame) {
         EXPECT_TRUE(fs::exists(pdf) && fs::file_size(pdf) > 0);
     }
 }
+
+// Every case's wrap centred on its paper at its real size, at 600 dpi and at resolutions
+// that do not divide it; a DVD wrap on US Letter is printed all the same, with a warning
+// that names the papers it fits.
+TEST(ExportSheet, EachCasePrintsItsWrapInPlace) {
+    constexpr QRgb Green = 0xff00a000;
+    const struct {
+        const char* Settings;
+        QStringList Options;
+        TSheetExpectation Expected;
+        const char* Warning; // the last line of the messages; empty: no cut parts
+    } cases[] = {
+        {"case=dvd\n", {"--frames"}, {.Frames = true, .Case = TSheetCase::Dvd}, ""},
+        {"case=dvd\nspineWidth=270\n",
+         {"--frames", "--dpi", "1016"},
+         {.Frames = true, .Case = TSheetCase::Dvd, .Spine = 27.0},
+         ""},
+        {"case=slim\n",
+         {"--frames", "--dpi", "500"},
+         {.Frames = true, .Case = TSheetCase::Slim},
+         ""},
+        {"case=bluray\nspineWidth=110\nbleed=20\n",
+         {"--frames"},
+         {.Frames = true, .Bleed = 2.0, .Case = TSheetCase::Bluray, .Spine = 11.0},
+         ""},
+        {"case=custom\npanelWidth=1600\npanelHeight=1000\nspineWidth=200\n",
+         {"--paper", "Legal", "--dpi", "720"},
+         {.Paper = TPaper::Legal,
+          .Case = TSheetCase::Custom,
+          .Spine = 20.0,
+          .PanelWidth = 160.0,
+          .PanelHeight = 100.0},
+         ""},
+        {"case=dvd\nspineWidth=70\nwrap=gruen.bmp\n",
+         {"--frames", "--dpi", "1016"},
+         {.Frames = true, .Case = TSheetCase::Dvd, .Spine = 7.0, .Wrap = Green},
+         ""},
+        {"case=dvd\n",
+         {"--frames", "--paper", "Letter"},
+         {.Paper = TPaper::Letter, .Frames = true, .Case = TSheetCase::Dvd},
+         "Warnung: Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
+         "(Vorderseite: 1,9 mm rechts; Rückseite: 1,9 mm links). Auf Papier im Format A4 oder "
+         "US Legal passt der Bogen.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Settings + c.Options.join(' ').toStdString());
+        TempDir dir;
+        WriteFileBytes(dir.File("gruen.bmp"), Bmp24(SolidImage(40, 27, Green)));
+        const std::string pdf = dir.File("bogen.pdf");
+        const ExportResult result =
+            Export(QStringList{"sheet", Q(WriteLayout(dir, true, true, c.Settings)), "-o", Q(pdf)} +
+                   c.Options);
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        const std::string warning = c.Warning;
+        EXPECT_EQ(result.Errors.find("bedruckbaren") == std::string::npos, warning.empty())
+            << result.Errors;
+        if (!warning.empty())
+            EXPECT_TRUE(result.Errors.ends_with(warning)) << result.Errors;
+        TSheetExpectation expected = c.Expected;
+        if (!expected.Wrap) {
+            expected.Cover = Red;
+            expected.Back = Blue;
+        }
+        const std::vector<std::string> problems = CheckSheetPdf(pdf, expected);
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+    }
+}

@@ -74,6 +74,9 @@ struct TWrapDrawing {
     bool Frames = false;
     int Bleed = 0;
     int FooterTop = 0; // none when 0
+    // The rule's ends; the wrap's edges when 0.
+    int FooterLeft = 0;
+    int FooterRight = 0;
 };
 
 // A dashed line down from top to bottom: 0.4 mm of ink every 0.6 mm.
@@ -121,13 +124,15 @@ QImage DrawWrap(const TWrapDrawing& d) {
         }
     }
     if (d.FooterTop > 0) {
-        painter.fillRect(QRect(left, d.FooterTop, right - left, 1), Qt::black);
+        const int ruleLeft = d.FooterLeft != 0 ? d.FooterLeft : left;
+        const int ruleRight = d.FooterRight != 0 ? d.FooterRight : right;
+        painter.fillRect(QRect(ruleLeft, d.FooterTop, ruleRight - ruleLeft, 1), Qt::black);
         QFont font("Arial");
         font.setBold(true);
         font.setPixelSize(35);
         painter.setFont(font);
         painter.setPen(Qt::black);
-        painter.drawText(QRect(left, d.FooterTop, 2700, 100), Qt::AlignLeft | Qt::AlignTop,
+        painter.drawText(QRect(ruleLeft, d.FooterTop, 2700, 100), Qt::AlignLeft | Qt::AlignTop,
                          "Gedruckt mit Vellacour - Copyright 2026 - www.example.org");
     }
     return page;
@@ -236,7 +241,7 @@ TEST(SheetCheck, TellsRightWrapsFromWrongOnes) {
     TWrapDrawing whiteSpine = bluray;
     whiteSpine.Pictures.push_back({QRect(1415, 285, 140, 1530), 0xffffffff});
     // A custom case of 160 x 100 mm panels and a 20 mm spine is 340 mm wide: on Legal at
-    // 7.8 mm; on A4 it stands 21.5 mm out on either side, its footer's start cut off.
+    // 7.8 mm; on A4 it stands 21.5 mm out on either side and has no footer.
     const TWrapDrawing custom{
         legal,
         QRect(78, 579, 3400, 1000),
@@ -252,7 +257,22 @@ TEST(SheetCheck, TellsRightWrapsFromWrongOnes) {
         {},
         false,
         0,
-        1640};
+        0};
+    // A narrow custom case of 60 x 80 mm panels and a 10 mm spine, 130 mm wide at 83.5 mm,
+    // 65 mm on A4: the footer's rule is 174 mm long, centred under it from 61.5 mm.
+    const TWrapDrawing narrow{
+        a4,
+        QRect(835, 650, 1300, 800),
+        {{QRect(835, 650, 600, 800), Blue}, {QRect(1535, 650, 600, 800), Red}},
+        {},
+        false,
+        0,
+        1540,
+        615,
+        2355};
+    TWrapDrawing narrowRuleShort = narrow;
+    narrowRuleShort.FooterLeft = 835;
+    narrowRuleShort.FooterRight = 2135;
     const TSheetExpectation dvdExpected{
         .Frames = true, .Cover = Red, .Back = Blue, .Case = TSheetCase::Dvd};
     TSheetExpectation dvdBleedExpected = dvdExpected;
@@ -266,6 +286,12 @@ TEST(SheetCheck, TellsRightWrapsFromWrongOnes) {
                                            .PanelHeight = 100.0};
     TSheetExpectation customCutExpected = customExpected;
     customCutExpected.Paper = TPaper::A4;
+    const TSheetExpectation narrowExpected{.Cover = Red,
+                                           .Back = Blue,
+                                           .Case = TSheetCase::Custom,
+                                           .Spine = 10.0,
+                                           .PanelWidth = 60.0,
+                                           .PanelHeight = 80.0};
     const TSheetExpectation blurayExpected{
         .Frames = true, .Bleed = 2.0, .Case = TSheetCase::Bluray, .Wrap = Green};
     const struct {
@@ -291,6 +317,9 @@ TEST(SheetCheck, TellsRightWrapsFromWrongOnes) {
         {"Blu-ray wrap picture with a bleed", bluray, blurayExpected, ""},
         {"custom case on Legal", custom, customExpected, ""},
         {"custom case wider than A4", customCut, customCutExpected, ""},
+        {"narrow custom case", narrow, narrowExpected, ""},
+        {"narrow custom case, rule only as wide as the wrap", narrowRuleShort, narrowExpected,
+         "footer rule: missing"},
         {"front panel 1 mm to the right", frontOff, dvdExpected, "front panel: left edge at 156.5"},
         {"back panel's bleed into the spine", bleedIntoSpine, dvdBleedExpected,
          "back panel: right edge"},
