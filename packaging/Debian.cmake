@@ -36,14 +36,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Die Vellacour-Entwickler")
 set(CPACK_PACKAGE_CONTACT "${VC_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${VC_HOMEPAGE}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "print CD jewel-case covers with front and back")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "print covers for CD, DVD and Blu-ray cases")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Vellacour prints covers for CD jewel cases: one picture for the front cover\n"
     "(120 x 120 mm) and one for the back inlay (151 x 118 mm), shown together on a\n"
     "white page, saved as a small layout file (*.vco) and printed at their real\n"
     "size on one landscape sheet, with optional cutting frames and fold lines.\n"
+    "It prints the wrap of slim CD cases, DVD and Blu-ray keep cases and cases of\n"
+    "the user's own size as well: back panel, spine and front panel in one piece.\n"
     "Pictures may be BMP, JPEG, PNG, ICO, EMF or WMF files. The user interface is\n"
-    "German.\n"
+    "German or English.\n"
     "\n"
     "vellacour-export prints a layout's sheet into a PDF file, or a picture into\n"
     "a PNG image, from the command line without a display.")

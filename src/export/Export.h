@@ -19,7 +19,7 @@ std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std
 // W × H pixels (default: the picture's own size) and writes it as PNG.
 int ExportPicture(const std::vector<std::string>& args, std::ostream& err);
 
-// "sheet LAYOUT.vco -o OUT.pdf [--frames] [--paper A4|Letter] [--dpi N]": prints the
+// "sheet LAYOUT.vco -o OUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]": prints the
 // layout's cover sheet into a PDF file (A4 landscape at 600 dpi unless told otherwise),
 // exactly as the print command prints it.
 int ExportSheet(const std::vector<std::string>& args, std::ostream& err);
