@@ -134,6 +134,19 @@ TEST(CoverTextLayoutDetails, SpineStandsCentredOnBothSpines) {
         EXPECT_DOUBLE_EQ(block.Runs[0].Box.center().y(), 1110);
 }
 
+// A DVD wrap on A4 has one spine, 141.5–155.5 mm across and 13–197 mm down; a slim card none.
+TEST(CoverTextLayoutDetails, AWrapsSpineTitleStandsOnceOnItsSpine) {
+    const TSheetLayout dvd = {.Case = TCaseKind::Dvd, .Size = {1295, 1840, 140}};
+    const TTextLayout layout =
+        LayoutCoverText(Spine("Album"), CoverTextAreas(dvd), HalfEmPerCharacter);
+    ASSERT_EQ(layout.Blocks.size(), 1u);
+    EXPECT_DOUBLE_EQ(layout.Blocks[0].Runs[0].Box.center().x(), 1485);
+    EXPECT_DOUBLE_EQ(layout.Blocks[0].Runs[0].Box.center().y(), 1050);
+    const TSheetLayout slim = {.Case = TCaseKind::Slim, .Size = {1200, 1200, 0}};
+    EXPECT_TRUE(
+        LayoutCoverText(Spine("Album"), CoverTextAreas(slim), HalfEmPerCharacter).Blocks.empty());
+}
+
 TEST(CoverTextLayoutDetails, TimesStandFlushRightAndCutTitlesKeepThem) {
     const TTextLayout layout =
         LayoutCoverText(Tracks({"1. Intro 3:45", std::string(300, 'l') + " 12:01", "Ohne Zeit"}),
