@@ -384,14 +384,18 @@ std::string RegFormat(const TRegStore& store) {
     return text;
 }
 
-std::string RegistryFileName() {
+std::string ConfigFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string folder;
     if (config && config[0] == '/')
         folder = config;
     else
         folder = QFile::encodeName(QDir::homePath()).toStdString() + "/.config";
-    return folder + "/Vellacour/registry.reg";
+    return folder + "/Vellacour";
+}
+
+std::string RegistryFileName() {
+    return ConfigFolder() + "/registry.reg";
 }
 
 bool RegistryWritable() {

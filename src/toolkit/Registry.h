@@ -55,7 +55,9 @@ TRegStore RegParse(std::string_view text);
 // The text of a registry file holding store; RegParse gives it back unchanged.
 std::string RegFormat(const TRegStore& store);
 
-// The user's registry file: ${XDG_CONFIG_HOME:-$HOME/.config}/Vellacour/registry.reg.
+// The folder of the user's own files for the program: ${XDG_CONFIG_HOME:-$HOME/.config}/Vellacour.
+std::string ConfigFolder();
+// The user's registry file: registry.reg in ConfigFolder().
 std::string RegistryFileName();
 // False when the registry file, or the folder it would be made in, exists without write
 // permission for the user: nothing can then be stored.
