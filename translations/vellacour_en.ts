@@ -481,6 +481,70 @@ Print anyway?</translation>
         <source>Auf diesem Papier ist die Beschnittzugabe auf %s mm begrenzt, damit sie mit den Schnittmarken 5 mm innerhalb des Papierrands bleibt.</source>
         <translation>On this paper the bleed is limited to %s mm, so that it stays 5 mm inside the paper&apos;s edge with its crop marks.</translation>
     </message>
+    <message>
+        <source>Etikettenbogen in %s, Zeile %d: %s</source>
+        <translation>Label sheet in %s, line %d: %s</translation>
+    </message>
+    <message>
+        <source>unvollständig; eine Zeile lautet: Name Papier Außendurchmesser Loch x,y …</source>
+        <translation>incomplete; a line reads: name paper outer-diameter hole x,y …</translation>
+    </message>
+    <message>
+        <source>unbekanntes Papier „%s“ (A4 oder Letter)</source>
+        <translation>unknown paper “%s” (A4 or Letter)</translation>
+    </message>
+    <message>
+        <source>der Name „%s“ enthält Leerzeichen</source>
+        <translation>the name “%s” contains blanks</translation>
+    </message>
+    <message>
+        <source>„%s“ ist keine Länge in Millimetern (mit Punkt, höchstens eine Nachkommastelle)</source>
+        <translation>“%s” is not a length in millimetres (with a point, at most one decimal)</translation>
+    </message>
+    <message>
+        <source>das Loch (%s mm) ist nicht kleiner als der Außendurchmesser (%s mm)</source>
+        <translation>the hole (%s mm) is not smaller than the outer diameter (%s mm)</translation>
+    </message>
+    <message>
+        <source>der Außendurchmesser %s mm liegt nicht zwischen 100 und 120 mm</source>
+        <translation>the outer diameter %s mm is not between 100 and 120 mm</translation>
+    </message>
+    <message>
+        <source>das Loch %s mm liegt nicht zwischen 15 und 45 mm</source>
+        <translation>the hole %s mm is not between 15 and 45 mm</translation>
+    </message>
+    <message>
+        <source>„%s“ ist keine Position x,y in Millimetern</source>
+        <translation>“%s” is not a position x,y in millimetres</translation>
+    </message>
+    <message>
+        <source>das Etikett bei %s liegt nicht ganz auf dem Papier</source>
+        <translation>the label at %s does not lie wholly on the paper</translation>
+    </message>
+    <message>
+        <source>die Etiketten bei %s und bei %s überdecken sich</source>
+        <translation>the labels at %s and at %s overlap</translation>
+    </message>
+    <message>
+        <source>einen Etikettenbogen namens „%s“ gibt es schon</source>
+        <translation>a label sheet named “%s” exists already</translation>
+    </message>
+    <message>
+        <source>Die Datei %s ist zu groß für eine Liste von Etikettenbögen und wird nicht gelesen</source>
+        <translation>The file %s is too large for a list of label sheets and is not read</translation>
+    </message>
+    <message>
+        <source>Es ist keine Etikettenposition angegeben</source>
+        <translation>No label position is given</translation>
+    </message>
+    <message>
+        <source>Die Position „%s“ gibt es auf dem Etikettenbogen %s nicht; er hat die Positionen 1 bis %d</source>
+        <translation>There is no position “%s” on the label sheet %s; its positions are 1 to %d</translation>
+    </message>
+    <message>
+        <source>Die Position %d ist mehrfach angegeben</source>
+        <translation>Position %d is given more than once</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>
