@@ -481,6 +481,22 @@ Print anyway?</translation>
         <source>Auf diesem Papier ist die Beschnittzugabe auf %s mm begrenzt, damit sie mit den Schnittmarken 5 mm innerhalb des Papierrands bleibt.</source>
         <translation>On this paper the bleed is limited to %s mm, so that it stays 5 mm inside the paper&apos;s edge with its crop marks.</translation>
     </message>
+    <message>
+        <source>Der Titel ist zu lang für das Disc-Etikett und wird gekürzt.</source>
+        <translation>The title is too long for the disc label and will be shortened.</translation>
+    </message>
+    <message>
+        <source>Die zweite Zeile ist zu lang für das Disc-Etikett und wird gekürzt.</source>
+        <translation>The second line is too long for the disc label and will be shortened.</translation>
+    </message>
+    <message>
+        <source>Zu lange Zeilen in der Mitte des Disc-Etiketts werden gekürzt.</source>
+        <translation>Lines too long for the middle of the disc label will be shortened.</translation>
+    </message>
+    <message>
+        <source>Die Zeilen passen auch in kleinster Schrift nicht in die Mitte des Disc-Etiketts: %d von %d Zeilen werden gedruckt.</source>
+        <translation>Even in the smallest type the lines do not fit into the middle of the disc label: %d of %d lines will be printed.</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>
