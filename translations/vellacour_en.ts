@@ -542,6 +542,22 @@ Print anyway?</translation>
         <translation>There is no position “%s” on the label sheet %s; its positions are 1 to %d</translation>
     </message>
     <message>
+        <source>Der Titel ist zu lang für das Disc-Etikett und wird gekürzt.</source>
+        <translation>The title is too long for the disc label and will be shortened.</translation>
+    </message>
+    <message>
+        <source>Die zweite Zeile ist zu lang für das Disc-Etikett und wird gekürzt.</source>
+        <translation>The second line is too long for the disc label and will be shortened.</translation>
+    </message>
+    <message>
+        <source>Zu lange Zeilen in der Mitte des Disc-Etiketts werden gekürzt.</source>
+        <translation>Lines too long for the middle of the disc label will be shortened.</translation>
+    </message>
+    <message>
+        <source>Die Zeilen passen auch in kleinster Schrift nicht in die Mitte des Disc-Etiketts: %d von %d Zeilen werden gedruckt.</source>
+        <translation>Even in the smallest type the lines do not fit into the middle of the disc label: %d of %d lines will be printed.</translation>
+    </message>
+    <message>
         <source>Die Position %d ist mehrfach angegeben</source>
         <translation>Position %d is given more than once</translation>
     </message>

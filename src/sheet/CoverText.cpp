@@ -65,28 +65,6 @@ std::string Elide(const std::string& text, double width, const TTextMeasure& mea
     return candidate(low);
 }
 
-// The em height a line may take: shrunk from start until width holds it, never below least;
-// at least it is cut to fit.
-struct TFitted {
-    std::string Text;
-    double Em;
-    bool Shortened;
-};
-TFitted FitLine(const std::string& text, double width, double start, double least,
-                const TTextMeasure& measure, const TTextStyle& style) {
-    const double perEm = measure(text, style);
-    if (perEm * start <= width)
-        return {text, start, false};
-    const double em = width / perEm;
-    if (em >= least)
-        return {text, em, false};
-    return {Elide(text, width / least, measure, style), least, true};
-}
-
-double StartEm(const TTextStyle& style, double automatic) {
-    return style.Points > 0 ? std::min(style.Points, TextLimits::MaxPoints) * Tenths : automatic;
-}
-
 QRectF BandAround(const TTextStyle& style, const QRectF& text, double pad, const TRect& area) {
     if (style.Band == TTextBand::None)
         return {};
@@ -126,7 +104,7 @@ void LayoutSpine(const TCoverText& text, const TTextAreas& areas, const TTextMea
         block.Band = BandAround(style, QRectF(spine.Left, box.top(), spine.Width(), box.height()),
                                 BandPad * fitted.Em, spine);
         block.Runs.push_back({fitted.Text, "", box, fitted.Em,
-                              text.Direction == TSpineDirection::BottomToTop ? -90 : 90, true});
+                              text.Direction == TSpineDirection::BottomToTop ? -90.0 : 90.0, true});
         layout.Blocks.push_back(std::move(block));
     }
 }
@@ -258,6 +236,21 @@ void LayoutTitle(const TCoverText& text, const TTextAreas& areas, const TTextMea
     layout.Blocks.push_back(std::move(block));
 }
 } // namespace
+
+TFitted FitLine(const std::string& text, double width, double start, double least,
+                const TTextMeasure& measure, const TTextStyle& style) {
+    const double perEm = measure(text, style);
+    if (perEm * start <= width)
+        return {text, start, false};
+    const double em = width / perEm;
+    if (em >= least)
+        return {text, em, false};
+    return {Elide(text, width / least, measure, style), least, true};
+}
+
+double StartEm(const TTextStyle& style, double automatic) {
+    return style.Points > 0 ? std::min(style.Points, TextLimits::MaxPoints) * Tenths : automatic;
+}
 
 bool TCoverText::Empty() const {
     return *this == TCoverText{};

@@ -77,7 +77,9 @@ struct TTextRun {
     std::string Right;
     QRectF Box;
     double Em = 0; // em height in tenths of a millimetre
-    int Angle = 0; // 0, or -90 (reads bottom to top) or 90 (top to bottom)
+    // Degrees clockwise: 0, or -90 (reads bottom to top) or 90 (top to bottom); a character
+    // on a disc label's arc stands at any angle, centred on its box.
+    double Angle = 0;
     bool Centred = false;
 };
 
@@ -114,6 +116,20 @@ inline constexpr double TitlePoints = 16; // "automatisch"
 inline constexpr double MinTitlePoints = 8;
 inline constexpr int MaxPoints = 72;
 } // namespace TextLimits
+
+// A line fitted to a width: at the em height start when it fits, else shrunk until it does
+// but never below least, and at least cut with an ellipsis to fit.
+struct TFitted {
+    std::string Text;
+    double Em;
+    bool Shortened;
+};
+TFitted FitLine(const std::string& text, double width, double start, double least,
+                const TTextMeasure& measure, const TTextStyle& style);
+
+// The em height a style starts from, in tenths of a millimetre: its chosen size (at most
+// MaxPoints), or automatic.
+double StartEm(const TTextStyle& style, double automatic);
 
 // Fits the words into the areas: nothing for empty input, the spine title on both spines,
 // the track list in one or two columns, the title line at the top or the bottom of the cover.

@@ -121,9 +121,8 @@ TTextLayout LayoutWithFonts(const TCoverText& text, const TTextAreas& areas) {
     return LayoutCoverText(text, areas, FontMeasure());
 }
 
-std::vector<std::string> CoverTextWarnings(const TCoverText& text, const TTextAreas& areas) {
+std::vector<std::string> LayoutWarnings(const TTextLayout& layout) {
     std::vector<std::string> warnings;
-    const TTextLayout layout = LayoutWithFonts(text, areas);
     for (const TTextBlock& block : layout.Blocks) {
         const std::string warning = ResolveFamily(block.Style.Family).Warning;
         if (!warning.empty() &&
@@ -132,6 +131,10 @@ std::vector<std::string> CoverTextWarnings(const TCoverText& text, const TTextAr
     }
     warnings.insert(warnings.end(), layout.Warnings.begin(), layout.Warnings.end());
     return warnings;
+}
+
+std::vector<std::string> CoverTextWarnings(const TCoverText& text, const TTextAreas& areas) {
+    return LayoutWarnings(LayoutWithFonts(text, areas));
 }
 
 void DrawTextLayout(QPainter& painter, const TTextLayout& layout) {

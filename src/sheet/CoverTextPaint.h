@@ -38,7 +38,11 @@ TTextMeasure FontMeasure();
 // The layout of the words in the areas, with the fonts installed here.
 TTextLayout LayoutWithFonts(const TCoverText& text, const TTextAreas& areas);
 
-// Every warning of the text: missing fonts first, then what the fitting had to give up.
+// Every warning of a layout made with the fonts installed here: missing fonts first, then
+// what the fitting had to give up.
+std::vector<std::string> LayoutWarnings(const TTextLayout& layout);
+
+// Every warning of the text.
 std::vector<std::string> CoverTextWarnings(const TCoverText& text, const TTextAreas& areas);
 
 // Draws the laid-out words in the painter's coordinates (tenths of a millimetre on the
