@@ -84,7 +84,9 @@ TEST_F(TextForm, ChangesOfTheWordsAreUndoneAndRedoneStepByStep) {
 
 TEST_F(TextForm, TrackListFromTextFilesAndItsLimit) {
     TPicture cover, back;
-    TfrmText dialog({}, {.Cover = cover, .Back = back});
+    TfrmText dialog({}, {.Cover = cover, .Back = back, .Frames = [] {
+                             return false;
+                         }});
     const struct {
         const char* Bytes;
         std::vector<std::string> Tracks;

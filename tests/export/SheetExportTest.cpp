@@ -366,8 +366,9 @@ TEST(ExportSheet, EachCasePrintsItsWrapInPlace) {
         const std::string warning = c.Warning;
         EXPECT_EQ(result.Errors.find("bedruckbaren") == std::string::npos, warning.empty())
             << result.Errors;
-        if (!warning.empty())
+        if (!warning.empty()) {
             EXPECT_TRUE(result.Errors.ends_with(warning)) << result.Errors;
+        }
         TSheetExpectation expected = c.Expected;
         if (!expected.Wrap) {
             expected.Cover = Red;
