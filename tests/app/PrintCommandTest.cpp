@@ -231,6 +231,72 @@ TEST_F(PrintCommand, TheStackedSheetPrintsPortraitWithTheCorrectionTurned) {
     qputenv("XDG_CONFIG_HOME", saved);
 }
 
+// Through the print command: a DVD wrap with a 7 mm spine chosen from the menu and a picture
+// across the whole wrap, which hides the panels' pictures, with its frame and fold lines; a
+// Blu-ray wrap with a picture on each panel; and a DVD layout whose wrap picture is gone,
+// printed after "&Ja" as an empty wrap rather than with the panels' pictures.
+TEST_F(PrintCommand, AWrapPrintsAsTheSheetOfItsCase) {
+    const std::string red = Dir.File("rot.bmp"), green = Dir.File("gruen.bmp"),
+                      blue = Dir.File("blau.bmp"), layout = Dir.File("dvd.vco");
+    WriteBmp(red, 6, 4, 0xFF0000);
+    WriteBmp(green, 4, 6, 0x00FF00);
+    WriteBmp(blue, 5, 5, 0x0000FF);
+    WriteFileText(layout, "[Vellacour]\ncase=dvd\ncover=" + green + "\nback=" + blue +
+                              "\nwrap=" + Dir.File("fehlt.bmp") + "\n");
+    DialogScript script;
+    const auto panels = [&] {
+        script.Choose(green).Choose(blue);
+        Form->btnInsertCoverClick();
+        Form->btnInsertBackClick();
+    };
+    const struct {
+        const char* What;
+        std::function<void()> Make;
+        const char* Question; // asked before the printer dialog; none for no question
+        TSheetExpectation Expected;
+    } cases[] = {
+        {"DVD, 7 mm spine, wrap picture",
+         [&] {
+             Form->SetCase(TCaseKind::Dvd);
+             Form->SetSpine(70);
+             panels();
+             script.Choose(red);
+             Form->UmschlagbildClick();
+             Form->cbRahmen->setChecked(true);
+         },
+         nullptr,
+         {.Frames = true, .Case = TSheetCase::Dvd, .Spine = 7.0, .Wrap = 0xffff0000}},
+        {"Blu-ray, a picture on each panel",
+         [&] {
+             Form->SetCase(TCaseKind::Bluray);
+             panels();
+         },
+         nullptr,
+         {.Cover = 0xff00ff00, .Back = 0xff0000ff, .Case = TSheetCase::Bluray}},
+        {"DVD, wrap picture gone",
+         [&] {
+             script.Click("OK");
+             Form->LoadCover(layout);
+         },
+         "&Ja",
+         {.Case = TSheetCase::Dvd}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fs::remove(Pdf);
+        Form = std::make_unique<TfrmMain>(*Machine);
+        c.Make();
+        ASSERT_EQ(script.Pending(), 0);
+        if (c.Question)
+            script.Click(c.Question);
+        script.Accept();
+        Form->btnPrintClick();
+        EXPECT_EQ(script.Pending(), 0);
+        const std::vector<std::string> problems = CheckSheetPdf(Pdf, c.Expected);
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+    }
+}
+
 TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDefault) {
     TApplication::SetTitle("Vellacour");
     for (const TPrintQueues& machine : {TPrintQueues{{}, "", {}}, TPrintQueues{{"A"}, "", {}}}) {
