@@ -316,24 +316,24 @@ bool TfrmMain::ConfirmPrintableArea() {
         return true;
     TPrinter& printer = XPrint->Printer();
     const TCalibration calibration = ReadCalibration(printer.PrinterName());
-    // The cuts of one arrangement's sheet, on the paper turned as that sheet prints.
-    const auto cutsOf = [&](TArrangement arrangement) {
-        const TSheetLayout layout = {arrangement, Document.Settings.Bleed.Value};
-        OrientForSheet(*XPrint, layout);
+    const bool frames = cbRahmen->isChecked();
+    // The cuts of a layout's sheet on the chosen paper, turned as that sheet prints. A file
+    // is no printer: there its parts are to keep the margin nearly every printer needs.
+    const auto cutsOf = [&](const TSheetLayout& layout) {
+        const TSheetLayout onPaper = LayoutOnPaper(*XPrint, layout);
         const TDeviceCaps caps = printer.DeviceCaps();
-        return FindCuts(SheetPartAreas(cbRahmen->isChecked(),
-                                       SheetCalibration(calibration, layout, caps), layout),
-                        PrintableArea(caps));
+        return FindCuts(
+            SheetPartAreas(frames, SheetCalibration(calibration, onPaper, caps), onPaper),
+            printer.PrintsToFile() ? FilePrintableArea(caps) : PrintableArea(caps));
     };
-    const TArrangement arrangement = Document.Settings.Arrangement.Value;
-    const std::vector<TCut> cuts = cutsOf(arrangement);
+    const TSheetLayout layout = Document.Settings.Layout();
+    const std::vector<TCut> cuts = cutsOf(layout);
     if (cuts.empty())
         return true;
-    const bool stackedFits =
-        arrangement == TArrangement::Side && cutsOf(TArrangement::Stacked).empty();
     std::string text = OutsidePrintableText(cuts);
-    if (stackedFits)
-        text += " " + Msg::StackedWouldFit.Text();
+    if (const std::string advice = FitAdvice(LayoutOnPaper(*XPrint, layout), frames, cutsOf);
+        !advice.empty())
+        text += " " + advice;
     return AskYesNo(text + " " + Msg::PrintAnyway.Text());
 }
 

@@ -157,27 +157,73 @@ TEST_F(PrintCommand, TheFramesBoxIsAskedAtEachStepThatDrawsFrames) {
     EXPECT_TRUE(fs::exists(Pdf));
 }
 
-// US Letter landscape over the whole sheet: the back inlay reaches 4.6 mm beyond its
-// right edge. A stored correction of the printer moves the parts before they are compared.
+// US Letter landscape: on a printer that prints the whole sheet the back inlay reaches 4.6 mm
+// beyond its right edge, and a stored correction of the printer moves the parts before they
+// are compared; printed into a file, where a part is to keep 5 mm from the edge, it reaches
+// 9.6 mm too far. A DVD wrap is narrower than Letter but comes nearer its edges than 5 mm:
+// the question names the papers that hold it.
 TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
     TempDir config;
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.Path().string().c_str());
-    const QString question = QString::fromUtf8(
-        "Bestätigung|Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-        "(Rückseite: 4,6 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
-        "dieses Papier. Trotzdem drucken?");
+    const char* const stackedFits =
+        "Mit der Anordnung „untereinander“ passt der Bogen auf dieses Papier.";
     const struct {
+        const char* What;
+        bool ToFile;
+        TCaseKind Case;
         TCalibration Stored;
         const char* Answer; // none: no question
+        std::string Cuts;   // what the question says before "Trotzdem drucken?"
         bool Printed;
-    } cases[] = {{{0, 0}, "&Nein", false}, {{0, 0}, "&Ja", true}, {{-46, 0}, nullptr, true}};
+    } cases[] = {
+        {"printer, Nein",
+         false,
+         TCaseKind::Jewel,
+         {0, 0},
+         "&Nein",
+         std::string("(Rückseite: 4,6 mm rechts). ") + stackedFits,
+         false},
+        {"printer, Ja",
+         false,
+         TCaseKind::Jewel,
+         {0, 0},
+         "&Ja",
+         std::string("(Rückseite: 4,6 mm rechts). ") + stackedFits,
+         true},
+        {"printer corrected", false, TCaseKind::Jewel, {-46, 0}, nullptr, "", true},
+        {"file",
+         true,
+         TCaseKind::Jewel,
+         {0, 0},
+         "&Nein",
+         std::string("(Rückseite: 9,6 mm rechts). ") + stackedFits,
+         false},
+        {"file, DVD wrap",
+         true,
+         TCaseKind::Dvd,
+         {0, 0},
+         "&Nein",
+         "(Vorderseite: 1,8 mm rechts; Rückseite: 1,8 mm links). Auf Papier im Format A4 oder "
+         "US Legal passt der Bogen.",
+         false},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Answer ? c.Answer : "no question");
+        SCOPED_TRACE(c.What);
         fs::remove(Pdf);
+        Service->Submitted.clear();
         WriteCalibration("Testdrucker", c.Stored);
+        Form.reset();
+        if (c.ToFile) {
+            Machine = FilePrinter(Pdf, 300, Service);
+        } else {
+            Machine = std::make_unique<TPrinter>(Service);
+            Machine->SetToDefaultPrinter();
+        }
         Machine->SetPaper(QPageSize(QPageSize::Letter));
         Machine->SetFullSheetPrintable();
+        Form = std::make_unique<TfrmMain>(*Machine);
+        Form->SetCase(c.Case);
         DialogScript script;
         script.Accept();
         if (c.Answer)
@@ -194,9 +240,12 @@ TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
         EXPECT_EQ(script.Pending(), 0);
         if (c.Answer) {
             ASSERT_EQ(script.Shown.size(), 2u);
-            EXPECT_EQ(script.Shown[1], question);
+            EXPECT_EQ(script.Shown[1].toStdString(),
+                      "Bestätigung|Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren "
+                      "Bereichs " +
+                          c.Cuts + " Trotzdem drucken?");
         }
-        EXPECT_EQ(fs::exists(Pdf), c.Printed);
+        EXPECT_EQ(c.ToFile ? fs::exists(Pdf) : !Service->Submitted.empty(), c.Printed);
         EXPECT_FALSE(Form->XPrint->Printing());
     }
     qputenv("XDG_CONFIG_HOME", saved);
