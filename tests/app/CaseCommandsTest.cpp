@@ -1,6 +1,7 @@
 // The case in the main window: "B&ogen" / "&Hülle" chooses it, "&Rückenbreite" its spine and
 // "Eigene Maße..." a size of one's own, each one step; the page shows the wrap's panels where
 // the wrap stands on the paper, or the one picture across the whole wrap while it is set.
+#include <QLabel>
 #include <QMenu>
 #include <gtest/gtest.h>
 
@@ -98,6 +99,9 @@ TEST_F(CaseCommands, EachCaseFromTheMenuChangesTheLayoutAndThePageAndUndoBringsT
         EXPECT_FALSE(Form->Cover->isHidden());
         EXPECT_FALSE(Form->Back->isHidden());
         EXPECT_TRUE(Form->Wrap->isHidden());
+        // The words across the page let the mouse through to the panels.
+        EXPECT_EQ(Form->pnlPage->childAt(f.center()), Form->Cover);
+        EXPECT_EQ(Form->pnlPage->childAt(b.center()), Form->Back);
 
         Form->Rueckgaengig->trigger();
         EXPECT_EQ(Form->Document, TLayoutDocument{});
@@ -287,5 +291,51 @@ TEST_F(CaseCommands, TheWrapPictureShowsOverThePanelsAndRemovingItBringsThemBack
     Form->LoadCover(file);
     EXPECT_FALSE(Form->Wrap->isHidden());
     EXPECT_EQ(Form->Wrap->Picture().Width(), 40);
+    EXPECT_EQ(script.Pending(), 0);
+}
+
+// A wrap picture found only beside the layout, or nowhere, is said as a panel's picture is:
+// the one is taken from there, the other shows its placeholder over the wrap, and printing
+// asks about it alone, since the panels' pictures are not printed.
+TEST_F(CaseCommands, AWrapPictureMovedOrMissingIsSaidAsAPanelsIs) {
+    const std::string beside = Dir.File("umschlag.bmp"), cover = Dir.File("vorne.bmp");
+    WriteBmp(beside, 40, 20, 0xFF0000);
+    WriteBmp(cover, 10, 10, 0x00FF00);
+    const std::string gone = Dir.File("weg/verloren.bmp"),
+                      missingCover = Dir.File("weg/nirgends.bmp");
+    const std::string moved = Dir.File("verschoben.vco"), missing = Dir.File("fehlt.vco");
+    WriteFileText(moved, "[Vellacour]\ncase=dvd\nwrap=/frueher/umschlag.bmp\n");
+    WriteFileText(missing, "[Vellacour]\ncover=" + missingCover + "\nback=" + cover +
+                               "\ncase=dvd\nwrap=" + gone + "\n");
+    DialogScript script;
+    script.Accept();
+    Form->LoadCover(moved);
+    ASSERT_EQ(script.Shown.size(), 1u);
+    EXPECT_EQ(script.Shown[0].toStdString(),
+              "Vellacour|Diese Bilder wurden nicht am gespeicherten Ort, aber im Ordner der "
+              "Layoutdatei gefunden und werden von dort verwendet:\n" +
+                  beside + "\nBeim Speichern wird der neue Ort eingetragen.");
+    EXPECT_EQ(Form->Document.Wrap.File(), beside);
+    EXPECT_EQ(Form->Wrap->Picture().Width(), 40);
+    EXPECT_TRUE(Form->Changed());
+
+    script.Accept();
+    Form->LoadCover(missing);
+    ASSERT_EQ(script.Shown.size(), 2u);
+    EXPECT_EQ(script.Shown[1].toStdString(),
+              "Vellacour|Diese Bilder wurden nicht gefunden:\n" + missingCover + "\n" + gone +
+                  "\nDer Teil bleibt leer, bis ein anderes Bild eingefügt wird; die Layoutdatei "
+                  "behält den Eintrag.");
+    EXPECT_FALSE(Form->Wrap->isHidden());
+    EXPECT_TRUE(Form->Cover->isHidden());
+    const auto* placeholder = Form->Wrap->findChild<QLabel*>();
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->text().toStdString(), "Bild fehlt:\n" + gone);
+    script.Click("&Nein");
+    Form->btnPrintClick();
+    ASSERT_EQ(script.Shown.size(), 3u);
+    EXPECT_EQ(script.Shown[2].toStdString(),
+              "Bestätigung|Diese Bilder fehlen und werden leer gedruckt:\n" + gone +
+                  "\nTrotzdem drucken?");
     EXPECT_EQ(script.Pending(), 0);
 }
