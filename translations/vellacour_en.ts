@@ -561,6 +561,22 @@ Print anyway?</translation>
         <source>Die Position %d ist mehrfach angegeben</source>
         <translation>Position %d is given more than once</translation>
     </message>
+    <message>
+        <source>Jeder Teil %s bis %s mm breit und hoch, der Rücken bis %s mm; der ganze Umschlag höchstens %s × %s mm.</source>
+        <translation>Each panel %s to %s mm wide and high, the spine up to %s mm; the whole wrap at most %s × %s mm.</translation>
+    </message>
+    <message>
+        <source>Der Umschlag wäre %s × %s mm groß (zwei Teile und der Rücken nebeneinander); höchstens %s × %s mm sind möglich, so viel hält US Legal mit 5 mm Rand.</source>
+        <translation>The wrap would be %s × %s mm (two panels and the spine side by side); at most %s × %s mm are possible, what US Legal holds inside margins of 5 mm.</translation>
+    </message>
+    <message>
+        <source>Ein Slimcase hat keinen Rücken: der Rückentitel wird nicht gedruckt.</source>
+        <translation>A slim case has no spine: the spine title is not printed.</translation>
+    </message>
+    <message>
+        <source>Dieser Umschlag hat keinen Rücken: der Rückentitel wird nicht gedruckt.</source>
+        <translation>This wrap has no spine: the spine title is not printed.</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>
@@ -607,6 +623,29 @@ Print anyway?</translation>
     <message>
         <source>&amp;senkrecht:</source>
         <translation>&amp;vertical:</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmCaseSize</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>&amp;Breite je Teil (mm):</source>
+        <translation>Panel &amp;width (mm):</translation>
+    </message>
+    <message>
+        <source>&amp;Höhe (mm):</source>
+        <translation>Panel &amp;height (mm):</translation>
+    </message>
+    <message>
+        <source>&amp;Rückenbreite (mm):</source>
+        <translation>&amp;Spine width (mm):</translation>
     </message>
 </context>
 <context>
@@ -877,6 +916,54 @@ Print anyway?</translation>
     <message>
         <source>Beschnittzugabe</source>
         <translation>Bleed</translation>
+    </message>
+    <message>
+        <source>Umschlagbild entfernen</source>
+        <translation>Remove wrap picture</translation>
+    </message>
+    <message>
+        <source>Umschlagbild</source>
+        <translation>Wrap picture</translation>
+    </message>
+    <message>
+        <source>&amp;Umschlagbild...</source>
+        <translation>&amp;Wrap picture...</translation>
+    </message>
+    <message>
+        <source>Bilddatei über den ganzen Umschlag einfügen</source>
+        <translation>Insert a picture file across the whole wrap</translation>
+    </message>
+    <message>
+        <source>Umschlagbild &amp;entfernen</source>
+        <translation>&amp;Remove wrap picture</translation>
+    </message>
+    <message>
+        <source>&amp;Hülle</source>
+        <translation>&amp;Case</translation>
+    </message>
+    <message>
+        <source>Eigene Maße...</source>
+        <translation>Custom size...</translation>
+    </message>
+    <message>
+        <source>&amp;Rückenbreite</source>
+        <translation>&amp;Spine width</translation>
+    </message>
+    <message>
+        <source>%1 mm</source>
+        <translation>%1 mm</translation>
+    </message>
+    <message>
+        <source>Hülle</source>
+        <translation>Case</translation>
+    </message>
+    <message>
+        <source>Rückenbreite</source>
+        <translation>Spine width</translation>
+    </message>
+    <message>
+        <source>Eigene Maße</source>
+        <translation>Custom size</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 // Files dropped on the main window: one picture file on the front cover or the back inlay
-// is inserted there as the insert commands insert it, one layout file anywhere is opened
-// as the open command opens it. Anything else is refused while it is still being dragged.
+// (or on a wrap's picture across it) is inserted there as the insert commands insert it,
+// one layout file anywhere is opened as the open command opens it. Anything else is
+// refused while it is still being dragged.
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -28,8 +29,10 @@ bool AcceptAsCopy(QDropEvent& event) {
     return true;
 }
 
+// Only a control that is shown takes a picture: the panels hide behind a wrap's picture.
 bool Contains(const QWidget& widget, const QWidget& window, QPointF position) {
-    return widget.rect().contains(widget.mapFrom(&window, position.toPoint()));
+    return widget.isVisibleTo(&window) &&
+           widget.rect().contains(widget.mapFrom(&window, position.toPoint()));
 }
 
 enum class TFileKind { None, Picture, Layout };
@@ -67,6 +70,8 @@ TfrmMain::TDrop TfrmMain::DropAt(const QDropEvent& event) const {
             return {TDropTarget::Cover, std::move(file.Name)};
         if (Contains(*Back, *this, event.position()))
             return {TDropTarget::Back, std::move(file.Name)};
+        if (Contains(*Wrap, *this, event.position()))
+            return {TDropTarget::Wrap, std::move(file.Name)};
         break;
     case TFileKind::None:
         break;
@@ -100,10 +105,13 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 void TfrmMain::RunDrop(const TDrop& drop) {
     switch (drop.Target) {
     case TDropTarget::Cover:
-        InsertPicture(TSheetPart::Cover, drop.FileName);
+        InsertPicture(CoverSlot, drop.FileName);
         break;
     case TDropTarget::Back:
-        InsertPicture(TSheetPart::Back, drop.FileName);
+        InsertPicture(BackSlot, drop.FileName);
+        break;
+    case TDropTarget::Wrap:
+        InsertPicture(WrapSlot, drop.FileName);
         break;
     case TDropTarget::Layout:
         if (OfferToSave(false))

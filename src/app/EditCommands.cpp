@@ -134,37 +134,46 @@ void TfrmMain::StartDocument(const TLayoutDocument& document) {
 void TfrmMain::ShowDocument(const TLayoutDocument& document) {
     Document = document;
     std::set<std::string> inUse;
-    for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back}) {
-        const TLayoutPicture& picture = Document.Picture(part);
-        const size_t index = part == TSheetPart::Cover ? 0 : 1;
-        TImage& image = ImageOf(part);
-        const TPicture* shown = nullptr;
-        try {
-            if (!picture.Resolved.empty())
-                shown = &Pictures.Load(picture.Resolved);
-        } catch (const std::exception&) {
-            // A file that went away or broke since the step was made: the part shows it as
-            // missing, as a layout opened without it would; the document stays the step's.
-        }
-        Unavailable[index] = !picture.Resolved.empty() && !shown;
-        // The picture is set only when another decoding is to be shown, so that a placement
-        // step (a drag above all) does not draw it anew.
-        const uint64_t generation = shown ? Pictures.Generation(picture.Resolved) : 0;
-        if (generation != ShownGenerations[index] || !shown) {
-            image.SetPicture(shown ? *shown : Image_Empty->Picture());
-            ShownGenerations[index] = generation;
-        }
-        if (shown)
-            inUse.insert(picture.Resolved);
-        ShowMissing(image, ShowsMissing(part), picture.File());
-    }
+    for (const TPictureSlot slot : {CoverSlot, BackSlot, WrapSlot})
+        if (std::string shown = ShowPicture(slot); !shown.empty())
+            inUse.insert(std::move(shown));
     Pictures.SetInUse(std::move(inUse));
     ShowPlacements();
     UpdateSheetMenu();
     Cover->update();
     Back->update();
+    Wrap->update();
 }
 
-bool TfrmMain::ShowsMissing(TSheetPart part) const {
-    return Document.Picture(part).Missing || Unavailable[part == TSheetPart::Cover ? 0 : 1];
+TImage& TfrmMain::ImageIn(TPictureSlot slot) {
+    return slot == CoverSlot ? *Cover : slot == BackSlot ? *Back : *Wrap;
+}
+
+std::string TfrmMain::ShowPicture(TPictureSlot slot) {
+    const TLayoutPicture& picture = Document.*SlotPicture[slot];
+    // The wrap's picture is looked at only while the sheet shows it.
+    const bool wanted = slot != WrapSlot || Document.ShowsWrap();
+    TImage& image = ImageIn(slot);
+    const TPicture* shown = nullptr;
+    try {
+        if (wanted && !picture.Resolved.empty())
+            shown = &Pictures.Load(picture.Resolved);
+    } catch (const std::exception&) {
+        // A file that went away or broke since the step was made: the part shows it as
+        // missing, as a layout opened without it would; the document stays the step's.
+    }
+    Unavailable[slot] = wanted && !picture.Resolved.empty() && !shown;
+    // The picture is set only when another decoding is to be shown, so that a placement
+    // step (a drag above all) does not draw it anew.
+    const uint64_t generation = shown ? Pictures.Generation(picture.Resolved) : 0;
+    if (generation != ShownGenerations[slot] || !shown) {
+        image.SetPicture(shown ? *shown : Image_Empty->Picture());
+        ShownGenerations[slot] = generation;
+    }
+    ShowMissing(image, wanted && ShowsMissing(slot), picture.File());
+    return shown ? picture.Resolved : std::string();
+}
+
+bool TfrmMain::ShowsMissing(TPictureSlot slot) const {
+    return (Document.*SlotPicture[slot]).Missing || Unavailable[slot];
 }

@@ -108,25 +108,41 @@ bool TfrmMain::Changed() const {
 void TfrmMain::btnInsertCoverClick() {
     CreateDialogs();
     if (dlgOpen->Execute(this))
-        InsertPicture(TSheetPart::Cover, dlgOpen->FileName);
+        InsertPicture(CoverSlot, dlgOpen->FileName);
 }
 
 void TfrmMain::btnInsertBackClick() {
     CreateDialogs();
     if (dlgOpen->Execute(this))
-        InsertPicture(TSheetPart::Back, dlgOpen->FileName);
+        InsertPicture(BackSlot, dlgOpen->FileName);
 }
 
-void TfrmMain::InsertPicture(TSheetPart part, const std::string& fileName) {
+void TfrmMain::UmschlagbildClick() {
+    // Only a wrap takes one picture across it; the item is disabled otherwise.
+    if (!Document.Settings.Layout().IsWrap())
+        return;
+    CreateDialogs();
+    if (dlgOpen->Execute(this))
+        InsertPicture(WrapSlot, dlgOpen->FileName);
+}
+
+void TfrmMain::UmschlagbildEntfernenClick() {
+    // The front and back pictures, kept all along, show again.
+    TLayoutDocument next = Document;
+    next.Wrap = {};
+    ChangeDocument(next, tr("Umschlagbild entfernen"));
+}
+
+void TfrmMain::InsertPicture(TPictureSlot slot, const std::string& fileName) {
     // Read as the file is now, even when the same file was shown before; a picture that
     // cannot be loaded changes nothing.
     Pictures.Load(fileName, true);
     TLayoutDocument next = Document;
-    next.Picture(part) = {fileName, fileName, false};
+    next.*SlotPicture[slot] = {fileName, fileName, false};
     if (next == Document)
         ShowDocument(Document); // the same file again: no step, but shown as it is now
     else
-        ChangeDocument(next, tr("Bild einfügen"));
+        ChangeDocument(next, slot == WrapSlot ? tr("Umschlagbild") : tr("Bild einfügen"));
 }
 
 void TfrmMain::UpdatePictureHints() {
@@ -135,8 +151,11 @@ void TfrmMain::UpdatePictureHints() {
             DescribePrintResolution(file, image.Picture(), printed, image.Placement());
         return described ? QString::fromUtf8(described->Text) : QString();
     };
-    Cover->setToolTip(hint(Document.Cover.File(), *Cover, Sheet::CoverPicture));
-    Back->setToolTip(hint(Document.Back.File(), *Back, Sheet::BackPicture));
+    // The parts as the layout's sheet has them: the jewel case's, or a wrap's panels.
+    const TSheetGeometry sheet = SheetGeometry(Document.Settings.Layout());
+    Cover->setToolTip(hint(Document.Cover.File(), *Cover, sheet.Cover));
+    Back->setToolTip(hint(Document.Back.File(), *Back, sheet.Back));
+    Wrap->setToolTip(hint(Document.Wrap.File(), *Wrap, sheet.Wrap));
 }
 
 void TfrmMain::btnNewClick() {
@@ -156,20 +175,20 @@ void TfrmMain::btnOpenClick() {
 }
 
 void TfrmMain::LoadCover(const std::string& fileName) {
-    // The file is read once, and both pictures load before anything changes, so a layout
+    // The file is read once, and its pictures load before anything changes, so a layout
     // that fails to open leaves the current one whole: its document, its pictures, its
     // file, its history and the caption. An entry that is present but empty means no
     // picture for that part; a picture found nowhere leaves its part empty and keeps its
-    // path.
+    // path. A wrap picture is loaded only where the layout's case shows it.
     TLayoutDocument document = ReadLayoutDocument(fileName);
     const TPicturesFound found = LocatePictures(document, fileName);
-    for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
-        if (!picture->Resolved.empty())
+    for (const TLayoutPicture* picture : {&document.Cover, &document.Back, &document.Wrap})
+        if (!picture->Resolved.empty() && (picture != &document.Wrap || document.ShowsWrap()))
             Pictures.Load(picture->Resolved, true);
     StartDocument(document);
     SetCaption(fileName);
     LayoutFile = fileName;
-    TellAboutPictures(found.CoverMoved, found.BackMoved);
+    TellAboutPictures(found);
 }
 
 void TfrmMain::btnSaveClick() {

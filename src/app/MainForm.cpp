@@ -141,6 +141,11 @@ void TfrmMain::CreateMenu() {
     Rueckseite = AddItem(Einfuegen, tr("&Rückseite"), QKeySequence(Qt::Key_F3),
                          tr("Bilddatei als Rückseite einfügen"), imgInsertBack,
                          &TfrmMain::btnInsertBackClick);
+    Umschlagbild = AddItem(Einfuegen, tr("&Umschlagbild..."), QKeySequence(),
+                           tr("Bilddatei über den ganzen Umschlag einfügen"), -1,
+                           &TfrmMain::UmschlagbildClick);
+    UmschlagbildEntfernen = AddItem(Einfuegen, tr("Umschlagbild &entfernen"), QKeySequence(), {},
+                                    -1, &TfrmMain::UmschlagbildEntfernenClick);
     Einfuegen->addSeparator();
     Beschriftung = AddItem(Einfuegen, tr("&Beschriftung..."), QKeySequence(Qt::Key_F4),
                            tr("Rückentitel, Titelliste und Titel bearbeiten"), -1,
@@ -201,7 +206,7 @@ void TfrmMain::CreateToolBar() {
 }
 
 void TfrmMain::CreatePage() {
-    const TPageGeometry side = PageGeometry(TArrangement::Side);
+    const TPageGeometry side = PageGeometry({});
     pnlPage = new QWidget(pnlMain);
     pnlPage->setObjectName("pnlPage");
     pnlPage->setGeometry(side.Page);
@@ -218,13 +223,37 @@ void TfrmMain::CreatePage() {
     Back->setObjectName("Back");
     Back->setGeometry(side.Back);
     Back->SetStretch(true);
-    // The words over the pictures, as they will print.
-    new TTextOverlay(*Cover, PartArea(TSheetPart::Cover, false), Document.Text);
-    new TTextOverlay(*Back, PartArea(TSheetPart::Back, false), Document.Text);
+    Wrap = new TImage(pnlPage);
+    Wrap->setObjectName("Wrap");
+    Wrap->SetStretch(true);
+    Wrap->setVisible(false);
+    Wrap->installEventFilter(this);
+    // The words over the pictures, as they will print: on each part of the jewel case, and
+    // on a wrap across the whole page, over the spine as over the pictures.
+    CoverWords = new TTextOverlay(*Cover, Document.Text);
+    BackWords = new TTextOverlay(*Back, Document.Text);
+    WrapWords = new TTextOverlay(*pnlPage, Document.Text);
+    WrapWords->setVisible(false);
     Image_Empty = new TImage(pnlPage);
     Image_Empty->setObjectName("Image_Empty");
     Image_Empty->setGeometry(440, 280, 41, 41);
     Image_Empty->setVisible(false);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Wrap) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -287,25 +316,40 @@ bool TfrmMain::ConfirmPrintableArea() {
         return true;
     TPrinter& printer = XPrint->Printer();
     const TCalibration calibration = ReadCalibration(printer.PrinterName());
-    // The cuts of one arrangement's sheet, on the paper turned as that sheet prints.
-    const auto cutsOf = [&](TArrangement arrangement) {
-        const TSheetLayout layout = {arrangement, Document.Settings.Bleed.Value};
-        OrientForSheet(*XPrint, layout);
+    const bool frames = cbRahmen->isChecked();
+    // The cuts of a layout's sheet on the chosen paper, turned as that sheet prints. A file
+    // is no printer: there its parts are to keep the margin nearly every printer needs.
+    const auto cutsOf = [&](const TSheetLayout& layout) {
+        const TSheetLayout onPaper = LayoutOnPaper(*XPrint, layout);
         const TDeviceCaps caps = printer.DeviceCaps();
-        return FindCuts(SheetPartAreas(cbRahmen->isChecked(),
-                                       SheetCalibration(calibration, layout, caps), layout),
-                        PrintableArea(caps));
+        return FindCuts(
+            SheetPartAreas(frames, SheetCalibration(calibration, onPaper, caps), onPaper),
+            printer.PrintsToFile() ? FilePrintableArea(caps) : PrintableArea(caps));
     };
-    const TArrangement arrangement = Document.Settings.Arrangement.Value;
-    const std::vector<TCut> cuts = cutsOf(arrangement);
+    const TSheetLayout layout = Document.Settings.Layout();
+    const std::vector<TCut> cuts = cutsOf(layout);
     if (cuts.empty())
         return true;
-    const bool stackedFits =
-        arrangement == TArrangement::Side && cutsOf(TArrangement::Stacked).empty();
     std::string text = OutsidePrintableText(cuts);
-    if (stackedFits)
-        text += " " + Msg::StackedWouldFit.Text();
+    if (const std::string advice = FitAdvice(LayoutOnPaper(*XPrint, layout), frames, cutsOf);
+        !advice.empty())
+        text += " " + advice;
     return AskYesNo(text + " " + Msg::PrintAnyway.Text());
+}
+
+TSheetContent TfrmMain::ShownSheet() {
+    // A wrap picture found nowhere prints as an empty wrap, as the question before printing
+    // says, not as the panels' pictures.
+    const bool wrap = Document.ShowsWrap();
+    const TPicture& none = Image_Empty->Picture();
+    return {.Cover = wrap ? none : Cover->Picture(),
+            .Back = wrap ? none : Back->Picture(),
+            .Frames = [this] { return cbRahmen->isChecked(); },
+            .CoverPlacement = Document.Placements.Cover.Placement,
+            .BackPlacement = Document.Placements.Back.Placement,
+            .Wrap = wrap ? &Wrap->Picture() : nullptr,
+            .Layout = Document.Settings.Layout(),
+            .Text = &Document.Text};
 }
 
 void TfrmMain::PrintPage() {
@@ -319,13 +363,7 @@ void TfrmMain::PrintPage() {
     printer.Inputs = PictureFiles(Document);
     if (!LayoutFile.empty())
         printer.Inputs.push_back(LayoutFile);
-    PrintCoverSheet(*XPrint, {.Cover = Cover->Picture(),
-                              .Back = Back->Picture(),
-                              .Frames = [this] { return cbRahmen->isChecked(); },
-                              .CoverPlacement = Document.Placements.Cover.Placement,
-                              .BackPlacement = Document.Placements.Back.Placement,
-                              .Layout = layout,
-                              .Text = &Document.Text});
+    PrintCoverSheet(*XPrint, ShownSheet());
 }
 
 void TfrmMain::CreateMRU() {
@@ -423,14 +461,7 @@ void TfrmMain::DruckerkorrekturClick() {
 }
 
 void TfrmMain::BeschriftungClick() {
-    TfrmText dialog(Document.Text,
-                    {.Cover = Cover->Picture(),
-                     .Back = Back->Picture(),
-                     .Frames = [] { return false; },
-                     .CoverPlacement = Document.Placements.Cover.Placement,
-                     .BackPlacement = Document.Placements.Back.Placement,
-                     .Layout = Document.Settings.Layout()},
-                    this);
+    TfrmText dialog(Document.Text, ShownSheet(), this);
     if (ExecModal(dialog) != QDialog::Accepted)
         return;
     TLayoutDocument next = Document;

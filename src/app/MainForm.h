@@ -1,5 +1,6 @@
-// The main window: the white page with the front cover and the back inlay, the menu, the
-// tool bar and the handlers that run the program's commands.
+// The main window: the white page with the front cover and the back inlay (or the panels of
+// a wrap, or its one picture across the whole wrap), the menu, the tool bar and the
+// handlers that run the program's commands.
 #pragma once
 
 #include <QAction>
@@ -22,6 +23,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QUndoStack;
 class TRegMru;
+class TTextOverlay;
 class TfrmInfo;
 
 class TOpenDialog;
@@ -65,9 +67,17 @@ public:
     QMenu* Einfuegen = nullptr;
     QAction* Cover1 = nullptr;
     QAction* Rueckseite = nullptr;
+    // The picture across a whole wrap, and taking it away again.
+    QAction* Umschlagbild = nullptr;
+    QAction* UmschlagbildEntfernen = nullptr;
     // How the pictures are placed into their parts: a submenu per part.
     QMenu* Bild = nullptr;
     QMenu* Bogen = nullptr;
+    // The case: one item a case, "Eigene Maße..." asking for the size, and the spines the
+    // case is made with.
+    QMenu* Huelle = nullptr;
+    QAction* EigeneMasse = nullptr;
+    QMenu* Rueckenbreite = nullptr;
     QMenu* Anordnung = nullptr;
     QMenu* Beschnittzugabe = nullptr;
     QAction* Beschriftung = nullptr;
@@ -76,6 +86,8 @@ public:
     QWidget* pnlPage = nullptr;
     TImage* Cover = nullptr;
     TImage* Back = nullptr;
+    // The picture across a whole wrap, shown instead of the two panels' while it is set.
+    TImage* Wrap = nullptr;
     QToolButton* btnNew = nullptr;
     QToolButton* btnOpen = nullptr;
     QToolButton* btnSave = nullptr;
@@ -93,6 +105,9 @@ public:
     // Handlers, named after the component and the event that runs them.
     void btnInsertCoverClick();
     void btnInsertBackClick();
+    // The wrap picture: chosen in the picture dialog, or taken away; each one step.
+    void UmschlagbildClick();
+    void UmschlagbildEntfernenClick();
     void btnPrintClick();
     void PrintPage();
     // The print preview of the chosen printer; its "&Drucken" runs the print command.
@@ -131,9 +146,13 @@ public:
     // The decoded pictures, by file: those the document shows and a few shown before.
     TPictureCache Pictures;
 
-    // The sheet menu's commands.
+    // The sheet menu's commands. Another case comes with its own spine; "Eigene Maße..."
+    // asks for the size of a case of one's own.
     void SetArrangement(TArrangement arrangement);
     void SetBleed(int tenths);
+    void SetCase(TCaseKind kind);
+    void SetSpine(int tenths);
+    void EigeneMasseClick();
 
     // The client area below the menu: tool bar plus main panel.
     static constexpr int ClientWidth = 578;
@@ -145,6 +164,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The picture across a wrap has no window of its own to move or zoom: the mouse and
+    // the wheel do nothing there.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenu();
@@ -175,21 +197,27 @@ private:
                       TStepKind kind = TStepKind::Single);
     // Shows both placements in the controls.
     void ShowPlacements();
-    // The "Bogen" menu: arrangement and bleed, checked as the layout holds them; updating it
-    // also lays the page out for the arrangement.
+    // The "Bogen" menu: case, spine, arrangement and bleed, checked as the layout holds them
+    // (the spines are the case's, the arrangement the jewel case's alone); updating it also
+    // lays the page out for the case and the arrangement.
     void CreateSheetMenu();
+    void CreateCaseMenu();
     void UpdateSheetMenu();
-    // Lays the page out as the arrangement prints: landscape side by side or portrait stacked.
-    void ShowArrangement();
+    void UpdateSpineMenu();
+    // Lays the page out as the sheet prints: for the jewel case landscape side by side or
+    // portrait stacked, for a wrap its panels (or its one picture) on a landscape page; the
+    // words follow.
+    void ShowPage();
     // Shows or hides the placeholder that names a part's missing picture file.
     void ShowMissing(TImage& image, bool missing, const std::string& file);
     // After a layout was opened: says which pictures were found only in the layout's folder
     // and which were found nowhere.
-    void TellAboutPictures(bool coverMoved, bool backMoved);
-    // Before printing a layout with a missing picture: asks whether to print it with that
-    // part empty; false for "&Nein".
+    void TellAboutPictures(const TPicturesFound& found);
+    // Before printing a layout with a missing picture it prints: asks whether to print it
+    // with that part empty; false for "&Nein".
     bool ConfirmMissingPictures();
-    // Tells the user when side by side prints less of the bleed than the layout holds.
+    // Tells the user when the sheet prints less of the bleed than the layout holds: side by
+    // side, or a wrap too near the edge of the paper the window shows.
     void WarnIfBleedLimited();
     // A question with "&Ja" and "&Nein" ("&Nein" the default); true for "&Ja".
     bool AskYesNo(const std::string& text);
@@ -205,9 +233,18 @@ private:
     // are not kept; one that cannot be loaded any more shows as missing), placements,
     // placeholders, sheet settings, words and tooltips. Never fails: undo and redo run it.
     void ShowDocument(const TLayoutDocument& document);
-    // Whether a part shows the placeholder of a picture found nowhere: missing when the
+    // The document's pictures as the window keeps them: the front and back pictures and the
+    // wrap's, each with its control.
+    enum TPictureSlot : size_t { CoverSlot, BackSlot, WrapSlot, SlotCount };
+    static constexpr TLayoutPicture TLayoutDocument::*SlotPicture[SlotCount] = {
+        &TLayoutDocument::Cover, &TLayoutDocument::Back, &TLayoutDocument::Wrap};
+    TImage& ImageIn(TPictureSlot slot);
+    // Shows the slot's picture in its control, from the cache (or the placeholder of one
+    // that cannot be loaded any more); answers the file shown, empty for none.
+    std::string ShowPicture(TPictureSlot slot);
+    // Whether a slot shows the placeholder of a picture found nowhere: missing when the
     // layout was opened, or not loadable when its step was undone or redone.
-    bool ShowsMissing(TSheetPart part) const;
+    bool ShowsMissing(TPictureSlot slot) const;
     // A new document with no history: after New and Open.
     void StartDocument(const TLayoutDocument& document);
     // After the layout was saved from oldFile as newFile: every step's entries as
@@ -225,8 +262,11 @@ private:
     // After the printer dialog: when the printer would cut a part of the sheet, asks
     // whether to print anyway; false for "&Nein".
     bool ConfirmPrintableArea();
-    // Loads the file and makes it the part's picture, as one step.
-    void InsertPicture(TSheetPart part, const std::string& fileName);
+    // Loads the file and makes it the slot's picture, as one step.
+    void InsertPicture(TPictureSlot slot, const std::string& fileName);
+    // The sheet as the window shows it, as it prints: the pictures shown (while the wrap's
+    // picture is shown, that one alone), their placements, the layout and the words.
+    TSheetContent ShownSheet();
     // The picture controls' tooltips: file, pixel size and resolution as printed.
     void UpdatePictureHints();
     // Says once per run that the settings cannot be saved, when the registry file is
@@ -234,8 +274,9 @@ private:
     void WarnIfSettingsReadOnly();
 
     // What a file dropped on the window does: a picture on the front cover or the back
-    // inlay is inserted there, a layout anywhere is opened.
-    enum class TDropTarget { None, Cover, Back, Layout };
+    // inlay (or on the picture across a wrap) is inserted there, a layout anywhere is
+    // opened.
+    enum class TDropTarget { None, Cover, Back, Wrap, Layout };
     struct TDrop {
         TDropTarget Target = TDropTarget::None;
         std::string FileName;
@@ -244,10 +285,14 @@ private:
     TDrop DropAt(const QDropEvent& event) const;
     void RunDrop(const TDrop& drop);
 
-    // Which decoding of its file the cover and the back show (0 for none), and whether a
-    // part's picture could not be loaded when its document was last shown.
-    uint64_t ShownGenerations[2] = {};
-    bool Unavailable[2] = {};
+    // The words over the pictures: over each part of the jewel case, or across a wrap's page.
+    TTextOverlay* CoverWords = nullptr;
+    TTextOverlay* BackWords = nullptr;
+    TTextOverlay* WrapWords = nullptr;
+    // Which decoding of its file each slot shows (0 for none), and whether a slot's
+    // picture could not be loaded when its document was last shown.
+    uint64_t ShownGenerations[SlotCount] = {};
+    bool Unavailable[SlotCount] = {};
     bool Shown = false;
     bool SettingsWarned = false;
 };

@@ -24,8 +24,7 @@ constexpr TModeItem ModeItems[] = {
      QT_TRANSLATE_NOOP("TfrmMain", "Füllen")},
 };
 
-QSize PartSize(TSheetPart part) {
-    const TRect& rect = part == TSheetPart::Cover ? Sheet::CoverPicture : Sheet::BackPicture;
+QSize SizeOf(const TRect& rect) {
     return {rect.Width(), rect.Height()};
 }
 } // namespace
@@ -119,7 +118,14 @@ void TfrmMain::SetPlacement(TSheetPart part, const TPartPlacement& placement, co
 }
 
 void TfrmMain::ShowPlacements() {
-    for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back})
-        ImageOf(part).SetPlacement(PartSize(part), Document.Placement(part).Placement);
+    // Each control stands for its part of the layout's sheet: the jewel case's, or a
+    // wrap's panel.
+    const TSheetGeometry sheet = SheetGeometry(Document.Settings.Layout());
+    Cover->SetPlacement(SizeOf(sheet.Cover), Document.Placement(TSheetPart::Cover).Placement);
+    Back->SetPlacement(SizeOf(sheet.Back), Document.Placement(TSheetPart::Back).Placement);
+    // The wrap's picture fills the whole wrap, centred, as it prints; it has no window of its
+    // own to move.
+    Wrap->SetPlacement(SizeOf(sheet.Wrap), {.Mode = TPlacementMode::Fill});
+    Wrap->setFocusPolicy(Qt::NoFocus);
     UpdatePictureHints();
 }

@@ -1,13 +1,16 @@
-// The sheet's settings in the main window (arrangement and bleed, kept in the layout), and
-// what the window says and shows about pictures a layout names that are not where it says.
+// The sheet's settings in the main window (case, spine, arrangement and bleed, kept in the
+// layout), and what the window says and shows about pictures a layout names that are not
+// where it says.
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/CaseSizeForm.h"
 #include "app/MainForm.h"
 #include "app/PageGeometry.h"
+#include "app/TextPreview.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/SheetClipping.h"
 #include "toolkit/Application.h"
@@ -36,12 +39,12 @@ constexpr TBleedItem BleedItems[] = {
 
 constexpr const char* PlaceholderName = "Platzhalter";
 
-// The files of the parts named, one a line.
-std::string PartFiles(bool cover, const std::string& coverFile, bool back,
-                      const std::string& backFile) {
-    if (cover && back)
-        return coverFile + "\n" + backFile;
-    return cover ? coverFile : back ? backFile : std::string();
+// The files named, one a line.
+std::string FileLines(const std::vector<std::string>& files) {
+    std::string lines;
+    for (const std::string& file : files)
+        lines += (lines.empty() ? "" : "\n") + file;
+    return lines;
 }
 
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
@@ -55,6 +58,7 @@ void TfrmMain::CreateSheetMenu() {
     Bogen = new QMenu(tr("B&ogen"), MainMenu);
     Bogen->setObjectName("Bogen");
     MainMenu->insertMenu(N3->menuAction(), Bogen);
+    CreateCaseMenu();
 
     Anordnung = Bogen->addMenu(tr("&Anordnung"));
     Anordnung->setObjectName("Anordnung");
@@ -83,25 +87,99 @@ void TfrmMain::CreateSheetMenu() {
     UpdateSheetMenu();
 }
 
-void TfrmMain::UpdateSheetMenu() {
-    // A value set by hand between the offered ones checks none of them.
-    for (QAction* item : Anordnung->actions())
-        item->setChecked(item->data().toInt() ==
-                         static_cast<int>(Document.Settings.Arrangement.Value));
-    for (QAction* item : Beschnittzugabe->actions())
-        item->setChecked(item->data().toInt() == Document.Settings.Bleed.Value);
-    ShowArrangement();
+void TfrmMain::CreateCaseMenu() {
+    Huelle = Bogen->addMenu(tr("&Hülle"));
+    Huelle->setObjectName("Huelle");
+    auto* cases = new QActionGroup(Huelle);
+    for (const TCaseType& type : CaseTypes()) {
+        // A case of one's own asks for its size first.
+        const bool custom = type.Kind == TCaseKind::Custom;
+        QAction* item = Huelle->addAction(custom ? tr("Eigene Maße...") : type.Caption.QText());
+        item->setCheckable(true);
+        item->setData(static_cast<int>(type.Kind));
+        cases->addAction(item);
+        if (custom)
+            EigeneMasse = item;
+        connect(item, &QAction::triggered, this, [this, custom, kind = type.Kind] {
+            Guarded([&] { custom ? EigeneMasseClick() : SetCase(kind); });
+        });
+    }
+    Huelle->addSeparator();
+    Rueckenbreite = Huelle->addMenu(tr("&Rückenbreite"));
+    Rueckenbreite->setObjectName("Rueckenbreite");
 }
 
-void TfrmMain::ShowArrangement() {
-    const TPageGeometry page = PageGeometry(Document.Settings.Arrangement.Value);
+void TfrmMain::UpdateSheetMenu() {
+    const TSheetSettings& settings = Document.Settings;
+    for (QAction* item : Huelle->actions())
+        if (item->isCheckable())
+            item->setChecked(item->data().toInt() == static_cast<int>(settings.Case.Value));
+    UpdateSpineMenu();
+    // The arrangement is the jewel case's; the wrap picture the other cases'.
+    const bool wrap = settings.Layout().IsWrap();
+    Anordnung->menuAction()->setEnabled(!wrap);
+    Umschlagbild->setEnabled(wrap);
+    UmschlagbildEntfernen->setEnabled(Document.ShowsWrap());
+    // A value set by hand between the offered ones checks none of them.
+    for (QAction* item : Anordnung->actions())
+        item->setChecked(item->data().toInt() == static_cast<int>(settings.Arrangement.Value));
+    for (QAction* item : Beschnittzugabe->actions())
+        item->setChecked(item->data().toInt() == settings.Bleed.Value);
+    ShowPage();
+}
+
+void TfrmMain::UpdateSpineMenu() {
+    const TSheetLayout layout = Document.Settings.Layout();
+    const std::span<const int> spines = CaseType(layout.Case).Spines;
+    // Made anew only for another case's spines, so never while one of its items runs.
+    const QList<QAction*> items = Rueckenbreite->actions();
+    if (!std::ranges::equal(items, spines, [](const QAction* item, int tenths) {
+            return item->data().toInt() == tenths;
+        })) {
+        Rueckenbreite->clear();
+        qDeleteAll(Rueckenbreite->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+        auto* group = new QActionGroup(Rueckenbreite);
+        for (const int tenths : spines) {
+            // "7 mm", "12,5 mm": millimetres as the bleeds are given.
+            QAction* item = Rueckenbreite->addAction(tr("%1 mm").arg(MillimetreText(tenths)));
+            item->setCheckable(true);
+            item->setData(tenths);
+            group->addAction(item);
+            connect(item, &QAction::triggered, this,
+                    [this, tenths] { Guarded([&] { SetSpine(tenths); }); });
+        }
+    }
+    for (QAction* item : Rueckenbreite->actions())
+        item->setChecked(item->data().toInt() == layout.Size.Spine);
+    Rueckenbreite->menuAction()->setEnabled(!spines.empty());
+}
+
+void TfrmMain::ShowPage() {
+    const TSheetLayout layout = PageLayout(Document.Settings.Layout());
+    const TPageGeometry page = PageGeometry(layout);
     pnlPage->setGeometry(page.Page);
     Cover->setGeometry(page.Cover);
     Back->setGeometry(page.Back);
+    Wrap->setGeometry(page.Wrap);
+    // The wrap's picture stands in for the panels' while it is set.
+    const bool wrapPicture = Document.ShowsWrap();
+    Cover->setVisible(!wrapPicture);
+    Back->setVisible(!wrapPicture);
+    Wrap->setVisible(wrapPicture);
     // A placeholder covers its control whatever its size.
-    for (const TImage* image : {Cover, Back})
+    for (const TImage* image : {Cover, Back, Wrap})
         if (auto* placeholder = image->findChild<QLabel*>(PlaceholderName))
             placeholder->setGeometry(image->rect());
+    // The words: on each part of the jewel case; on a wrap across the page, which stands for
+    // the whole paper, so the spine title shows between the panels.
+    const TSheetGeometry sheet = SheetGeometry(layout);
+    CoverWords->SetPart(sheet.Cover, layout);
+    BackWords->SetPart(sheet.Back, layout);
+    WrapWords->SetPart({0, 0, layout.Paper.Width, layout.Paper.Height}, layout);
+    CoverWords->setVisible(!layout.IsWrap());
+    BackWords->setVisible(!layout.IsWrap());
+    WrapWords->setVisible(layout.IsWrap());
+    WrapWords->raise();
 }
 
 void TfrmMain::SetArrangement(TArrangement arrangement) {
@@ -121,10 +199,50 @@ void TfrmMain::SetBleed(int tenths) {
     WarnIfBleedLimited();
 }
 
-void TfrmMain::WarnIfBleedLimited() {
+void TfrmMain::SetCase(TCaseKind kind) {
+    // The case it already is keeps the spine chosen for it.
+    const TLayoutSetting<TCaseKind>& current = Document.Settings.Case;
+    if (kind != current.Value || current.Unread) {
+        TLayoutDocument next = Document;
+        next.Settings.SetCase(kind);
+        ChangeDocument(next, tr("Hülle"));
+    }
+    UpdateSheetMenu();
+    WarnIfBleedLimited();
+}
+
+void TfrmMain::SetSpine(int tenths) {
+    TLayoutDocument next = Document;
+    next.Settings.SetSpine(tenths);
+    ChangeDocument(next, tr("Rückenbreite"));
+    UpdateSheetMenu();
+    WarnIfBleedLimited();
+}
+
+void TfrmMain::EigeneMasseClick() {
+    // The dialog starts from the wrap shown; the jewel case has none, so from the size a
+    // case of one's own has until it is changed.
     const TSheetLayout layout = Document.Settings.Layout();
-    if (PrintedBleed(layout) < layout.Bleed)
-        ShowMessage(this, QMessageBox::Information, Msg::BleedLimited);
+    TfrmCaseSize dialog(layout.IsWrap() ? layout.Size : CaseType(TCaseKind::Custom).Size, this);
+    if (ExecModal(dialog) == QDialog::Accepted) {
+        const TCaseSize size = dialog.Size();
+        TLayoutDocument next = Document;
+        next.Settings.SetCase(TCaseKind::Custom);
+        next.Settings.PanelWidth.Set(size.PanelWidth);
+        next.Settings.PanelHeight.Set(size.PanelHeight);
+        next.Settings.SetSpine(size.Spine);
+        ChangeDocument(next, tr("Eigene Maße"));
+    }
+    // Cancelled, the menu checks the case it was before.
+    UpdateSheetMenu();
+    WarnIfBleedLimited();
+}
+
+void TfrmMain::WarnIfBleedLimited() {
+    // A wrap as the window shows it: on A4, or US Legal when A4 is too narrow for it.
+    const std::string limited = BleedLimitedText(PageLayout(Document.Settings.Layout()));
+    if (!limited.empty())
+        ShowMessage(this, QMessageBox::Information, limited);
 }
 
 void TfrmMain::ShowMissing(TImage& image, bool missing, const std::string& file) {
@@ -145,27 +263,35 @@ void TfrmMain::ShowMissing(TImage& image, bool missing, const std::string& file)
     placeholder->show();
 }
 
-void TfrmMain::TellAboutPictures(bool coverMoved, bool backMoved) {
-    if (coverMoved || backMoved)
+void TfrmMain::TellAboutPictures(const TPicturesFound& found) {
+    const bool movedIn[SlotCount] = {found.CoverMoved, found.BackMoved, found.WrapMoved};
+    std::vector<std::string> moved, missing;
+    for (const TPictureSlot slot : {CoverSlot, BackSlot, WrapSlot}) {
+        const std::string file = (Document.*SlotPicture[slot]).File();
+        if (movedIn[slot])
+            moved.push_back(file);
+        if (ShowsMissing(slot))
+            missing.push_back(file);
+    }
+    if (!moved.empty())
         ShowMessage(this, QMessageBox::Information,
-                    Format(Msg::PicturesRelocated, PartFiles(coverMoved, Document.Cover.File(),
-                                                             backMoved, Document.Back.File())
-                                                       .c_str()));
-    const bool cover = ShowsMissing(TSheetPart::Cover), back = ShowsMissing(TSheetPart::Back);
-    if (cover || back)
-        ShowMessage(
-            this, QMessageBox::Warning,
-            Format(Msg::PicturesMissing,
-                   PartFiles(cover, Document.Cover.File(), back, Document.Back.File()).c_str()));
+                    Format(Msg::PicturesRelocated, FileLines(moved).c_str()));
+    if (!missing.empty())
+        ShowMessage(this, QMessageBox::Warning,
+                    Format(Msg::PicturesMissing, FileLines(missing).c_str()));
 }
 
 bool TfrmMain::ConfirmMissingPictures() {
-    const bool cover = ShowsMissing(TSheetPart::Cover), back = ShowsMissing(TSheetPart::Back);
-    if (!cover && !back)
+    // Only the pictures the sheet prints: the wrap's while it is shown, else the panels'.
+    std::vector<std::string> missing;
+    const auto printed = Document.ShowsWrap() ? std::vector<TPictureSlot>{WrapSlot}
+                                              : std::vector<TPictureSlot>{CoverSlot, BackSlot};
+    for (const TPictureSlot slot : printed)
+        if (ShowsMissing(slot))
+            missing.push_back((Document.*SlotPicture[slot]).File());
+    if (missing.empty())
         return true;
-    return AskYesNo(
-        Format(Msg::PrintWithoutMissing,
-               PartFiles(cover, Document.Cover.File(), back, Document.Back.File()).c_str()));
+    return AskYesNo(Format(Msg::PrintWithoutMissing, FileLines(missing).c_str()));
 }
 
 bool TfrmMain::AskYesNo(const std::string& text) {

@@ -41,7 +41,7 @@ void ShowColour(QPushButton& button, const QColor& colour) {
 } // namespace
 
 TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), Layout(sheet.Layout) {
     setObjectName("frmText");
     setWindowTitle(tr("Beschriftung"));
 
@@ -51,10 +51,21 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     cbDirection = Choice({QT_TRANSLATE_NOOP("TfrmText", "von unten nach oben"),
                           QT_TRANSLATE_NOOP("TfrmText", "von oben nach unten")},
                          text.Direction == TSpineDirection::BottomToTop ? 0 : 1, spine);
+    // A slim card, or a wrap of one's own without a spine, has nowhere to print it.
+    lblNoSpine = new QLabel(spine);
+    lblNoSpine->setObjectName("lblNoSpine");
+    lblNoSpine->setWordWrap(true);
+    const bool noSpine = Layout.IsWrap() && Layout.Size.Spine == 0;
+    lblNoSpine->setText(
+        noSpine
+            ? (Layout.Case == TCaseKind::Slim ? Msg::SlimHasNoSpine : Msg::WrapHasNoSpine).QText()
+            : QString());
+    lblNoSpine->setVisible(noSpine);
     auto* spineForm = new QFormLayout(spine);
     spineForm->addRow(tr("&Text:"), edSpine);
     spineForm->addRow(tr("&Leserichtung:"), cbDirection);
     spineForm->addRow(StyleRow(SpineStyle, text.SpineStyle));
+    spineForm->addRow(lblNoSpine);
 
     auto* tracks = new QGroupBox(tr("Titelliste"), this);
     QString lines;
@@ -204,7 +215,7 @@ TCoverText TfrmText::Text() const {
 void TfrmText::Changed() {
     const TCoverText text = Text();
     Preview->SetText(text);
-    std::vector<std::string> warnings = CoverTextWarnings(text, CoverTextAreas());
+    std::vector<std::string> warnings = CoverTextWarnings(text, CoverTextAreas(Layout));
     if (TrackLines(mmTracks->toPlainText().toStdString()).size() > MaxTracks)
         warnings.push_back(Format(Msg::TooManyTracks, int(MaxTracks)));
     QStringList lines;

@@ -1,7 +1,8 @@
 // The text dialog ("Beschriftung"): the spine title and its reading direction, the track
 // list (typed, pasted or read from a text file, one title a line) and the title line with
 // its position, each with font, size, colour, boldness and background band, a preview of
-// the sheet and what cannot be printed as typed.
+// the sheet (the case's: the jewel case's two parts or a wrap) and what cannot be printed as
+// typed.
 #pragma once
 
 #include <QCheckBox>
@@ -26,6 +27,10 @@ inline constexpr TMsg TooManyTracks{
     QT_TRANSLATE_NOOP("Msg", "Es werden nur die ersten %d Zeilen übernommen.")};
 inline constexpr TMsg TrackFileTooLarge{
     QT_TRANSLATE_NOOP("Msg", "Die Datei %s ist zu groß für eine Titelliste.")};
+inline constexpr TMsg SlimHasNoSpine{QT_TRANSLATE_NOOP(
+    "Msg", "Ein Slimcase hat keinen Rücken: der Rückentitel wird nicht gedruckt.")};
+inline constexpr TMsg WrapHasNoSpine{QT_TRANSLATE_NOOP(
+    "Msg", "Dieser Umschlag hat keinen Rücken: der Rückentitel wird nicht gedruckt.")};
 } // namespace Msg
 
 class TfrmText : public QDialog {
@@ -48,6 +53,8 @@ public:
 
     QLineEdit* edSpine = nullptr;
     QComboBox* cbDirection = nullptr;
+    // Says so where the case has no spine to print the spine title on; hidden otherwise.
+    QLabel* lblNoSpine = nullptr;
     TStyleControls SpineStyle;
     QPlainTextEdit* mmTracks = nullptr;
     QPushButton* btnPaste = nullptr;
@@ -69,6 +76,8 @@ public:
     void btnFromFileClick();
 
 private:
+    // The layout whose sheet the words are printed on.
+    TSheetLayout Layout;
     QWidget* StyleRow(TStyleControls& controls, const TTextStyle& style);
     TTextStyle StyleOf(const TStyleControls& controls) const;
     void ChooseColour(TStyleControls& controls);

@@ -37,12 +37,20 @@ QRect ToQRect(const TRect& rect) {
 }
 } // namespace
 
-TTextOverlay::TTextOverlay(QWidget& control, const TRect& part, const TCoverText& text)
-    : QWidget(&control), Part(part), Text(text) {
+TTextOverlay::TTextOverlay(QWidget& control, const TCoverText& text)
+    : QWidget(&control), Text(text) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setGeometry(control.rect());
     control.installEventFilter(this);
+}
+
+void TTextOverlay::SetPart(const TRect& part, const TSheetLayout& layout) {
+    if (part == Part && layout == Layout)
+        return;
+    Part = part;
+    Layout = layout;
+    update();
 }
 
 bool TTextOverlay::eventFilter(QObject* watched, QEvent* event) {
@@ -52,11 +60,11 @@ bool TTextOverlay::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTextOverlay::paintEvent(QPaintEvent*) {
-    if (Text.Empty())
+    if (Text.Empty() || Part.Width() <= 0 || Part.Height() <= 0)
         return;
     QPainter painter(this);
     MapSheet(painter, Part, rect());
-    DrawTextLayout(painter, LayoutWithFonts(Text, CoverTextAreas()));
+    DrawTextLayout(painter, LayoutWithFonts(Text, CoverTextAreas(Layout)));
 }
 
 TTextPreview::TTextPreview(const TSheetContent& sheet, QWidget* parent)
@@ -86,21 +94,28 @@ void TTextPreview::paintEvent(QPaintEvent*) {
     const QSizeF size(area.Width() * scale, area.Height() * scale);
     MapSheet(painter, area,
              QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size));
+    // On a wrap the spine between the panels is paper too.
+    const TSheetGeometry geometry = SheetGeometry(layout);
     for (const TSheetPart part : {TSheetPart::Cover, TSheetPart::Back})
         painter.fillRect(ToQRect(PartArea(part, false, layout)), Qt::white);
+    if (layout.IsWrap())
+        painter.fillRect(ToQRect(geometry.Wrap), Qt::white);
     // The sheet's own composition, so the words stand over the pictures as they print.
     TCanvas canvas(painter);
     TSheetContent sheet = Sheet;
     sheet.Text = &Text;
     DrawSheetParts(canvas, sheet);
-    // The cutting edges and fold lines, for orientation only.
+    // The cutting edges and fold lines, for orientation only: the two parts, or the wrap in
+    // one piece, and the folds across the back inlay or the wrap (a slim card has one).
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::gray, 0));
-    const TTextAreas areas = CoverTextAreas(layout);
-    const TSheetGeometry geometry = SheetGeometry(layout);
-    for (const TRect& rect : {geometry.Cover, geometry.Back})
-        painter.drawRect(ToQRect(rect));
+    if (layout.IsWrap()) {
+        painter.drawRect(ToQRect(geometry.Wrap));
+    } else {
+        for (const TRect& rect : {geometry.Cover, geometry.Back})
+            painter.drawRect(ToQRect(rect));
+    }
     painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
-    for (const int x : {areas.LeftSpine.Right, areas.RightSpine.Left - 1})
-        painter.drawLine(x, areas.Tracks.Top, x, areas.Tracks.Bottom);
+    for (const int x : geometry.Folds)
+        painter.drawLine(x, geometry.Back.Top, x, geometry.Back.Bottom);
 }

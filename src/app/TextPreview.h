@@ -9,11 +9,14 @@
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
 
-// A see-through layer over a picture control, showing the part of the sheet the control
-// stands for. Clicks and drops pass through to the control.
+// A see-through layer over a widget (a picture control, or the whole page), showing the
+// words on the part of the sheet the widget stands for. Clicks and drops pass through to
+// what lies below.
 class TTextOverlay : public QWidget {
 public:
-    TTextOverlay(QWidget& control, const TRect& part, const TCoverText& text);
+    TTextOverlay(QWidget& control, const TCoverText& text);
+    // The rectangle of the layout's sheet the widget stands for.
+    void SetPart(const TRect& part, const TSheetLayout& layout);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -21,11 +24,13 @@ protected:
 
 private:
     TRect Part;
+    TSheetLayout Layout;
     const TCoverText& Text;
 };
 
-// Both parts of the sheet as it prints them, arranged, placed, turned and bled as the
-// layout says, with grey cutting edges and fold lines and the words typed so far.
+// Both parts of the sheet, or the whole wrap, as it prints them, arranged, placed, turned
+// and bled as the layout says, with grey cutting edges and fold lines and the words typed
+// so far.
 class TTextPreview : public QWidget {
 public:
     // sheet's pictures outlive the preview; its words are replaced by SetText.

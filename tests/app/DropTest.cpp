@@ -237,7 +237,7 @@ TEST_F(Dropping, PictureOnCoverOrBackIsInsertedThereAsTheInsertCommandsDo) {
 TEST_F(Dropping, LayoutOpensAsTheOpenCommandOpensIt) {
     const std::string layout = Dir.File("mein.vco");
     WriteLayoutPaths(layout, CoverBmp, BackBmp);
-    const int recent = Form->LetzteDateien->actions().size();
+    const qsizetype recent = Form->LetzteDateien->actions().size();
     EXPECT_TRUE(DropFile(Form->ToolBar, {300, 10}, layout).Accepted);
     EXPECT_EQ(Form->LayoutFile, layout);
     EXPECT_EQ(Form->windowTitle(), QString::fromStdString(layout + " - Vellacour"));
@@ -286,5 +286,25 @@ TEST_F(Dropping, LayoutOnUnsavedChangesAsksFirstAsTheOpenCommandDoes) {
         if (std::string(c.Answer) == "&Ja") {
             EXPECT_EQ(StoredCover(saved), CoverBmp) << "saved before opening";
         }
+    }
+}
+
+// While a wrap's picture is shown, a picture dropped on it, over either panel, replaces it;
+// the panels hidden behind it take none.
+TEST_F(Dropping, APictureOnAWrapPictureReplacesIt) {
+    Form->SetCase(TCaseKind::Dvd);
+    DialogScript script;
+    script.Choose(CoverBmp);
+    Form->UmschlagbildClick();
+    ASSERT_EQ(Form->Document.Wrap.File(), CoverBmp);
+    const QSize size = Form->Wrap->size();
+    for (const QPoint at : {QPoint(size.width() / 4, size.height() / 2),
+                            QPoint(size.width() * 3 / 4, size.height() / 2)}) {
+        SCOPED_TRACE(at.x());
+        EXPECT_TRUE(DropFile(Form->Wrap, at, BackBmp).Accepted);
+        EXPECT_EQ(Form->Document.Wrap.File(), BackBmp);
+        EXPECT_EQ(Form->Wrap->Picture().Width(), 12);
+        EXPECT_EQ(Form->Document.Cover.File(), "");
+        EXPECT_EQ(Form->Document.Back.File(), "");
     }
 }

@@ -13,11 +13,13 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
 #include "app/CalibrationForm.h"
+#include "app/CaseSizeForm.h"
 #include "app/InfoForm.h"
 #include "app/MainForm.h"
 #include "app/PreviewForm.h"
@@ -210,6 +212,20 @@ TEST_P(Language, TheWindowItsDialogsAndItsMessagesSpeakIt) {
     Form->BeschriftungClick();
     ExpectSpoken(shown, "words dialog");
 
+    // A slim card's words dialog says it prints no spine title; a DVD case's menu lists its
+    // spines.
+    Form->SetCase(TCaseKind::Slim);
+    shown.clear();
+    script.Then(walk);
+    Form->BeschriftungClick();
+    ExpectSpoken(shown, "words dialog of a slim card");
+    Form->SetCase(TCaseKind::Dvd);
+    // The undo item joins two texts ("&Rückgängig: Hülle"); the undo test reads those.
+    Form->History->clear();
+    ExpectSpoken(VisibleTexts(*Form), "main window of a DVD case");
+    TfrmCaseSize caseSize({1295, 1840, 140});
+    ExpectSpoken(VisibleTexts(caseSize), "custom size");
+
     TfrmCalibration calibration("P", {}, [](const TCalibration&) {});
     ExpectSpoken(VisibleTexts(calibration), "printer correction");
     TfrmInfo info;
@@ -226,6 +242,10 @@ TEST_P(Language, TheWindowItsDialogsAndItsMessagesSpeakIt) {
     Form->Document = changed;
     script.Then(walk);
     Form->btnNewClick();
+    // A custom size wider than a case of one's own may be.
+    caseSize.seWidth->setValue(200);
+    script.Then(walk);
+    caseSize.btnOKClick();
     EXPECT_EQ(script.Pending(), 0);
     ExpectSpoken(shown, "messages");
 }

@@ -120,6 +120,9 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         {Form->Cover1, "&Cover", QKeySequence("F2"), "Bilddatei als Cover einfügen", true},
         {Form->Rueckseite, "&Rückseite", QKeySequence("F3"), "Bilddatei als Rückseite einfügen",
          true},
+        {Form->Umschlagbild, "&Umschlagbild...", QKeySequence(),
+         "Bilddatei über den ganzen Umschlag einfügen", false},
+        {Form->UmschlagbildEntfernen, "Umschlagbild &entfernen", QKeySequence(), "", false},
         {Form->Rueckgaengig, "&Rückgängig", QKeySequence("Ctrl+Z"),
          "Den letzten Schritt zurücknehmen", false},
         {Form->Wiederherstellen, "&Wiederherstellen", QKeySequence("Ctrl+Y"),
@@ -149,7 +152,14 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
             texts << item->text();
         return texts.join('|');
     };
-    EXPECT_EQ(captions(Form->Bogen), "&Anordnung|&Beschnittzugabe");
+    EXPECT_EQ(captions(Form->Bogen), QString::fromUtf8("&Hülle|&Anordnung|&Beschnittzugabe"));
+    EXPECT_EQ(
+        captions(Form->Huelle),
+        QString::fromUtf8(
+            "CD-Jewelcase|CD-Slimcase|DVD-Hülle|Blu-ray-Hülle|Eigene Maße...||&Rückenbreite"));
+    EXPECT_EQ(captions(Form->Einfuegen),
+              QString::fromUtf8("&Cover|&Rückseite|&Umschlagbild...|Umschlagbild "
+                                "&entfernen||&Beschriftung..."));
     EXPECT_EQ(captions(Form->Anordnung), "&nebeneinander|&untereinander");
     EXPECT_EQ(captions(Form->Beschnittzugabe), "&keine|0,5 mm|&1 mm|1,5 mm|&2 mm|2,5 mm|&3 mm");
     const QList<QAction*> file = Form->Datei->actions();

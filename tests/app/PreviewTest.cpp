@@ -87,9 +87,11 @@ TEST(Preview, ShowsThePrintedPageAndPrintsIt) {
         TArrangement Arrangement;
         QPageSize::PageSizeId Paper;
         TCalibration Stored;
+        TCaseKind Case = TCaseKind::Jewel; // a wrap with its front picture across it
     } cases[] = {
         {"side", TArrangement::Side, QPageSize::A4, {25, -15, 10200, 9900}},
         {"stacked", TArrangement::Stacked, QPageSize::Letter, {25, -15, 10200, 9900}},
+        {"DVD wrap", TArrangement::Side, QPageSize::A4, {25, -15, 10200, 9900}, TCaseKind::Dvd},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -105,6 +107,11 @@ TEST(Preview, ShowsThePrintedPageAndPrintsIt) {
         form.cbRahmen->setChecked(true);
         form.Document.Settings.Arrangement.Set(c.Arrangement);
         form.Document.Settings.Bleed.Set(20);
+        form.Document.Settings.SetCase(c.Case);
+        if (c.Case != TCaseKind::Jewel) {
+            form.Document.Wrap.Entry = cover;
+            form.Wrap->Picture().LoadByExtension(cover);
+        }
         form.Document.Text.Title = "Seitenansicht";
         form.Document.Text.Spine = "Rücken";
         form.Document.Text.Tracks = {"Erster Titel", "Zweiter Titel"};

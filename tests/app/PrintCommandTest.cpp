@@ -157,27 +157,73 @@ TEST_F(PrintCommand, TheFramesBoxIsAskedAtEachStepThatDrawsFrames) {
     EXPECT_TRUE(fs::exists(Pdf));
 }
 
-// US Letter landscape over the whole sheet: the back inlay reaches 4.6 mm beyond its
-// right edge. A stored correction of the printer moves the parts before they are compared.
+// US Letter landscape: on a printer that prints the whole sheet the back inlay reaches 4.6 mm
+// beyond its right edge, and a stored correction of the printer moves the parts before they
+// are compared; printed into a file, where a part is to keep 5 mm from the edge, it reaches
+// 9.6 mm too far. A DVD wrap is narrower than Letter but comes nearer its edges than 5 mm:
+// the question names the papers that hold it.
 TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
     TempDir config;
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.Path().string().c_str());
-    const QString question = QString::fromUtf8(
-        "Bestätigung|Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren Bereichs "
-        "(Rückseite: 4,6 mm rechts). Mit der Anordnung „untereinander“ passt der Bogen auf "
-        "dieses Papier. Trotzdem drucken?");
+    const char* const stackedFits =
+        "Mit der Anordnung „untereinander“ passt der Bogen auf dieses Papier.";
     const struct {
+        const char* What;
+        bool ToFile;
+        TCaseKind Case;
         TCalibration Stored;
         const char* Answer; // none: no question
+        std::string Cuts;   // what the question says before "Trotzdem drucken?"
         bool Printed;
-    } cases[] = {{{0, 0}, "&Nein", false}, {{0, 0}, "&Ja", true}, {{-46, 0}, nullptr, true}};
+    } cases[] = {
+        {"printer, Nein",
+         false,
+         TCaseKind::Jewel,
+         {0, 0},
+         "&Nein",
+         std::string("(Rückseite: 4,6 mm rechts). ") + stackedFits,
+         false},
+        {"printer, Ja",
+         false,
+         TCaseKind::Jewel,
+         {0, 0},
+         "&Ja",
+         std::string("(Rückseite: 4,6 mm rechts). ") + stackedFits,
+         true},
+        {"printer corrected", false, TCaseKind::Jewel, {-46, 0}, nullptr, "", true},
+        {"file",
+         true,
+         TCaseKind::Jewel,
+         {0, 0},
+         "&Nein",
+         std::string("(Rückseite: 9,6 mm rechts). ") + stackedFits,
+         false},
+        {"file, DVD wrap",
+         true,
+         TCaseKind::Dvd,
+         {0, 0},
+         "&Nein",
+         "(Vorderseite: 1,8 mm rechts; Rückseite: 1,8 mm links). Auf Papier im Format A4 oder "
+         "US Legal passt der Bogen.",
+         false},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Answer ? c.Answer : "no question");
+        SCOPED_TRACE(c.What);
         fs::remove(Pdf);
+        Service->Submitted.clear();
         WriteCalibration("Testdrucker", c.Stored);
+        Form.reset();
+        if (c.ToFile) {
+            Machine = FilePrinter(Pdf, 300, Service);
+        } else {
+            Machine = std::make_unique<TPrinter>(Service);
+            Machine->SetToDefaultPrinter();
+        }
         Machine->SetPaper(QPageSize(QPageSize::Letter));
         Machine->SetFullSheetPrintable();
+        Form = std::make_unique<TfrmMain>(*Machine);
+        Form->SetCase(c.Case);
         DialogScript script;
         script.Accept();
         if (c.Answer)
@@ -194,9 +240,12 @@ TEST_F(PrintCommand, AsksBeforeThePrinterCutsAPartAndNeinPrintsNothing) {
         EXPECT_EQ(script.Pending(), 0);
         if (c.Answer) {
             ASSERT_EQ(script.Shown.size(), 2u);
-            EXPECT_EQ(script.Shown[1], question);
+            EXPECT_EQ(script.Shown[1].toStdString(),
+                      "Bestätigung|Ein Teil des Ausdrucks liegt außerhalb des bedruckbaren "
+                      "Bereichs " +
+                          c.Cuts + " Trotzdem drucken?");
         }
-        EXPECT_EQ(fs::exists(Pdf), c.Printed);
+        EXPECT_EQ(c.ToFile ? fs::exists(Pdf) : !Service->Submitted.empty(), c.Printed);
         EXPECT_FALSE(Form->XPrint->Printing());
     }
     qputenv("XDG_CONFIG_HOME", saved);
@@ -229,6 +278,72 @@ TEST_F(PrintCommand, TheStackedSheetPrintsPortraitWithTheCorrectionTurned) {
     const std::vector<std::string> problems = CheckSheetPdf(Pdf, expected);
     EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
     qputenv("XDG_CONFIG_HOME", saved);
+}
+
+// Through the print command: a DVD wrap with a 7 mm spine chosen from the menu and a picture
+// across the whole wrap, which hides the panels' pictures, with its frame and fold lines; a
+// Blu-ray wrap with a picture on each panel; and a DVD layout whose wrap picture is gone,
+// printed after "&Ja" as an empty wrap rather than with the panels' pictures.
+TEST_F(PrintCommand, AWrapPrintsAsTheSheetOfItsCase) {
+    const std::string red = Dir.File("rot.bmp"), green = Dir.File("gruen.bmp"),
+                      blue = Dir.File("blau.bmp"), layout = Dir.File("dvd.vco");
+    WriteBmp(red, 6, 4, 0xFF0000);
+    WriteBmp(green, 4, 6, 0x00FF00);
+    WriteBmp(blue, 5, 5, 0x0000FF);
+    WriteFileText(layout, "[Vellacour]\ncase=dvd\ncover=" + green + "\nback=" + blue +
+                              "\nwrap=" + Dir.File("fehlt.bmp") + "\n");
+    DialogScript script;
+    const auto panels = [&] {
+        script.Choose(green).Choose(blue);
+        Form->btnInsertCoverClick();
+        Form->btnInsertBackClick();
+    };
+    const struct {
+        const char* What;
+        std::function<void()> Make;
+        const char* Question; // asked before the printer dialog; none for no question
+        TSheetExpectation Expected;
+    } cases[] = {
+        {"DVD, 7 mm spine, wrap picture",
+         [&] {
+             Form->SetCase(TCaseKind::Dvd);
+             Form->SetSpine(70);
+             panels();
+             script.Choose(red);
+             Form->UmschlagbildClick();
+             Form->cbRahmen->setChecked(true);
+         },
+         nullptr,
+         {.Frames = true, .Case = TSheetCase::Dvd, .Spine = 7.0, .Wrap = 0xffff0000}},
+        {"Blu-ray, a picture on each panel",
+         [&] {
+             Form->SetCase(TCaseKind::Bluray);
+             panels();
+         },
+         nullptr,
+         {.Cover = 0xff00ff00, .Back = 0xff0000ff, .Case = TSheetCase::Bluray}},
+        {"DVD, wrap picture gone",
+         [&] {
+             script.Click("OK");
+             Form->LoadCover(layout);
+         },
+         "&Ja",
+         {.Case = TSheetCase::Dvd}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        fs::remove(Pdf);
+        Form = std::make_unique<TfrmMain>(*Machine);
+        c.Make();
+        ASSERT_EQ(script.Pending(), 0);
+        if (c.Question)
+            script.Click(c.Question);
+        script.Accept();
+        Form->btnPrintClick();
+        EXPECT_EQ(script.Pending(), 0);
+        const std::vector<std::string> problems = CheckSheetPdf(Pdf, c.Expected);
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+    }
 }
 
 TEST(PrintCommandWithoutPrinter, TheWindowComesUpAndPrintingReportsTheMissingDefault) {

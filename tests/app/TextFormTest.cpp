@@ -155,3 +155,49 @@ TEST_F(TextForm, ThePreviewShowsThePicturesAsTheSheetPrintsThem) {
         EXPECT_TRUE(qBlue(lower) > 200 && qRed(lower) < 60) << std::hex << lower;
     }
 }
+
+// On a wrap the preview shows the whole wrap: the spine between the panels is white paper
+// with the spine title on it. A slim card has no spine, and the dialog says the spine title
+// is not printed.
+TEST_F(TextForm, OnAWrapThePreviewShowsTheSpineAndASlimCardSaysItHasNone) {
+    const struct {
+        TCaseKind Case;
+        const char* Note; // empty: none shown
+    } cases[] = {
+        {TCaseKind::Jewel, ""},
+        {TCaseKind::Dvd, ""},
+        {TCaseKind::Slim, "Ein Slimcase hat keinen Rücken: der Rückentitel wird nicht gedruckt."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Case));
+        Form->SetCase(c.Case);
+        TLayoutDocument words = Form->Document;
+        words.Text.Spine = "MMMMMMMMMM";
+        Form->Document = words;
+        QImage shown;
+        QString note;
+        DialogScript script;
+        script.Then([&](QDialog& dialog) {
+            auto& form = dynamic_cast<TfrmText&>(dialog);
+            note = form.lblNoSpine->isVisibleTo(&form) ? form.lblNoSpine->text() : QString();
+            shown = form.Preview->grab().toImage();
+            return int(QDialog::Rejected);
+        });
+        Form->BeschriftungClick();
+        EXPECT_EQ(note, QString::fromUtf8(c.Note));
+        if (c.Case != TCaseKind::Dvd)
+            continue;
+        // The DVD wrap and 3 mm around it, 279 × 190 mm, centred; its spine runs from 132.5
+        // to 146.5 mm across, its title in the middle of its height.
+        const double scale = std::min(shown.width() / 279.0, shown.height() / 190.0);
+        const double left = (shown.width() - 279 * scale) / 2,
+                     top = (shown.height() - 190 * scale) / 2;
+        EXPECT_EQ(shown.pixel(int(left + 139.5 * scale), int(top + 10 * scale)),
+                  qRgb(255, 255, 255));
+        int dark = 0;
+        for (int y = int(top + 60 * scale); y < int(top + 130 * scale); ++y)
+            for (int x = int(left + 134 * scale); x < int(left + 145 * scale); ++x)
+                dark += qGray(shown.pixel(x, y)) < 100;
+        EXPECT_GT(dark, 20) << "no spine title on the spine";
+    }
+}
