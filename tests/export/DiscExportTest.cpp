@@ -17,7 +17,7 @@ constexpr double PixelsPerMm = SheetDpi / 25.4;
 std::string WriteDiscLayout(const TempDir& dir, const std::string& more = "") {
     const std::string red = dir.File("rot.bmp");
     WriteFileBytes(red, Bmp24(SolidImage(4, 4, Red)));
-    const std::string layout = dir.File("disc.vco");
+    std::string layout = dir.File("disc.vco");
     WriteFileText(layout, "[Vellacour]\ncover=\nback=\ndisc=" + red + "\n" + more);
     return layout;
 }
