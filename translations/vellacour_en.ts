@@ -440,16 +440,6 @@ Print anyway?</translation>
         <translation>bottom</translation>
     </message>
     <message>
-        <source>Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]
-        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
-        vellacour-export --help | --version
-</source>
-        <translation>Usage: vellacour-export picture FILE -o OUTPUT.png [--size WxH]
-       vellacour-export sheet LAYOUT.vco -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
-       vellacour-export --help | --version
-</translation>
-    </message>
-    <message>
         <source>CD-Jewelcase</source>
         <translation>CD jewel case</translation>
     </message>
@@ -576,6 +566,40 @@ Print anyway?</translation>
     <message>
         <source>Dieser Umschlag hat keinen Rücken: der Rückentitel wird nicht gedruckt.</source>
         <translation>This wrap has no spine: the spine title is not printed.</translation>
+    </message>
+    <message>
+        <source>Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]
+        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]
+        vellacour-export disc --sheets
+        vellacour-export --help | --version
+</source>
+        <translation>Usage: vellacour-export picture FILE -o OUTPUT.png [--size WxH]
+       vellacour-export sheet LAYOUT.vco -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+       vellacour-export disc LAYOUT.vco -o OUTPUT.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]
+       vellacour-export disc --sheets
+       vellacour-export --help | --version
+</translation>
+    </message>
+    <message>
+        <source>Einen Etikettenbogen namens „%s“ gibt es nicht; vellacour-export disc --sheets nennt alle</source>
+        <translation>There is no label sheet named “%s”; vellacour-export disc --sheets lists them all</translation>
+    </message>
+    <message>
+        <source>--paper und --sheet schließen sich aus: ein Etikettenbogen hat sein eigenes Papier</source>
+        <translation>--paper and --sheet exclude each other: a label sheet has its own paper</translation>
+    </message>
+    <message>
+        <source>%s gilt nur für einen Etikettenbogen (mit --sheet)</source>
+        <translation>%s applies only to a label sheet (with --sheet)</translation>
+    </message>
+    <message>
+        <source>Ungültiger Überdruck: %s (0 bis 2 mm, höchstens eine Nachkommastelle)</source>
+        <translation>Invalid overprint: %s (0 to 2 mm, at most one decimal)</translation>
+    </message>
+    <message>
+        <source>Die Layoutdatei %s enthält kein Disc-Etikett: weder ein Disc-Bild noch Text dafür</source>
+        <translation>The layout file %s holds no disc label: neither a disc picture nor words for it</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <cctype>
 #include <charconv>
 
 #include <QPageSize>
@@ -14,6 +15,9 @@
 #include "print/XPrinter.h"
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverTextPaint.h"
+#include "sheet/DiscLabelPaint.h"
+#include "sheet/DiscSheet.h"
+#include "sheet/LabelSheet.h"
 #include "sheet/LayoutDocument.h"
 #include "sheet/LayoutPictures.h"
 #include "sheet/PrintResolution.h"
@@ -31,6 +35,9 @@ constexpr TMsg Usage{QT_TRANSLATE_NOOP(
     "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
     "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] "
     "[--dpi N]\n"
+    "        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] "
+    "[--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]\n"
+    "        vellacour-export disc --sheets\n"
     "        vellacour-export --help | --version\n")};
 // Large enough for any print resolution of a cover, small enough to stay in memory.
 constexpr long MaxSide = 30000;
@@ -42,6 +49,17 @@ constexpr int MinDpi = 72;
 constexpr int MaxDpi = 4800;
 constexpr TMsg Warning{QT_TRANSLATE_NOOP("Msg", "Warnung: ")};
 constexpr TMsg CreateError{QT_TRANSLATE_NOOP("Msg", "Datei %s kann nicht erstellt werden")};
+constexpr TMsg UnknownLabelSheet{QT_TRANSLATE_NOOP(
+    "Msg", "Einen Etikettenbogen namens „%s“ gibt es nicht; vellacour-export disc --sheets "
+           "nennt alle")};
+constexpr TMsg PaperWithSheet{QT_TRANSLATE_NOOP(
+    "Msg", "--paper und --sheet schließen sich aus: ein Etikettenbogen hat sein eigenes Papier")};
+constexpr TMsg OnlyWithSheet{
+    QT_TRANSLATE_NOOP("Msg", "%s gilt nur für einen Etikettenbogen (mit --sheet)")};
+constexpr TMsg BadOverprint{QT_TRANSLATE_NOOP(
+    "Msg", "Ungültiger Überdruck: %s (0 bis 2 mm, höchstens eine Nachkommastelle)")};
+constexpr TMsg NoDiscLabel{QT_TRANSLATE_NOOP(
+    "Msg", "Die Layoutdatei %s enthält kein Disc-Etikett: weder ein Disc-Bild noch Text dafür")};
 
 bool ParseSide(std::string_view text, int& value) {
     long parsed = 0;
@@ -299,6 +317,189 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
     return 0;
 }
 
+namespace {
+struct TDiscOptions {
+    std::string Layout;
+    std::string Output;
+    bool Frames = false;
+    bool ListSheets = false;
+    std::optional<QPageSize::PageSizeId> Paper;
+    std::optional<std::string> Sheet;
+    std::optional<std::string> Positions;
+    std::optional<int> Overprint;
+    int Dpi = 600;
+};
+
+// Millimetres from 0 to the most overprint, with at most one decimal after a point, as
+// tenths.
+std::optional<int> ParseOverprint(std::string_view text) {
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view tenth = point == std::string_view::npos ? "0" : text.substr(point + 1);
+    if (whole.empty() || whole.size() > 1 || tenth.size() != 1 ||
+        !std::isdigit(static_cast<unsigned char>(whole[0])) ||
+        !std::isdigit(static_cast<unsigned char>(tenth[0])))
+        return std::nullopt;
+    const int tenths = (whole[0] - '0') * 10 + (tenth[0] - '0');
+    if (tenths > DiscLimits::MaxOverprint)
+        return std::nullopt;
+    return tenths;
+}
+
+std::optional<int> ParseDpi(const std::string& text) {
+    int dpi = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), dpi);
+    if (error != std::errc() || end != text.data() + text.size() || dpi < MinDpi || dpi > MaxDpi)
+        return std::nullopt;
+    return dpi;
+}
+
+// Reads the options of "disc"; on a usage error writes the message and returns false.
+bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& options,
+                      std::ostream& err) {
+    if (args.size() == 1 && args[0] == "--sheets") {
+        options.ListSheets = true;
+        return true;
+    }
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool valued = i + 1 < args.size();
+        if (arg == "-o" && valued) {
+            options.Output = args[++i];
+        } else if (arg == "--frames") {
+            options.Frames = true;
+        } else if (arg == "--sheet" && valued) {
+            options.Sheet = args[++i];
+        } else if (arg == "--positions" && valued) {
+            options.Positions = args[++i];
+        } else if (arg == "--paper" && valued) {
+            const std::string& paper = args[++i];
+            if (paper == "A4" || paper == "a4") {
+                options.Paper = QPageSize::A4;
+            } else if (paper == "Letter" || paper == "letter") {
+                options.Paper = QPageSize::Letter;
+            } else {
+                err << Format(BadPaper, paper.c_str()) << "\n";
+                return false;
+            }
+        } else if (arg == "--overprint" && valued) {
+            options.Overprint = ParseOverprint(args[++i]);
+            if (!options.Overprint) {
+                err << Format(BadOverprint, args[i].c_str()) << "\n";
+                return false;
+            }
+        } else if (arg == "--dpi" && valued) {
+            const std::optional<int> dpi = ParseDpi(args[++i]);
+            if (!dpi) {
+                err << Format(BadResolution, args[i].c_str()) << "\n";
+                return false;
+            }
+            options.Dpi = *dpi;
+        } else if (options.Layout.empty() && !arg.empty() && arg[0] != '-') {
+            options.Layout = arg;
+        } else {
+            err << Usage.Text();
+            return false;
+        }
+    }
+    if (options.Layout.empty() || options.Output.empty()) {
+        err << Usage.Text();
+        return false;
+    }
+    if (options.Sheet && options.Paper) {
+        err << PaperWithSheet.Text() << "\n";
+        return false;
+    }
+    for (const auto& [given, name] : {std::pair{options.Positions.has_value(), "--positions"},
+                                      std::pair{options.Overprint.has_value(), "--overprint"}})
+        if (given && !options.Sheet) {
+            err << Format(OnlyWithSheet, name) << "\n";
+            return false;
+        }
+    return true;
+}
+
+// The label sheets as read, with each entry skipped named as a warning.
+const TLabelSheets& LabelSheetsWarned(std::ostream& err) {
+    const TLabelSheets& sheets = LabelSheets();
+    for (const std::string& message : sheets.Messages)
+        err << Warning.Text() << message << "\n";
+    return sheets;
+}
+
+// What the options choose of the label sheets: the sheet and its labels; on a usage error
+// writes the message and answers nothing.
+std::optional<TDiscSheetContent> ChooseLabels(const TDiscOptions& options, std::ostream& err) {
+    TDiscSheetContent content;
+    content.CuttingCircles = options.Frames;
+    if (!options.Sheet)
+        return content;
+    const TLabelSheet* sheet = LabelSheetsWarned(err).Find(*options.Sheet);
+    if (!sheet) {
+        err << Format(UnknownLabelSheet, options.Sheet->c_str()) << "\n";
+        return std::nullopt;
+    }
+    content.Sheet = sheet;
+    if (options.Positions) {
+        TLabelChoice choice = ParseLabelPositions(*options.Positions, *sheet);
+        if (!choice.Error.empty()) {
+            err << choice.Error << "\n";
+            return std::nullopt;
+        }
+        content.Labels = std::move(choice.Labels);
+    } else {
+        for (size_t i = 0; i < sheet->Labels.size(); ++i)
+            content.Labels.push_back(i);
+    }
+    return content;
+}
+
+QPageSize::PageSizeId DiscPaper(const TDiscOptions& options, const TDiscSheetContent& content) {
+    if (content.Sheet)
+        return content.Sheet->Paper == TLabelPaper::Letter ? QPageSize::Letter : QPageSize::A4;
+    return options.Paper.value_or(QPageSize::A4);
+}
+} // namespace
+
+int ExportDisc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TDiscOptions options;
+    if (!ParseDiscOptions(args, options, err))
+        return 2;
+    if (options.ListSheets) {
+        for (const TLabelSheet& sheet : LabelSheetsWarned(err).Sheets)
+            out << sheet.Name << " " << sheet.Description << "\n";
+        return 0;
+    }
+    std::optional<TDiscSheetContent> content = ChooseLabels(options, err);
+    if (!content)
+        return 2;
+    try {
+        TLayoutDocument document = ReadLayoutDocument(options.Layout);
+        if (!document.HasDisc())
+            throw EReadError(Format(NoDiscLabel, options.Layout.c_str()));
+        const TPicturesFound found = LocatePictures(document, options.Layout);
+        TPicture picture;
+        LoadSheetPicture(picture, options.Layout, document.Disc, found.DiscMoved, err);
+        content->Label = document.DiscLabel();
+        content->Picture = &picture;
+        content->Overprint = options.Overprint.value_or(document.DiscSettings.Overprint.Value);
+        for (const std::string& warning :
+             LayoutWarnings(LayoutDiscWithFonts(PrintedDiscLabel(*content), QPointF(0, 0))))
+            err << Warning.Text() << warning << "\n";
+        TPrinter printer(options.Output, QPageSize(DiscPaper(options, *content)), options.Dpi);
+        printer.Title = TApplication::Title();
+        printer.Inputs = PictureFiles(document);
+        printer.Inputs.push_back(options.Layout);
+        TXPrint print(printer);
+        ConfigureSheetPrint(print);
+        PrintDiscSheet(print, *content);
+    } catch (const std::exception& error) {
+        err << ErrorDisplayText(ErrorMessage(error)) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std::ostream& out) {
     if (args.size() == 1 && args[0] == "--help") {
         out << Usage.Text();
@@ -311,11 +512,13 @@ std::optional<int> AnswerHelpOrVersion(const std::vector<std::string>& args, std
     return std::nullopt;
 }
 
-int RunExport(const std::vector<std::string>& args, std::ostream& err) {
+int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!args.empty() && args[0] == "picture")
         return ExportPicture({args.begin() + 1, args.end()}, err);
     if (!args.empty() && args[0] == "sheet")
         return ExportSheet({args.begin() + 1, args.end()}, err);
+    if (!args.empty() && args[0] == "disc")
+        return ExportDisc({args.begin() + 1, args.end()}, out, err);
     err << Usage.Text();
     return 2;
 }

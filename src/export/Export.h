@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-// Runs one command line (without the program name); messages go to err. Returns the
-// exit status: 0 done, 1 failed (nothing written), 2 wrong usage.
-int RunExport(const std::vector<std::string>& args, std::ostream& err);
+// Runs one command line (without the program name); a listing asked for goes to out,
+// messages go to err. Returns the exit status: 0 done, 1 failed (nothing written), 2 wrong
+// usage.
+int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // "--help" and "--version", each as the only argument: writes the usage or the version
 // to out and returns status 0. Anything else is left to RunExport.
@@ -23,3 +24,12 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err);
 // layout's cover sheet into a PDF file (A4 landscape at 600 dpi unless told otherwise),
 // exactly as the print command prints it.
 int ExportSheet(const std::vector<std::string>& args, std::ostream& err);
+
+// "disc LAYOUT.vco -o OUT.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames]
+// [--overprint MM] [--dpi N]": prints the layout's disc label into a PDF file, exactly as
+// the print command prints it: centred on plain paper (A4 unless told otherwise; --frames
+// adds the cutting circles), or on the chosen labels of a label sheet (all when no
+// positions are given) on the sheet's paper, with the layout's overprint unless told
+// otherwise. "disc --sheets" lists the label sheets on out, one a line: the name, a blank
+// and the description.
+int ExportDisc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

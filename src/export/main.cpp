@@ -35,5 +35,5 @@ int main(int argc, char** argv) {
     RegisterPngFormat();
     // Pictures are written in full colour whatever the screen, so decode to 24 bits.
     InitJpegDefaults(24);
-    return RunExport(args, std::cerr);
+    return RunExport(args, std::cout, std::cerr);
 }

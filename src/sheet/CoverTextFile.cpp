@@ -46,8 +46,17 @@ TStyleKeys KeysOf(const std::string& part) {
     return {part + "Font", part + "Size", part + "Color", part + "Bold", part + "Band"};
 }
 
+// A disc label's words stand on the picture without a band.
+TStyleKeys DiscKeysOf(const std::string& part) {
+    return {part + "Font", part + "Size", part + "Color", part + "Bold", ""};
+}
+
 std::string TrackKey(size_t index) {
     return "track" + std::to_string(index + 1);
+}
+
+std::string DiscLineKey(size_t index) {
+    return "discLine" + std::to_string(index + 1);
 }
 
 int PointsOf(const std::optional<std::string>& text) {
@@ -61,8 +70,7 @@ int PointsOf(const std::optional<std::string>& text) {
     return points;
 }
 
-TTextStyle ReadStyle(const TIniText& ini, const std::string& part) {
-    const TStyleKeys keys = KeysOf(part);
+TTextStyle ReadStyle(const TIniText& ini, const TStyleKeys& keys) {
     TTextStyle style;
     style.Family = ini.String(Section, keys.Font, "");
     style.Points = PointsOf(ini.Value(Section, keys.Size));
@@ -71,27 +79,55 @@ TTextStyle ReadStyle(const TIniText& ini, const std::string& part) {
     if (colour.size() == 7 && colour[0] == '#' && QColor::isValidColorName(colour))
         style.Color = QColor::fromString(colour);
     style.Bold = ini.String(Section, keys.Bold, "0") == "1";
-    style.Band = ValueOf(Bands, ini.Value(Section, keys.Band));
+    if (!keys.Band.empty())
+        style.Band = ValueOf(Bands, ini.Value(Section, keys.Band));
     return style;
 }
 
-void AddStyle(TIniValues& values, const std::string& part, const TTextStyle& style) {
-    const TStyleKeys keys = KeysOf(part);
+void AddStyle(TIniValues& values, const TStyleKeys& keys, const TTextStyle& style) {
     values.insert(values.end(),
                   {{keys.Font, style.Family},
                    {keys.Size, style.Points > 0 ? std::to_string(style.Points) : "auto"},
                    {keys.Color, style.Color.name().toStdString()},
-                   {keys.Bold, style.Bold ? "1" : "0"},
-                   {keys.Band, NameOf(Bands, style.Band)}});
+                   {keys.Bold, style.Bold ? "1" : "0"}});
+    if (!keys.Band.empty())
+        values.emplace_back(keys.Band, NameOf(Bands, style.Band));
 }
 
-// How many track keys the text holds, the last one counting even when empty.
-size_t StoredTracks(const TIniText& ini) {
+// How many of up to most numbered keys the text holds, the last one counting even when
+// empty.
+size_t StoredLines(const TIniText& ini, std::string (*keyOf)(size_t), size_t most) {
     size_t count = 0;
-    for (size_t i = 0; i < MaxTracks; ++i)
-        if (ini.Value(Section, TrackKey(i)))
+    for (size_t i = 0; i < most; ++i)
+        if (ini.Value(Section, keyOf(i)))
             count = i + 1;
     return count;
+}
+
+// The numbered lines: a missing key in the middle is an empty line; empty lines at the end
+// are none.
+std::vector<std::string> ReadLines(const TIniText& ini, std::string (*keyOf)(size_t), size_t most) {
+    std::vector<std::string> lines;
+    const size_t stored = StoredLines(ini, keyOf, most);
+    for (size_t i = 0; i < stored; ++i)
+        lines.push_back(ini.String(Section, keyOf(i), ""));
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+// The lines as keys; lines the file held beyond the new list are emptied, so they read as
+// none.
+void AddLines(TIniValues& values, const TIniText& current, const std::vector<std::string>& lines,
+              std::string (*keyOf)(size_t), size_t most) {
+    const size_t stored = StoredLines(current, keyOf, most);
+    for (size_t i = 0; i < std::max(stored, lines.size()); ++i)
+        values.emplace_back(keyOf(i), i < lines.size() ? lines[i] : "");
+}
+
+bool TooLong(const std::string& line) {
+    // A longer line would be cut when read, printing other words than the ones saved.
+    return line.size() > IniMaxValueLength;
 }
 
 // Whether the text holds any of the keys.
@@ -105,27 +141,18 @@ TCoverText ReadCoverText(const TIniText& ini) {
     TCoverText text;
     text.Spine = ini.String(Section, "spine", "");
     text.Direction = ValueOf(Directions, ini.Value(Section, "spineDirection"));
-    text.SpineStyle = ReadStyle(ini, "spine");
+    text.SpineStyle = ReadStyle(ini, KeysOf("spine"));
     text.Title = ini.String(Section, "title", "");
     text.TitlePosition = ValueOf(Positions, ini.Value(Section, "titlePosition"));
-    text.TitleStyle = ReadStyle(ini, "title");
-    text.TrackStyle = ReadStyle(ini, "tracks");
-    // A missing key in the middle is an empty line; empty lines at the end are none.
-    const size_t stored = StoredTracks(ini);
-    for (size_t i = 0; i < stored; ++i)
-        text.Tracks.push_back(ini.String(Section, TrackKey(i), ""));
-    while (!text.Tracks.empty() && text.Tracks.back().empty())
-        text.Tracks.pop_back();
+    text.TitleStyle = ReadStyle(ini, KeysOf("title"));
+    text.TrackStyle = ReadStyle(ini, KeysOf("tracks"));
+    text.Tracks = ReadLines(ini, TrackKey, MaxTracks);
     return text;
 }
 
 bool CoverTextFits(const TCoverText& text) {
-    // A longer line would be cut when read, printing other words than the ones saved.
-    const auto tooLong = [](const std::string& line) {
-        return line.size() > IniMaxValueLength;
-    };
-    return !tooLong(text.Spine) && !tooLong(text.Title) && text.Tracks.size() <= MaxTracks &&
-           std::none_of(text.Tracks.begin(), text.Tracks.end(), tooLong);
+    return !TooLong(text.Spine) && !TooLong(text.Title) && text.Tracks.size() <= MaxTracks &&
+           std::none_of(text.Tracks.begin(), text.Tracks.end(), TooLong);
 }
 
 std::optional<TIniEdit> CoverTextEdit(const TIniText& current, const TCoverText& text) {
@@ -133,13 +160,37 @@ std::optional<TIniEdit> CoverTextEdit(const TIniText& current, const TCoverText&
                          {"spineDirection", NameOf(Directions, text.Direction)},
                          {"title", text.Title},
                          {"titlePosition", NameOf(Positions, text.TitlePosition)}};
-    AddStyle(values, "spine", text.SpineStyle);
-    AddStyle(values, "title", text.TitleStyle);
-    AddStyle(values, "tracks", text.TrackStyle);
-    // Tracks the file held beyond the new list are emptied, so they read as none.
-    const size_t stored = StoredTracks(current);
-    for (size_t i = 0; i < std::max(stored, text.Tracks.size()); ++i)
-        values.emplace_back(TrackKey(i), i < text.Tracks.size() ? text.Tracks[i] : "");
+    AddStyle(values, KeysOf("spine"), text.SpineStyle);
+    AddStyle(values, KeysOf("title"), text.TitleStyle);
+    AddStyle(values, KeysOf("tracks"), text.TrackStyle);
+    AddLines(values, current, text.Tracks, TrackKey, MaxTracks);
+    if (text.Empty() && !HoldsAny(current, values))
+        return std::nullopt;
+    return TIniEdit{Section, std::move(values), {}};
+}
+
+TDiscText ReadDiscText(const TIniText& ini) {
+    TDiscText text;
+    text.Title = ini.String(Section, "discTitle", "");
+    text.TitleStyle = ReadStyle(ini, DiscKeysOf("discTitle"));
+    text.Subtitle = ini.String(Section, "discSubtitle", "");
+    text.SubtitleStyle = ReadStyle(ini, DiscKeysOf("discSubtitle"));
+    text.Lines = ReadLines(ini, DiscLineKey, MaxDiscLines);
+    text.LinesStyle = ReadStyle(ini, DiscKeysOf("discLines"));
+    return text;
+}
+
+bool DiscTextFits(const TDiscText& text) {
+    return !TooLong(text.Title) && !TooLong(text.Subtitle) && text.Lines.size() <= MaxDiscLines &&
+           std::none_of(text.Lines.begin(), text.Lines.end(), TooLong);
+}
+
+std::optional<TIniEdit> DiscTextEdit(const TIniText& current, const TDiscText& text) {
+    TIniValues values = {{"discTitle", text.Title}, {"discSubtitle", text.Subtitle}};
+    AddStyle(values, DiscKeysOf("discTitle"), text.TitleStyle);
+    AddStyle(values, DiscKeysOf("discSubtitle"), text.SubtitleStyle);
+    AddStyle(values, DiscKeysOf("discLines"), text.LinesStyle);
+    AddLines(values, current, text.Lines, DiscLineKey, MaxDiscLines);
     if (text.Empty() && !HoldsAny(current, values))
         return std::nullopt;
     return TIniEdit{Section, std::move(values), {}};

@@ -223,6 +223,13 @@ void LayoutLines(const TDiscLabel& label, const TLinesArea& area, const TRect& p
 }
 } // namespace
 
+bool TDiscText::HasWords() const {
+    const auto blank = [](const std::string& line) {
+        return line.find_first_not_of(' ') == std::string::npos;
+    };
+    return !blank(Title) || !blank(Subtitle) || !std::all_of(Lines.begin(), Lines.end(), blank);
+}
+
 TDiscLabel ClampedDiscLabel(TDiscLabel label) {
     label.Outer = std::clamp(label.Outer, DiscLimits::MinOuter, DiscLimits::MaxOuter);
     label.Hole = std::clamp(label.Hole, DiscLimits::MinHole, DiscLimits::MaxHole);

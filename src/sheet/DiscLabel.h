@@ -25,6 +25,9 @@ inline constexpr int DefaultHole = 410;
 // How far the picture may reach beyond the outer edge and into the hole, so that a label
 // cut a little off shows no white rim.
 inline constexpr int MaxOverprint = 20;
+// On a label sheet the picture reaches this far unless the layout says otherwise; on plain
+// paper, cut by hand along the cutting circles, it reaches nowhere beyond them.
+inline constexpr int DefaultSheetOverprint = 10;
 // The words keep this far inside the outer edge and outside the hole.
 inline constexpr int TextMargin = 30;
 // Type sizes in points: "automatisch", and the least a long text shrinks to.
@@ -52,6 +55,21 @@ struct TDiscLabel {
     std::vector<std::string> Lines;
     TTextStyle LinesStyle;
     bool operator==(const TDiscLabel&) const = default;
+};
+
+// The words of a disc label as a layout stores them.
+struct TDiscText {
+    std::string Title;
+    TTextStyle TitleStyle;
+    std::string Subtitle;
+    TTextStyle SubtitleStyle;
+    std::vector<std::string> Lines;
+    TTextStyle LinesStyle;
+    // No words and every style at its default: nothing is stored.
+    bool Empty() const { return *this == TDiscText{}; }
+    // Any words to print.
+    bool HasWords() const;
+    bool operator==(const TDiscText&) const = default;
 };
 
 // The label with its diameters within the limits.

@@ -18,6 +18,7 @@ namespace {
 constexpr const char* CoverKey = "cover";
 constexpr const char* BackKey = "back";
 constexpr const char* WrapKey = "wrap";
+constexpr const char* DiscKey = "disc";
 
 // A layout is a few lines; anything this large is some other file.
 constexpr uint64_t MaxLayoutSize = uint64_t{1} << 20;
@@ -85,18 +86,41 @@ TIniEdit LayoutEdit(const TIniText& current, const TLayoutDocument& document) {
     const std::string& section = LayoutSection();
     TIniEdit edit{
         section, {{CoverKey, document.Cover.File()}, {BackKey, document.Back.File()}}, {}};
-    if (document.Wrap.File().empty())
-        edit.Removals.emplace_back(WrapKey);
-    else
-        edit.Values.emplace_back(WrapKey, document.Wrap.File());
+    // A picture only some layouts have is stored only while it is set.
+    for (const auto& [key, picture] :
+         {std::pair{WrapKey, &document.Wrap}, std::pair{DiscKey, &document.Disc}}) {
+        if (picture->File().empty())
+            edit.Removals.emplace_back(key);
+        else
+            edit.Values.emplace_back(key, picture->File());
+    }
     AddSheetSettingEdits(current, section, document.Settings, edit.Values, edit.Removals);
-    AddPlacementEdits(current, section, TSheetPart::Cover, document.Placements.Cover, edit.Values,
+    const TLayoutPlacements& placements = document.Placements;
+    AddPlacementEdits(current, section, PlacementKeysOf(TSheetPart::Cover), placements.Cover,
+                      edit.Values, edit.Removals);
+    AddPlacementEdits(current, section, PlacementKeysOf(TSheetPart::Back), placements.Back,
+                      edit.Values, edit.Removals);
+    AddPlacementEdits(current, section, DiscPlacementKeys, placements.Disc, edit.Values,
                       edit.Removals);
-    AddPlacementEdits(current, section, TSheetPart::Back, document.Placements.Back, edit.Values,
-                      edit.Removals);
+    AddDiscSettingEdits(current, section, document.DiscSettings, edit.Values, edit.Removals);
     return edit;
 }
 } // namespace
+
+TDiscLabel TLayoutDocument::DiscLabel() const {
+    TDiscLabel label;
+    label.Outer = DiscSettings.Outer.Value;
+    label.Hole = DiscSettings.Hole.Value;
+    label.Placement = Placements.Disc.Placement;
+    label.Background = DiscSettings.Background.Value;
+    label.Title = DiscText.Title;
+    label.TitleStyle = DiscText.TitleStyle;
+    label.Subtitle = DiscText.Subtitle;
+    label.SubtitleStyle = DiscText.SubtitleStyle;
+    label.Lines = DiscText.Lines;
+    label.LinesStyle = DiscText.LinesStyle;
+    return label;
+}
 
 TLayoutDocument ParseLayoutDocument(const TIniText& text) {
     const std::string& section = LayoutSection();
@@ -104,9 +128,12 @@ TLayoutDocument ParseLayoutDocument(const TIniText& text) {
     document.Cover.Entry = text.Value(section, CoverKey);
     document.Back.Entry = text.Value(section, BackKey);
     document.Wrap.Entry = text.Value(section, WrapKey);
+    document.Disc.Entry = text.Value(section, DiscKey);
     document.Placements = ReadLayoutPlacements(text, section);
     document.Settings = ReadSheetSettings(text, section);
     document.Text = ReadCoverText(text);
+    document.DiscSettings = ReadDiscSettings(text, section);
+    document.DiscText = ReadDiscText(text);
     return document;
 }
 
@@ -127,10 +154,13 @@ TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layo
             CheckPictureExtension(picture->File());
     if (wrap)
         CheckPictureExtension(document.Wrap.File());
+    if (!document.Disc.File().empty())
+        CheckPictureExtension(document.Disc.File());
     TPicturesFound found;
     LocatePicture(document.Cover, layoutFile, found.CoverMoved);
     LocatePicture(document.Back, layoutFile, found.BackMoved);
     LocatePicture(document.Wrap, layoutFile, found.WrapMoved);
+    LocatePicture(document.Disc, layoutFile, found.DiscMoved);
     return found;
 }
 
@@ -139,6 +169,8 @@ std::vector<TIniEdit> LayoutDocumentEdits(const TIniText& current,
     std::vector<TIniEdit> edits = {LayoutEdit(current, document)};
     if (std::optional<TIniEdit> words = CoverTextEdit(current, document.Text))
         edits.push_back(std::move(*words));
+    if (std::optional<TIniEdit> words = DiscTextEdit(current, document.DiscText))
+        edits.push_back(std::move(*words));
     return edits;
 }
 
@@ -146,16 +178,20 @@ TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDo
     // A longer path would be cut when read, naming another file than the one saved.
     if (document.Cover.File().size() > IniMaxValueLength ||
         document.Back.File().size() > IniMaxValueLength ||
-        document.Wrap.File().size() > IniMaxValueLength || !CoverTextFits(document.Text))
+        document.Wrap.File().size() > IniMaxValueLength ||
+        document.Disc.File().size() > IniMaxValueLength || !CoverTextFits(document.Text) ||
+        !DiscTextFits(document.DiscText))
         throw EIniFileException(Format(Msg::IniWriteError, fileName.c_str()));
     TIniFile(fileName).Update(
         [&](const TIniText& current) { return LayoutDocumentEdits(current, document); });
     TLayoutDocument written = document;
     for (TLayoutPicture* picture : {&written.Cover, &written.Back})
         picture->Entry = picture->File();
-    if (written.Wrap.File().empty())
-        written.Wrap.Entry.reset();
-    for (TPlacementRecord* record : {&written.Placements.Cover, &written.Placements.Back})
+    for (TLayoutPicture* picture : {&written.Wrap, &written.Disc})
+        if (picture->File().empty())
+            picture->Entry.reset();
+    for (TPlacementRecord* record :
+         {&written.Placements.Cover, &written.Placements.Back, &written.Placements.Disc})
         record->Read = PlacementEntriesToWrite(*record);
     return written;
 }
@@ -166,9 +202,13 @@ bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& documen
     return document.Cover.File() != stored.Cover.File() ||
            document.Back.File() != stored.Back.File() ||
            document.Wrap.File() != stored.Wrap.File() ||
+           document.Disc.File() != stored.Disc.File() ||
            !(document.Placements.Cover.Placement == stored.Placements.Cover.Placement) ||
            !(document.Placements.Back.Placement == stored.Placements.Back.Placement) ||
-           !(document.Settings == stored.Settings) || !(document.Text == stored.Text);
+           !(document.Placements.Disc.Placement == stored.Placements.Disc.Placement) ||
+           !(document.Settings == stored.Settings) || !(document.Text == stored.Text) ||
+           !(document.DiscSettings == stored.DiscSettings) ||
+           !(document.DiscText == stored.DiscText);
 }
 
 TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::string& oldFile,
@@ -178,7 +218,7 @@ TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::stri
     TLayoutDocument rebased = document;
     if (oldFolder == newFolder)
         return rebased;
-    for (TLayoutPicture* picture : {&rebased.Cover, &rebased.Back, &rebased.Wrap}) {
+    for (TLayoutPicture* picture : {&rebased.Cover, &rebased.Back, &rebased.Wrap, &rebased.Disc}) {
         if (!DependsOnFolder(picture->Entry))
             continue;
         const fs::path target = (oldFolder / *picture->Entry).lexically_normal();

@@ -1,6 +1,6 @@
-// The layout document: everything a layout file holds for Vellacour as one value (the two
-// pictures' entries, how each part places its picture, the sheet's settings and the
-// words), read from the file in one read and written back in one replacement that changes
+// The layout document: everything a layout file holds for Vellacour as one value (the
+// pictures' entries, how each part places its picture, the sheet's settings, the words and
+// the disc label), read from the file in one read and written back in one replacement that changes
 // only its own keys. The window keeps one document, and earlier ones for undo.
 #pragma once
 
@@ -38,9 +38,13 @@ struct TLayoutDocument {
     // One picture across a whole wrap ("wrap"); while it is set, the front and back pictures
     // are kept but not drawn.
     TLayoutPicture Wrap;
+    // The disc label's picture ("disc"), placed by Placements.Disc.
+    TLayoutPicture Disc;
     TLayoutPlacements Placements;
     TSheetSettings Settings;
     TCoverText Text;
+    TDiscSettings DiscSettings;
+    TDiscText DiscText;
 
     TLayoutPicture& Picture(TSheetPart part) { return part == TSheetPart::Cover ? Cover : Back; }
     const TLayoutPicture& Picture(TSheetPart part) const {
@@ -54,6 +58,10 @@ struct TLayoutDocument {
     const TPlacementRecord& Placement(TSheetPart part) const {
         return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
     }
+    // The disc label the layout describes.
+    TDiscLabel DiscLabel() const;
+    // Whether there is a disc label to print: a picture or words.
+    bool HasDisc() const { return !Disc.File().empty() || DiscText.HasWords(); }
     bool operator==(const TLayoutDocument&) const = default;
 };
 
@@ -74,6 +82,7 @@ struct TPicturesFound {
     bool CoverMoved = false; // found in the layout's folder: its entry now names it there
     bool BackMoved = false;
     bool WrapMoved = false;
+    bool DiscMoved = false;
 };
 
 // Looks for the document's named pictures: at the entry's path (a relative one from the
@@ -81,7 +90,7 @@ struct TPicturesFound {
 // becomes the entry; a picture found nowhere is Missing. An entry whose extension no
 // picture reader knows fails first, with the picture layer's message, whether or not the
 // file exists; so does a missing front or back key, as a path without extension, unless the
-// layout names a wrap picture.
+// layout names a wrap picture. A disc picture is checked only when named.
 TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile);
 
 // What saving the document changes in a layout's text as current holds it: the
@@ -108,7 +117,8 @@ bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& documen
 // itself, must not overwrite.
 inline std::vector<std::string> PictureFiles(const TLayoutDocument& document) {
     std::vector<std::string> files;
-    for (const TLayoutPicture* picture : {&document.Cover, &document.Back, &document.Wrap})
+    for (const TLayoutPicture* picture :
+         {&document.Cover, &document.Back, &document.Wrap, &document.Disc})
         if (!picture->Resolved.empty())
             files.push_back(picture->Resolved);
     return files;

@@ -11,6 +11,10 @@ constexpr const char* CaseKey = "case";
 constexpr const char* SpineKey = "spineWidth";
 constexpr const char* PanelWidthKey = "panelWidth";
 constexpr const char* PanelHeightKey = "panelHeight";
+constexpr const char* DiscOuterKey = "discOuter";
+constexpr const char* DiscHoleKey = "discHole";
+constexpr const char* DiscColorKey = "discColor";
+constexpr const char* DiscOverprintKey = "discOverprint";
 
 std::optional<int> ParseTenths(std::string_view text, int low, int high) {
     int value = 0;
@@ -30,6 +34,27 @@ std::optional<int> ParseSpine(std::string_view text) {
 
 std::optional<int> ParsePanel(std::string_view text) {
     return ParseTenths(text, CustomCase::MinPanel, CustomCase::MaxPanel);
+}
+
+std::optional<int> ParseDiscOuter(std::string_view text) {
+    return ParseTenths(text, DiscLimits::MinOuter, DiscLimits::MaxOuter);
+}
+
+std::optional<int> ParseDiscHole(std::string_view text) {
+    return ParseTenths(text, DiscLimits::MinHole, DiscLimits::MaxHole);
+}
+
+std::optional<int> ParseOverprint(std::string_view text) {
+    return ParseTenths(text, 0, DiscLimits::MaxOverprint);
+}
+
+// Only "#rrggbb", as the words' colours: a name or another form may read differently
+// elsewhere.
+std::optional<QColor> ParseColour(std::string_view text) {
+    const QString name = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    if (text.size() != 7 || text[0] != '#' || !QColor::isValidColorName(name))
+        return std::nullopt;
+    return QColor::fromString(name);
 }
 
 std::optional<TCaseKind> ParseCase(std::string_view text) {
@@ -125,4 +150,27 @@ void AddSheetSettingEdits(const TIniText& current, const std::string& section,
                  std::to_string(settings.PanelWidth.Value), values, removals);
     StoreSetting(current, section, settings.PanelHeight, custom.PanelHeight, PanelHeightKey,
                  std::to_string(settings.PanelHeight.Value), values, removals);
+}
+
+TDiscSettings ReadDiscSettings(const TIniText& text, const std::string& section) {
+    TDiscSettings settings;
+    ReadSetting(text, section, DiscOuterKey, settings.Outer, ParseDiscOuter);
+    ReadSetting(text, section, DiscHoleKey, settings.Hole, ParseDiscHole);
+    ReadSetting(text, section, DiscColorKey, settings.Background, ParseColour);
+    ReadSetting(text, section, DiscOverprintKey, settings.Overprint, ParseOverprint);
+    return settings;
+}
+
+void AddDiscSettingEdits(const TIniText& current, const std::string& section,
+                         const TDiscSettings& settings, TIniValues& values,
+                         std::vector<std::string>& removals) {
+    const TDiscSettings defaults;
+    StoreSetting(current, section, settings.Outer, defaults.Outer.Value, DiscOuterKey,
+                 std::to_string(settings.Outer.Value), values, removals);
+    StoreSetting(current, section, settings.Hole, defaults.Hole.Value, DiscHoleKey,
+                 std::to_string(settings.Hole.Value), values, removals);
+    StoreSetting(current, section, settings.Background, defaults.Background.Value, DiscColorKey,
+                 settings.Background.Value.name().toStdString(), values, removals);
+    StoreSetting(current, section, settings.Overprint, defaults.Overprint.Value, DiscOverprintKey,
+                 std::to_string(settings.Overprint.Value), values, removals);
 }

@@ -1,6 +1,7 @@
 // The layout file's own section (named after the application's title): the two picture
-// entries under the keys "cover" and "back", each part's placement keys, and the sheet's
-// settings "bleed", "arrangement", "case", "spineWidth", "panelWidth" and "panelHeight".
+// entries under the keys "cover" and "back", each part's placement keys, the sheet's
+// settings "bleed", "arrangement", "case", "spineWidth", "panelWidth" and "panelHeight",
+// and the disc label's "discOuter", "discHole", "discColor" and "discOverprint".
 #pragma once
 
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "sheet/CoverSheet.h"
+#include "sheet/DiscLabel.h"
 #include "sheet/PlacementKeys.h"
 
 class TIniText;
@@ -47,6 +49,18 @@ struct TSheetSettings {
     bool operator==(const TSheetSettings&) const = default;
 };
 
+// The disc label's settings: "discOuter" (1000 to 1200) and "discHole" (150 to 450) in
+// tenths of a millimetre, "discColor" (#rrggbb) for the ring where the picture does not
+// reach, and "discOverprint" (0 to 20 tenths) on label sheets. Only a value other than the
+// default is stored.
+struct TDiscSettings {
+    TLayoutSetting<int> Outer{DiscLimits::DefaultOuter, {}};
+    TLayoutSetting<int> Hole{DiscLimits::DefaultHole, {}};
+    TLayoutSetting<QColor> Background{QColor(Qt::white), {}};
+    TLayoutSetting<int> Overprint{DiscLimits::DefaultSheetOverprint, {}};
+    bool operator==(const TDiscSettings&) const = default;
+};
+
 // The sheet settings in the layout's section of text.
 TSheetSettings ReadSheetSettings(const TIniText& text, const std::string& section);
 
@@ -56,3 +70,10 @@ TSheetSettings ReadSheetSettings(const TIniText& text, const std::string& sectio
 void AddSheetSettingEdits(const TIniText& current, const std::string& section,
                           const TSheetSettings& settings, TIniValues& values,
                           std::vector<std::string>& removals);
+
+// The disc label's settings in the layout's section of text, and their edits, as for the
+// sheet's settings.
+TDiscSettings ReadDiscSettings(const TIniText& text, const std::string& section);
+void AddDiscSettingEdits(const TIniText& current, const std::string& section,
+                         const TDiscSettings& settings, TIniValues& values,
+                         std::vector<std::string>& removals);

@@ -7,18 +7,6 @@
 #include "toolkit/AsciiText.h"
 
 namespace {
-struct TPartKeys {
-    const char* Mode;
-    const char* View;
-    const char* Turn;
-};
-
-TPartKeys KeysOf(TSheetPart part) {
-    if (part == TSheetPart::Cover)
-        return {"coverMode", "coverView", "coverTurn"};
-    return {"backMode", "backView", "backTurn"};
-}
-
 constexpr std::array<std::pair<TPlacementMode, const char*>, 3> ModeNames = {{
     {TPlacementMode::Stretch, "stretch"},
     {TPlacementMode::Fit, "fit"},
@@ -84,6 +72,12 @@ std::optional<std::string> Keep(const std::optional<std::string>& read, bool unc
 }
 } // namespace
 
+TPlacementKeys PlacementKeysOf(TSheetPart part) {
+    if (part == TSheetPart::Cover)
+        return {"coverMode", "coverView", "coverTurn"};
+    return {"backMode", "backView", "backTurn"};
+}
+
 std::string ModeText(TPlacementMode mode) {
     for (const auto& [each, name] : ModeNames)
         if (each == mode)
@@ -113,28 +107,27 @@ TPlacementEntries PlacementEntriesToWrite(const TPlacementRecord& record) {
 }
 
 TPlacementEntries ReadPlacementEntries(const TIniText& text, const std::string& section,
-                                       TSheetPart part) {
-    const TPartKeys keys = KeysOf(part);
+                                       const TPlacementKeys& keys) {
     return {text.Value(section, keys.Mode), text.Value(section, keys.View),
             text.Value(section, keys.Turn)};
 }
 
 TLayoutPlacements ReadLayoutPlacements(const TIniText& text, const std::string& section) {
     TLayoutPlacements placements;
-    for (auto [part, record] : {std::pair{TSheetPart::Cover, &placements.Cover},
-                                std::pair{TSheetPart::Back, &placements.Back}}) {
-        record->Read = ReadPlacementEntries(text, section, part);
+    for (auto [keys, record] : {std::pair{PlacementKeysOf(TSheetPart::Cover), &placements.Cover},
+                                std::pair{PlacementKeysOf(TSheetPart::Back), &placements.Back},
+                                std::pair{DiscPlacementKeys, &placements.Disc}}) {
+        record->Read = ReadPlacementEntries(text, section, keys);
         record->Placement = ParsePlacement(record->Read);
     }
     return placements;
 }
 
-void AddPlacementEdits(const TIniText& current, const std::string& section, TSheetPart part,
-                       const TPlacementRecord& record, TIniValues& values,
-                       std::vector<std::string>& removals) {
-    const TPartKeys keys = KeysOf(part);
+void AddPlacementEdits(const TIniText& current, const std::string& section,
+                       const TPlacementKeys& keys, const TPlacementRecord& record,
+                       TIniValues& values, std::vector<std::string>& removals) {
     const TPlacementEntries wanted = PlacementEntriesToWrite(record);
-    const TPlacementEntries held = ReadPlacementEntries(current, section, part);
+    const TPlacementEntries held = ReadPlacementEntries(current, section, keys);
     const auto edit = [&](const char* key, const std::optional<std::string>& want,
                           const std::optional<std::string>& has) {
         if (want == has)

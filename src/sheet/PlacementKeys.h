@@ -1,7 +1,8 @@
 // A part's placement in the layout file: the keys "coverMode", "coverView", "coverTurn"
-// and their "back…" twins. Only settings away from the default are stored, so a layout
-// that places nothing saves as it always did; a value the program cannot read counts as
-// the default and is written back unchanged until the user changes that setting.
+// and their "back…" and "disc…" twins (the disc label's picture). Only settings away from the
+// default are stored, so a layout that places nothing saves as it always did; a value the program
+// cannot read counts as the default and is written back unchanged until the user changes that
+// setting.
 #pragma once
 
 #include <optional>
@@ -31,6 +32,7 @@ struct TPlacementRecord {
 struct TLayoutPlacements {
     TPlacementRecord Cover;
     TPlacementRecord Back;
+    TPlacementRecord Disc;
     bool operator==(const TLayoutPlacements&) const = default;
 };
 
@@ -41,18 +43,27 @@ TPartPlacement ParsePlacement(const TPlacementEntries& entries);
 // canonical text, or none (the key removed) when it is back at its default.
 TPlacementEntries PlacementEntriesToWrite(const TPlacementRecord& record);
 
-// The part's entries in the layout's section of text.
-TPlacementEntries ReadPlacementEntries(const TIniText& text, const std::string& section,
-                                       TSheetPart part);
+// The keys of one placement.
+struct TPlacementKeys {
+    const char* Mode;
+    const char* View;
+    const char* Turn;
+};
+TPlacementKeys PlacementKeysOf(TSheetPart part);
+inline constexpr TPlacementKeys DiscPlacementKeys = {"discMode", "discView", "discTurn"};
 
-// Both parts' placements with the entries they were read from.
+// The placement's entries in the layout's section of text.
+TPlacementEntries ReadPlacementEntries(const TIniText& text, const std::string& section,
+                                       const TPlacementKeys& keys);
+
+// The three placements (front, back, disc) with the entries they were read from.
 TLayoutPlacements ReadLayoutPlacements(const TIniText& text, const std::string& section);
 
-// Adds the part's keys to the values to set and the keys to remove, leaving out those the
-// current text already holds as wanted, so an unchanged line keeps its bytes.
-void AddPlacementEdits(const TIniText& current, const std::string& section, TSheetPart part,
-                       const TPlacementRecord& record, TIniValues& values,
-                       std::vector<std::string>& removals);
+// Adds the placement's keys to the values to set and the keys to remove, leaving out those
+// the current text already holds as wanted, so an unchanged line keeps its bytes.
+void AddPlacementEdits(const TIniText& current, const std::string& section,
+                       const TPlacementKeys& keys, const TPlacementRecord& record,
+                       TIniValues& values, std::vector<std::string>& removals);
 
 // "stretch", "fit" or "fill", and the window as "left;top;width;height".
 std::string ModeText(TPlacementMode mode);

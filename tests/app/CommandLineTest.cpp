@@ -12,6 +12,9 @@ const char* const ExportUsage =
     "Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]\n"
     "        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] "
     "[--dpi N]\n"
+    "        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] "
+    "[--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]\n"
+    "        vellacour-export disc --sheets\n"
     "        vellacour-export --help | --version\n";
 
 struct TCall {
@@ -37,6 +40,8 @@ TEST(CommandLine, HelpVersionAndWrongCallsOfBothPrograms) {
         {"export/vellacour-export", {}, 2, "", ExportUsage},
         {"export/vellacour-export", {"--bogus"}, 2, "", ExportUsage},
         {"export/vellacour-export", {"sheet", "--help"}, 2, "", ExportUsage},
+        {"export/vellacour-export", {"disc"}, 2, "", ExportUsage},
+        {"export/vellacour-export", {"disc", "--sheets", "x"}, 2, "", ExportUsage},
         {"export/vellacour-export", {"--version", "picture"}, 2, "", ExportUsage},
     };
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -9,6 +9,7 @@
 struct ExportResult {
     int Status = -1;
     std::string Errors;
+    std::string Output;
 };
 
 // Runs it in German, the language the tests compare, with these variables set
@@ -37,7 +38,8 @@ inline ExportResult Export(const QStringList& args, const QStringList& environme
     else
         process.start(program, args);
     process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardError().toStdString()};
+    return {process.exitCode(), process.readAllStandardError().toStdString(),
+            process.readAllStandardOutput().toStdString()};
 }
 
 inline QString Q(const std::string& path) {

@@ -190,8 +190,8 @@ TEST(ExportSheet, ReadsTheLayoutOnce) {
     TApplication::SetTitle("Vellacour"); // as the program's start sets it
     int opens = 0;
     SetOpenHook([&](const std::string& path) { opens += path == layout; });
-    std::ostringstream err;
-    const int status = RunExport({"sheet", layout, "-o", dir.File("bogen.pdf")}, err);
+    std::ostringstream out, err;
+    const int status = RunExport({"sheet", layout, "-o", dir.File("bogen.pdf")}, out, err);
     SetOpenHook(nullptr);
     EXPECT_EQ(status, 0) << err.str();
     EXPECT_EQ(opens, 1);

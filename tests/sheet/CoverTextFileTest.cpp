@@ -63,9 +63,17 @@ TEST_F(CoverTextFile, WordsComeBackAsTyped) {
         text.TitlePosition = TTitlePosition::Bottom;
         text.Direction = TSpineDirection::TopToBottom;
         text.TrackStyle = {"Liberation Serif", 9, QColor("#123456"), true, TTextBand::Black};
-        WriteLayoutDocument(file, Document("/b/vorne.jpg", "/b/hinten.png", text));
+        TLayoutDocument document = Document("/b/vorne.jpg", "/b/hinten.png", text);
+        document.DiscText = {line,
+                             {"Liberation Sans", 30, QColor("#654321"), true},
+                             line,
+                             {},
+                             {line, "", line},
+                             {"", 0, Qt::black, true}};
+        WriteLayoutDocument(file, document);
         const TLayoutDocument read = ReadLayoutDocument(file);
         EXPECT_EQ(read.Text, text) << line;
+        EXPECT_EQ(read.DiscText, document.DiscText) << line;
         EXPECT_FALSE(LayoutChanged(file, read)) << line;
         EXPECT_EQ(read.Cover.File(), "/b/vorne.jpg") << line;
         EXPECT_EQ(read.Back.File(), "/b/hinten.png") << line;
@@ -110,12 +118,17 @@ TEST_F(CoverTextFile, MalformedSettingsReadAsDefaults) {
     WriteFileText(file, "[Vellacour]\ncover=\nback=\n[beschriftung]\nSPINE=Rücken\n"
                         "spineDirection=seitwärts\nspineSize=groß\nspineColor=red\n"
                         "spineBold=ja\nspineBand=lila\ntitlePosition=mitte\ntitleSize=300\n"
-                        "tracksSize=-4\ntracksColor=#12345\ntrack3=drei\ntrack200=zu weit\n");
+                        "tracksSize=-4\ntracksColor=#12345\ntrack3=drei\ntrack200=zu weit\n"
+                        "discTitleSize=0\ndiscSubtitleColor=#12345g\ndiscLinesBold=2\n"
+                        "discTitleBand=black\ndiscLine2=zwei\ndiscLine21=zu weit\n");
     TCoverText expected;
     expected.Spine = "Rücken";
     expected.Tracks = {"", "", "drei"};
+    TDiscText disc;
+    disc.Lines = {"", "zwei"};
     const TLayoutDocument read = ReadLayoutDocument(file);
     EXPECT_EQ(read.Text, expected);
+    EXPECT_EQ(read.DiscText, disc);
     EXPECT_EQ(read.Cover.File(), "");
     EXPECT_EQ(read.Back.File(), "");
 }
@@ -132,6 +145,16 @@ TEST_F(CoverTextFile, LinesTooLongOrBrokenAreRefusedAndTheFileKept) {
     tooMany.Tracks.assign(100, "t");
     for (const TCoverText& text : {tooLong, broken, tooMany}) {
         EXPECT_THROW(WriteLayoutDocument(file, Document("/b.bmp", "", text)), EIniFileException);
+        EXPECT_EQ(ReadFileText(file), before);
+    }
+    TDiscText discTooLong;
+    discTooLong.Subtitle = std::string(2048, 'x');
+    TDiscText discTooMany;
+    discTooMany.Lines.assign(21, "z");
+    for (const TDiscText& words : {discTooLong, discTooMany}) {
+        TLayoutDocument document = Document("/b.bmp", "");
+        document.DiscText = words;
+        EXPECT_THROW(WriteLayoutDocument(file, document), EIniFileException);
         EXPECT_EQ(ReadFileText(file), before);
     }
 }

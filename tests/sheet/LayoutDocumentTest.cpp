@@ -44,13 +44,20 @@ const std::string EveryKey =
     "; von Hand\r\n[Vellacour]\r\ncover=\"  Cover mit Leerzeichen.jpg  \"\r\n"
     "back=../Bilder/Rück=seite;1.png\r\ncoverMode=FILL\r\ncoverView=0;0;10000;10000\r\n"
     "coverTurn=270\r\nbackMode=zoom\r\nbackView=1;2;3\r\nbackTurn=90\r\nbleed=30\r\n"
-    "arrangement=Stacked\r\nfremd=bleibt\r\n[Beschriftung]\r\nspine=\"'Rücken'\"\r\n"
+    "arrangement=Stacked\r\nfremd=bleibt\r\ndisc=Etikett.png\r\ndiscMode=fill\r\n"
+    "discView=0;0;5000;5000\r\ndiscTurn=180\r\ndiscOuter=1180\r\ndiscHole=zwei\r\n"
+    "discColor=#102030\r\ndiscOverprint=0\r\n[Beschriftung]\r\nspine=\"'Rücken'\"\r\n"
     "spineDirection=down\r\ntitle=; kein Kommentar\r\ntitlePosition=bottom\r\n"
     "spineFont=Liberation Serif\r\nspineSize=12\r\nspineColor=#a0b1c2\r\nspineBold=1\r\n"
     "spineBand=translucent\r\ntitleFont=\r\ntitleSize=auto\r\ntitleColor=#000000\r\n"
     "titleBold=0\r\ntitleBand=black\r\ntracksFont=DejaVu Sans\r\ntracksSize=72\r\n"
     "tracksColor=#ffffff\r\ntracksBold=0\r\ntracksBand=white\r\ntrack1=Eins = 1\r\n"
-    "track2=\r\ntrack3=[Drei]\r\n[Andere]\r\ncover=nicht unsere\r\n";
+    "track2=\r\ntrack3=[Drei]\r\ndiscTitle=Über den Rand\r\ndiscSubtitle=\r\n"
+    "discTitleFont=Liberation Sans\r\ndiscTitleSize=20\r\ndiscTitleColor=#ff0000\r\n"
+    "discTitleBold=1\r\ndiscSubtitleFont=\r\ndiscSubtitleSize=auto\r\n"
+    "discSubtitleColor=#000000\r\ndiscSubtitleBold=0\r\ndiscLinesFont=\r\n"
+    "discLinesSize=7\r\ndiscLinesColor=#000000\r\ndiscLinesBold=0\r\ndiscLine1=\r\n"
+    "discLine2=Zwei = 2\r\n[Andere]\r\ncover=nicht unsere\r\n";
 } // namespace
 
 TEST_F(LayoutDocument, ReadingSavingAndComparingEachOpenTheFileOnce) {
@@ -74,6 +81,19 @@ TEST_F(LayoutDocument, ReadingSavingAndComparingEachOpenTheFileOnce) {
     EXPECT_EQ(read.Placements.Back.Placement.Turn, 180);
     EXPECT_EQ(read.Settings.Bleed.Value, 0);
     EXPECT_EQ(read.Text.Tracks, std::vector<std::string>{"Eins"});
+    // The disc label's keys come along, the unreadable hole as it stood.
+    EXPECT_EQ(read.Disc.File(), "Etikett.png");
+    EXPECT_EQ(read.Placements.Disc.Placement,
+              (TPartPlacement{TPlacementMode::Fill, TPlacementView{0, 0, 5000, 5000}, 180}));
+    EXPECT_EQ(read.DiscSettings.Outer.Value, 1180);
+    EXPECT_EQ(read.DiscSettings.Hole.Value, 410);
+    EXPECT_EQ(read.DiscSettings.Hole.Unread, "zwei");
+    EXPECT_EQ(read.DiscSettings.Background.Value, QColor(0x10, 0x20, 0x30));
+    EXPECT_EQ(read.DiscSettings.Overprint.Value, 0);
+    EXPECT_EQ(read.DiscText.Title, "Über den Rand");
+    EXPECT_EQ(read.DiscText.TitleStyle, (TTextStyle{"Liberation Sans", 20, Qt::red, true}));
+    EXPECT_EQ(read.DiscText.LinesStyle.Points, 7);
+    EXPECT_EQ(read.DiscText.Lines, (std::vector<std::string>{"", "Zwei = 2"}));
 }
 
 TEST_F(LayoutDocument, SavingWhatWasReadKeepsEveryByte) {
@@ -82,6 +102,8 @@ TEST_F(LayoutDocument, SavingWhatWasReadKeepsEveryByte) {
         "[Vellacour]\ncover=/a.bmp\nback=/b.bmp\n",
         "[Vellacour]\r\ncover=\r\nback=\r\n",
         "[Vellacour]\ncover=vorne.jpg\nback=\n[Sonst]\nx=1",
+        "[Vellacour]\ncover=\nback=\ndisc=/etikett.bmp\ndiscTurn=90\n",
+        "[Vellacour]\ncover=\nback=\ndiscOuter=1201\ndiscColor=weiß\n",
     };
     const std::string file = Dir.File("l.vco");
     for (const std::string& text : cases) {

@@ -135,7 +135,7 @@ TEST_F(LayoutFile, PlacementKeysRoundTrip) {
     const std::string file = Dir.File("p.vco");
     const TPartPlacement cover{TPlacementMode::Fill, TPlacementView{2500, 0, 5000, 10000}, 90};
     const TPartPlacement back{TPlacementMode::Fit, std::nullopt, 270};
-    WriteLayoutDocument(file, Document("/a.jpg", "/b.jpg", {Record(cover), Record(back)}));
+    WriteLayoutDocument(file, Document("/a.jpg", "/b.jpg", {Record(cover), Record(back), {}}));
     EXPECT_EQ(ReadFileText(file), "[Vellacour]\ncover=/a.jpg\nback=/b.jpg\ncoverMode=fill\n"
                                   "coverView=2500;0;5000;10000\ncoverTurn=90\nbackMode=fit\n"
                                   "backTurn=270\n");
@@ -177,12 +177,21 @@ TEST_F(LayoutFile, UnreadablePlacementValuesAreDefaultsKeptUntilChanged) {
         const char* Key;
         const char* Value;
     } malformed[] = {
-        {"coverMode", "zoom"},         {"coverMode", ""},
-        {"coverView", "1;2;3"},        {"coverView", "1;2;3;4;5"},
-        {"coverView", "0;0;0;10000"},  {"coverView", "5000;0;6000;10000"},
-        {"coverView", "-1;0;100;100"}, {"coverView", "a;0;100;100"},
-        {"coverView", "0;0;100;1e4"},  {"coverTurn", "45"},
-        {"coverTurn", "-90"},          {"coverTurn", "90.0"},
+        {"coverMode", "zoom"},
+        {"coverMode", ""},
+        {"coverView", "1;2;3"},
+        {"coverView", "1;2;3;4;5"},
+        {"coverView", "0;0;0;10000"},
+        {"coverView", "5000;0;6000;10000"},
+        {"coverView", "-1;0;100;100"},
+        {"coverView", "a;0;100;100"},
+        {"coverView", "0;0;100;1e4"},
+        {"coverTurn", "45"},
+        {"coverTurn", "-90"},
+        {"coverTurn", "90.0"},
+        {"discMode", "zoom"},
+        {"discView", "1;2;3"},
+        {"discTurn", "45"},
     };
     for (const auto& m : malformed) {
         SCOPED_TRACE(std::string(m.Key) + "=" + m.Value);
@@ -192,6 +201,7 @@ TEST_F(LayoutFile, UnreadablePlacementValuesAreDefaultsKeptUntilChanged) {
         WriteFileText(file, text);
         TLayoutPlacements read = ReadLayoutDocument(file).Placements;
         EXPECT_EQ(read.Cover.Placement, TPartPlacement{});
+        EXPECT_EQ(read.Disc.Placement, TPartPlacement{});
         EXPECT_FALSE(LayoutChanged(file, Document("/a.bmp", "", read)));
         WriteLayoutDocument(file, Document("/a.bmp", "", read));
         EXPECT_EQ(ReadFileText(file), text);
@@ -268,6 +278,63 @@ TEST_F(LayoutFile, UnreadableSettingsReadAsDefaultAndStayUntilChanged) {
         WriteLayoutDocument(file, Document("", "", {}, settings));
         EXPECT_EQ(ReadLayoutDocument(file).Settings.Layout(),
                   (TSheetLayout{TArrangement::Stacked, 10}));
+    }
+}
+
+// The disc label's settings: read when in range, else the default with the text kept until
+// the user sets that value; a default is not stored.
+TEST_F(LayoutFile, DiscSettingsReadInRangeAndUnreadableOnesStayUntilChanged) {
+    const std::string file = Dir.File("disc.vco");
+    const struct {
+        const char* Line;
+        int Outer, Hole;
+        QColor Colour;
+        int Overprint;
+        bool Unread;
+    } cases[] = {
+        {"discOuter=1000", 1000, 410, Qt::white, 10, false},
+        {"discOuter=1200", 1200, 410, Qt::white, 10, false},
+        {"discOuter=999", 1170, 410, Qt::white, 10, true},
+        {"discOuter=120mm", 1170, 410, Qt::white, 10, true},
+        {"discHole=150", 1170, 150, Qt::white, 10, false},
+        {"discHole=451", 1170, 410, Qt::white, 10, true},
+        {"discColor=#0000ff", 1170, 410, Qt::blue, 10, false},
+        {"discColor=blue", 1170, 410, Qt::white, 10, true},
+        {"discColor=#00f", 1170, 410, Qt::white, 10, true},
+        {"discOverprint=0", 1170, 410, Qt::white, 0, false},
+        {"discOverprint=20", 1170, 410, Qt::white, 20, false},
+        {"discOverprint=21", 1170, 410, Qt::white, 10, true},
+        {"discOverprint=1.5", 1170, 410, Qt::white, 10, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        const std::string text = std::string("[Vellacour]\ncover=\nback=\n") + c.Line + "\n";
+        WriteFileText(file, text);
+        TLayoutDocument document = ReadLayoutDocument(file);
+        const TDiscLabel label = document.DiscLabel();
+        EXPECT_EQ(label.Outer, c.Outer);
+        EXPECT_EQ(label.Hole, c.Hole);
+        EXPECT_EQ(label.Background, c.Colour);
+        EXPECT_EQ(document.DiscSettings.Overprint.Value, c.Overprint);
+        const TDiscSettings& read = document.DiscSettings;
+        EXPECT_EQ(read.Outer.Unread || read.Hole.Unread || read.Background.Unread ||
+                      read.Overprint.Unread,
+                  c.Unread);
+        WriteLayoutDocument(file, document);
+        EXPECT_EQ(ReadFileText(file), text) << "kept as it stood";
+        EXPECT_FALSE(LayoutChanged(file, document));
+        document.DiscSettings.Outer.Set(1150);
+        document.DiscSettings.Hole.Set(DiscLimits::DefaultHole);
+        document.DiscSettings.Background.Set(QColor(0x12, 0x34, 0x56));
+        document.DiscSettings.Overprint.Set(DiscLimits::DefaultSheetOverprint);
+        EXPECT_TRUE(LayoutChanged(file, document));
+        WriteLayoutDocument(file, document);
+        // The changed values replace the unread text; the defaults are not stored.
+        const std::string saved = ReadFileText(file);
+        EXPECT_EQ(saved.size(), text.size() - std::string(c.Line).size() + 32) << saved;
+        for (const char* line : {"discOuter=1150\n", "discColor=#123456\n"})
+            EXPECT_NE(saved.find(line), std::string::npos) << saved;
+        EXPECT_EQ(ReadLayoutDocument(file).DiscSettings, document.DiscSettings);
     }
 }
 
