@@ -12,9 +12,11 @@ namespace {
 // What a layout means, leaving out the texts its settings were read from.
 bool SameMeaning(const TLayoutDocument& a, const TLayoutDocument& b) {
     return a.Cover.File() == b.Cover.File() && a.Back.File() == b.Back.File() &&
+           a.Wrap.File() == b.Wrap.File() && a.Disc.File() == b.Disc.File() &&
            a.Placements.Cover.Placement == b.Placements.Cover.Placement &&
-           a.Placements.Back.Placement == b.Placements.Back.Placement && a.Settings == b.Settings &&
-           a.Text == b.Text;
+           a.Placements.Back.Placement == b.Placements.Back.Placement &&
+           a.Placements.Disc.Placement == b.Placements.Disc.Placement && a.Settings == b.Settings &&
+           a.DiscSettings == b.DiscSettings && a.Text == b.Text && a.DiscText == b.DiscText;
 }
 } // namespace
 
