@@ -32,7 +32,7 @@ inline constexpr const char* FooterFont = "Arial";
 } // namespace Sheet
 
 // The two parts the user cuts out of the sheet; on a wrap its front and back panels.
-enum class TSheetPart { Cover, Back };
+enum class TSheetPart { Cover, Back, Disc };
 
 // A landscape sheet of paper, in tenths of a millimetre.
 struct TPaperSize {

@@ -147,10 +147,11 @@ TLayoutDocument ReadLayoutDocument(const std::string& fileName) {
 TPicturesFound LocatePictures(TLayoutDocument& document, const std::string& layoutFile) {
     // Both names are checked before either file is looked for, so a name no reader takes
     // fails the same whether or not such a file exists, and the document stays as it was.
-    // With a wrap picture, a layout needs no front or back key.
+    // With a wrap picture or a disc label, a layout needs no front or back key.
     const bool wrap = !document.Wrap.File().empty();
+    const bool otherParts = wrap || document.HasDisc();
     for (const TLayoutPicture* picture : {&document.Cover, &document.Back})
-        if (picture->Entry ? !picture->Entry->empty() : !wrap)
+        if (picture->Entry ? !picture->Entry->empty() : !otherParts)
             CheckPictureExtension(picture->File());
     if (wrap)
         CheckPictureExtension(document.Wrap.File());

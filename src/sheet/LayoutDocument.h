@@ -46,17 +46,23 @@ struct TLayoutDocument {
     TDiscSettings DiscSettings;
     TDiscText DiscText;
 
-    TLayoutPicture& Picture(TSheetPart part) { return part == TSheetPart::Cover ? Cover : Back; }
+    TLayoutPicture& Picture(TSheetPart part) {
+        return part == TSheetPart::Cover ? Cover : part == TSheetPart::Back ? Back : Disc;
+    }
     const TLayoutPicture& Picture(TSheetPart part) const {
-        return part == TSheetPart::Cover ? Cover : Back;
+        return part == TSheetPart::Cover ? Cover : part == TSheetPart::Back ? Back : Disc;
     }
     // Whether the sheet shows the wrap's picture instead of the front and back pictures.
     bool ShowsWrap() const { return Settings.Layout().IsWrap() && !Wrap.File().empty(); }
     TPlacementRecord& Placement(TSheetPart part) {
-        return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
+        return part == TSheetPart::Cover  ? Placements.Cover
+               : part == TSheetPart::Back ? Placements.Back
+                                          : Placements.Disc;
     }
     const TPlacementRecord& Placement(TSheetPart part) const {
-        return part == TSheetPart::Cover ? Placements.Cover : Placements.Back;
+        return part == TSheetPart::Cover  ? Placements.Cover
+               : part == TSheetPart::Back ? Placements.Back
+                                          : Placements.Disc;
     }
     // The disc label the layout describes.
     TDiscLabel DiscLabel() const;

@@ -75,6 +75,8 @@ std::optional<std::string> Keep(const std::optional<std::string>& read, bool unc
 TPlacementKeys PlacementKeysOf(TSheetPart part) {
     if (part == TSheetPart::Cover)
         return {"coverMode", "coverView", "coverTurn"};
+    if (part == TSheetPart::Disc)
+        return DiscPlacementKeys;
     return {"backMode", "backView", "backTurn"};
 }
 

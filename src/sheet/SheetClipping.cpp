@@ -35,7 +35,9 @@ int Tenths(int pixels, int logPixels) {
 } // namespace
 
 std::string PartName(TSheetPart part) {
-    return part == TSheetPart::Cover ? Msg::FrontPart : Msg::BackPart;
+    return part == TSheetPart::Cover  ? Msg::FrontPart
+           : part == TSheetPart::Back ? Msg::BackPart
+                                      : Msg::DiscPart;
 }
 
 std::vector<TCut> FindCuts(const std::vector<TPartArea>& parts, const TRect& printable) {

@@ -30,6 +30,7 @@ inline constexpr TMsg WrapBleedLimited{QT_TRANSLATE_NOOP(
            "Schnittmarken 5 mm innerhalb des Papierrands bleibt.")};
 inline constexpr TMsg FrontPart{QT_TRANSLATE_NOOP("Msg", "Vorderseite")};
 inline constexpr TMsg BackPart{QT_TRANSLATE_NOOP("Msg", "Rückseite")};
+inline constexpr TMsg DiscPart{QT_TRANSLATE_NOOP("Msg", "Disc-Etikett")};
 inline constexpr TMsg EdgeLeft{QT_TRANSLATE_NOOP("Msg", "links")};
 inline constexpr TMsg EdgeRight{QT_TRANSLATE_NOOP("Msg", "rechts")};
 inline constexpr TMsg EdgeTop{QT_TRANSLATE_NOOP("Msg", "oben")};

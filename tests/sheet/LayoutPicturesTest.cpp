@@ -167,6 +167,10 @@ TEST_F(LayoutPictures, TheExtensionDecidesBeforeTheFileIsLookedFor) {
         {"wrap=da.bmp\n", ""},
         {"cover=da.bmp\nwrap=da.x\n", "Unbekannte Bilddateierweiterung (.x)"},
         {"wrap=\n", "Unbekannte Bilddateierweiterung (.)"},
+        // So may they with a disc label alone, a picture or words.
+        {"disc=da.bmp\n", ""},
+        {"disc=da.x\n", "Unbekannte Bilddateierweiterung (.x)"},
+        {"[Beschriftung]\ndiscTitle=Sommer\n", ""},
     };
     const std::string layout = Dir.File("l.vco");
     for (const auto& c : cases) {
