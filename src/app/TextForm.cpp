@@ -1,6 +1,5 @@
 #include "app/TextForm.h"
 
-#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -8,6 +7,7 @@
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
+#include "app/StyleRow.h"
 #include "app/TextPreview.h"
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverTextPaint.h"
@@ -23,21 +23,6 @@ namespace {
 constexpr uint64_t MaxTrackFile = 1 << 20;
 constexpr TMsg TrackFileFilter{
     QT_TRANSLATE_NOOP("Msg", "Textdateien (*.txt)|*.txt|Alle Dateien (*)|*")};
-constexpr int Sizes[] = {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 36, 48, 72};
-
-QComboBox* Choice(std::initializer_list<const char*> captions, int current, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    for (const char* caption : captions)
-        box->addItem(QCoreApplication::translate("TfrmText", caption));
-    box->setCurrentIndex(current);
-    return box;
-}
-
-void ShowColour(QPushButton& button, const QColor& colour) {
-    QPixmap swatch(16, 16);
-    swatch.fill(colour);
-    button.setIcon(QIcon(swatch));
-}
 } // namespace
 
 TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent)
@@ -45,6 +30,9 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     setObjectName("frmText");
     setWindowTitle(tr("Beschriftung"));
 
+    const auto changed = [this] {
+        Changed();
+    };
     auto* spine = new QGroupBox(tr("Rückentitel"), this);
     edSpine = new QLineEdit(QString::fromStdString(text.Spine), spine);
     edSpine->setObjectName("edSpine");
@@ -64,7 +52,7 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     auto* spineForm = new QFormLayout(spine);
     spineForm->addRow(tr("&Text:"), edSpine);
     spineForm->addRow(tr("&Leserichtung:"), cbDirection);
-    spineForm->addRow(StyleRow(SpineStyle, text.SpineStyle));
+    spineForm->addRow(StyleRow(this, SpineStyle, text.SpineStyle, true, changed));
     spineForm->addRow(lblNoSpine);
 
     auto* tracks = new QGroupBox(tr("Titelliste"), this);
@@ -86,7 +74,7 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     trackBox->addWidget(trackLabel);
     trackBox->addWidget(mmTracks);
     trackBox->addLayout(trackButtons);
-    trackBox->addWidget(StyleRow(TrackStyle, text.TrackStyle));
+    trackBox->addWidget(StyleRow(this, TrackStyle, text.TrackStyle, true, changed));
 
     auto* title = new QGroupBox(tr("Titel"), this);
     edTitle = new QLineEdit(QString::fromStdString(text.Title), title);
@@ -97,7 +85,7 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
     auto* titleForm = new QFormLayout(title);
     titleForm->addRow(tr("Te&xt:"), edTitle);
     titleForm->addRow(tr("&Position:"), cbPosition);
-    titleForm->addRow(StyleRow(TitleStyle, text.TitleStyle));
+    titleForm->addRow(StyleRow(this, TitleStyle, text.TitleStyle, true, changed));
 
     Preview = new TTextPreview(sheet, this);
     lblWarnings = new QLabel(this);
@@ -136,63 +124,6 @@ TfrmText::TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* 
             [this] { Guarded([this] { btnFromFileClick(); }); });
     edSpine->setFocus();
     Changed();
-}
-
-QWidget* TfrmText::StyleRow(TStyleControls& controls, const TTextStyle& style) {
-    auto* row = new QWidget(this);
-    controls.Family = style.Family;
-    controls.Chosen = style.Color;
-    controls.Font = new QFontComboBox(row);
-    controls.Font->setCurrentFont(QFont(ResolveFamily(style.Family).Family));
-    controls.Size = new QComboBox(row);
-    controls.Size->addItem(tr("automatisch"), 0);
-    for (const int points : Sizes)
-        controls.Size->addItem(QString::number(points), points);
-    if (controls.Size->findData(style.Points) < 0)
-        controls.Size->addItem(QString::number(style.Points), style.Points);
-    controls.Size->setCurrentIndex(controls.Size->findData(style.Points));
-    controls.Colour = new QPushButton(tr("Farbe..."), row);
-    ShowColour(*controls.Colour, style.Color);
-    controls.Bold = new QCheckBox(tr("Fett"), row);
-    controls.Bold->setChecked(style.Bold);
-    controls.Band = Choice({QT_TRANSLATE_NOOP("TfrmText", "kein Band"),
-                            QT_TRANSLATE_NOOP("TfrmText", "Band weiß"),
-                            QT_TRANSLATE_NOOP("TfrmText", "Band schwarz"),
-                            QT_TRANSLATE_NOOP("TfrmText", "Band weiß durchscheinend")},
-                           static_cast<int>(style.Band), row);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* widget : std::initializer_list<QWidget*>{
-             controls.Font, controls.Size, controls.Colour, controls.Bold, controls.Band})
-        layout->addWidget(widget);
-    // The family read from the layout stays, installed or not, until the user picks one.
-    connect(controls.Font, &QFontComboBox::currentFontChanged, this,
-            [this, &controls](const QFont& font) {
-                // The default family is stored as none, so another machine uses its own.
-                controls.Family =
-                    font.family() == DefaultTextFamily() ? "" : font.family().toStdString();
-                Changed();
-            });
-    connect(controls.Size, &QComboBox::currentIndexChanged, this, &TfrmText::Changed);
-    connect(controls.Bold, &QCheckBox::toggled, this, &TfrmText::Changed);
-    connect(controls.Band, &QComboBox::currentIndexChanged, this, &TfrmText::Changed);
-    connect(controls.Colour, &QPushButton::clicked, this,
-            [this, &controls] { ChooseColour(controls); });
-    return row;
-}
-
-void TfrmText::ChooseColour(TStyleControls& controls) {
-    QColorDialog dialog(controls.Chosen, this);
-    if (ExecModal(dialog) != QDialog::Accepted)
-        return;
-    controls.Chosen = dialog.selectedColor();
-    ShowColour(*controls.Colour, controls.Chosen);
-    Changed();
-}
-
-TTextStyle TfrmText::StyleOf(const TStyleControls& controls) const {
-    return {controls.Family, controls.Size->currentData().toInt(), controls.Chosen,
-            controls.Bold->isChecked(), static_cast<TTextBand>(controls.Band->currentIndex())};
 }
 
 TCoverText TfrmText::Text() const {

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <string>
 
+#include "app/StyleRow.h"
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
 #include "toolkit/Translation.h"
@@ -39,17 +40,6 @@ class TfrmText : public QDialog {
 public:
     // Edits text; the preview shows it over sheet, the layout's sheet as it prints.
     TfrmText(const TCoverText& text, const TSheetContent& sheet, QWidget* parent = nullptr);
-
-    // The controls of one text's style.
-    struct TStyleControls {
-        QFontComboBox* Font = nullptr;
-        QComboBox* Size = nullptr;
-        QPushButton* Colour = nullptr;
-        QCheckBox* Bold = nullptr;
-        QComboBox* Band = nullptr;
-        std::string Family; // kept as read until the user picks another
-        QColor Chosen;
-    };
 
     QLineEdit* edSpine = nullptr;
     QComboBox* cbDirection = nullptr;
@@ -78,8 +68,5 @@ public:
 private:
     // The layout whose sheet the words are printed on.
     TSheetLayout Layout;
-    QWidget* StyleRow(TStyleControls& controls, const TTextStyle& style);
-    TTextStyle StyleOf(const TStyleControls& controls) const;
-    void ChooseColour(TStyleControls& controls);
     void Changed();
 };
