@@ -601,6 +601,14 @@ Print anyway?</translation>
         <source>Die Layoutdatei %s enthält kein Disc-Etikett: weder ein Disc-Bild noch Text dafür</source>
         <translation>The layout file %s holds no disc label: neither a disc picture nor words for it</translation>
     </message>
+    <message>
+        <source>Das Disc-Etikett ist leer: fügen Sie ein Disc-Bild ein oder beschriften Sie es (Einfügen, Disc-Etikett...).</source>
+        <translation>The disc label is empty: insert a disc picture or give it words (Insert, Disc label...).</translation>
+    </message>
+    <message>
+        <source>Disc-Etikett</source>
+        <translation>disc label</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>
@@ -670,6 +678,104 @@ Print anyway?</translation>
     <message>
         <source>&amp;Rückenbreite (mm):</source>
         <translation>&amp;Spine width (mm):</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmDisc</name>
+    <message>
+        <source> mm</source>
+        <translation> mm</translation>
+    </message>
+    <message>
+        <source>Disc-Etikett</source>
+        <translation>Disc label</translation>
+    </message>
+    <message>
+        <source>Etikett</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>&amp;Farbe...</source>
+        <translation>&amp;Colour...</translation>
+    </message>
+    <message>
+        <source>&amp;Außendurchmesser:</source>
+        <translation>&amp;Outer diameter:</translation>
+    </message>
+    <message>
+        <source>&amp;Lochdurchmesser:</source>
+        <translation>&amp;Hole diameter:</translation>
+    </message>
+    <message>
+        <source>Hintergrund:</source>
+        <translation>Background:</translation>
+    </message>
+    <message>
+        <source>Beschriftung</source>
+        <translation>Words</translation>
+    </message>
+    <message>
+        <source>&amp;Titel (oben):</source>
+        <translation>&amp;Title (top):</translation>
+    </message>
+    <message>
+        <source>&amp;Zweite Zeile (unten):</source>
+        <translation>&amp;Second line (bottom):</translation>
+    </message>
+    <message>
+        <source>Zeilen in der &amp;Mitte:</source>
+        <translation>Lines in the &amp;middle:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Das Loch muss kleiner sein als das Etikett.</source>
+        <translation>The hole must be smaller than the label.</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmDiscPrint</name>
+    <message>
+        <source>Disc-Etikett drucken</source>
+        <translation>Print disc label</translation>
+    </message>
+    <message>
+        <source>Normales Papier (in der Mitte, zum Ausschneiden)</source>
+        <translation>Plain paper (in the middle, to cut out)</translation>
+    </message>
+    <message>
+        <source>So weit reicht das Bild über den Rand des Etiketts und in das Loch, damit ein etwas verschobenes Etikett keinen weißen Rand zeigt.</source>
+        <translation>How far the picture reaches beyond the label&apos;s edge and into the hole, so that a label printed slightly off shows no white rim.</translation>
+    </message>
+    <message>
+        <source>&amp;Papier:</source>
+        <translation>&amp;Paper:</translation>
+    </message>
+    <message>
+        <source>Etiketten:</source>
+        <translation>Labels:</translation>
+    </message>
+    <message>
+        <source>Ü&amp;berdruck:</source>
+        <translation>O&amp;verprint:</translation>
+    </message>
+    <message>
+        <source>&amp;Drucken...</source>
+        <translation>&amp;Print...</translation>
+    </message>
+    <message>
+        <source>&amp;Vorschau...</source>
+        <translation>Pre&amp;view...</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -988,6 +1094,58 @@ Print anyway?</translation>
     <message>
         <source>Eigene Maße</source>
         <translation>Custom size</translation>
+    </message>
+    <message>
+        <source>Disc-Bild entfernen</source>
+        <translation>Remove disc picture</translation>
+    </message>
+    <message>
+        <source>Disc-Etikett</source>
+        <translation>Disc label</translation>
+    </message>
+    <message>
+        <source>Überdruck</source>
+        <translation>Overprint</translation>
+    </message>
+    <message>
+        <source>Disc-Bild</source>
+        <translation>Disc picture</translation>
+    </message>
+    <message>
+        <source>&amp;Disc-Etikett drucken...</source>
+        <translation>Print &amp;disc label...</translation>
+    </message>
+    <message>
+        <source>Das Disc-Etikett auf Papier oder einen Etikettenbogen drucken</source>
+        <translation>Print the disc label on paper or on a label sheet</translation>
+    </message>
+    <message>
+        <source>&amp;Disc-Bild...</source>
+        <translation>&amp;Disc picture...</translation>
+    </message>
+    <message>
+        <source>Bilddatei auf das Disc-Etikett einfügen</source>
+        <translation>Insert a picture file on the disc label</translation>
+    </message>
+    <message>
+        <source>Disc-Bild ent&amp;fernen</source>
+        <translation>Remove disc &amp;picture</translation>
+    </message>
+    <message>
+        <source>Disc-E&amp;tikett...</source>
+        <translation>Disc &amp;label...</translation>
+    </message>
+    <message>
+        <source>Größe, Farbe und Beschriftung des Disc-Etiketts bearbeiten</source>
+        <translation>Edit the disc label&apos;s size, colour and words</translation>
+    </message>
+    <message>
+        <source>&amp;Ansicht</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Disc-Etikett</source>
+        <translation>&amp;Disc label</translation>
     </message>
 </context>
 <context>

@@ -72,6 +72,8 @@ TfrmMain::TDrop TfrmMain::DropAt(const QDropEvent& event) const {
             return {TDropTarget::Back, std::move(file.Name)};
         if (Contains(*Wrap, *this, event.position()))
             return {TDropTarget::Wrap, std::move(file.Name)};
+        if (Contains(*Disc, *this, event.position()))
+            return {TDropTarget::Disc, std::move(file.Name)};
         break;
     case TFileKind::None:
         break;
@@ -112,6 +114,9 @@ void TfrmMain::RunDrop(const TDrop& drop) {
         break;
     case TDropTarget::Wrap:
         InsertPicture(WrapSlot, drop.FileName);
+        break;
+    case TDropTarget::Disc:
+        InsertPicture(DiscSlot, drop.FileName);
         break;
     case TDropTarget::Layout:
         if (OfferToSave(false))

@@ -17,7 +17,7 @@ constexpr TMsg RedoCaption{QT_TRANSLATE_NOOP("Msg", "&Wiederherstellen")};
 // View changes of one part this close together are one step, as is a whole drag.
 constexpr qint64 MergeMilliseconds = 500;
 // The ids that let a view change merge with the one before: one per part.
-constexpr int ViewChangeId[] = {1, 2};
+constexpr int ViewChangeId[] = {1, 2, 3};
 } // namespace
 
 class TLayoutStep : public QUndoCommand {
@@ -113,7 +113,7 @@ void TfrmMain::ChangeDocument(const TLayoutDocument& next, const QString& step, 
     if (next == Document || XPrint->Printing())
         return;
     const bool view = kind == TStepKind::ViewChange;
-    const int id = view ? ViewChangeId[part == TSheetPart::Cover ? 0 : 1] : -1;
+    const int id = view ? ViewChangeId[static_cast<size_t>(part)] : -1;
     // Pushing runs the step, which shows the new document.
     History->push(
         new TLayoutStep(*this, Document, next, step, id, view ? ImageOf(part).Drag() : 0));
@@ -129,12 +129,17 @@ void TfrmMain::RebaseHistory(const std::string& oldFile, const std::string& newF
 void TfrmMain::StartDocument(const TLayoutDocument& document) {
     History->clear();
     ShowDocument(document);
+    // A layout of a disc label alone opens on the label.
+    const bool discOnly = document.HasDisc() && document.Cover.File().empty() &&
+                          document.Back.File().empty() && document.Wrap.File().empty() &&
+                          document.Text.Empty();
+    ShowDisc(discOnly);
 }
 
 void TfrmMain::ShowDocument(const TLayoutDocument& document) {
     Document = document;
     std::set<std::string> inUse;
-    for (const TPictureSlot slot : {CoverSlot, BackSlot, WrapSlot})
+    for (const TPictureSlot slot : {CoverSlot, BackSlot, WrapSlot, DiscSlot})
         if (std::string shown = ShowPicture(slot); !shown.empty())
             inUse.insert(std::move(shown));
     Pictures.SetInUse(std::move(inUse));
@@ -143,10 +148,20 @@ void TfrmMain::ShowDocument(const TLayoutDocument& document) {
     Cover->update();
     Back->update();
     Wrap->update();
+    Disc->update();
 }
 
 TImage& TfrmMain::ImageIn(TPictureSlot slot) {
-    return slot == CoverSlot ? *Cover : slot == BackSlot ? *Back : *Wrap;
+    switch (slot) {
+    case CoverSlot:
+        return *Cover;
+    case BackSlot:
+        return *Back;
+    case WrapSlot:
+        return *Wrap;
+    default:
+        return *Disc;
+    }
 }
 
 std::string TfrmMain::ShowPicture(TPictureSlot slot) {

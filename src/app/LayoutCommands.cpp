@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QUndoStack>
 
+#include "app/DiscView.h"
 #include "app/MainForm.h"
 #include "picture/OpenPictureDialog.h"
 #include "sheet/CoverSheet.h"
@@ -142,7 +143,9 @@ void TfrmMain::InsertPicture(TPictureSlot slot, const std::string& fileName) {
     if (next == Document)
         ShowDocument(Document); // the same file again: no step, but shown as it is now
     else
-        ChangeDocument(next, slot == WrapSlot ? tr("Umschlagbild") : tr("Bild einfügen"));
+        ChangeDocument(next, slot == WrapSlot   ? tr("Umschlagbild")
+                             : slot == DiscSlot ? tr("Disc-Bild")
+                                                : tr("Bild einfügen"));
 }
 
 void TfrmMain::UpdatePictureHints() {
@@ -156,6 +159,8 @@ void TfrmMain::UpdatePictureHints() {
     Cover->setToolTip(hint(Document.Cover.File(), *Cover, sheet.Cover));
     Back->setToolTip(hint(Document.Back.File(), *Back, sheet.Back));
     Wrap->setToolTip(hint(Document.Wrap.File(), *Wrap, sheet.Wrap));
+    const int outer = pnlDisc->Label().Outer;
+    Disc->setToolTip(hint(Document.Disc.File(), *Disc, {0, 0, outer, outer}));
 }
 
 void TfrmMain::btnNewClick() {

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/CalibrationForm.h"
+#include "app/DiscView.h"
 #include "app/Icons.h"
 #include "app/InfoForm.h"
 #include "app/PageGeometry.h"
@@ -128,6 +130,10 @@ void TfrmMain::CreateMenu() {
     Seitenansicht = AddItem(Datei, tr("Seiten&ansicht..."), QKeySequence(),
                             tr("Coverlayout so zeigen, wie es gedruckt wird"), -1,
                             &TfrmMain::SeitenansichtClick);
+    DiscDrucken = AddItem(Datei, tr("&Disc-Etikett drucken..."), QKeySequence(),
+                          tr("Das Disc-Etikett auf Papier oder einen Etikettenbogen drucken"), -1,
+                          &TfrmMain::DiscDruckenClick);
+    DiscDrucken->setObjectName("DiscDrucken");
     Druckerkorrektur = AddItem(Datei, tr("Druckerkorrektur..."), QKeySequence(), {}, -1,
                                &TfrmMain::DruckerkorrekturClick);
     N2 = Datei->addSeparator();
@@ -146,10 +152,40 @@ void TfrmMain::CreateMenu() {
                            &TfrmMain::UmschlagbildClick);
     UmschlagbildEntfernen = AddItem(Einfuegen, tr("Umschlagbild &entfernen"), QKeySequence(), {},
                                     -1, &TfrmMain::UmschlagbildEntfernenClick);
+    DiscBild = AddItem(Einfuegen, tr("&Disc-Bild..."), QKeySequence(),
+                       tr("Bilddatei auf das Disc-Etikett einfügen"), -1, &TfrmMain::DiscBildClick);
+    DiscBild->setObjectName("DiscBild");
+    DiscBildEntfernen = AddItem(Einfuegen, tr("Disc-Bild ent&fernen"), QKeySequence(), {}, -1,
+                                &TfrmMain::DiscBildEntfernenClick);
+    DiscBildEntfernen->setObjectName("DiscBildEntfernen");
     Einfuegen->addSeparator();
     Beschriftung = AddItem(Einfuegen, tr("&Beschriftung..."), QKeySequence(Qt::Key_F4),
                            tr("Rückentitel, Titelliste und Titel bearbeiten"), -1,
                            &TfrmMain::BeschriftungClick);
+
+    DiscEtikett = AddItem(Einfuegen, tr("Disc-E&tikett..."), QKeySequence(Qt::Key_F5),
+                          tr("Größe, Farbe und Beschriftung des Disc-Etiketts bearbeiten"), -1,
+                          &TfrmMain::DiscEtikettClick);
+    DiscEtikett->setObjectName("DiscEtikett");
+
+    // The page shows the case's sheet or the disc label; each keeps its own placements.
+    Ansicht = MainMenu->addMenu(tr("&Ansicht"));
+    Ansicht->setObjectName("Ansicht");
+    auto* views = new QActionGroup(Ansicht);
+    AnsichtHuelle = Ansicht->addAction(tr("&Hülle"));
+    AnsichtHuelle->setObjectName("AnsichtHuelle");
+    AnsichtHuelle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    AnsichtDisc = Ansicht->addAction(tr("&Disc-Etikett"));
+    AnsichtDisc->setObjectName("AnsichtDisc");
+    AnsichtDisc->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    for (QAction* item : {AnsichtHuelle, AnsichtDisc}) {
+        item->setCheckable(true);
+        item->setShortcutContext(Qt::WindowShortcut);
+        views->addAction(item);
+    }
+    AnsichtHuelle->setChecked(true);
+    connect(AnsichtHuelle, &QAction::triggered, this, [this] { ShowDisc(false); });
+    connect(AnsichtDisc, &QAction::triggered, this, [this] { ShowDisc(true); });
 
     N3 = MainMenu->addMenu(tr("&?"));
     N3->setObjectName("N3");
@@ -234,6 +270,12 @@ void TfrmMain::CreatePage() {
     BackWords = new TTextOverlay(*Back, Document.Text);
     WrapWords = new TTextOverlay(*pnlPage, Document.Text);
     WrapWords->setVisible(false);
+    // The disc label stands in the same room as the page, shown instead of it.
+    pnlDisc = new TDiscView(pnlMain);
+    pnlDisc->setObjectName("pnlDisc");
+    pnlDisc->setGeometry(side.Page);
+    pnlDisc->setVisible(false);
+    Disc = &pnlDisc->Picture();
     Image_Empty = new TImage(pnlPage);
     Image_Empty->setObjectName("Image_Empty");
     Image_Empty->setGeometry(440, 280, 41, 41);

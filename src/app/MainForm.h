@@ -25,6 +25,8 @@ class QUndoStack;
 class TRegMru;
 class TTextOverlay;
 class TfrmInfo;
+class TDiscView;
+struct TDiscPrintChoice;
 
 class TOpenDialog;
 class TOpenPictureDialog;
@@ -81,6 +83,16 @@ public:
     QMenu* Anordnung = nullptr;
     QMenu* Beschnittzugabe = nullptr;
     QAction* Beschriftung = nullptr;
+    // The disc label: its picture, taking it away, its dialog, and printing it on plain paper
+    // or a label sheet.
+    QAction* DiscBild = nullptr;
+    QAction* DiscBildEntfernen = nullptr;
+    QAction* DiscEtikett = nullptr;
+    QAction* DiscDrucken = nullptr;
+    // What the page shows: the case's sheet or the disc label.
+    QMenu* Ansicht = nullptr;
+    QAction* AnsichtHuelle = nullptr;
+    QAction* AnsichtDisc = nullptr;
     QMenu* N3 = nullptr;
     QAction* Info = nullptr;
     QWidget* pnlPage = nullptr;
@@ -88,6 +100,10 @@ public:
     TImage* Back = nullptr;
     // The picture across a whole wrap, shown instead of the two panels' while it is set.
     TImage* Wrap = nullptr;
+    // The disc label, shown instead of the page while "Disc-Etikett" is chosen, and its
+    // picture's control.
+    TDiscView* pnlDisc = nullptr;
+    TImage* Disc = nullptr;
     QToolButton* btnNew = nullptr;
     QToolButton* btnOpen = nullptr;
     QToolButton* btnSave = nullptr;
@@ -108,6 +124,14 @@ public:
     // The wrap picture: chosen in the picture dialog, or taken away; each one step.
     void UmschlagbildClick();
     void UmschlagbildEntfernenClick();
+    // The disc label's picture, its dialog and its printing; each change one step.
+    void DiscBildClick();
+    void DiscBildEntfernenClick();
+    void DiscEtikettClick();
+    void DiscDruckenClick();
+    // Shows the disc label (or the case's page) in the window.
+    void ShowDisc(bool disc);
+    bool ShowsDisc() const;
     void btnPrintClick();
     void PrintPage();
     // The print preview of the chosen printer; its "&Drucken" runs the print command.
@@ -178,6 +202,9 @@ private:
     QWidget* AddSeparator(int left);
     void CreateDialogs();
     void CreatePrint();
+    void CreateDiscMenus();
+    // Prints the disc sheet the print dialog chose on the selected printer, calibrated.
+    void PrintDiscPage(const TDiscPrintChoice& choice);
     // The printer a command beside printing works on, as the print command chooses it: none
     // while a document is being started or spooled, else the selected printer, or the
     // default one where none is selected (without one, the printer layer's error).
@@ -235,9 +262,10 @@ private:
     void ShowDocument(const TLayoutDocument& document);
     // The document's pictures as the window keeps them: the front and back pictures and the
     // wrap's, each with its control.
-    enum TPictureSlot : size_t { CoverSlot, BackSlot, WrapSlot, SlotCount };
+    enum TPictureSlot : size_t { CoverSlot, BackSlot, WrapSlot, DiscSlot, SlotCount };
     static constexpr TLayoutPicture TLayoutDocument::*SlotPicture[SlotCount] = {
-        &TLayoutDocument::Cover, &TLayoutDocument::Back, &TLayoutDocument::Wrap};
+        &TLayoutDocument::Cover, &TLayoutDocument::Back, &TLayoutDocument::Wrap,
+        &TLayoutDocument::Disc};
     TImage& ImageIn(TPictureSlot slot);
     // Shows the slot's picture in its control, from the cache (or the placeholder of one
     // that cannot be loaded any more); answers the file shown, empty for none.
@@ -274,9 +302,9 @@ private:
     void WarnIfSettingsReadOnly();
 
     // What a file dropped on the window does: a picture on the front cover or the back
-    // inlay (or on the picture across a wrap) is inserted there, a layout anywhere is
-    // opened.
-    enum class TDropTarget { None, Cover, Back, Wrap, Layout };
+    // inlay (or on the picture across a wrap, or on the disc label) is inserted there, a
+    // layout anywhere is opened.
+    enum class TDropTarget { None, Cover, Back, Wrap, Disc, Layout };
     struct TDrop {
         TDropTarget Target = TDropTarget::None;
         std::string FileName;

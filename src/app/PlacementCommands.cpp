@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QMenuBar>
 
+#include "app/DiscView.h"
 #include "app/MainForm.h"
 #include "sheet/CoverSheet.h"
 #include "toolkit/Application.h"
@@ -38,9 +39,9 @@ void TfrmMain::CreatePlacementMenus() {
         QString Caption;
         const char* Name;
     };
-    for (const TPartMenu& each :
-         {TPartMenu{TSheetPart::Cover, tr("&Cover"), "BildCover"},
-          TPartMenu{TSheetPart::Back, tr("&Rückseite"), "BildRueckseite"}}) {
+    for (const TPartMenu& each : {TPartMenu{TSheetPart::Cover, tr("&Cover"), "BildCover"},
+                                  TPartMenu{TSheetPart::Back, tr("&Rückseite"), "BildRueckseite"},
+                                  TPartMenu{TSheetPart::Disc, tr("&Disc-Etikett"), "BildDisc"}}) {
         const TSheetPart part = each.Part;
         QMenu* sub = Bild->addMenu(each.Caption);
         sub->setObjectName(each.Name);
@@ -107,7 +108,7 @@ void TfrmMain::AddPlacementItems(QMenu* menu, TSheetPart part) {
 }
 
 TImage& TfrmMain::ImageOf(TSheetPart part) {
-    return part == TSheetPart::Cover ? *Cover : *Back;
+    return part == TSheetPart::Cover ? *Cover : part == TSheetPart::Back ? *Back : *Disc;
 }
 
 void TfrmMain::SetPlacement(TSheetPart part, const TPartPlacement& placement, const QString& step,
@@ -127,5 +128,7 @@ void TfrmMain::ShowPlacements() {
     // own to move.
     Wrap->SetPlacement(SizeOf(sheet.Wrap), {.Mode = TPlacementMode::Fill});
     Wrap->setFocusPolicy(Qt::NoFocus);
+    // The disc label's control stands for the label's square.
+    pnlDisc->SetLabel(Document.DiscLabel());
     UpdatePictureHints();
 }

@@ -120,6 +120,7 @@ void TfrmMain::UpdateSheetMenu() {
     Anordnung->menuAction()->setEnabled(!wrap);
     Umschlagbild->setEnabled(wrap);
     UmschlagbildEntfernen->setEnabled(Document.ShowsWrap());
+    DiscBildEntfernen->setEnabled(!Document.Disc.File().empty());
     // A value set by hand between the offered ones checks none of them.
     for (QAction* item : Anordnung->actions())
         item->setChecked(item->data().toInt() == static_cast<int>(settings.Arrangement.Value));
@@ -264,9 +265,10 @@ void TfrmMain::ShowMissing(TImage& image, bool missing, const std::string& file)
 }
 
 void TfrmMain::TellAboutPictures(const TPicturesFound& found) {
-    const bool movedIn[SlotCount] = {found.CoverMoved, found.BackMoved, found.WrapMoved};
+    const bool movedIn[SlotCount] = {found.CoverMoved, found.BackMoved, found.WrapMoved,
+                                     found.DiscMoved};
     std::vector<std::string> moved, missing;
-    for (const TPictureSlot slot : {CoverSlot, BackSlot, WrapSlot}) {
+    for (const TPictureSlot slot : {CoverSlot, BackSlot, WrapSlot, DiscSlot}) {
         const std::string file = (Document.*SlotPicture[slot]).File();
         if (movedIn[slot])
             moved.push_back(file);

@@ -123,6 +123,15 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         {Form->Umschlagbild, "&Umschlagbild...", QKeySequence(),
          "Bilddatei über den ganzen Umschlag einfügen", false},
         {Form->UmschlagbildEntfernen, "Umschlagbild &entfernen", QKeySequence(), "", false},
+        {Form->DiscBild, "&Disc-Bild...", QKeySequence(), "Bilddatei auf das Disc-Etikett einfügen",
+         false},
+        {Form->DiscBildEntfernen, "Disc-Bild ent&fernen", QKeySequence(), "", false},
+        {Form->DiscEtikett, "Disc-E&tikett...", QKeySequence("F5"),
+         "Größe, Farbe und Beschriftung des Disc-Etiketts bearbeiten", false},
+        {Form->DiscDrucken, "&Disc-Etikett drucken...", QKeySequence(),
+         "Das Disc-Etikett auf Papier oder einen Etikettenbogen drucken", false},
+        {Form->AnsichtHuelle, "&Hülle", QKeySequence("Ctrl+1"), "", false},
+        {Form->AnsichtDisc, "&Disc-Etikett", QKeySequence("Ctrl+2"), "", false},
         {Form->Rueckgaengig, "&Rückgängig", QKeySequence("Ctrl+Z"),
          "Den letzten Schritt zurücknehmen", false},
         {Form->Wiederherstellen, "&Wiederherstellen", QKeySequence("Ctrl+Y"),
@@ -137,15 +146,17 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
         EXPECT_EQ(!item.Action->icon().isNull(), item.HasImage);
     }
     const QList<QAction*> top = Form->MainMenu->actions();
-    ASSERT_EQ(top.size(), 6);
+    ASSERT_EQ(top.size(), 7);
     EXPECT_EQ(top[0]->text(), "&Datei");
     EXPECT_EQ(top[1]->menu(), Form->Bearbeiten);
     EXPECT_EQ(top[1]->text(), "Bearbei&ten");
     EXPECT_EQ(top[2]->text(), QString::fromUtf8("&Einfügen"));
-    EXPECT_EQ(top[3]->text(), "&Bild");
-    EXPECT_EQ(top[4]->menu(), Form->Bogen);
-    EXPECT_EQ(top[4]->text(), "B&ogen");
-    EXPECT_EQ(top[5]->text(), "&?");
+    EXPECT_EQ(top[3]->menu(), Form->Ansicht);
+    EXPECT_EQ(top[3]->text(), "&Ansicht");
+    EXPECT_EQ(top[4]->text(), "&Bild");
+    EXPECT_EQ(top[5]->menu(), Form->Bogen);
+    EXPECT_EQ(top[5]->text(), "B&ogen");
+    EXPECT_EQ(top[6]->text(), "&?");
     const auto captions = [](const QMenu* menu) {
         QStringList texts;
         for (const QAction* item : menu->actions())
@@ -159,11 +170,13 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
             "CD-Jewelcase|CD-Slimcase|DVD-Hülle|Blu-ray-Hülle|Eigene Maße...||&Rückenbreite"));
     EXPECT_EQ(captions(Form->Einfuegen),
               QString::fromUtf8("&Cover|&Rückseite|&Umschlagbild...|Umschlagbild "
-                                "&entfernen||&Beschriftung..."));
+                                "&entfernen|&Disc-Bild...|Disc-Bild ent&fernen||&Beschriftung..."
+                                "|Disc-E&tikett..."));
+    EXPECT_EQ(captions(Form->Ansicht), QString::fromUtf8("&Hülle|&Disc-Etikett"));
     EXPECT_EQ(captions(Form->Anordnung), "&nebeneinander|&untereinander");
     EXPECT_EQ(captions(Form->Beschnittzugabe), "&keine|0,5 mm|&1 mm|1,5 mm|&2 mm|2,5 mm|&3 mm");
     const QList<QAction*> file = Form->Datei->actions();
-    ASSERT_EQ(file.size(), 11);
+    ASSERT_EQ(file.size(), 12);
     EXPECT_EQ(file[0], Form->Neu);
     EXPECT_EQ(file[1], Form->Laden);
     EXPECT_EQ(file[2]->menu(), Form->LetzteDateien);
@@ -173,9 +186,10 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_TRUE(file[5]->isSeparator());
     EXPECT_EQ(file[6], Form->Drucken);
     EXPECT_EQ(file[7], Form->Seitenansicht);
-    EXPECT_EQ(file[8], Form->Druckerkorrektur);
-    EXPECT_TRUE(file[9]->isSeparator());
-    EXPECT_EQ(file[10], Form->Beenden);
+    EXPECT_EQ(file[8], Form->DiscDrucken);
+    EXPECT_EQ(file[9], Form->Druckerkorrektur);
+    EXPECT_TRUE(file[10]->isSeparator());
+    EXPECT_EQ(file[11], Form->Beenden);
     // Within the file menu each accelerator reaches one item.
     QSet<QChar> accelerators;
     for (const QAction* item : file) {
