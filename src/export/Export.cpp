@@ -483,6 +483,9 @@ int ExportDisc(const std::vector<std::string>& args, std::ostream& out, std::ost
         content->Label = document.DiscLabel();
         content->Picture = &picture;
         content->Overprint = options.Overprint.value_or(document.DiscSettings.Overprint.Value);
+        const int outer = PrintedDiscLabel(*content).Outer;
+        WarnIfCoarse(err, TSheetPart::Disc, document.Disc.File(), picture, {0, 0, outer, outer},
+                     document.Placements.Disc.Placement);
         for (const std::string& warning :
              LayoutWarnings(LayoutDiscWithFonts(PrintedDiscLabel(*content), QPointF(0, 0))))
             err << Warning.Text() << warning << "\n";

@@ -185,6 +185,16 @@ TEST(ExportDisc, ALayoutWithoutDiscLabelFailsAndWordsAloneAreALabel) {
     EXPECT_TRUE(fs::exists(pdf));
 }
 
+// A picture too coarse for the label's size is a warning naming the part; the label prints.
+TEST(ExportDisc, ACoarsePictureIsWarnedOf) {
+    const TempDir dir;
+    const std::string pdf = dir.File("disc.pdf");
+    const ExportResult result = Export({"disc", Q(WriteDiscLayout(dir)), "-o", Q(pdf)});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Errors.rfind("Warnung: Disc-Etikett: ", 0), 0u) << result.Errors;
+    EXPECT_TRUE(fs::exists(pdf));
+}
+
 // The list names each sheet with its description, the user's own after the shipped ones; an
 // entry with a mistake is a warning naming its file and line.
 TEST(ExportDisc, SheetsAreListedAndSkippedEntriesWarned) {
