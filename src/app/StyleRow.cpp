@@ -30,7 +30,7 @@ QComboBox* Choice(std::initializer_list<const char*> captions, int current, QWid
 }
 
 QWidget* StyleRow(QWidget* parent, TStyleControls& controls, const TTextStyle& style, bool band,
-                  std::function<void()> changed) {
+                  const std::function<void()>& changed) {
     auto* row = new QWidget(parent);
     controls.Family = style.Family;
     controls.Chosen = style.Color;

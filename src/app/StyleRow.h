@@ -25,7 +25,7 @@ struct TStyleControls {
 // Makes the row for style in parent, with a band choice when band is set; changed runs after
 // every change the user makes. controls must outlive the row.
 QWidget* StyleRow(QWidget* parent, TStyleControls& controls, const TTextStyle& style, bool band,
-                  std::function<void()> changed);
+                  const std::function<void()>& changed);
 
 // The style the controls show.
 TTextStyle StyleOf(const TStyleControls& controls);
