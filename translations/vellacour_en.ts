@@ -734,10 +734,6 @@ Print anyway?</translation>
         <source>Abbrechen</source>
         <translation>Cancel</translation>
     </message>
-    <message>
-        <source>Das Loch muss kleiner sein als das Etikett.</source>
-        <translation>The hole must be smaller than the label.</translation>
-    </message>
 </context>
 <context>
     <name>TfrmDiscPrint</name>
