@@ -9,6 +9,7 @@
 #include "picture/Canvas.h"
 #include "picture/ExifOrientation.h"
 #include "picture/Picture.h"
+#include "picture/Reduce.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
@@ -51,11 +52,10 @@ TJPEGSettings& JPEGDefaults() {
 TJPEGImage::TJPEGImage() : Settings(JPEGDefaults()) {}
 
 void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
-    TBitmap& bitmap = DecodedBitmap();
     const int orientation = Orientation();
-    const QSize stored(bitmap.PixelWidth(), bitmap.PixelHeight());
+    const QSize stored(StoredWidth(), StoredHeight());
     if (orientation == ExifUpright || stored.isEmpty()) {
-        canvas.DrawStretched(rect, &bitmap);
+        RenderStored(canvas, rect);
         return;
     }
     // The stored pixels are turned or mirrored into the picture as shown, which is then
@@ -67,12 +67,80 @@ void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
         painter.translate(rect.Left, rect.Top);
         painter.scale(double(rect.Width()) / shown.width(), double(rect.Height()) / shown.height());
         painter.setTransform(ExifTransform(orientation, stored), true);
-        canvas.DrawStretched({0, 0, stored.width(), stored.height()}, &bitmap);
+        RenderStored(canvas, {0, 0, stored.width(), stored.height()});
     } catch (...) {
         painter.restore();
         throw;
     }
     painter.restore();
+}
+
+void TJPEGImage::RenderStored(TCanvas& canvas, const TRect& rect) {
+    if (!Bitmap_ && RenderReduced(canvas, rect))
+        return;
+    canvas.DrawStretched(rect, &DecodedBitmap());
+}
+
+bool TJPEGImage::RenderReduced(TCanvas& canvas, const TRect& rect) {
+    if (!Data_ || Data_->Bytes.empty() || Settings.EightBitOutput || Settings.GrayOutput)
+        return false;
+    const QSize target = canvas.PrintedPixels(rect);
+    const QSize full(StoredWidth(), StoredHeight());
+    if (target.isEmpty() || full.isEmpty() ||
+        (full.width() <= target.width() && full.height() <= target.height()))
+        return false;
+    // libjpeg's in-between scales (5/8 to 7/8) are no faster than a full decode here, and
+    // 3/8 no faster than 1/2: only the halvings are worth it.
+    TJPEGSettings settings = Settings;
+    settings.ScaleShift =
+        std::max(Settings.ScaleShift, CoveringScaleShift(Data_->ImageWidth, Data_->ImageHeight,
+                                                         target.width(), target.height()));
+    auto image = std::make_shared<TBitmapImage>();
+    image->BitCount = 24;
+    try {
+        TJpegDecoder decoder(
+            Data_->Bytes, [this](TProgressStage stage, int percent) { Progress(stage, percent); });
+        decoder.Setup(settings);
+        // Palette output (grey files) is drawn from a full decode, as on the screen.
+        if (decoder.BitCount() != 24)
+            return false;
+        decoder.Start();
+        const QSize decoded(int(decoder.OutputWidth()), int(decoder.OutputHeight()));
+        TRowReducer reducer(decoded, QImage::Format_BGR888, target.boundedTo(decoded));
+        if (reducer.Result().isNull())
+            throw EOutOfResources(Msg::OutOfResources);
+        // One band of rows, used again and again: libjpeg hands out a few rows at a time
+        // anyway, and a small buffer stays in the cache.
+        constexpr unsigned BandRows = 16;
+        const size_t stride = size_t(BitmapRowBytes(decoder.OutputWidth(), 24));
+        std::vector<uint8_t> band(stride * BandRows);
+        try {
+            while (const unsigned rows = decoder.ReadNextRows(band.data(), stride, BandRows))
+                reducer.AddRows(band.data(), qsizetype(stride), int(rows));
+            decoder.Finish();
+        } catch (const EAbort&) {
+            // Stopped on request: what was reduced is drawn, the rest stays black, as a
+            // stopped full decode leaves it.
+            Progress(TProgressStage::psEnding, 0);
+            image->Image = reducer.Result();
+            TBitmap partial;
+            partial.SetImage(std::move(image));
+            canvas.DrawStretched(rect, &partial);
+            return true;
+        }
+        image->Image = reducer.Result();
+    } catch (const EAbort&) {
+        Progress(TProgressStage::psEnding, 0);
+        return true;
+    } catch (const std::exception&) {
+        Progress(TProgressStage::psEnding, 0);
+        return false;
+    }
+    Progress(TProgressStage::psEnding, 100);
+    TBitmap reduced;
+    reduced.SetImage(std::move(image));
+    canvas.DrawStretched(rect, &reduced);
+    return true;
 }
 
 int TJPEGImage::Orientation() const {

@@ -71,6 +71,13 @@ public:
 
 private:
     void Decode(TBitmap& bitmap);
+    // Draws the stored pixels into the rectangle (in the stored orientation).
+    void RenderStored(TCanvas& canvas, const TRect& rect);
+    // On a printed page that shows fewer pixels than the picture has: decodes at the
+    // smallest scale that still covers them and averages the rest away a band of rows at
+    // a time, keeping nothing. False when that does not apply or the decode failed, so the
+    // full decode takes over (and reports the failure as it always does).
+    bool RenderReduced(TCanvas& canvas, const TRect& rect);
     // The size of the pixels as stored, before the Exif orientation.
     int StoredWidth() const;
     int StoredHeight() const;
