@@ -213,6 +213,28 @@ void TJPEGImage::ReadFrom(TStream& stream) {
     NotifyChange();
 }
 
+std::unique_ptr<TGraphic> TJPEGImage::EmbeddedThumbnail() const {
+    if (!Data_)
+        return nullptr;
+    const std::span<const uint8_t> bytes = ExifThumbnail(Data_->Bytes);
+    if (bytes.empty())
+        return nullptr;
+    auto thumbnail = std::make_unique<TJPEGImage>();
+    thumbnail->Settings = Settings;
+    thumbnail->Settings.ScaleShift = 0;
+    try {
+        TBytesStream stream(bytes);
+        thumbnail->ReadFrom(stream);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    // The thumbnail's pixels are stored as the picture's are: it is shown turned the same way.
+    auto data = std::make_shared<TJPEGData>(*thumbnail->Data_);
+    data->Orientation = Orientation();
+    thumbnail->Data_ = std::move(data);
+    return thumbnail;
+}
+
 void TJPEGImage::SetScaleShift(int shift) {
     if (shift == Settings.ScaleShift)
         return;
