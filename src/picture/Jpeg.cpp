@@ -89,8 +89,9 @@ bool TJPEGImage::RenderReduced(TCanvas& canvas, const TRect& rect) {
     if (target.isEmpty() || full.isEmpty() ||
         (full.width() <= target.width() && full.height() <= target.height()))
         return false;
-    // libjpeg's in-between scales (5/8 to 7/8) are no faster than a full decode here, and
-    // 3/8 no faster than 1/2: only the halvings are worth it.
+    // Only the halvings: measured on a 6000 x 4000 photo, libjpeg's 7/8 and 6/8 take as
+    // long as a full decode and 3/8 as long as 1/2; 5/8 saves a third, but only for sizes
+    // between a half and five eighths, which the halvings then cover with 1/1.
     TJPEGSettings settings = Settings;
     settings.ScaleShift =
         std::max(Settings.ScaleShift, CoveringScaleShift(Data_->ImageWidth, Data_->ImageHeight,
