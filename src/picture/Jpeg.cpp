@@ -223,9 +223,12 @@ std::unique_ptr<TGraphic> TJPEGImage::EmbeddedThumbnail() const {
     auto thumbnail = std::make_unique<TJPEGImage>();
     thumbnail->Settings = Settings;
     thumbnail->Settings.ScaleShift = 0;
+    // Decoded at once (it is small): a thumbnail that does not decode is none, so it never
+    // keeps the picture itself from showing.
     try {
         TBytesStream stream(bytes);
         thumbnail->ReadFrom(stream);
+        thumbnail->DecodedBitmap();
     } catch (const std::exception&) {
         return nullptr;
     }

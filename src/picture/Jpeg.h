@@ -49,8 +49,8 @@ public:
     void SetHeight(int height) override;
     void ReadFrom(TStream& stream) override;
     void Assign(const TGraphic& source) override;
-    // The Exif thumbnail, with the picture's orientation; none when there is none or it
-    // does not load.
+    // The Exif thumbnail, decoded, with the picture's orientation; none when there is none
+    // or it does not load and decode.
     std::unique_ptr<TGraphic> EmbeddedThumbnail() const override;
 
     // Decodes the image the first time it is asked for, then returns the same bitmap. A

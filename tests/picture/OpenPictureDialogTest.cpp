@@ -549,17 +549,35 @@ TEST(OpenPictureDialog, ExifThumbnailIsPreviewedWhereItCoversTheAreaInProportion
         {"too small", {120, 80}, 1, 0, Red, Red},
         {"other proportions", {240, 180}, 1, 0, Red, Red},
         {"beyond the block", {240, 160}, 1, 100000, Red, Red},
+        {"not decodable", {240, 160}, 1, 0, Red, Red},
     };
     TempDir dir;
+    // A thumbnail that fails is no thumbnail: nothing is reported.
+    std::vector<std::string> messages;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(&modal))
+            messages.push_back(box->text().toStdString());
+        return int(QMessageBox::Ok);
+    });
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         QImage thumbnail = SolidImage(c.Thumbnail.width(), c.Thumbnail.height(), Green);
         for (int y = 0; y < thumbnail.height(); ++y)
             for (int x = 0; x < thumbnail.width() / 2; ++x)
                 thumbnail.setPixel(x, y, Blue);
+        std::vector<uint8_t> thumbnailBytes = JpegBytes(thumbnail);
+        if (std::string_view(c.Name) == "not decodable") {
+            // The scan names Huffman tables the file never defines: the header reads, the
+            // decode fails.
+            for (size_t i = 0; i + 6 < thumbnailBytes.size(); ++i)
+                if (thumbnailBytes[i] == 0xFF && thumbnailBytes[i + 1] == 0xDA) {
+                    thumbnailBytes[i + 6] = 0x33;
+                    break;
+                }
+        }
         const std::string file = dir.File(std::string(c.Name) + ".jpg");
         WriteFileBytes(file, WithExifThumbnail(JpegBytes(SolidImage(1200, 800, Red)),
-                                               JpegBytes(thumbnail), c.Orientation, c.OffsetShift));
+                                               thumbnailBytes, c.Orientation, c.OffsetShift));
         TOpenPictureDialog dialog;
         dialog.PicturePanel->layout()->activate();
         dialog.PreviewPicture().LoadByExtension(file);
@@ -569,6 +587,8 @@ TEST(OpenPictureDialog, ExifThumbnailIsPreviewedWhereItCoversTheAreaInProportion
         const QSize drawn = picture.scaled(shown.size(), Qt::KeepAspectRatio);
         EXPECT_TRUE(Near(shown.pixel(drawn.width() - 3, 2), c.TopRight));
         EXPECT_TRUE(Near(shown.pixel(2, drawn.height() - 3), c.BottomLeft));
+        QApplication::processEvents();
+        EXPECT_EQ(messages, std::vector<std::string>{});
     }
     UnregisterJpegFormat();
 }
