@@ -130,10 +130,9 @@ bool TJPEGImage::RenderReduced(TCanvas& canvas, const TRect& rect) {
             return true;
         }
         image->Image = reducer.Result();
-    } catch (const EAbort&) {
-        Progress(TProgressStage::psEnding, 0);
-        return true;
     } catch (const std::exception&) {
+        // Failed, or stopped before a row was read: the full decode does what it always
+        // does with the picture.
         Progress(TProgressStage::psEnding, 0);
         return false;
     }
