@@ -53,8 +53,12 @@ TJPEGImage::TJPEGImage() : Settings(JPEGDefaults()) {}
 
 void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
     const int orientation = Orientation();
+    if (orientation == ExifUpright) {
+        RenderStored(canvas, rect);
+        return;
+    }
     const QSize stored(StoredWidth(), StoredHeight());
-    if (orientation == ExifUpright || stored.isEmpty()) {
+    if (stored.isEmpty()) {
         RenderStored(canvas, rect);
         return;
     }
@@ -85,9 +89,10 @@ bool TJPEGImage::RenderReduced(TCanvas& canvas, const TRect& rect) {
     if (!Data_ || Data_->Bytes.empty() || Settings.EightBitOutput || Settings.GrayOutput)
         return false;
     const QSize target = canvas.PrintedPixels(rect);
+    if (target.isEmpty())
+        return false;
     const QSize full(StoredWidth(), StoredHeight());
-    if (target.isEmpty() || full.isEmpty() ||
-        (full.width() <= target.width() && full.height() <= target.height()))
+    if (full.isEmpty() || (full.width() <= target.width() && full.height() <= target.height()))
         return false;
     // Only the halvings: measured on a 6000 x 4000 photo, libjpeg's 7/8 and 6/8 take as
     // long as a full decode and 3/8 as long as 1/2; 5/8 saves a third, but only for sizes
