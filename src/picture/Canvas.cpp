@@ -110,6 +110,14 @@ QSizeF TCanvas::DeviceSize(const TRect& rect) {
     return {std::hypot(right.x(), right.y()), std::hypot(down.x(), down.y())};
 }
 
+QSize TCanvas::PrintedPixels(const TRect& rect) {
+    if (!IsVectorDevice(Handle()))
+        return {};
+    const QSizeF device = DeviceSize(rect);
+    return {std::max(1, int(std::ceil(device.width()))),
+            std::max(1, int(std::ceil(device.height())))};
+}
+
 void TCanvas::DrawStretched(const TRect& rect, TGraphic* graphic) {
     if (!graphic)
         return;
@@ -134,14 +142,10 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
         return;
     const QImage* source = &image;
     QImage reduced;
-    if (IsVectorDevice(painter)) {
-        const QSizeF device = DeviceSize(rect);
-        const QSize target(std::max(1, int(std::ceil(device.width()))),
-                           std::max(1, int(std::ceil(device.height()))));
-        if (image.width() > target.width() || image.height() > target.height()) {
-            reduced = ReduceImage(image, target.boundedTo(image.size()));
-            source = &reduced;
-        }
+    const QSize target = PrintedPixels(rect);
+    if (!target.isEmpty() && (image.width() > target.width() || image.height() > target.height())) {
+        reduced = ReduceImage(image, target.boundedTo(image.size()));
+        source = &reduced;
     }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform,

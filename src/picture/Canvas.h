@@ -90,6 +90,11 @@ public:
     // The size in device pixels that a logical rectangle covers.
     QSizeF DeviceSize(const TRect& rect);
 
+    // On a printer or PDF device, the device pixels a logical rectangle covers, each side
+    // rounded up to whole pixels: the most any picture drawn into it can show there. An
+    // empty size on other devices, which take a picture's pixels as they are.
+    QSize PrintedPixels(const TRect& rect);
+
     // Draws the graphic into the rectangle; nothing at all for none.
     void DrawStretched(const TRect& rect, TGraphic* graphic);
     // Draws the graphic at its own size with its top-left corner at (x, y).

@@ -6,6 +6,9 @@
 namespace {
 constexpr uint16_t OrientationTag = 0x0112;
 constexpr uint16_t ShortType = 3;
+constexpr uint16_t LongType = 4;
+constexpr uint16_t ThumbnailOffsetTag = 0x0201; // JPEGInterchangeFormat
+constexpr uint16_t ThumbnailLengthTag = 0x0202; // JPEGInterchangeFormatLength
 constexpr uint8_t StartOfScan = 0xDA;
 constexpr uint8_t App1 = 0xE1;
 constexpr std::string_view ExifSignature{"Exif\0\0", 6};
@@ -57,14 +60,15 @@ int OrientationIn(std::span<const uint8_t> tiff) {
     }
     return ExifUpright;
 }
-} // namespace
 
-int ExifOrientation(std::span<const uint8_t> bytes) {
+// The TIFF structure inside the first Exif block before the image data; empty when there
+// is none.
+std::span<const uint8_t> ExifTiff(std::span<const uint8_t> bytes) {
     // Markers follow the start of image one after another, each with a big-endian length
     // that counts itself, until the image data begin.
     size_t pos = 2;
     if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
-        return ExifUpright;
+        return {};
     while (pos + 4 <= bytes.size() && bytes[pos] == 0xFF) {
         const uint8_t marker = bytes[pos + 1];
         if (marker == 0xFF) { // fill byte
@@ -73,15 +77,60 @@ int ExifOrientation(std::span<const uint8_t> bytes) {
         }
         const size_t length = size_t(bytes[pos + 2]) << 8 | bytes[pos + 3];
         if (marker == StartOfScan || length < 2 || pos + 2 + length > bytes.size())
-            return ExifUpright;
+            return {};
         const std::span<const uint8_t> payload = bytes.subspan(pos + 4, length - 2);
         if (marker == App1 && payload.size() >= ExifSignature.size() &&
             std::string_view(reinterpret_cast<const char*>(payload.data()), ExifSignature.size()) ==
                 ExifSignature)
-            return OrientationIn(payload.subspan(ExifSignature.size()));
+            return payload.subspan(ExifSignature.size());
         pos += 2 + length;
     }
-    return ExifUpright;
+    return {};
+}
+
+// A whole-number value of the directory entry with the tag, as a 16- or 32-bit number.
+std::optional<uint32_t> EntryValue(const TTiffReader& reader, uint32_t ifd, uint16_t tag) {
+    const std::optional<uint32_t> count = reader.Read(ifd, 2);
+    for (uint32_t i = 0; count && i < *count; ++i) {
+        const uint64_t entry = uint64_t(ifd) + 2 + uint64_t(i) * 12;
+        if (reader.Read(entry, 2) != tag)
+            continue;
+        const std::optional<uint32_t> type = reader.Read(entry + 2, 2);
+        if (type == ShortType)
+            return reader.Read(entry + 8, 2);
+        if (type == LongType)
+            return reader.Read(entry + 8, 4);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+} // namespace
+
+int ExifOrientation(std::span<const uint8_t> bytes) {
+    const std::span<const uint8_t> tiff = ExifTiff(bytes);
+    return tiff.empty() ? ExifUpright : OrientationIn(tiff);
+}
+
+std::span<const uint8_t> ExifThumbnail(std::span<const uint8_t> bytes) {
+    const std::span<const uint8_t> tiff = ExifTiff(bytes);
+    TTiffReader reader(tiff);
+    if (tiff.empty() || !reader.ReadByteOrder() || reader.Read(2, 2) != 42u)
+        return {};
+    // The first directory describes the picture; the one after it, the thumbnail.
+    const std::optional<uint32_t> first = reader.Read(4, 4);
+    const std::optional<uint32_t> count = first ? reader.Read(*first, 2) : std::nullopt;
+    const std::optional<uint32_t> second =
+        count ? reader.Read(uint64_t(*first) + 2 + uint64_t(*count) * 12, 4) : std::nullopt;
+    if (!second || *second == 0)
+        return {};
+    const std::optional<uint32_t> offset = EntryValue(reader, *second, ThumbnailOffsetTag);
+    const std::optional<uint32_t> length = EntryValue(reader, *second, ThumbnailLengthTag);
+    if (!offset || !length || *length < 4 || uint64_t(*offset) + *length > tiff.size())
+        return {};
+    const std::span<const uint8_t> thumbnail = tiff.subspan(*offset, *length);
+    if (thumbnail[0] != 0xFF || thumbnail[1] != 0xD8)
+        return {};
+    return thumbnail;
 }
 
 bool ExifSwapsSides(int orientation) {

@@ -15,6 +15,11 @@ inline constexpr int ExifUpright = 1;
 // keeps a picture from showing.
 int ExifOrientation(std::span<const uint8_t> bytes);
 
+// The JPEG thumbnail the Exif block of the JPEG file in bytes carries (the second
+// directory's JPEG interchange format), as a view into bytes; empty when there is none or
+// it does not lie wholly inside the Exif block.
+std::span<const uint8_t> ExifThumbnail(std::span<const uint8_t> bytes);
+
 // Whether the orientation swaps width and height.
 bool ExifSwapsSides(int orientation);
 

@@ -63,6 +63,10 @@ public:
     virtual void SetWidth(int width) = 0;
     virtual void SetHeight(int height) = 0;
     virtual void SetTransparent(bool transparent);
+    // A small copy of the picture that its file carries ready-made (a JPEG's Exif
+    // thumbnail), shown the way the picture is shown; none when the kind or the file has
+    // none. Each kind that stores such a copy offers it here.
+    virtual std::unique_ptr<TGraphic> EmbeddedThumbnail() const { return nullptr; }
 
     // Opens the file for reading and calls ReadFrom from its start.
     virtual void ReadFile(const std::string& path);

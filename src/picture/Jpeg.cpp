@@ -9,6 +9,7 @@
 #include "picture/Canvas.h"
 #include "picture/ExifOrientation.h"
 #include "picture/Picture.h"
+#include "picture/Reduce.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Stream.h"
 
@@ -51,11 +52,14 @@ TJPEGSettings& JPEGDefaults() {
 TJPEGImage::TJPEGImage() : Settings(JPEGDefaults()) {}
 
 void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
-    TBitmap& bitmap = DecodedBitmap();
     const int orientation = Orientation();
-    const QSize stored(bitmap.PixelWidth(), bitmap.PixelHeight());
-    if (orientation == ExifUpright || stored.isEmpty()) {
-        canvas.DrawStretched(rect, &bitmap);
+    if (orientation == ExifUpright) {
+        RenderStored(canvas, rect);
+        return;
+    }
+    const QSize stored(StoredWidth(), StoredHeight());
+    if (stored.isEmpty()) {
+        RenderStored(canvas, rect);
         return;
     }
     // The stored pixels are turned or mirrored into the picture as shown, which is then
@@ -67,12 +71,81 @@ void TJPEGImage::Render(TCanvas& canvas, const TRect& rect) {
         painter.translate(rect.Left, rect.Top);
         painter.scale(double(rect.Width()) / shown.width(), double(rect.Height()) / shown.height());
         painter.setTransform(ExifTransform(orientation, stored), true);
-        canvas.DrawStretched({0, 0, stored.width(), stored.height()}, &bitmap);
+        RenderStored(canvas, {0, 0, stored.width(), stored.height()});
     } catch (...) {
         painter.restore();
         throw;
     }
     painter.restore();
+}
+
+void TJPEGImage::RenderStored(TCanvas& canvas, const TRect& rect) {
+    if (!Bitmap_ && RenderReduced(canvas, rect))
+        return;
+    canvas.DrawStretched(rect, &DecodedBitmap());
+}
+
+bool TJPEGImage::RenderReduced(TCanvas& canvas, const TRect& rect) {
+    if (!Data_ || Data_->Bytes.empty() || Settings.EightBitOutput || Settings.GrayOutput)
+        return false;
+    const QSize target = canvas.PrintedPixels(rect);
+    if (target.isEmpty())
+        return false;
+    const QSize full(StoredWidth(), StoredHeight());
+    if (full.isEmpty() || (full.width() <= target.width() && full.height() <= target.height()))
+        return false;
+    // Only the halvings: measured on a 6000 x 4000 photo, libjpeg's 7/8 and 6/8 take as
+    // long as a full decode and 3/8 as long as 1/2; 5/8 saves a third, but only for sizes
+    // between a half and five eighths, which the halvings then cover with 1/1.
+    TJPEGSettings settings = Settings;
+    settings.ScaleShift =
+        std::max(Settings.ScaleShift, CoveringScaleShift(Data_->ImageWidth, Data_->ImageHeight,
+                                                         target.width(), target.height()));
+    auto image = std::make_shared<TBitmapImage>();
+    image->BitCount = 24;
+    try {
+        TJpegDecoder decoder(
+            Data_->Bytes, [this](TProgressStage stage, int percent) { Progress(stage, percent); });
+        decoder.Setup(settings);
+        // Palette output (grey files) is drawn from a full decode, as on the screen.
+        if (decoder.BitCount() != 24)
+            return false;
+        decoder.Start();
+        const QSize decoded(int(decoder.OutputWidth()), int(decoder.OutputHeight()));
+        TRowReducer reducer(decoded, QImage::Format_BGR888, target.boundedTo(decoded));
+        if (reducer.Result().isNull())
+            throw EOutOfResources(Msg::OutOfResources);
+        // One band of rows, used again and again: libjpeg hands out a few rows at a time
+        // anyway, and a small buffer stays in the cache.
+        constexpr unsigned BandRows = 16;
+        const size_t stride = size_t(BitmapRowBytes(decoder.OutputWidth(), 24));
+        std::vector<uint8_t> band(stride * BandRows);
+        try {
+            while (const unsigned rows = decoder.ReadNextRows(band.data(), stride, BandRows))
+                reducer.AddRows(band.data(), qsizetype(stride), int(rows));
+            decoder.Finish();
+        } catch (const EAbort&) {
+            // Stopped on request: what was reduced is drawn, the rest stays black, as a
+            // stopped full decode leaves it.
+            Progress(TProgressStage::psEnding, 0);
+            image->Image = reducer.Result();
+            TBitmap partial;
+            partial.SetImage(std::move(image));
+            canvas.DrawStretched(rect, &partial);
+            return true;
+        }
+        image->Image = reducer.Result();
+    } catch (const std::exception&) {
+        // Failed, or stopped before a row was read: the full decode does what it always
+        // does with the picture.
+        Progress(TProgressStage::psEnding, 0);
+        return false;
+    }
+    Progress(TProgressStage::psEnding, 100);
+    TBitmap reduced;
+    reduced.SetImage(std::move(image));
+    canvas.DrawStretched(rect, &reduced);
+    return true;
 }
 
 int TJPEGImage::Orientation() const {
@@ -143,6 +216,31 @@ void TJPEGImage::ReadFrom(TStream& stream) {
     MultiScan_ = multiScan;
     PaletteModified = true;
     NotifyChange();
+}
+
+std::unique_ptr<TGraphic> TJPEGImage::EmbeddedThumbnail() const {
+    if (!Data_)
+        return nullptr;
+    const std::span<const uint8_t> bytes = ExifThumbnail(Data_->Bytes);
+    if (bytes.empty())
+        return nullptr;
+    auto thumbnail = std::make_unique<TJPEGImage>();
+    thumbnail->Settings = Settings;
+    thumbnail->Settings.ScaleShift = 0;
+    // Decoded at once (it is small): a thumbnail that does not decode is none, so it never
+    // keeps the picture itself from showing.
+    try {
+        TBytesStream stream(bytes);
+        thumbnail->ReadFrom(stream);
+        thumbnail->DecodedBitmap();
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    // The thumbnail's pixels are stored as the picture's are: it is shown turned the same way.
+    auto data = std::make_shared<TJPEGData>(*thumbnail->Data_);
+    data->Orientation = Orientation();
+    thumbnail->Data_ = std::move(data);
+    return thumbnail;
 }
 
 void TJPEGImage::SetScaleShift(int shift) {

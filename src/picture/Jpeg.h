@@ -49,6 +49,9 @@ public:
     void SetHeight(int height) override;
     void ReadFrom(TStream& stream) override;
     void Assign(const TGraphic& source) override;
+    // The Exif thumbnail, decoded, with the picture's orientation; none when there is none
+    // or it does not load and decode.
+    std::unique_ptr<TGraphic> EmbeddedThumbnail() const override;
 
     // Decodes the image the first time it is asked for, then returns the same bitmap. A
     // failed decode raises once; the bitmap keeps what was decoded (undecoded rows black).
@@ -71,6 +74,13 @@ public:
 
 private:
     void Decode(TBitmap& bitmap);
+    // Draws the stored pixels into the rectangle (in the stored orientation).
+    void RenderStored(TCanvas& canvas, const TRect& rect);
+    // On a printed page that shows fewer pixels than the picture has: decodes at the
+    // smallest scale that still covers them and averages the rest away a band of rows at
+    // a time, keeping nothing. False when that does not apply or the decode failed, so the
+    // full decode takes over (and reports the failure as it always does).
+    bool RenderReduced(TCanvas& canvas, const TRect& rect);
     // The size of the pixels as stored, before the Exif orientation.
     int StoredWidth() const;
     int StoredHeight() const;

@@ -59,9 +59,11 @@ struct TJpegDecoder::TSession {
     // An exception a callback caught inside libjpeg, raised again once libjpeg is left.
     std::exception_ptr Pending;
 
-    // Where ReadRows puts the rows.
+    // Where ReadRows puts the rows: row FirstRow at Bits, and none from RowEnd on.
     uint8_t* Bits = nullptr;
     size_t Stride = 0;
+    unsigned FirstRow = 0;
+    unsigned RowEnd = 0;
     JSAMPARRAY CmykRow = nullptr; // four-component output goes through this one row
 };
 
@@ -198,8 +200,9 @@ void StartStep(TSession& s) {
 
 void ReadRowsStep(TSession& s) {
     jpeg_decompress_struct& info = s.Info;
-    while (info.output_scanline < info.output_height) {
-        uint8_t* target = s.Bits + size_t(info.output_scanline) * s.Stride;
+    const unsigned end = std::min(s.RowEnd, unsigned(info.output_height));
+    while (info.output_scanline < end) {
+        uint8_t* target = s.Bits + size_t(info.output_scanline - s.FirstRow) * s.Stride;
         JSAMPROW row = s.CmykRow ? s.CmykRow[0] : target;
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
             break;
@@ -406,7 +409,20 @@ void TJpegDecoder::ReadRows(uint8_t* bits, size_t stride) {
     TSession& s = *Session;
     s.Bits = bits;
     s.Stride = stride;
+    s.FirstRow = 0;
+    s.RowEnd = s.Info.output_height;
     Run(s, ReadRowsStep);
+}
+
+unsigned TJpegDecoder::ReadNextRows(uint8_t* bits, size_t stride, unsigned count) {
+    TSession& s = *Session;
+    const unsigned first = s.Info.output_scanline;
+    s.Bits = bits;
+    s.Stride = stride;
+    s.FirstRow = first;
+    s.RowEnd = first + std::min(count, s.Info.output_height - first);
+    Run(s, ReadRowsStep);
+    return s.Info.output_scanline - first;
 }
 
 void TJpegDecoder::Finish() {

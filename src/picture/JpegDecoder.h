@@ -80,6 +80,10 @@ public:
     // Decodes every row straight into the image whose top row starts at bits, rows
     // stride bytes apart. Rows before a failure stay written.
     void ReadRows(uint8_t* bits, size_t stride);
+    // Decodes the next rows, at most count of them, into the rows starting at bits, stride
+    // bytes apart, so a picture can be taken a band at a time into one reused buffer.
+    // Returns how many were written; 0 once every row is out.
+    unsigned ReadNextRows(uint8_t* bits, size_t stride, unsigned count);
     void Finish();
 
     struct TSession;

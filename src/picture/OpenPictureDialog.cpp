@@ -209,6 +209,8 @@ TOpenPictureDialog::TOpenPictureDialog(QObject* owner) : TOpenDialog(owner) {
     PaintPanel->installEventFilter(this);
     Picture_.OnChange = [this](TPicture&) {
         Reduced_.reset();
+        Thumbnail_.reset();
+        ThumbnailRead_ = false;
         PaintBox->update();
     };
 }
@@ -352,7 +354,35 @@ void TOpenPictureDialog::PaintPreview() {
     }
 }
 
+TGraphic* TOpenPictureDialog::CoveringThumbnail(QSizeF deviceSize) {
+    const TGraphic* picture = Picture_.Content();
+    if (!picture)
+        return nullptr;
+    if (!ThumbnailRead_) {
+        Thumbnail_ = picture->EmbeddedThumbnail();
+        ThumbnailRead_ = true;
+    }
+    if (!Thumbnail_)
+        return nullptr;
+    const double width = Thumbnail_->PixelWidth(), height = Thumbnail_->PixelHeight();
+    const double pictureWidth = picture->PixelWidth(), pictureHeight = picture->PixelHeight();
+    if (width < std::ceil(deviceSize.width()) || height < std::ceil(deviceSize.height()) ||
+        pictureWidth <= 0 || pictureHeight <= 0)
+        return nullptr;
+    // A thumbnail of other proportions shows something else: the picture before it was
+    // cut, or with bars added round it. Its sides are whole pixels, so a pixel of rounding
+    // (and a percent beyond) is allowed on each.
+    const double wantedHeight = width * pictureHeight / pictureWidth;
+    const double wantedWidth = height * pictureWidth / pictureHeight;
+    if (std::abs(height - wantedHeight) > 1 + 0.01 * height ||
+        std::abs(width - wantedWidth) > 1 + 0.01 * width)
+        return nullptr;
+    return Thumbnail_.get();
+}
+
 TGraphic* TOpenPictureDialog::PreviewGraphic(QSizeF deviceSize) {
+    if (TGraphic* thumbnail = CoveringThumbnail(deviceSize))
+        return thumbnail;
     auto* jpeg = dynamic_cast<TJPEGImage*>(Picture_.Content());
     if (!jpeg || !jpeg->Data() || jpeg->HasDecodedBitmap())
         return Picture_.Content();

@@ -57,11 +57,18 @@ protected:
 private:
     void PaintPreview();
     void PlacePreviewButton();
-    // What the preview draws into an area of the given device size: the picture itself,
-    // or for a large JPEG a copy decoded at the smallest scale that still covers the area.
+    // What the preview draws into an area of the given device size: the picture's embedded
+    // thumbnail where that covers the area in the picture's proportions, the picture
+    // itself, or for a large JPEG a copy decoded at the smallest scale that still covers
+    // the area.
     TGraphic* PreviewGraphic(QSizeF deviceSize);
+    // The embedded thumbnail when it covers an area of that device size and has the
+    // picture's proportions.
+    TGraphic* CoveringThumbnail(QSizeF deviceSize);
 
     TPicture Picture_;
     std::unique_ptr<TJPEGImage> Reduced_; // shares the preview picture's bytes
+    std::unique_ptr<TGraphic> Thumbnail_;
+    bool ThumbnailRead_ = false; // whether Thumbnail_ is the current picture's
     bool Attached = false;
 };

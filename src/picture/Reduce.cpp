@@ -27,113 +27,184 @@ int AveragedBytesPerPixel(QImage::Format format) {
     }
 }
 
-// The source pixels one output pixel covers on one axis, with whole-number weights: the
-// length of each overlap measured in 1/(source × target) of the axis, so the weights of
-// one output pixel add up to the source length exactly.
-struct TTaps {
-    std::vector<int> First;  // first source pixel of each output pixel
-    std::vector<int> Count;  // how many source pixels it covers
-    std::vector<int> Offset; // where its weights start in Weights
-    std::vector<int64_t> Weights;
+// The weights of one output pixel add up to this on each axis. With 16-bit weights a row
+// averaged across fits 16 bits in 1/256 of a channel step, and the sum down a column of
+// those fits 32 bits, so every sum stays in integers the compiler can vectorise.
+constexpr int WeightBits = 14;
+constexpr uint32_t WeightOne = 1u << WeightBits;
+// Averaged across: channel × 2^WeightBits, kept as channel × 256.
+constexpr int AcrossShift = WeightBits - 8;
+// Averaged down as well: channel × 256 × 2^WeightBits, back to a channel.
+constexpr int DownShift = WeightBits + 8;
+
+// The source pixels one output pixel covers on one axis, each weighted by the length it
+// covers, measured so that the weights of one output pixel add up to WeightOne exactly.
+// Every output pixel has the same number of taps (zero weights pad the short ones), so
+// the loop over them has a fixed length.
+struct TAxis {
+    int Taps = 0;
+    std::vector<int> Start;        // first tap of each output pixel
+    std::vector<int> Last;         // last source pixel it truly covers
+    std::vector<uint16_t> Weights; // Taps per output pixel, from Start on
 };
 
-TTaps MakeTaps(int source, int target) {
-    TTaps taps;
-    taps.First.resize(size_t(target));
-    taps.Count.resize(size_t(target));
-    taps.Offset.resize(size_t(target));
+TAxis MakeAxis(int source, int target) {
+    TAxis axis;
+    axis.Start.resize(size_t(target));
+    axis.Last.resize(size_t(target));
+    std::vector<int> first(static_cast<size_t>(target));
     for (int x = 0; x < target; ++x) {
         const int64_t from = int64_t(x) * source, to = from + source;
-        const int first = int(from / target);
-        const int last = int((to + target - 1) / target) - 1;
-        taps.First[size_t(x)] = first;
-        taps.Count[size_t(x)] = last - first + 1;
-        taps.Offset[size_t(x)] = int(taps.Weights.size());
-        for (int i = first; i <= last; ++i) {
-            const int64_t begin = std::max(int64_t(i) * target, from);
-            const int64_t end = std::min(int64_t(i + 1) * target, to);
-            taps.Weights.push_back(end - begin);
+        first[size_t(x)] = int(from / target);
+        axis.Last[size_t(x)] = int((to + target - 1) / target) - 1;
+        axis.Taps = std::max(axis.Taps, axis.Last[size_t(x)] - first[size_t(x)] + 1);
+    }
+    axis.Weights.assign(size_t(target) * size_t(axis.Taps), 0);
+    for (int x = 0; x < target; ++x) {
+        const int64_t from = int64_t(x) * source, to = from + source;
+        // Moved back where the taps would run past the last source pixel.
+        const int start = std::min(first[size_t(x)], source - axis.Taps);
+        axis.Start[size_t(x)] = start;
+        // Where a length from the output pixel's start lies on the weight scale: rounding
+        // the ends rather than each length keeps the sum exact.
+        const auto scaled = [&](int64_t length) {
+            return int64_t((uint64_t(length) * WeightOne + uint64_t(source) / 2) /
+                           uint64_t(source));
+        };
+        for (int i = first[size_t(x)]; i <= axis.Last[size_t(x)]; ++i) {
+            const int64_t begin = std::max(int64_t(i) * target, from) - from;
+            const int64_t end = std::min(int64_t(i + 1) * target, to) - from;
+            axis.Weights[size_t(x) * size_t(axis.Taps) + size_t(i - start)] =
+                uint16_t(scaled(end) - scaled(begin));
         }
     }
-    return taps;
+    return axis;
 }
 
-// The pixels are reached through plain pointers: QImage's writing accessors are not safe
-// to call from several threads at once.
-struct TReduction {
-    const QImage& Source;
-    uchar* TargetBits;
-    qsizetype TargetStride;
-    QSize Target;
+// One source row averaged across into out (channel × 256). Taps_ is the tap count when
+// known while compiling, 0 when only known at run time.
+template <int Bytes, int Taps_>
+void AcrossRow(const uchar* row, const TAxis& axis, int width, uint16_t* out) {
+    const int taps = Taps_ ? Taps_ : axis.Taps;
+    const uint16_t* weight = axis.Weights.data();
+    for (int x = 0; x < width; ++x, weight += taps, out += Bytes) {
+        const uchar* pixel = row + size_t(axis.Start[size_t(x)]) * Bytes;
+        uint32_t sum[Bytes] = {};
+        for (int i = 0; i < taps; ++i)
+            for (int c = 0; c < Bytes; ++c)
+                sum[c] += uint32_t(weight[i]) * pixel[i * Bytes + c];
+        for (int c = 0; c < Bytes; ++c)
+            out[c] = uint16_t((sum[c] + (1u << (AcrossShift - 1))) >> AcrossShift);
+    }
+}
+
+using TAcrossRow = void (*)(const uchar*, const TAxis&, int, uint16_t*);
+
+template <int Bytes> TAcrossRow AcrossRowFor(int taps) {
+    switch (taps) {
+    case 1:
+        return AcrossRow<Bytes, 1>;
+    case 2:
+        return AcrossRow<Bytes, 2>;
+    case 3:
+        return AcrossRow<Bytes, 3>;
+    case 4:
+        return AcrossRow<Bytes, 4>;
+    case 5:
+        return AcrossRow<Bytes, 5>;
+    default:
+        return AcrossRow<Bytes, 0>;
+    }
+}
+
+TAcrossRow AcrossRowFor(int bytes, int taps) {
+    switch (bytes) {
+    case 1:
+        return AcrossRowFor<1>(taps);
+    case 3:
+        return AcrossRowFor<3>(taps);
+    default:
+        return AcrossRowFor<4>(taps);
+    }
+}
+
+// The two axes of one reduction, shared by every band of rows.
+struct TAxes {
+    TAxis Across, Down;
     int Bytes; // per pixel
-    TTaps Columns;
+    QSize Source, Target;
+    TAcrossRow Row;
 
-    // One source row averaged across, in 1/256 of a channel step.
-    template <int Bytes_> void ReduceRow(const uchar* row, uint32_t* across) const {
-        const int width = Target.width();
-        const double scale = 256.0 / Source.width();
-        for (int x = 0; x < width; ++x, across += Bytes_) {
-            const uchar* pixel = row + size_t(Columns.First[size_t(x)]) * Bytes_;
-            const int64_t* weight = Columns.Weights.data() + Columns.Offset[size_t(x)];
-            const int count = Columns.Count[size_t(x)];
-            uint64_t sum[Bytes_] = {};
-            for (int i = 0; i < count; ++i, pixel += Bytes_)
-                for (int c = 0; c < Bytes_; ++c)
-                    sum[c] += uint64_t(weight[i]) * pixel[c];
-            // Sums are never negative: adding a half and truncating rounds to nearest.
-            for (int c = 0; c < Bytes_; ++c)
-                // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-                across[c] = uint32_t(double(sum[c]) * scale + 0.5);
-        }
+    TAxes(QSize source, QSize target, int bytes)
+        : Across(MakeAxis(source.width(), target.width())),
+          Down(MakeAxis(source.height(), target.height())), Bytes(bytes), Source(source),
+          Target(target), Row(AcrossRowFor(bytes, Across.Taps)) {}
+};
+
+// Output rows [from, to), fed the source rows they cover one by one from the top: each
+// row is averaged across once and added to the one or two output rows it overlaps, and an
+// output row is written as soon as its last source row is in. The pixels are reached
+// through plain pointers: QImage's writing accessors are not safe to call from several
+// threads at once.
+class TBand {
+public:
+    TBand(const TAxes& axes, uchar* bits, qsizetype stride, int from, int to)
+        : Axes(axes), Bits(bits), Stride(stride), Output(from), To(to),
+          Values(size_t(axes.Target.width()) * size_t(axes.Bytes)), Across(Values),
+          Down(Values, 0) {}
+
+    // The first source row the band needs.
+    int FirstRow() const {
+        return Output < To ? int(int64_t(Output) * Axes.Source.height() / Axes.Target.height())
+                           : Axes.Source.height();
     }
+    bool Done() const { return Output >= To; }
 
-    void ReduceRow(const uchar* row, std::vector<uint32_t>& across) const {
-        switch (Bytes) {
-        case 1:
-            return ReduceRow<1>(row, across.data());
-        case 3:
-            return ReduceRow<3>(row, across.data());
-        default:
-            return ReduceRow<4>(row, across.data());
-        }
-    }
-
-    // Output rows [from, to): the source rows they cover, each averaged across once and
-    // added to the one or two output rows it overlaps.
-    void ReduceRows(int from, int to) const {
-        const int64_t sourceHeight = Source.height(), targetHeight = Target.height();
-        const size_t values = size_t(Target.width()) * size_t(Bytes);
-        std::vector<uint32_t> across(values);
-        std::vector<uint64_t> down(values, 0);
-        const double scale = 1.0 / (256.0 * double(sourceHeight));
-        int y = int(int64_t(from) * sourceHeight / targetHeight);
-        int output = from;
-        while (output < to) {
-            ReduceRow(Source.constScanLine(y), across);
-            const int64_t rowEnd = (y + 1) * targetHeight;
-            for (;;) {
-                const int64_t outputEnd = (output + 1) * sourceHeight;
-                const uint64_t weight = uint64_t(std::min(rowEnd, outputEnd) -
-                                                 std::max(y * targetHeight, output * sourceHeight));
-                for (size_t i = 0; i < values; ++i)
-                    down[i] += weight * across[i];
-                if (outputEnd > rowEnd)
-                    break;
-                uchar* out = TargetBits + output * TargetStride;
-                for (size_t i = 0; i < values; ++i) {
-                    // NOLINTNEXTLINE(bugprone-incorrect-roundings): never negative, as above
-                    out[i] = uchar(double(down[i]) * scale + 0.5);
-                    down[i] = 0;
-                }
-                if (++output == to || outputEnd == rowEnd)
-                    break;
+    // Source row y, which must follow the row added before (or be FirstRow()).
+    void AddRow(const uchar* row, int y) {
+        if (Done())
+            return;
+        Axes.Row(row, Axes.Across, Axes.Target.width(), Across.data());
+        const TAxis& down = Axes.Down;
+        for (;;) {
+            const int tap = y - down.Start[size_t(Output)];
+            if (tap >= 0 && tap < down.Taps) {
+                const uint32_t weight =
+                    down.Weights[size_t(Output) * size_t(down.Taps) + size_t(tap)];
+                uint32_t* sum = Down.data();
+                const uint16_t* across = Across.data();
+                for (size_t i = 0; i < Values; ++i)
+                    sum[i] += weight * across[i];
             }
-            ++y;
+            if (y != down.Last[size_t(Output)])
+                return;
+            uchar* out = Bits + Output * Stride;
+            uint32_t* sum = Down.data();
+            for (size_t i = 0; i < Values; ++i) {
+                out[i] = uchar((sum[i] + (1u << (DownShift - 1))) >> DownShift);
+                sum[i] = 0;
+            }
+            if (++Output == To)
+                return;
         }
     }
+
+private:
+    const TAxes& Axes;
+    uchar* Bits;
+    qsizetype Stride;
+    int Output;
+    int To;
+    size_t Values;
+    std::vector<uint16_t> Across;
+    std::vector<uint32_t> Down;
 };
 
 } // namespace
+
+bool CanReduceRows(QImage::Format format) {
+    return AveragedBytesPerPixel(format) != 0;
+}
 
 QImage ReduceImage(const QImage& image, QSize target) {
     const int bytes = AveragedBytesPerPixel(image.format());
@@ -144,8 +215,14 @@ QImage ReduceImage(const QImage& image, QSize target) {
         return result;
     result.setDotsPerMeterX(image.dotsPerMeterX());
     result.setDotsPerMeterY(image.dotsPerMeterY());
-    const TReduction reduction{image,  result.bits(), result.bytesPerLine(),
-                               target, bytes,         MakeTaps(image.width(), target.width())};
+    const TAxes axes(image.size(), target, bytes);
+    uchar* bits = result.bits();
+    const qsizetype stride = result.bytesPerLine();
+    const auto reduceRows = [&axes, &image, bits, stride](int from, int to) {
+        TBand band(axes, bits, stride, from, to);
+        for (int y = band.FirstRow(); !band.Done() && y < image.height(); ++y)
+            band.AddRow(image.constScanLine(y), y);
+    };
     // Bands of output rows are independent: each reads the source rows it covers. A band
     // of at least 64 rows is worth a thread.
     const int bands = std::clamp(std::min(int(std::thread::hardware_concurrency()), 4), 1,
@@ -157,15 +234,40 @@ QImage ReduceImage(const QImage& image, QSize target) {
     int band = 1;
     try {
         for (; band < bands; ++band)
-            workers.emplace_back([&reduction, from = bandStart(band), to = bandStart(band + 1)] {
-                reduction.ReduceRows(from, to);
-            });
+            workers.emplace_back(reduceRows, bandStart(band), bandStart(band + 1));
     } catch (const std::system_error&) {
         // No thread to spare: this one reduces the bands left over as well.
-        reduction.ReduceRows(bandStart(band), target.height());
+        reduceRows(bandStart(band), target.height());
     }
-    reduction.ReduceRows(0, bandStart(1));
+    reduceRows(0, bandStart(1));
     // Every band is written before the image leaves this function.
     workers.clear();
     return result;
+}
+
+struct TRowReducer::TState {
+    TAxes Axes;
+    TBand Band;
+    int NextRow = 0;
+
+    TState(QSize source, QSize target, int bytes, uchar* bits, qsizetype stride)
+        : Axes(source, target, bytes), Band(Axes, bits, stride, 0, target.height()) {}
+};
+
+TRowReducer::TRowReducer(QSize source, QImage::Format format, QSize target)
+    : Result_(CanReduceRows(format) ? QImage(target, format) : QImage()) {
+    if (Result_.isNull())
+        return;
+    Result_.fill(0);
+    State_ = std::make_unique<TState>(source, target, AveragedBytesPerPixel(format), Result_.bits(),
+                                      Result_.bytesPerLine());
+}
+
+TRowReducer::~TRowReducer() = default;
+
+void TRowReducer::AddRows(const uchar* rows, qsizetype stride, int count) {
+    if (!State_)
+        return;
+    for (int i = 0; i < count && State_->NextRow < State_->Axes.Source.height(); ++i)
+        State_->Band.AddRow(rows + i * stride, State_->NextRow++);
 }

@@ -2,6 +2,7 @@
 // drawing, failures reported once, copies, four-component files, and decoded pixels
 // compared with libjpeg-turbo's own decoder program (djpeg) on files made here.
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -713,4 +714,78 @@ TEST(Jpeg, ExifOrientationTurnsAndMirrorsThePicture) {
     TJPEGImage image;
     EXPECT_NO_THROW(Load(image, cut));
     EXPECT_EQ(image.Orientation(), 1);
+}
+
+namespace {
+// The picture drawn into a rectangle of the given device pixels at the top left of a
+// 600-dpi PDF page, rasterised again at 600 dpi.
+QImage PrintedAt600Dpi(TGraphic& picture, QSize pixels, const std::string& pdf) {
+    {
+        QPdfWriter writer(QString::fromStdString(pdf));
+        writer.setResolution(600);
+        writer.setPageSize(QPageSize(QSizeF(100, 100), QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        TCanvas canvas(painter);
+        canvas.DrawStretched({0, 0, pixels.width(), pixels.height()}, &picture);
+    }
+    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+    QProcess process;
+    process.start(pdftoppm, {"-r", "600", "-singlefile", QString::fromStdString(pdf),
+                             QString::fromStdString(pdf + ".out")});
+    if (!process.waitForFinished(120000))
+        return {};
+    return ParsePnm(ReadFileBytes(pdf + ".out.ppm")).copy(QRect(QPoint(0, 0), pixels));
+}
+} // namespace
+
+// A printed picture larger than the page shows is decoded at a reduced scale where that
+// still covers the printed pixels, and comes out as the full decode, averaged down, does:
+// the same pixels where the full size is needed, close to them where libjpeg halves. The
+// reduced decode is not kept, so the picture drawn larger later is decoded in full.
+TEST(Jpeg, PrintedPicturesMatchTheFullDecodeAveragedDown) {
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) not installed";
+    const std::vector<uint8_t> plain = EncodeJpeg(TestPicture(1200, 800), {.Quality = 90});
+    struct TCase {
+        int Orientation;
+        QSize Printed; // device pixels, as shown
+        int WorstStep, MeanStepTimes100;
+    };
+    const TCase cases[] = {
+        {1, {700, 467}, 0, 0},    // more than half the pixels: the full size
+        {1, {500, 333}, 32, 200}, // decoded at 1/2
+        {6, {333, 500}, 32, 200}, // turned by Exif, decoded at 1/2
+        {1, {250, 167}, 32, 200}, // decoded at 1/4
+    };
+    TempDir dir;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Printed.width()) + "x" + std::to_string(c.Printed.height()) +
+                     ", orientation " + std::to_string(c.Orientation));
+        const std::vector<uint8_t> bytes =
+            c.Orientation == 1 ? plain : WithExifOrientation(plain, c.Orientation, true);
+        TJPEGImage full;
+        Load(full, bytes);
+        full.DecodedBitmap();
+        const QImage expected = PrintedAt600Dpi(full, c.Printed, dir.File("full.pdf"));
+        TJPEGImage printed;
+        Load(printed, bytes);
+        const QImage reduced = PrintedAt600Dpi(printed, c.Printed, dir.File("reduced.pdf"));
+        ASSERT_EQ(expected.size(), c.Printed);
+        ASSERT_EQ(reduced.size(), c.Printed);
+        int worst = 0;
+        int64_t total = 0;
+        for (int y = 0; y < c.Printed.height(); ++y)
+            for (int i = 0; i < c.Printed.width() * 3; ++i) {
+                const int step =
+                    std::abs(expected.constScanLine(y)[i] - reduced.constScanLine(y)[i]);
+                worst = std::max(worst, step);
+                total += step;
+            }
+        EXPECT_LE(worst, c.WorstStep);
+        EXPECT_LE(total * 100 / (int64_t(c.Printed.width()) * c.Printed.height() * 3),
+                  c.MeanStepTimes100);
+        EXPECT_FALSE(printed.HasDecodedBitmap());
+        EXPECT_EQ(printed.DecodedBitmap().PixelWidth(), 1200);
+    }
 }

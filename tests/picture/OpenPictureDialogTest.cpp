@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -479,5 +480,115 @@ TEST(OpenPictureDialog, LargerPreviewOfAHugeJpegFitsTheScreenInProportion) {
     });
     dialog.Execute();
     EXPECT_EQ(previews, 1);
+    UnregisterJpegFormat();
+}
+
+namespace {
+// The JPEG with an Exif block that names the orientation and carries the thumbnail (a
+// JPEG file of its own), the thumbnail's offset moved by offsetShift.
+std::vector<uint8_t> WithExifThumbnail(const std::vector<uint8_t>& jpeg,
+                                       const std::vector<uint8_t>& thumbnail, int orientation,
+                                       uint32_t offsetShift = 0) {
+    std::vector<uint8_t> tiff = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    const auto put = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            tiff.push_back(uint8_t(value >> 8 * i));
+    };
+    // The picture's directory: the orientation, then the thumbnail's directory at 26.
+    put(1, 2);
+    put(0x0112, 2), put(3, 2), put(1, 4), put(uint32_t(orientation), 4);
+    put(26, 4);
+    // The thumbnail's directory: where its bytes start (56) and how many there are.
+    put(2, 2);
+    put(0x0201, 2), put(4, 2), put(1, 4), put(56 + offsetShift, 4);
+    put(0x0202, 2), put(4, 2), put(1, 4), put(uint32_t(thumbnail.size()), 4);
+    put(0, 4);
+    tiff.insert(tiff.end(), thumbnail.begin(), thumbnail.end());
+    std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    segment[2] = uint8_t((segment.size() - 2) >> 8);
+    segment[3] = uint8_t(segment.size() - 2);
+    std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+    out.insert(out.end(), segment.begin(), segment.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+std::vector<uint8_t> JpegBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 95);
+    return {bytes.begin(), bytes.end()};
+}
+
+bool Near(QRgb shown, QRgb wanted) {
+    return std::abs(qRed(shown) - qRed(wanted)) + std::abs(qGreen(shown) - qGreen(wanted)) +
+               std::abs(qBlue(shown) - qBlue(wanted)) <
+           60;
+}
+} // namespace
+
+// A red picture whose Exif thumbnail is blue at the left of its stored pixels and green
+// at the right: the preview shows the thumbnail only where it covers the preview area in
+// the picture's proportions and loads, turned as the picture is; otherwise the picture.
+TEST(OpenPictureDialog, ExifThumbnailIsPreviewedWhereItCoversTheAreaInProportion) {
+    RegisterJpegFormat();
+    const QRgb Blue = qRgb(0, 0, 255), Green = qRgb(0, 255, 0);
+    struct TCase {
+        const char* Name;
+        QSize Thumbnail;
+        int Orientation;
+        uint32_t OffsetShift;
+        QRgb TopRight, BottomLeft; // of the preview, as shown
+    };
+    const TCase cases[] = {
+        {"covering", {240, 160}, 1, 0, Green, Blue},
+        {"rounded a pixel", {240, 161}, 1, 0, Green, Blue},
+        {"turned", {240, 160}, 6, 0, Blue, Green}, // stored left lands at the top
+        {"too small", {120, 80}, 1, 0, Red, Red},
+        {"other proportions", {240, 180}, 1, 0, Red, Red},
+        {"beyond the block", {240, 160}, 1, 100000, Red, Red},
+        {"not decodable", {240, 160}, 1, 0, Red, Red},
+    };
+    TempDir dir;
+    // A thumbnail that fails is no thumbnail: nothing is reported.
+    std::vector<std::string> messages;
+    ModalAnswer answer([&](QDialog& modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(&modal))
+            messages.push_back(box->text().toStdString());
+        return int(QMessageBox::Ok);
+    });
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QImage thumbnail = SolidImage(c.Thumbnail.width(), c.Thumbnail.height(), Green);
+        for (int y = 0; y < thumbnail.height(); ++y)
+            for (int x = 0; x < thumbnail.width() / 2; ++x)
+                thumbnail.setPixel(x, y, Blue);
+        std::vector<uint8_t> thumbnailBytes = JpegBytes(thumbnail);
+        if (std::string_view(c.Name) == "not decodable") {
+            // The scan names Huffman tables the file never defines: the header reads, the
+            // decode fails.
+            for (size_t i = 0; i + 6 < thumbnailBytes.size(); ++i)
+                if (thumbnailBytes[i] == 0xFF && thumbnailBytes[i + 1] == 0xDA) {
+                    thumbnailBytes[i + 6] = 0x33;
+                    break;
+                }
+        }
+        const std::string file = dir.File(std::string(c.Name) + ".jpg");
+        WriteFileBytes(file, WithExifThumbnail(JpegBytes(SolidImage(1200, 800, Red)),
+                                               thumbnailBytes, c.Orientation, c.OffsetShift));
+        TOpenPictureDialog dialog;
+        dialog.PicturePanel->layout()->activate();
+        dialog.PreviewPicture().LoadByExtension(file);
+        const QImage shown = Render(dialog.PaintBox);
+        // Drawn from the top-left corner, as wide or as high as the area.
+        const QSize picture = c.Orientation == 6 ? QSize(800, 1200) : QSize(1200, 800);
+        const QSize drawn = picture.scaled(shown.size(), Qt::KeepAspectRatio);
+        EXPECT_TRUE(Near(shown.pixel(drawn.width() - 3, 2), c.TopRight));
+        EXPECT_TRUE(Near(shown.pixel(2, drawn.height() - 3), c.BottomLeft));
+        QApplication::processEvents();
+        EXPECT_EQ(messages, std::vector<std::string>{});
+    }
     UnregisterJpegFormat();
 }
