@@ -1,6 +1,7 @@
 // AVIF through libavif, which reads the container and hands the AV1 data to its decoder
-// (dav1d). The size is checked twice: libavif refuses a picture over its size limit inside
-// the AV1 decoder, and we refuse one over ours once the container is read, before decoding.
+// (dav1d). The size is checked twice: we refuse a picture over our limit once the container
+// is read, before decoding, and libavif's own limit, lowered to ours, holds in the AV1
+// decoder whatever the coded data claims.
 // libavif reports rotation and mirroring as flags, not in the order the file lists them;
 // files made to the image format's rules list the rotation first, so it is applied first.
 #include "decoder/formats/AvifDecode.h"
@@ -40,8 +41,6 @@ QImage DecodeAvif(std::span<const std::byte> file, qint64 maxPixels) {
     std::unique_ptr<avifDecoder, TDecoderDeleter> decoder(avifDecoderCreate());
     if (!decoder)
         throw EOutOfResources(Msg::OutOfResources);
-    const uint64_t limit = uint64_t(std::max<qint64>(maxPixels, 1));
-    decoder->imageSizeLimit = uint32_t(std::min<uint64_t>(limit, AVIF_DEFAULT_IMAGE_SIZE_LIMIT));
     decoder->ignoreExif = AVIF_TRUE;
     decoder->ignoreXMP = AVIF_TRUE;
     // What the strict checks refuse (a missing channel description, an odd crop box) does not
@@ -54,6 +53,10 @@ QImage DecodeAvif(std::span<const std::byte> file, qint64 maxPixels) {
     if (uint64_t(parsed.width) * parsed.height > uint64_t(std::max<qint64>(maxPixels, 0)))
         throw EInvalidGraphic(Format(Msg::AvifTooLarge, static_cast<long long>(parsed.width),
                                      static_cast<long long>(parsed.height)));
+    // libavif refuses a larger picture while reading the container, without saying why;
+    // only now, past our own check, is its limit lowered to ours, for the AV1 decoder.
+    decoder->imageSizeLimit =
+        uint32_t(std::clamp<qint64>(maxPixels, 1, AVIF_DEFAULT_IMAGE_SIZE_LIMIT));
     Check(avifDecoderNextImage(decoder.get()));
     const avifImage& decoded = *decoder->image;
 
