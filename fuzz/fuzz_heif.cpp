@@ -1,0 +1,24 @@
+// Reads arbitrary bytes as the container of a HEIF file and gathers the coded data of every
+// image it describes, as a decoder would before handing it on. The program's own exceptions
+// are the expected answer to bad input; a crash, a sanitizer report or a hang is a finding.
+// Decoding itself happens in libraries that run apart from the program, and is not fuzzed
+// here.
+#include <cstddef>
+#include <cstdint>
+
+#include "decoder/formats/HeifContainer.h"
+#include "toolkit/Errors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const auto file = std::as_bytes(std::span(data, size));
+    try {
+        const THeifPicture picture = ReadHeifContainer(file);
+        HeifItemData(file, picture.Image);
+        for (const THeifCodedImage& tile : picture.Grid.Tiles)
+            HeifItemData(file, tile);
+        for (const THeifCodedImage& thumbnail : picture.Thumbnails)
+            HeifItemData(file, thumbnail);
+    } catch (const Exception&) {
+    }
+    return 0;
+}
