@@ -114,8 +114,8 @@ TEST(AvifDecode, RefusesPicturesOverTheLimitBeforeDecoding) {
     TempDir dir;
     const std::vector<uint8_t> file = Encode(dir, QuadrantImage(96, 64), "avifenc", "a.avif");
     ASSERT_FALSE(file.empty()) << "avifenc failed";
-    EXPECT_EQ(MessageOf(file, 96 * 64 - 1), Format(Msg::AvifTooLarge, 96LL, 64LL));
-    EXPECT_EQ(MessageOf(file, 96 * 64), "decoded");
+    EXPECT_EQ(MessageOf(file, qint64(96) * 64 - 1), Format(Msg::AvifTooLarge, 96LL, 64LL));
+    EXPECT_EQ(MessageOf(file, qint64(96) * 64), "decoded");
 }
 
 TEST(AvifDecode, BrokenAndTruncatedFilesGiveTheMessage) {

@@ -134,7 +134,8 @@ TEST(HeifContainer, RefusesDamagedFilesWithTheMessage) {
         const char* Name;
         std::function<std::vector<uint8_t>()> Make;
     };
-    auto patched = [](THeifWriter writer, std::function<void(std::vector<uint8_t>&)> patch) {
+    auto patched = [](const THeifWriter& writer,
+                      const std::function<void(std::vector<uint8_t>&)>& patch) {
         return [writer, patch] {
             std::vector<uint8_t> bytes = writer.Build();
             patch(bytes);

@@ -85,7 +85,8 @@ public:
         x = std::min(x, Width - 1);
         y = std::min(y, Height - 1);
         const uint8_t* row = Data + ptrdiff_t(y) * Stride;
-        const int value = Wide ? row[2 * x] | row[2 * x + 1] << 8 : row[x];
+        const size_t at = size_t(x);
+        const int value = Wide ? row[2 * at] | row[2 * at + 1] << 8 : row[at];
         return (float(value) - Offset) * Scale;
     }
 
@@ -196,7 +197,7 @@ void CheckPixels(const THeifPicture& picture, const THeifCodedImage& tile, qint6
     const uint64_t tilePixels = uint64_t(tile.Width) * tile.Height;
     const uint64_t tiles = picture.IsGrid ? picture.Grid.Tiles.size() : 1;
     if (uint64_t(picture.Width) * picture.Height > limit || tilePixels > limit ||
-        tiles > limit / tilePixels)
+        (tilePixels != 0 && tiles > limit / tilePixels))
         throw EInvalidGraphic(Format(Msg::HeifTooLarge, static_cast<long long>(picture.Width),
                                      static_cast<long long>(picture.Height)));
 }
