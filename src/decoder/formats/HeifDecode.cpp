@@ -11,6 +11,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -54,56 +55,131 @@ TMatrix MatrixFor(int coefficients) {
     }
 }
 
-// One plane of a decoded picture, its samples scaled to 0..1 (luma, or a colour as the
-// identity matrix stores it) or to -0.5..0.5 (colour difference).
-class TPlane {
-public:
-    TPlane(const de265_image* image, int channel, bool fullRange, bool difference) {
+// One plane of a decoded picture: samples of one or two bytes, rows Stride bytes apart.
+struct TPlane {
+    TPlane(const de265_image* image, int channel) {
         Data = de265_get_image_plane(image, channel, &Stride);
         Width = de265_get_image_width(image, channel);
         Height = de265_get_image_height(image, channel);
-        const int depth = de265_get_bits_per_pixel(image, channel);
-        if (!Data || Width <= 0 || Height <= 0 || depth < 8 || depth > 16)
+        Depth = de265_get_bits_per_pixel(image, channel);
+        if (!Data || Width <= 0 || Height <= 0 || Depth < 8 || Depth > 16)
             Invalid();
-        Wide = depth > 8;
-        const float top = float((1 << depth) - 1);
-        if (fullRange) {
-            Offset = difference ? float(1 << (depth - 1)) : 0.0f;
-            Scale = 1.0f / top;
-        } else {
-            Offset = float((difference ? 128 : 16) << (depth - 8));
-            Scale = 1.0f / float((difference ? 224 : 219) << (depth - 8));
-        }
     }
 
-    int Width = 0;
-    int Height = 0;
-
-    // The sample at (x, y), clamped to the plane, so that a plane smaller than the picture
-    // repeats its last row and column.
-    float At(int x, int y) const {
-        x = std::min(x, Width - 1);
-        y = std::min(y, Height - 1);
-        const uint8_t* row = Data + ptrdiff_t(y) * Stride;
-        const size_t at = size_t(x);
-        const int value = Wide ? row[2 * at] | row[2 * at + 1] << 8 : row[at];
-        return (float(value) - Offset) * Scale;
+    template <class TSample> const TSample* Row(int y) const {
+        return reinterpret_cast<const TSample*>(Data + ptrdiff_t(y) * Stride);
     }
 
-private:
     const uint8_t* Data = nullptr;
     int Stride = 0;
-    bool Wide = false;
-    float Offset = 0;
-    float Scale = 1;
+    int Width = 0;
+    int Height = 0;
+    int Depth = 8;
 };
 
-uint8_t ToByte(float value) {
-    return uint8_t(std::clamp(value * 255.0f + 0.5f, 0.0f, 255.0f));
+// Colours are sums of table entries, in 1/65536 of a step of the 8-bit output, one table per
+// sample value, so that a pixel costs a few look-ups and additions.
+constexpr int FractionBits = 16;
+
+// A table of factor × the sample scaled to 0..1 (luma, or a colour the identity matrix
+// stores) or to -0.5..0.5 (colour difference), by the range the file declares.
+std::vector<int32_t> SampleTable(int depth, bool fullRange, bool difference, double factor) {
+    const double top = double((1 << depth) - 1);
+    double offset = difference ? double(1 << (depth - 1)) : 0.0;
+    double scale = 1.0 / top;
+    if (!fullRange) {
+        offset = double((difference ? 128 : 16) << (depth - 8));
+        scale = 1.0 / double((difference ? 224 : 219) << (depth - 8));
+    }
+    std::vector<int32_t> table(size_t(1) << depth);
+    for (size_t sample = 0; sample < table.size(); ++sample)
+        table[sample] = int32_t(std::lround((double(sample) - offset) * scale * factor * 255.0 *
+                                            double(1 << FractionBits)));
+    return table;
+}
+
+uint32_t ToByte(int32_t value) {
+    return uint32_t(std::clamp((value + (1 << (FractionBits - 1))) >> FractionBits, 0, 255));
+}
+
+struct TConversion {
+    bool Identity = false;
+    int ShiftX = 0;
+    int ShiftY = 0;
+    std::vector<int32_t> Luma, RedFromCr, GreenFromCb, GreenFromCr, BlueFromCb;
+};
+
+// R = Y + 2(1 - Kr)·Cr, B = Y + 2(1 - Kb)·Cb, and G from Y = Kr·R + Kg·G + Kb·B.
+TConversion ConversionFor(const TMatrix& matrix, bool fullRange, const TPlane& luma,
+                          const TPlane& cb, const TPlane& cr) {
+    TConversion conversion;
+    conversion.Identity = matrix.Identity;
+    conversion.Luma = SampleTable(luma.Depth, fullRange, false, 1.0);
+    if (matrix.Identity) {
+        conversion.BlueFromCb = SampleTable(cb.Depth, fullRange, false, 1.0);
+        conversion.RedFromCr = SampleTable(cr.Depth, fullRange, false, 1.0);
+        return conversion;
+    }
+    const double kr = matrix.Kr;
+    const double kb = matrix.Kb;
+    const double kg = 1.0 - kr - kb;
+    conversion.RedFromCr = SampleTable(cr.Depth, fullRange, true, 2.0 * (1.0 - kr));
+    conversion.BlueFromCb = SampleTable(cb.Depth, fullRange, true, 2.0 * (1.0 - kb));
+    conversion.GreenFromCr = SampleTable(cr.Depth, fullRange, true, -2.0 * (1.0 - kr) * kr / kg);
+    conversion.GreenFromCb = SampleTable(cb.Depth, fullRange, true, -2.0 * (1.0 - kb) * kb / kg);
+    return conversion;
+}
+
+// Samples beyond a plane's declared depth are masked, so that every look-up stays inside its
+// table; a colour plane smaller than its share of the picture repeats its last row and column.
+template <class TSample>
+void ConvertRows(const TConversion& c, const TPlane& luma, const TPlane& cb, const TPlane& cr,
+                 QImage& target, int left, int top, int width, int height) {
+    const uint32_t lumaMask = uint32_t(c.Luma.size() - 1);
+    const uint32_t cbMask = uint32_t(c.BlueFromCb.size() - 1);
+    const uint32_t crMask = uint32_t(c.RedFromCr.size() - 1);
+    const int chromaWidth = std::min(cb.Width, cr.Width);
+    const int chromaHeight = std::min(cb.Height, cr.Height);
+    for (int y = 0; y < height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(target.scanLine(top + y)) + left;
+        const TSample* l = luma.Row<TSample>(y);
+        const int chromaRow = std::min(y >> c.ShiftY, chromaHeight - 1);
+        const TSample* u = cb.Row<TSample>(chromaRow);
+        const TSample* v = cr.Row<TSample>(chromaRow);
+        for (int x = 0; x < width; ++x) {
+            const int chroma = std::min(x >> c.ShiftX, chromaWidth - 1);
+            const int32_t ly = c.Luma[l[x] & lumaMask];
+            const uint32_t cu = u[chroma] & cbMask;
+            const uint32_t cv = v[chroma] & crMask;
+            if (c.Identity) {
+                out[x] = qRgb(int(ToByte(c.RedFromCr[cv])), int(ToByte(ly)),
+                              int(ToByte(c.BlueFromCb[cu])));
+                continue;
+            }
+            out[x] = qRgb(int(ToByte(ly + c.RedFromCr[cv])),
+                          int(ToByte(ly + c.GreenFromCb[cu] + c.GreenFromCr[cv])),
+                          int(ToByte(ly + c.BlueFromCb[cu])));
+        }
+    }
+}
+
+template <class TSample>
+void ConvertGrey(const TPlane& luma, const std::vector<int32_t>& table, QImage& target, int left,
+                 int top, int width, int height) {
+    const uint32_t mask = uint32_t(table.size() - 1);
+    for (int y = 0; y < height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(target.scanLine(top + y)) + left;
+        const TSample* l = luma.Row<TSample>(y);
+        for (int x = 0; x < width; ++x) {
+            const int grey = int(ToByte(table[l[x] & mask]));
+            out[x] = qRgb(grey, grey, grey);
+        }
+    }
 }
 
 // Converts a decoded picture into the target at (left, top), as far as the target reaches.
-// The colour description of the file holds; without one, the one in the coded data.
+// The colour description of the file holds; without one, the one in the coded data. Colour
+// planes of half width or height are sampled at the nearest sample.
 void Convert(const de265_image* image, const THeifColour& colour, QImage& target, int left,
              int top) {
     const bool fullRange =
@@ -111,41 +187,29 @@ void Convert(const de265_image* image, const THeifColour& colour, QImage& target
     const TMatrix matrix = MatrixFor(colour.HasNclx ? colour.MatrixCoefficients
                                                     : de265_get_image_matrix_coefficients(image));
     const de265_chroma chroma = de265_get_chroma_format(image);
-    const TPlane luma(image, 0, fullRange, false);
-    const int shiftX = chroma == de265_chroma_420 || chroma == de265_chroma_422 ? 1 : 0;
-    const int shiftY = chroma == de265_chroma_420 ? 1 : 0;
+    const TPlane luma(image, 0);
     const int width = std::min(luma.Width, target.width() - left);
     const int height = std::min(luma.Height, target.height() - top);
+    const bool wide = luma.Depth > 8;
     if (chroma == de265_chroma_mono) {
-        for (int y = 0; y < height; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(target.scanLine(top + y)) + left;
-            for (int x = 0; x < width; ++x) {
-                const uint8_t grey = ToByte(luma.At(x, y));
-                row[x] = qRgb(grey, grey, grey);
-            }
-        }
+        const std::vector<int32_t> table = SampleTable(luma.Depth, fullRange, false, 1.0);
+        if (wide)
+            ConvertGrey<uint16_t>(luma, table, target, left, top, width, height);
+        else
+            ConvertGrey<uint8_t>(luma, table, target, left, top, width, height);
         return;
     }
-    // The identity matrix stores colours at luma's scale, not as differences.
-    const TPlane cb(image, 1, fullRange, !matrix.Identity);
-    const TPlane cr(image, 2, fullRange, !matrix.Identity);
-    const float kg = 1.0f - matrix.Kr - matrix.Kb;
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(target.scanLine(top + y)) + left;
-        for (int x = 0; x < width; ++x) {
-            const float l = luma.At(x, y);
-            const float u = cb.At(x >> shiftX, y >> shiftY);
-            const float v = cr.At(x >> shiftX, y >> shiftY);
-            if (matrix.Identity) {
-                row[x] = qRgb(ToByte(v), ToByte(l), ToByte(u));
-                continue;
-            }
-            const float r = l + 2.0f * (1.0f - matrix.Kr) * v;
-            const float b = l + 2.0f * (1.0f - matrix.Kb) * u;
-            const float g = (l - matrix.Kr * r - matrix.Kb * b) / kg;
-            row[x] = qRgb(ToByte(r), ToByte(g), ToByte(b));
-        }
-    }
+    const TPlane cb(image, 1);
+    const TPlane cr(image, 2);
+    if ((cb.Depth > 8) != wide || (cr.Depth > 8) != wide)
+        Invalid();
+    TConversion conversion = ConversionFor(matrix, fullRange, luma, cb, cr);
+    conversion.ShiftX = chroma == de265_chroma_420 || chroma == de265_chroma_422 ? 1 : 0;
+    conversion.ShiftY = chroma == de265_chroma_420 ? 1 : 0;
+    if (wide)
+        ConvertRows<uint16_t>(conversion, luma, cb, cr, target, left, top, width, height);
+    else
+        ConvertRows<uint8_t>(conversion, luma, cb, cr, target, left, top, width, height);
 }
 
 void PushUnit(de265_decoder_context* decoder, std::span<const uint8_t> unit) {
