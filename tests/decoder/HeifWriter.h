@@ -183,7 +183,7 @@ inline std::vector<uint8_t> THeifWriter::Build() const {
     std::vector<uint8_t> handler;
     Put(handler, 0, 4);
     Put4cc(handler, "pict");
-    Put(handler, 0, 12);
+    handler.insert(handler.end(), 12, 0); // reserved
     handler.push_back(0);
 
     auto locations = [&](uint64_t dataStart) {
