@@ -78,6 +78,10 @@ TEST(HeifDecode, DecodesChromaLayoutsBitDepthsAndMatrices) {
          QImage::Format_RGB32,
          8},
         {"10 bits", {"-q", "90", "-b", "10"}, QImage::Format_RGBX64, 10},
+        {"identity matrix",
+         {"-q", "90", "-p", "chroma=444", "--matrix_coefficients=0"},
+         QImage::Format_RGB32,
+         8},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -268,6 +272,9 @@ TEST(HeifDecode, BrokenAndTruncatedFilesGiveTheMessage) {
         c.Damage(damaged);
         EXPECT_EQ(MessageOf(damaged), Msg::HeifInvalid.Text());
     }
+    // A declared size larger than the coded picture would leave pixels undecoded.
+    writer.Images[0].Width = 128;
+    EXPECT_EQ(MessageOf(writer.Build()), Msg::HeifInvalid.Text());
 }
 
 // Noise in the coded data either decodes into some picture of the declared size or gives the
