@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as the container of a HEIF file and gathers the coded data of every
-// image it describes, as a decoder would before handing it on. The program's own exceptions
+// image it describes and the size its parameter set codes, as the decoder does before
+// handing them on. The program's own exceptions
 // are the expected answer to bad input; a crash, a sanitizer report or a hang is a finding.
 // Decoding itself happens in libraries that run apart from the program, and is not fuzzed
 // here.
@@ -14,8 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const THeifPicture picture = ReadHeifContainer(file);
         HeifItemData(file, picture.Image);
-        for (const THeifCodedImage& tile : picture.Grid.Tiles)
+        HevcCodedSize(picture.Image.Hevc);
+        for (const THeifCodedImage& tile : picture.Grid.Tiles) {
             HeifItemData(file, tile);
+            HevcCodedSize(tile.Hevc);
+        }
         for (const THeifCodedImage& thumbnail : picture.Thumbnails)
             HeifItemData(file, thumbnail);
     } catch (const Exception&) {

@@ -51,9 +51,9 @@ void Patch32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
         bytes.at(at + size_t(i)) = uint8_t(value);
 }
 
-std::string MessageOf(const std::vector<uint8_t>& file) {
+std::string MessageOf(const std::vector<uint8_t>& file, qint64 maxPixels = MaxPixels) {
     try {
-        DecodeHeif(AsBytes(file), MaxPixels);
+        DecodeHeif(AsBytes(file), maxPixels);
     } catch (const EInvalidGraphic& error) {
         return error.Message();
     }
@@ -302,4 +302,23 @@ TEST(HeifDecode, NoiseInTheCodedDataIsNoCrash) {
             EXPECT_EQ(error.Message(), Msg::HeifInvalid);
         }
     }
+}
+
+// The decoder allocates what the parameter set codes, not what the item declares.
+TEST(HeifDecode, RefusesACodedSizeOverTheLimitWhateverTheDeclaredSize) {
+    SKIP_WITHOUT_HEIF_ENC();
+    TempDir dir;
+    const std::vector<uint8_t> encoded = Encode(dir, QuadrantImage(96, 64), "heif-enc", "a.heic");
+    ASSERT_FALSE(encoded.empty()) << "heif-enc failed";
+    THeifWriter writer;
+    writer.Images = {CodedImageOf(encoded)};
+    const auto coded = HevcCodedSize(writer.Images[0].Config);
+    ASSERT_TRUE(coded.has_value());
+    EXPECT_EQ(*coded, std::pair(96u, 64u));
+
+    writer.Images[0].Width = 16;
+    writer.Images[0].Height = 16;
+    const std::vector<uint8_t> file = writer.Build();
+    EXPECT_EQ(MessageOf(file, qint64(96) * 64 - 1), Format(Msg::HeifTooLarge, 16LL, 16LL));
+    EXPECT_EQ(DecodeHeif(AsBytes(file), qint64(96) * 64).size(), QSize(16, 16));
 }

@@ -254,14 +254,21 @@ void DecodeCoded(std::span<const std::byte> file, const THeifCodedImage& coded,
     use(picture);
 }
 
-// Refuses a picture of more than maxPixels pixels, and a grid whose tiles together hold more
-// (each tile is decoded whole). The products of two 32-bit sizes cannot overflow.
+// Refuses a picture of more than maxPixels pixels, a grid whose tiles together hold more
+// (each tile is decoded whole), and a coded picture whose parameter set asks the decoder for
+// more, whatever size the item declares. The products of two 32-bit sizes cannot overflow.
 void CheckPixels(const THeifPicture& picture, const THeifCodedImage& tile, qint64 maxPixels) {
     const uint64_t limit = uint64_t(std::max<qint64>(maxPixels, 0));
     const uint64_t tilePixels = uint64_t(tile.Width) * tile.Height;
     const uint64_t tiles = picture.IsGrid ? picture.Grid.Tiles.size() : 1;
-    if (uint64_t(picture.Width) * picture.Height > limit || tilePixels > limit ||
-        (tilePixels != 0 && tiles > limit / tilePixels))
+    bool tooLarge = uint64_t(picture.Width) * picture.Height > limit || tilePixels > limit ||
+                    (tilePixels != 0 && tiles > limit / tilePixels);
+    for (const THeifCodedImage& coded :
+         picture.IsGrid ? picture.Grid.Tiles : std::vector<THeifCodedImage>{picture.Image}) {
+        const auto size = HevcCodedSize(coded.Hevc);
+        tooLarge = tooLarge || (size && uint64_t(size->first) * size->second > limit);
+    }
+    if (tooLarge)
         throw EInvalidGraphic(Format(Msg::HeifTooLarge, static_cast<long long>(picture.Width),
                                      static_cast<long long>(picture.Height)));
 }
