@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "decoder/formats/HeifContainer.h"
+#include "decoder/formats/HevcParameters.h"
 #include "toolkit/Errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

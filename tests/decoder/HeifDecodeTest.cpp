@@ -9,6 +9,7 @@
 #include "HeifWriter.h"
 #include "decoder/formats/HeifContainer.h"
 #include "decoder/formats/HeifDecode.h"
+#include "decoder/formats/HevcParameters.h"
 #include "toolkit/Errors.h"
 
 namespace {

@@ -6,9 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "toolkit/Translation.h"
@@ -85,11 +83,6 @@ struct THeifPicture {
 // Msg::HeifInvalid for a damaged file or one whose picture is not a coded image or a grid of
 // them.
 THeifPicture ReadHeifContainer(std::span<const std::byte> file);
-
-// The picture size the sequence parameter set of an HEVC configuration codes, which the
-// decoder allocates whatever the item declares; nothing when the configuration has no
-// readable one.
-std::optional<std::pair<uint32_t, uint32_t>> HevcCodedSize(const THeifHevcConfig& config);
 
 // The coded bytes of an item, its extents joined in order.
 std::vector<uint8_t> HeifItemData(std::span<const std::byte> file, const THeifCodedImage& image);

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "decoder/formats/HeifContainer.h"
+#include "decoder/formats/HevcParameters.h"
 #include "toolkit/ByteReader.h"
 #include "toolkit/Errors.h"
 
