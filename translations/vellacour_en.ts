@@ -609,6 +609,22 @@ Print anyway?</translation>
         <source>Disc-Etikett</source>
         <translation>disc label</translation>
     </message>
+    <message>
+        <source>Die AVIF-Datei ist beschädigt oder wird nicht unterstützt.</source>
+        <translation>The AVIF file is damaged or not supported.</translation>
+    </message>
+    <message>
+        <source>Das AVIF-Bild ist mit %lld × %lld Pixeln zu groß.</source>
+        <translation>The AVIF picture, at %lld × %lld pixels, is too large.</translation>
+    </message>
+    <message>
+        <source>Die HEIC-Datei ist beschädigt oder wird nicht unterstützt.</source>
+        <translation>The HEIC file is damaged or not supported.</translation>
+    </message>
+    <message>
+        <source>Das HEIC-Bild ist mit %lld × %lld Pixeln zu groß.</source>
+        <translation>The HEIC picture, at %lld × %lld pixels, is too large.</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>

@@ -1,7 +1,7 @@
 // A bounds-checked little-endian reader over bytes in memory, for the binary picture
-// formats (bitmaps, icons, metafiles). Every read is checked against what remains; a read
-// past the end raises EReadError ("Stream-Read-Fehler") and leaves the position unchanged,
-// so a reader that wants its own message catches that one exception.
+// formats (bitmaps, icons, metafiles), with big-endian reads for the container formats. Every read
+// is checked against what remains; a read past the end raises EReadError ("Stream-Read-Fehler") and
+// leaves the position unchanged, so a reader that wants its own message catches that one exception.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +23,10 @@ public:
     uint32_t U32();
     int16_t I16() { return static_cast<int16_t>(U16()); }
     int32_t I32() { return static_cast<int32_t>(U32()); }
+    // Big-endian reads, for the formats that store their numbers most significant byte first.
+    uint16_t U16BE();
+    uint32_t U32BE();
+    uint64_t U64BE();
 
     // The next count bytes, without copying; the position moves past them.
     std::span<const uint8_t> Bytes(uint64_t count);

@@ -7,8 +7,8 @@
 #include "toolkit/Errors.h"
 
 TEST(ByteReader, ReadsLittleEndianValuesInOrder) {
-    const std::vector<uint8_t> bytes = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xFE, 0xFF,
-                                        0xFF, 0xFF, 0xFF, 0x7F};
+    const std::vector<uint8_t> bytes = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12,
+                                        0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F};
     TByteReader reader(bytes);
     EXPECT_EQ(reader.U8(), 0x01);
     EXPECT_EQ(reader.U16(), 0x1234);
@@ -16,6 +16,17 @@ TEST(ByteReader, ReadsLittleEndianValuesInOrder) {
     EXPECT_EQ(reader.I16(), -2);
     EXPECT_EQ(reader.I32(), 0x7FFFFFFF);
     EXPECT_EQ(reader.Remaining(), 0u);
+}
+
+TEST(ByteReader, ReadsBigEndianValuesInOrder) {
+    const std::vector<uint8_t> bytes = {0x12, 0x34, 0x12, 0x34, 0x56, 0x78, 0x01, 0x02,
+                                        0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0xAA};
+    TByteReader reader(bytes);
+    EXPECT_EQ(reader.U16BE(), 0x1234);
+    EXPECT_EQ(reader.U32BE(), 0x12345678u);
+    EXPECT_EQ(reader.U64BE(), 0x0102030405060708u);
+    EXPECT_THROW(reader.U16BE(), EReadError);
+    EXPECT_EQ(reader.Position(), 14u);
 }
 
 TEST(ByteReader, ReadsPastTheEndFailWithoutMoving) {
