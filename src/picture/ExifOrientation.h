@@ -15,6 +15,10 @@ inline constexpr int ExifUpright = 1;
 // keeps a picture from showing.
 int ExifOrientation(std::span<const uint8_t> bytes);
 
+// The orientation of the WebP file in bytes, from its EXIF chunk; ExifUpright when there is
+// none or it cannot be read.
+int WebPExifOrientation(std::span<const uint8_t> bytes);
+
 // Whether the orientation swaps width and height.
 bool ExifSwapsSides(int orientation);
 
