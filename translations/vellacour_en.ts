@@ -661,6 +661,10 @@ Print anyway?</translation>
         <source>Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif|JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|PNG Bilddatei (*.png)|*.png|WebP Bilddatei (*.webp)|*.webp|TIFF Bilddatei (*.tif;*.tiff)|*.tif;*.tiff|GIF Bilddatei (*.gif)|*.gif|SVG Vektorgrafik (*.svg)|*.svg|HEIF Bilddatei (*.heic;*.heif)|*.heic;*.heif|AVIF Bilddatei (*.avif)|*.avif</source>
         <translation>All pictures (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif|JPEG image file (*.jpg)|*.jpg|JPEG image file (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|PNG image file (*.png)|*.png|WebP image file (*.webp)|*.webp|TIFF image file (*.tif;*.tiff)|*.tif;*.tiff|GIF image file (*.gif)|*.gif|SVG vector graphic (*.svg)|*.svg|HEIF image file (*.heic;*.heif)|*.heic;*.heif|AVIF image file (*.avif)|*.avif</translation>
     </message>
+    <message>
+        <source>Vektorgrafik</source>
+        <translation>vector graphic</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>

@@ -66,7 +66,7 @@ public:
     bool IsEmpty() const override { return !Drawing_; }
     int PixelWidth() const override;
     int PixelHeight() const override;
-    TPixelMeaning PixelMeaning() const override { return TPixelMeaning::None; }
+    TPixelMeaning PixelMeaning() const override { return TPixelMeaning::Vector; }
     bool KeepsOwnTransparency() const override { return true; }
     void SetWidth(int width) override;
     void SetHeight(int height) override;

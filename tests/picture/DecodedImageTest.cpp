@@ -240,7 +240,7 @@ TEST_F(DecodedImage, SvgHasItsNaturalSizeAndDrawsAsVectors) {
     ASSERT_EQ(LoadMessage(Dir.File("sized.svg")), "");
     EXPECT_EQ(Picture.Width(), 120);
     EXPECT_EQ(Picture.Height(), 60);
-    EXPECT_EQ(Picture.Content()->PixelMeaning(), TPixelMeaning::None);
+    EXPECT_EQ(Picture.Content()->PixelMeaning(), TPixelMeaning::Vector);
 
     // Drawn four times its size: the left half blue, the right half left as it was.
     QImage target(480, 240, QImage::Format_RGB32);
