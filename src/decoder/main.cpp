@@ -1,10 +1,13 @@
 // vellacour-decode: decodes one picture file for the program, so that a library that
 // crashes, hangs or runs out of memory on a hostile file takes only this process down.
 // The file's bytes arrive on standard input; the answer (DecodeProtocol.h) goes into the
-// shared-memory file on descriptor 3. Usage: vellacour-decode KIND.
+// shared-memory file on descriptor 3. Usage: vellacour-decode KIND PIXEL_LIMIT, the limit
+// being the most bytes of pixels a picture may need.
 #include <QGuiApplication>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -12,6 +15,7 @@
 
 #include "decoder/Decode.h"
 #include "picture/DecodeProtocol.h"
+#include "toolkit/Dib.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -42,14 +46,16 @@ void LimitResources() {
 #endif
 }
 
-// Tests make the helper fail the ways a library could: VELLACOUR_DECODE_FAULT=crash or
-// hang. Without the variable nothing changes.
+// Tests make the helper fail the ways a library could: VELLACOUR_DECODE_FAULT=crash, hang,
+// or cpu (ended as the processor-time limit ends it). Without the variable nothing changes.
 void InjectFault() {
     const char* fault = std::getenv("VELLACOUR_DECODE_FAULT");
     if (!fault)
         return;
     if (std::string_view(fault) == "crash")
         std::raise(SIGSEGV);
+    if (std::string_view(fault) == "cpu")
+        std::raise(SIGXCPU);
     if (std::string_view(fault) == "hang")
         for (;;)
             pause();
@@ -114,8 +120,11 @@ bool WriteAnswer(const THelperAnswer& answer) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2)
+    uint64_t pixelLimit = 0;
+    if (argc != 3 ||
+        std::from_chars(argv[2], argv[2] + std::strlen(argv[2]), pixelLimit).ec != std::errc())
         return 2;
+    SetPixelMemoryLimit(pixelLimit);
     LimitResources();
     InjectFault();
     std::vector<uint8_t> input;

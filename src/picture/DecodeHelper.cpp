@@ -66,7 +66,8 @@ int SharedCopy(const char* name, std::span<const uint8_t> bytes) {
 }
 
 // Starts the helper with the input as its standard input and the answer file as
-// descriptor 3; its own output goes nowhere, so library chatter stays out of ours.
+// descriptor 3; its own output goes nowhere, so library chatter stays out of ours. The
+// helper refuses pictures beyond the program's pixel limit, as the program's own readers do.
 pid_t Spawn(const std::string& path, const char* kind, int input, int answer) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -74,7 +75,9 @@ pid_t Spawn(const std::string& path, const char* kind, int input, int answer) {
     posix_spawn_file_actions_adddup2(&actions, answer, AnswerFd);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>(kind), nullptr};
+    std::string limit = std::to_string(PixelMemoryLimit());
+    char* argv[] = {const_cast<char*>(path.c_str()), const_cast<char*>(kind), limit.data(),
+                    nullptr};
     pid_t pid = -1;
     const int error = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);

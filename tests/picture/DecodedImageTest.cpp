@@ -15,6 +15,7 @@
 #include "picture/DecodeHelper.h"
 #include "picture/DecodedImage.h"
 #include "picture/Picture.h"
+#include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
 
 namespace {
@@ -206,7 +207,19 @@ TEST_F(DecodedImage, DamagedTruncatedAndOversizedFilesSayWhatAndKeepThePicture) 
     }
 }
 
-TEST_F(DecodedImage, AHelperThatCrashesOrHangsIsReportedAndThePictureKept) {
+TEST_F(DecodedImage, ThePixelLimitIsTheProgramsAndCheckedBeforeDecoding) {
+    Make("cwebp", {"-quiet", Path("halves.png"), "-o", Path("halves.webp")});
+    const uint64_t limit = PixelMemoryLimit();
+    SetPixelMemoryLimit(64 * 32 * 4 - 1);
+    const std::string tooLarge = LoadMessage(Dir.File("halves.webp"));
+    SetPixelMemoryLimit(64 * 32 * 4);
+    const std::string fits = LoadMessage(Dir.File("halves.webp"));
+    SetPixelMemoryLimit(limit);
+    EXPECT_EQ(tooLarge, "WebP-Bild ist zu groß (64 x 32 Pixel) und kann nicht geladen werden");
+    EXPECT_EQ(fits, "");
+}
+
+TEST_F(DecodedImage, AHelperThatCrashesHangsOrOverrunsIsReportedAndThePictureKept) {
     Make("convert", {Path("halves.png"), Path("good.gif")});
     ASSERT_EQ(LoadMessage(Dir.File("good.gif")), "");
     const TGraphic* held = Picture.Content();
@@ -215,6 +228,11 @@ TEST_F(DecodedImage, AHelperThatCrashesOrHangsIsReportedAndThePictureKept) {
     setenv("VELLACOUR_DECODE_FAULT", "crash", 1);
     EXPECT_EQ(LoadMessage(Dir.File("good.gif")),
               "Das Hilfsprogramm zum Lesen der GIF-Datei ist abgestürzt");
+    EXPECT_EQ(Picture.Content(), held);
+
+    setenv("VELLACOUR_DECODE_FAULT", "cpu", 1);
+    EXPECT_EQ(LoadMessage(Dir.File("good.gif")),
+              "Das Lesen der GIF-Datei braucht mehr Speicher oder Rechenzeit als erlaubt");
     EXPECT_EQ(Picture.Content(), held);
 
     setenv("VELLACOUR_DECODE_FAULT", "hang", 1);
