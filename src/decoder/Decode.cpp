@@ -88,6 +88,8 @@ THelperAnswer DecodeSvg(std::span<const uint8_t> bytes) {
     const QSize size = renderer.defaultSize();
     if (!renderer.isValid() || size.isEmpty())
         return WithStatus(TDecodeStatus::Broken);
+    if (uint32_t(size.width()) > MaxDrawingSide || uint32_t(size.height()) > MaxDrawingSide)
+        return WithStatus(TDecodeStatus::TooLarge, size);
     THelperAnswer answer;
     QPicture picture;
     QPainter painter(&picture);

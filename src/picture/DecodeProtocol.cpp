@@ -5,9 +5,8 @@
 #include "toolkit/Dib.h"
 
 namespace {
-// A drawing's natural size is only a frame; anything beyond this is no picture anyone
-// prints, and keeps the arithmetic of drawing it far from overflow.
-constexpr uint32_t MaxSide = 1u << 20;
+// Pixels are bounded by the pixel limit; a side as long as a drawing's may be is far beyond.
+constexpr uint32_t MaxSide = MaxDrawingSide;
 
 bool ValidPixels(const TDecodeHeader& header) {
     if (header.Width == 0 || header.Height == 0 || header.Width > MaxSide ||

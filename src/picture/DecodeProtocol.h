@@ -40,6 +40,10 @@ static_assert(sizeof(TDecodeHeader) == 32);
 
 inline constexpr uint32_t DecodeMagic = 0x48444356; // "VCDH"
 
+// A drawing's natural size is only a frame; a side beyond this is no picture anyone prints,
+// and keeping within it keeps the arithmetic of drawing it far from overflow.
+inline constexpr uint32_t MaxDrawingSide = 1u << 20;
+
 // A checked answer: every field within its range, the payload inside the bytes and of the
 // size the header gives.
 struct TDecodeAnswer {

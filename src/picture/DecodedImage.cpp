@@ -1,6 +1,5 @@
 #include "picture/DecodedImage.h"
 
-#include <QBuffer>
 #include <QPainter>
 #include <vector>
 
