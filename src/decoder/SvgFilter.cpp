@@ -4,10 +4,18 @@
 #include <QXmlStreamWriter>
 
 namespace {
-// Whether a reference stays inside the document or carries its data with it.
+// Whether a reference stays inside the document or carries its data with it. Embedded SVG
+// data is not taken: Qt decodes an image's data with its SVG image reader, which would read
+// the embedded document's references unfiltered.
 bool IsLocalReference(QStringView reference) {
     const QStringView trimmed = reference.trimmed();
-    return trimmed.startsWith(u'#') || trimmed.startsWith(u"data:", Qt::CaseInsensitive);
+    if (trimmed.startsWith(u'#'))
+        return true;
+    if (!trimmed.startsWith(u"data:", Qt::CaseInsensitive))
+        return false;
+    const qsizetype comma = trimmed.indexOf(u',');
+    const QStringView mediaType = comma < 0 ? trimmed : trimmed.first(comma);
+    return !mediaType.contains(u"svg", Qt::CaseInsensitive);
 }
 
 // Whether the text (an attribute's value or a style sheet) refers to anything outside the

@@ -33,6 +33,9 @@ TEST(SvgFilter, KeepsOnlyReferencesIntoTheDocumentOrItsData) {
         {R"(<use xlink:href="#shape"/>)", R"(xlink:href="#shape")", "(refused)"},
         {R"(<image href="data:image/png;base64,AAAA"/>)", "data:image/png;base64,AAAA",
          "(refused)"},
+        // An embedded SVG document would be read with its own references unfiltered.
+        {R"(<image href="data:image/svg+xml;base64,PHN2Zy8+"/>)", "<image", "PHN2Zy8+"},
+        {R"(<image href=" DATA:image/SVG+xml,%3Csvg/%3E"/>)", "<image", "%3Csvg"},
         {R"x(<rect fill="url(#paint)"/>)x", R"x(fill="url(#paint)")x", "(refused)"},
         {R"(<style>rect{fill:#00f}</style>)", "rect{fill:#00f}", "(refused)"},
     };
