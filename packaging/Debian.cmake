@@ -23,7 +23,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${changelog}.gz DESTINAT
 # programs, as Debian's own packages have them.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program vellacour vellacour-export)
+        foreach(program vellacour vellacour-export vellacour-decode)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
                 COMMAND_ERROR_IS_FATAL ANY)
@@ -44,8 +44,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "size on one landscape sheet, with optional cutting frames and fold lines.\n"
     "It prints the wrap of slim CD cases, DVD and Blu-ray keep cases and cases of\n"
     "the user's own size as well: back panel, spine and front panel in one piece.\n"
-    "Pictures may be BMP, JPEG, PNG, ICO, EMF or WMF files. The user interface is\n"
-    "German or English.\n"
+    "Pictures may be BMP, JPEG, PNG, ICO, EMF, WMF, WebP, TIFF, GIF or SVG files;\n"
+    "all but the first six are decoded by a helper program of limited means, so that\n"
+    "a damaged file cannot harm the program. The user interface is German or English.\n"
     "\n"
     "vellacour-export prints a layout's sheet into a PDF file, or a picture into\n"
     "a PNG image, from the command line without a display.")
@@ -55,9 +56,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from the binaries; the CUPS client library, the fonts the sheet and
-# the window ask for and Qt's German texts for its own dialogs are loaded at run time.
+# the window ask for, Qt's German texts for its own dialogs and Qt's WebP and TIFF readers
+# (plugins the picture helper loads) are loaded at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2, fonts-liberation2, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libcups2, fonts-liberation2, qt6-translations-l10n, qt6-image-formats-plugins")
 # Free stand-ins for faces that Windows metafiles name (Tahoma, Wingdings, Symbol), which the
 # picture player adds to its own fonts when the system lacks them; pictures play without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")

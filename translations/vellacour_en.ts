@@ -28,10 +28,6 @@
         <translation>&amp;Redo</translation>
     </message>
     <message>
-        <source>Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|PNG Bilddatei (*.png)|*.png</source>
-        <translation>All pictures (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|JPEG image file (*.jpg)|*.jpg|JPEG image file (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|PNG image file (*.png)|*.png</translation>
-    </message>
-    <message>
         <source>Vellacour-Dateien (*.vco)|*.vco</source>
         <translation>Vellacour files (*.vco)|*.vco</translation>
     </message>
@@ -624,6 +620,74 @@ Print anyway?</translation>
     <message>
         <source>Das HEIC-Bild ist mit %lld × %lld Pixeln zu groß.</source>
         <translation>The HEIC picture, at %lld × %lld pixels, is too large.</translation>
+    </message>
+    <message>
+        <source>%s-Datei ist beschädigt oder wird nicht unterstützt</source>
+        <translation>%s file is damaged or not supported</translation>
+    </message>
+    <message>
+        <source>%s-Dateien werden noch nicht unterstützt</source>
+        <translation>%s files are not supported yet</translation>
+    </message>
+    <message>
+        <source>%s-Bild ist zu groß (%u x %u Pixel) und kann nicht geladen werden</source>
+        <translation>%s image is too large (%u x %u pixels) and cannot be loaded</translation>
+    </message>
+    <message>
+        <source>%s-Datei ist zu groß und kann nicht geladen werden</source>
+        <translation>%s file is too large and cannot be loaded</translation>
+    </message>
+    <message>
+        <source>Das Lesen der %s-Datei braucht mehr Speicher oder Rechenzeit als erlaubt</source>
+        <translation>Reading the %s file needs more memory or processor time than allowed</translation>
+    </message>
+    <message>
+        <source>Das Lesen der %s-Datei wurde abgebrochen, weil es zu lange gedauert hat</source>
+        <translation>Reading the %s file was stopped because it took too long</translation>
+    </message>
+    <message>
+        <source>Das Hilfsprogramm zum Lesen der %s-Datei ist abgestürzt</source>
+        <translation>The helper program reading the %s file crashed</translation>
+    </message>
+    <message>
+        <source>Das Hilfsprogramm %s zum Lesen von Bildern fehlt</source>
+        <translation>The picture-reading helper program %s is missing</translation>
+    </message>
+    <message>
+        <source>WebP Bilddatei</source>
+        <translation>WebP image file</translation>
+    </message>
+    <message>
+        <source>TIFF Bilddatei</source>
+        <translation>TIFF image file</translation>
+    </message>
+    <message>
+        <source>GIF Bilddatei</source>
+        <translation>GIF image file</translation>
+    </message>
+    <message>
+        <source>SVG Vektorgrafik</source>
+        <translation>SVG vector graphic</translation>
+    </message>
+    <message>
+        <source>HEIF Bilddatei</source>
+        <translation>HEIF image file</translation>
+    </message>
+    <message>
+        <source>AVIF Bilddatei</source>
+        <translation>AVIF image file</translation>
+    </message>
+    <message>
+        <source>Die Größe eines %s-Bildes kann nicht verändert werden</source>
+        <translation>The size of a %s image cannot be changed</translation>
+    </message>
+    <message>
+        <source>Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif|JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|PNG Bilddatei (*.png)|*.png|WebP Bilddatei (*.webp)|*.webp|TIFF Bilddatei (*.tif;*.tiff)|*.tif;*.tiff|GIF Bilddatei (*.gif)|*.gif|SVG Vektorgrafik (*.svg)|*.svg|HEIF Bilddatei (*.heic;*.heif)|*.heic;*.heif|AVIF Bilddatei (*.avif)|*.avif</source>
+        <translation>All pictures (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif)|*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;*.heif;*.avif|JPEG image file (*.jpg)|*.jpg|JPEG image file (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|PNG image file (*.png)|*.png|WebP image file (*.webp)|*.webp|TIFF image file (*.tif;*.tiff)|*.tif;*.tiff|GIF image file (*.gif)|*.gif|SVG vector graphic (*.svg)|*.svg|HEIF image file (*.heic;*.heif)|*.heic;*.heif|AVIF image file (*.avif)|*.avif</translation>
+    </message>
+    <message>
+        <source>Vektorgrafik</source>
+        <translation>vector graphic</translation>
     </message>
 </context>
 <context>

@@ -23,11 +23,16 @@
 
 namespace {
 constexpr TMsg PictureFilter{QT_TRANSLATE_NOOP(
-    "Msg", "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|"
-           "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
+    "Msg", "Alle Dateien (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;"
+           "*.svg;*.heic;*.heif;*.avif)|"
+           "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png;*.webp;*.tif;*.tiff;*.gif;*.svg;*.heic;"
+           "*.heif;*.avif|"
            "JPEG Bilddatei (*.jpg)|*.jpg|JPEG Bilddatei (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|"
            "Symbole (*.ico)|*.ico|Erweiterte Metadateien (*.emf)|*.emf|Metadateien (*.wmf)|*.wmf|"
-           "PNG Bilddatei (*.png)|*.png")};
+           "PNG Bilddatei (*.png)|*.png|WebP Bilddatei (*.webp)|*.webp|"
+           "TIFF Bilddatei (*.tif;*.tiff)|*.tif;*.tiff|GIF Bilddatei (*.gif)|*.gif|"
+           "SVG Vektorgrafik (*.svg)|*.svg|HEIF Bilddatei (*.heic;*.heif)|*.heic;*.heif|"
+           "AVIF Bilddatei (*.avif)|*.avif")};
 constexpr TMsg LayoutFilter{QT_TRANSLATE_NOOP("Msg", "Vellacour-Dateien (*.vco)|*.vco")};
 constexpr const char* LayoutExtension = "vco";
 constexpr TMsg Untitled{QT_TRANSLATE_NOOP("Msg", "<Unbenannt>")};

@@ -11,6 +11,7 @@
 #include "app/Icons.h"
 #include "app/MainForm.h"
 #include "picture/Canvas.h"
+#include "picture/DecodedImage.h"
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
 #include "print/Printer.h"
@@ -38,9 +39,10 @@ int RunProgram(const TCommandLine& commandLine, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Product::ApplicationId));
     QCoreApplication::setApplicationName(QStringLiteral("vellacour"));
     InstallTranslations(app);
-    // JPEG and PNG files are known before any window exists.
+    // JPEG, PNG and the helper's kinds are known before any window exists.
     RegisterJpegFormat();
     RegisterPngFormat();
+    RegisterDecodedFormats();
     InitJpegDefaults(ScreenBitsPerPixel());
     TApplication::SetTitle("Vellacour");
     app.setWindowIcon(ApplicationIcon());
@@ -63,6 +65,7 @@ int RunProgram(const TCommandLine& commandLine, char** argv) {
                            [&] { Guarded([&] { frmMain.LoadCover(commandLine.LayoutFile); }); });
     const int status = app.exec();
     sessionBus.join();
+    UnregisterDecodedFormats();
     UnregisterPngFormat();
     UnregisterJpegFormat();
     return status;

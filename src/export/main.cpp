@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "export/Export.h"
+#include "picture/DecodedImage.h"
 #include "picture/Jpeg.h"
 #include "picture/Png.h"
 #include "toolkit/Application.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     TApplication::SetTitle("Vellacour");
     RegisterJpegFormat();
     RegisterPngFormat();
+    RegisterDecodedFormats();
     // Pictures are written in full colour whatever the screen, so decode to 24 bits.
     InitJpegDefaults(24);
     return RunExport(args, std::cout, std::cerr);

@@ -133,6 +133,34 @@ std::span<const uint8_t> ExifThumbnail(std::span<const uint8_t> bytes) {
     return thumbnail;
 }
 
+int WebPExifOrientation(std::span<const uint8_t> bytes) {
+    // "RIFF", the file's size, "WEBP", then chunks: a four-letter type, a little-endian
+    // length and the data, padded to an even length.
+    const auto text = [&](size_t at) {
+        return std::string_view(reinterpret_cast<const char*>(bytes.data()) + at, 4);
+    };
+    if (bytes.size() < 12 || text(0) != "RIFF" || text(8) != "WEBP")
+        return ExifUpright;
+    size_t pos = 12;
+    while (pos + 8 <= bytes.size()) {
+        const uint64_t length = uint64_t(bytes[pos + 4]) | uint64_t(bytes[pos + 5]) << 8 |
+                                uint64_t(bytes[pos + 6]) << 16 | uint64_t(bytes[pos + 7]) << 24;
+        if (length > bytes.size() - pos - 8)
+            return ExifUpright;
+        std::span<const uint8_t> payload = bytes.subspan(pos + 8, size_t(length));
+        if (text(pos) == "EXIF") {
+            // Some writers keep the JPEG block's signature in front of the TIFF data.
+            if (payload.size() >= ExifSignature.size() &&
+                std::string_view(reinterpret_cast<const char*>(payload.data()),
+                                 ExifSignature.size()) == ExifSignature)
+                payload = payload.subspan(ExifSignature.size());
+            return OrientationIn(payload);
+        }
+        pos += 8 + size_t(length) + size_t(length & 1);
+    }
+    return ExifUpright;
+}
+
 bool ExifSwapsSides(int orientation) {
     return orientation >= 5 && orientation <= 8;
 }

@@ -20,6 +20,10 @@ int ExifOrientation(std::span<const uint8_t> bytes);
 // it does not lie wholly inside the Exif block.
 std::span<const uint8_t> ExifThumbnail(std::span<const uint8_t> bytes);
 
+// The orientation of the WebP file in bytes, from its EXIF chunk; ExifUpright when there is
+// none or it cannot be read.
+int WebPExifOrientation(std::span<const uint8_t> bytes);
+
 // Whether the orientation swaps width and height.
 bool ExifSwapsSides(int orientation);
 

@@ -25,9 +25,10 @@ struct TRect {
 enum class TProgressStage { psStarting, psRunning, psEnding };
 
 // What a kind's pixel size says about a drawing of it: raster pixels stretched over the
-// rectangle, a raster drawn at its own size whatever the rectangle, or nothing at all
-// (a vector drawing, whose size is only its frame's).
-enum class TPixelMeaning { Stretched, OwnSize, None };
+// rectangle, a raster drawn at its own size whatever the rectangle, nothing at all (a
+// drawing whose size is only its frame's), or nothing but that the picture is a vector
+// graphic, sharp at any size.
+enum class TPixelMeaning { Stretched, OwnSize, None, Vector };
 
 using TGraphicNotify = std::function<void(TGraphic& sender)>;
 using TProgressEvent = std::function<void(TGraphic& sender, TProgressStage stage, int percentDone)>;

@@ -20,6 +20,10 @@ TPrintResolution Describe(std::string_view path, TPixelMeaning meaning, QSize si
                           QSizeF printed) {
     TPrintResolution result;
     result.Text = std::filesystem::path(path).filename().string();
+    if (meaning == TPixelMeaning::Vector) {
+        result.Text += " – " + Msg::VectorGraphic.Text();
+        return result;
+    }
     if (meaning == TPixelMeaning::None || size.width() <= 0 || size.height() <= 0)
         return result;
     result.Text += " – " + Format(Msg::PixelSize, size.width(), size.height());

@@ -16,6 +16,7 @@ class TPicture;
 namespace Msg {
 inline constexpr TMsg PixelSize{QT_TRANSLATE_NOOP("Msg", "%d × %d Pixel")};
 inline constexpr TMsg LowResolution{QT_TRANSLATE_NOOP("Msg", ", geringe Auflösung")};
+inline constexpr TMsg VectorGraphic{QT_TRANSLATE_NOOP("Msg", "Vektorgrafik")};
 } // namespace Msg
 
 // Below this a printed picture shows its pixels.
@@ -29,8 +30,8 @@ struct TPrintResolution {
 
 // The description of a picture file of the given pixel size and kind printed into the
 // rectangle (tenths of a millimetre). Only stretched rasters have a resolution; a raster
-// drawn at its own size is named with its size, a vector drawing by its name alone, and so
-// is a picture without pixels.
+// drawn at its own size is named with its size, a vector graphic as one ("logo.svg –
+// Vektorgrafik"), a metafile by its name alone, and so is a picture without pixels.
 TPrintResolution DescribePrintResolution(std::string_view path, TPixelMeaning meaning, int width,
                                          int height, const TRect& printed);
 

@@ -187,8 +187,9 @@ TEST(HeifDecode, AssemblesGridTilesCroppedToTheOutputSize) {
         EXPECT_LE(std::abs(qRed(corner) - qRed(expectedCorner)), 12);
         EXPECT_LE(std::abs(qBlue(corner) - qBlue(expectedCorner)), 12);
         const QImage reference = ReferenceDecoding(dir, file);
-        if (!reference.isNull())
+        if (!reference.isNull()) {
             EXPECT_EQ(CompareImages(image, reference, 6), "") << "heif-convert";
+        }
     }
 }
 

@@ -30,6 +30,37 @@ TEST(ExportPicture, WritesThePictureAtItsOwnSize) {
     EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 255));
 }
 
+// The kinds the helper decodes are exported as the others are, and a damaged one gives its
+// message.
+TEST(ExportPicture, WritesWebPAndSvgPicturesAndNamesADamagedOne) {
+    TempDir dir;
+    const std::string bmp = dir.File("zwei.bmp"), webp = dir.File("zwei.webp");
+    WriteBmp24(bmp, 2, 1, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    const std::string source = dir.File("zwei.png");
+    ASSERT_TRUE(QImage(Q(bmp)).save(Q(source)));
+    ASSERT_EQ(QProcess::execute("cwebp", {"-quiet", "-lossless", Q(source), "-o", Q(webp)}), 0);
+    const std::string svg = dir.File("zwei.svg");
+    WriteFileText(svg, R"(<svg xmlns="http://www.w3.org/2000/svg" width="2" height="1">)"
+                       R"(<rect width="1" height="1" fill="#f00"/>)"
+                       R"(<rect x="1" width="1" height="1" fill="#00f"/></svg>)");
+    for (const std::string& input : {webp, svg}) {
+        SCOPED_TRACE(input);
+        const std::string png = dir.File("out.png");
+        const ExportResult result = Export({"picture", Q(input), "-o", Q(png), "--size", "8x4"});
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        const QImage image(Q(png));
+        ASSERT_EQ(image.size(), QSize(8, 4));
+        EXPECT_EQ(image.pixel(1, 1), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(6, 2), qRgb(0, 0, 255));
+    }
+
+    const std::string bad = dir.File("kaputt.webp");
+    WriteFileText(bad, "RIFF and nothing more");
+    const ExportResult result = Export({"picture", Q(bad), "-o", Q(dir.File("kaputt.png"))});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Errors, "WebP-Datei ist beschädigt oder wird nicht unterstützt.\n");
+}
+
 TEST(ExportPicture, StretchesToTheGivenSize) {
     TempDir dir;
     const std::string bmp = dir.File("zwei.bmp");
@@ -54,9 +85,9 @@ TEST(ExportPicture, FailureWritesNothingAndPrintsTheMessageAsTheWindowShowsIt) {
     EXPECT_EQ(result.Errors, "Datei " + missing + " kann nicht geöffnet werden.\n");
     EXPECT_FALSE(fs::exists(png));
 
-    result = Export({"picture", Q(dir.File("bild.GIF")), "-o", Q(png)});
+    result = Export({"picture", Q(dir.File("bild.XCF")), "-o", Q(png)});
     EXPECT_EQ(result.Status, 1);
-    EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.GIF)\n");
+    EXPECT_EQ(result.Errors, "Unbekannte Bilddateierweiterung (.XCF)\n");
 
     const std::string bad = dir.File("kaputt.bmp");
     WriteFileText(bad, "XX not a bitmap");

@@ -378,3 +378,32 @@ TEST(ExportSheet, EachCasePrintsItsWrapInPlace) {
         EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
     }
 }
+
+// An SVG cover is printed as the vector drawing it is: in place and in its colour at every
+// resolution, with no picture of pixels in the PDF.
+TEST(ExportSheet, PrintsAnSvgCoverAsVectors) {
+    TempDir dir;
+    const std::string svg = dir.File("rot.svg");
+    WriteFileText(svg, R"(<svg xmlns="http://www.w3.org/2000/svg" width="120" height="120">)"
+                       R"(<rect width="120" height="120" fill="#ff0000"/></svg>)");
+    const std::string layout = dir.File("cover.vco");
+    WriteFileText(layout, "[Vellacour]\ncover=" + svg + "\nback=\n");
+    for (const char* dpi : {"600", "2400"}) {
+        SCOPED_TRACE(dpi);
+        const std::string pdf = dir.File(std::string("bogen-") + dpi + ".pdf");
+        const ExportResult result =
+            Export(QStringList{"sheet", Q(layout), "-o", Q(pdf), "--frames", "--dpi", dpi});
+        ASSERT_EQ(result.Status, 0) << result.Errors;
+        const std::vector<std::string> problems =
+            CheckSheetPdf(pdf, {TPaper::A4, true, Red, std::nullopt});
+        EXPECT_TRUE(problems.empty()) << JoinProblems(problems);
+
+        QProcess images;
+        images.start("pdfimages", {"-list", Q(pdf)});
+        ASSERT_TRUE(images.waitForFinished(30000));
+        // The listing's two header lines and nothing else.
+        const QStringList lines =
+            QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    }
+}

@@ -7,7 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/scripts/common.sh"
-install_packages lintian poppler-utils libjpeg-turbo-progs
+install_packages lintian poppler-utils libjpeg-turbo-progs imagemagick webp
 work=$(mktemp -d)
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@"; }
 installed() { dpkg-query -W -f='${Status}' vellacour 2>/dev/null | grep -q 'install ok installed'; }
@@ -34,6 +34,7 @@ lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports er
 
 # Exactly the program's files, under /usr; no test program among them.
 expected="./usr/bin/vellacour
+./usr/bin/vellacour-decode
 ./usr/bin/vellacour-export
 ./usr/share/applications/org.vellacour.Vellacour.desktop
 ./usr/share/doc/vellacour/changelog.gz
@@ -52,7 +53,8 @@ files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | LC_ALL=C sort)
 [[ "$files" == "$expected" ]] || fail "package files differ:
 $(diff <(echo "$expected") <(echo "$files"))"
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libcups2 fonts-liberation2 qt6-translations-l10n libqt6widgets6 libjpeg62-turbo; do
+for package in libcups2 fonts-liberation2 qt6-translations-l10n libqt6widgets6 libjpeg62-turbo \
+    qt6-image-formats-plugins libqt6svg6; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 [[ "$(dpkg-deb -f "$deb" Section)" == graphics ]] || fail "section is not graphics"
@@ -90,6 +92,19 @@ printf '[Vellacour]\ncover=%s\nback=%s\n' "$work/cover.jpg" "$work/back.bmp" >"$
     -o cover.pdf --frames) || fail "the installed vellacour-export could not print the sheet"
 pdfinfo "$work/cover.pdf" | grep -qE '^Page size: +842 x 595 pts \(A4\)' ||
     fail "the sheet is not one landscape A4 page: $(pdfinfo "$work/cover.pdf")"
+
+# One file of each kind the helper decodes, opened by the installed program through the
+# installed helper and its plugins.
+printf '<svg xmlns="http://www.w3.org/2000/svg" width="4" height="4"><rect width="4" height="4"/></svg>' \
+    >"$work/kind.svg"
+convert "$work/cover.ppm" "$work/kind.tif"
+convert "$work/cover.ppm" "$work/kind.gif"
+convert "$work/cover.ppm" "$work/kind.png"
+cwebp -quiet "$work/kind.png" -o "$work/kind.webp"
+for kind in webp tif gif svg; do
+    (cd "$work" && env -u DISPLAY -u QT_QPA_PLATFORM /usr/bin/vellacour-export picture \
+        "kind.$kind" -o "kind-$kind.png") || fail "the installed program could not open a .$kind file"
+done
 
 echo "== purge"
 apt_get purge vellacour >/dev/null

@@ -40,6 +40,8 @@ TEST(PrintResolution, NamesFilePixelsAndDpiAndMarksLowResolution) {
         {"/daten/symbol.ico", TPixelMeaning::OwnSize, 32, 32, CoverPart,
          "symbol.ico – 32 × 32 Pixel", false},
         {"/daten/logo.emf", TPixelMeaning::None, 480, 320, BackPart, "logo.emf", false},
+        {"/daten/logo.svg", TPixelMeaning::Vector, 120, 60, BackPart, "logo.svg – Vektorgrafik",
+         false},
         {"/daten/leer.bmp", TPixelMeaning::Stretched, 0, 0, CoverPart, "leer.bmp", false},
         {"/daten/mit leerzeichen/ä.jpeg", TPixelMeaning::Stretched, 3000, 2400, BackPart,
          "ä.jpeg – 3000 × 2400 Pixel, 505 dpi", false},

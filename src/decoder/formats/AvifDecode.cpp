@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "decoder/formats/FormatErrors.h"
 #include "toolkit/Errors.h"
 
 namespace {
@@ -51,8 +52,9 @@ QImage DecodeAvif(std::span<const std::byte> file, qint64 maxPixels) {
     Check(avifDecoderParse(decoder.get()));
     const avifImage& parsed = *decoder->image;
     if (uint64_t(parsed.width) * parsed.height > uint64_t(std::max<qint64>(maxPixels, 0)))
-        throw EInvalidGraphic(Format(Msg::AvifTooLarge, static_cast<long long>(parsed.width),
-                                     static_cast<long long>(parsed.height)));
+        throw EPictureTooLarge(Format(Msg::AvifTooLarge, static_cast<long long>(parsed.width),
+                                      static_cast<long long>(parsed.height)),
+                               parsed.width, parsed.height);
     // libavif refuses a larger picture while reading the container, without saying why;
     // only now, past our own check, is its limit lowered to ours, for the AV1 decoder.
     decoder->imageSizeLimit =

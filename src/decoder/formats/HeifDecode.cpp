@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "decoder/formats/FormatErrors.h"
 #include "decoder/formats/HeifContainer.h"
 #include "decoder/formats/HevcParameters.h"
 #include "toolkit/ByteReader.h"
@@ -270,8 +271,9 @@ void CheckPixels(const THeifPicture& picture, const THeifCodedImage& tile, qint6
         tooLarge = tooLarge || (size && uint64_t(size->first) * size->second > limit);
     }
     if (tooLarge)
-        throw EInvalidGraphic(Format(Msg::HeifTooLarge, static_cast<long long>(picture.Width),
-                                     static_cast<long long>(picture.Height)));
+        throw EPictureTooLarge(Format(Msg::HeifTooLarge, static_cast<long long>(picture.Width),
+                                      static_cast<long long>(picture.Height)),
+                               picture.Width, picture.Height);
 }
 
 QImage Transformed(QImage image, const std::vector<THeifTransform>& transforms) {
