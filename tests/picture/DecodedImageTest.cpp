@@ -1,6 +1,6 @@
 // The kinds the helper decodes, end to end through the real helper: sizes, orientation and
-// colours of files made here with cwebp, webpmux and ImageMagick, what damaged, truncated
-// and oversized files say, an SVG that names another file, and a helper that crashes or
+// colours of files made here with cwebp, webpmux, ImageMagick, heif-enc and avifenc, what damaged,
+// truncated and oversized files say, an SVG that names another file, and a helper that crashes or
 // hangs.
 #include <QBuffer>
 #include <QImage>
@@ -95,7 +95,7 @@ bool Near(QRgb actual, QRgb expected) {
 class DecodedImage : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* tool : {"cwebp", "webpmux", "convert"})
+        for (const char* tool : {"cwebp", "webpmux", "convert", "heif-enc", "avifenc"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 GTEST_SKIP() << tool << " is not installed";
         RegisterDecodedFormats();
@@ -143,6 +143,8 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
     Make("convert", {png, "-colorspace", "CMYK", Path("cmyk.tif")});
     // The second page is another picture: only the first counts.
     Make("convert", {png, "-size", "10x10", "xc:green", Path("twopages.tif")});
+    Make("heif-enc", {"-q", "90", png, "-o", Path("plain.heic")});
+    Make("avifenc", {"-s", "10", png, Path("plain.avif")});
 
     const struct {
         const char* File;
@@ -157,6 +159,8 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
         {"plain.gif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"cmyk.tif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"twopages.tif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
+        {"plain.heic", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
+        {"plain.avif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
@@ -183,7 +187,8 @@ TEST_F(DecodedImage, DamagedTruncatedAndOversizedFilesSayWhatAndKeepThePicture) 
     WriteFileText(Dir.File("empty.webp"), "");
     WriteFileBytes(Dir.File("huge.gif"), HugeGif());
     WriteFileBytes(Dir.File("huge.tif"), HugeTiff());
-    WriteFileText(Dir.File("photo.heic"), "not yet");
+    WriteFileText(Dir.File("photo.heic"), "no HEIF file");
+    WriteFileText(Dir.File("photo.avif"), "no AVIF file");
     WriteFileText(Dir.File("huge.svg"), R"(<svg xmlns="http://www.w3.org/2000/svg" )"
                                         R"(width="3000000" height="10"/>)");
     WriteFileText(Dir.File("cut.svg"), R"(<svg xmlns="http://www.w3.org/2000/svg" width="10")");
@@ -198,7 +203,8 @@ TEST_F(DecodedImage, DamagedTruncatedAndOversizedFilesSayWhatAndKeepThePicture) 
         {"empty.webp", "WebP-Datei ist beschädigt oder wird nicht unterstützt"},
         {"huge.gif", "GIF-Bild ist zu groß (65535 x 65535 Pixel) und kann nicht geladen werden"},
         {"huge.tif", "TIFF-Bild ist zu groß (100000 x 100000 Pixel) und kann nicht geladen werden"},
-        {"photo.heic", "HEIF-Dateien werden noch nicht unterstützt"},
+        {"photo.heic", "HEIF-Datei ist beschädigt oder wird nicht unterstützt"},
+        {"photo.avif", "AVIF-Datei ist beschädigt oder wird nicht unterstützt"},
         {"huge.svg", "SVG-Bild ist zu groß (3000000 x 10 Pixel) und kann nicht geladen werden"},
         {"cut.svg", "SVG-Datei ist beschädigt oder wird nicht unterstützt"},
     };
