@@ -25,18 +25,6 @@ HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" >"$work/program.log" 2>&1
 pids+=($!)
 main=$(find_window "Vellacour") || fail "main window did not appear"
 
-# Opens a menu of the menu bar with Alt and its key, then presses the keys given, each
-# after the menu it opens has come up.
-in_menu() {
-    xdotool windowactivate --sync "$main" 2>/dev/null || true
-    xdotool key "$1"
-    shift
-    for key in "$@"; do
-        sleep 0.5
-        xdotool key "$key"
-    done
-}
-
 # Alt+O, H: the cases; a submenu opened by its key comes up with its first item active, so
 # the third item, "DVD-Hülle", is two down.
 in_menu alt+o h Down Down Return

@@ -50,6 +50,19 @@ find_window() {
     done
     return 1
 }
+
+# Opens a menu of the main window's ($main) menu bar with Alt and its key, then presses the
+# keys given, each after the menu it opens has come up.
+in_menu() {
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool key "$1"
+    shift
+    for key in "$@"; do
+        sleep 0.5
+        xdotool key "$key"
+    done
+}
+
 main_window_name() { xdotool getwindowname "$main"; }
 wait_for_name() {
     for _ in $(seq 1 100); do
