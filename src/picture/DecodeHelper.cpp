@@ -119,7 +119,10 @@ TDecoded ReadAnswer(int answer, const char* kindName) {
     struct TUnmap {
         void* Address;
         size_t Size;
-        ~TUnmap() { munmap(Address, Size); }
+        ~TUnmap() {
+            if (Address)
+                munmap(Address, Size);
+        }
     } unmap{mapped, size};
 
     const std::optional<TDecodeAnswer> parsed =
@@ -146,14 +149,20 @@ TDecoded ReadAnswer(int answer, const char* kindName) {
                                      qsizetype(parsed->Payload.size()));
         return decoded;
     }
-    decoded.Image =
-        QImage(decoded.Size, parsed->Content == TDecodeContent::Argb32 ? QImage::Format_ARGB32
-                                                                       : QImage::Format_RGB32);
-    if (decoded.Image.isNull())
+    // The pixels stay where the helper wrote them, read-only: the image reads the mapping,
+    // which goes with the image's last copy, so a large picture is neither copied nor given
+    // fresh pages. A change to the image detaches it first, as Qt does.
+    auto* mapping = new TUnmap{mapped, size};
+    unmap.Address = nullptr;
+    decoded.Image = QImage(
+        parsed->Payload.data(), decoded.Size.width(), decoded.Size.height(),
+        qsizetype(parsed->Stride),
+        parsed->Content == TDecodeContent::Argb32 ? QImage::Format_ARGB32 : QImage::Format_RGB32,
+        [](void* info) { delete static_cast<TUnmap*>(info); }, mapping);
+    if (decoded.Image.isNull()) {
+        delete mapping;
         Fail(Msg::DecodeOverLimit, kindName);
-    for (int y = 0; y < decoded.Size.height(); ++y)
-        std::memcpy(decoded.Image.scanLine(y), parsed->Payload.data() + size_t(y) * parsed->Stride,
-                    parsed->Stride);
+    }
     return decoded;
 }
 } // namespace
