@@ -87,7 +87,7 @@ TEST_F(DiscCommands, DiscDialogChangesWhatTheUserChangedAndTravelsWithTheLayout)
     const std::string layout = Dir.File("disc.vco");
     WriteFileText(layout, "[Vellacour]\ncover=\nback=\ndiscOuter=gross\n");
     Form->LoadCover(layout);
-    EXPECT_TRUE(Form->ShowsDisc() == false) << "no disc label yet";
+    EXPECT_FALSE(Form->ShowsDisc()) << "no disc label yet";
     DialogScript script;
     script.Then([](QDialog& dialog) {
         auto& form = dynamic_cast<TfrmDisc&>(dialog);
