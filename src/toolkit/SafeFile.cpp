@@ -185,6 +185,12 @@ bool SameFile(const std::string& first, const std::string& second) {
 // Writes text to a new file beside target and renames it over target. The existing file,
 // if any, must be a writable regular file; its permission bits and owner carry over.
 bool ReplaceFile(const std::string& target, std::string_view text, const struct stat* existing) {
+    return ReplaceFileWith(
+        target, [text](int fd) { return WriteAll(fd, text); }, existing);
+}
+
+bool ReplaceFileWith(const std::string& target, const std::function<bool(int fd)>& write,
+                     const struct stat* existing) {
     TTempFile temp(target, existing ? 0600 : 0666);
     if (!temp.Created())
         return false;
@@ -196,7 +202,7 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
         if (::fchmod(temp.Get(), existing->st_mode & 07777) != 0)
             return false;
     }
-    if (!WriteAll(temp.Get(), text) || ::fsync(temp.Get()) != 0 || !temp.Close())
+    if (!write(temp.Get()) || ::fsync(temp.Get()) != 0 || !temp.Close())
         return false;
     if (BeforeRenameHook)
         BeforeRenameHook(temp.Name());
@@ -210,13 +216,18 @@ bool ReplaceFile(const std::string& target, std::string_view text, const struct 
 
 TOutputResult ReplaceOutputFile(const std::string& path, std::string_view bytes,
                                 const std::vector<std::string>& inputs) {
+    return ReplaceOutputFileWith(path, inputs, [bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+TOutputResult ReplaceOutputFileWith(const std::string& path, const std::vector<std::string>& inputs,
+                                    const std::function<bool(int fd)>& write) {
     for (const std::string& input : inputs)
         if (SameFile(path, input))
             return TOutputResult::IsInput;
     const TReplaceTarget target = ExamineTarget(path);
     if (target.State == TTargetState::NotRegular)
         return TOutputResult::NotRegular;
-    if (!target.Replaceable() || !ReplaceFile(target.Path, bytes, target.ExistingStatus()))
+    if (!target.Replaceable() || !ReplaceFileWith(target.Path, write, target.ExistingStatus()))
         return TOutputResult::Failed;
     return TOutputResult::Written;
 }

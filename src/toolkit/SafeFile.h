@@ -93,6 +93,11 @@ bool SameFile(const std::string& first, const std::string& second);
 // False when any step failed, or when target is then anything but a regular file or a
 // new name; target is then unchanged.
 bool ReplaceFile(const std::string& target, std::string_view text, const struct stat* existing);
+// The same with the content written by write into the new file's descriptor, for content
+// made while it is written, such as a document of many pages; false from write, or an
+// exception from it, leaves target unchanged and removes the new file.
+bool ReplaceFileWith(const std::string& target, const std::function<bool(int fd)>& write,
+                     const struct stat* existing);
 
 // How writing an output file of an export or of print to file went.
 enum class TOutputResult { Written, IsInput, NotRegular, Failed };
@@ -102,6 +107,9 @@ enum class TOutputResult { Written, IsInput, NotRegular, Failed };
 // covers a link loop, a read-only file and a failed write; the file is then unchanged.
 TOutputResult ReplaceOutputFile(const std::string& path, std::string_view bytes,
                                 const std::vector<std::string>& inputs);
+// The same with the content written by write, as ReplaceFileWith writes it.
+TOutputResult ReplaceOutputFileWith(const std::string& path, const std::vector<std::string>& inputs,
+                                    const std::function<bool(int fd)>& write);
 
 // Test seam: called with the temporary file's path after it has been written and synced,
 // just before it is renamed over the real file. An exception from the hook aborts the
