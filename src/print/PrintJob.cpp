@@ -66,7 +66,7 @@ TPrintJob::TPrintJob(TPrintTarget target, const QPageLayout& layout, int resolut
         return;
     }
     Buffer_.open(QIODevice::WriteOnly);
-    Writer_ = std::make_unique<QPdfWriter>(&Buffer_);
+    Writer_ = std::make_unique<QPdfWriter>(Target_.Device ? Target_.Device : &Buffer_);
     Writer_->setResolution(resolution);
     Writer_->setPageLayout(layout);
     Writer_->setTitle(QString::fromStdString(title));
@@ -88,6 +88,10 @@ void TPrintJob::Abandon() {
     Printable_ = QImage();
 }
 
+bool TPrintJob::NewPage() {
+    return Writer_ && Painter_.isActive() && Writer_->newPage();
+}
+
 void TPrintJob::Finish() {
     Done_ = true;
     // A painter that could not end (or never began) has no complete document.
@@ -97,6 +101,8 @@ void TPrintJob::Finish() {
         DeliverImage();
         return;
     }
+    if (Target_.Device)
+        return;
     Buffer_.close();
     const QByteArray document = Buffer_.data();
     Buffer_.setData(QByteArray());

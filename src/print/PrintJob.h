@@ -54,6 +54,10 @@ struct TPrintTarget {
     std::string File;
     int Copies = 1;
     QImage* Image = nullptr;
+    // When set, the PDF is written into this device as it is drawn, page by page, and
+    // nothing is delivered: the device's owner decides what becomes of it. A document of
+    // many pages then never sits in memory whole.
+    QIODevice* Device = nullptr;
     std::vector<std::string> Inputs;
 };
 
@@ -82,6 +86,8 @@ public:
     void Finish();
     // Ends the page and throws the document away.
     void Abandon();
+    // Ends the page and begins the next one; false for an image target, which has one page.
+    bool NewPage();
 
 private:
     void Deliver(const QByteArray& document);

@@ -112,6 +112,11 @@ TPrinter::TPrinter(const std::string& file, const QPageSize& paper, int resoluti
       Layout_(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)), Resolution_(resolution),
       Canvas_(std::make_unique<TPrinterCanvas>(*this)) {}
 
+TPrinter::TPrinter(QIODevice* device, const QPageSize& paper, int resolution)
+    : Selected_(true), OutputDevice_(device),
+      Layout_(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)), Resolution_(resolution),
+      Canvas_(std::make_unique<TPrinterCanvas>(*this)) {}
+
 TPrinter::~TPrinter() {
     if (Printing_) {
         try {
@@ -258,8 +263,13 @@ void TPrinter::BeginDoc() {
     SelectIfNone();
     if (!Selected_ || Resolution_ <= 0 || !Layout_.isValid())
         throw EPrinter(Msg::InvalidPrinter);
-    TPrintTarget target{Service_.get(), Name_,    OutputFile_,
-                        Copies_,        Preview_, std::exchange(Inputs, {})};
+    TPrintTarget target{.Service = Service_.get(),
+                        .Queue = Name_,
+                        .File = OutputFile_,
+                        .Copies = Copies_,
+                        .Image = Preview_,
+                        .Device = Preview_ ? nullptr : OutputDevice_,
+                        .Inputs = std::exchange(Inputs, {})};
     auto job = std::make_unique<TPrintJob>(std::move(target), OrientedLayout(),
                                            DocumentResolution(), ShortTitle(Title));
     if (!job->Active())
@@ -272,6 +282,14 @@ void TPrinter::BeginDoc() {
     // A handler run meanwhile may have ended the document already.
     if (!Printing_)
         throw EAbort();
+}
+
+void TPrinter::NewPage() {
+    if (!Printing_ || !Job_)
+        throw EPrinter(Msg::NotPrinting);
+    if (!Job_->NewPage())
+        throw EPrinter(Msg::DocumentFailed);
+    ++PageNumber_;
 }
 
 QPainter& TPrinter::Painter() {

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "print/PrintJob.h"
+
+class QIODevice;
 #include "print/PrintService.h"
 #include "toolkit/Translation.h"
 
@@ -49,6 +51,9 @@ public:
     // A printer whose one destination is a PDF file: the paper at the resolution, the
     // whole sheet printable.
     TPrinter(const std::string& file, const QPageSize& paper, int resolution);
+    // A printer whose documents are written into device as they are drawn (see
+    // TPrintTarget::Device): the paper at the resolution, the whole sheet printable.
+    TPrinter(QIODevice* device, const QPageSize& paper, int resolution);
     // A document still open is ended first. A query still waiting for the service is
     // left to itself: the printer does not wait for it.
     ~TPrinter();
@@ -109,6 +114,10 @@ public:
     // held, and the printer is free again.
     void Abort();
     bool Printing() const { return Printing_; }
+    // Ends the page and begins the next one of the open document. Fails with "Der Drucker
+    // ist nicht am Drucken" when no document is open and with "Das Dokument konnte nicht
+    // erstellt werden" when the next page cannot be begun.
+    void NewPage();
     // Whether the last document was abandoned; read until the next one begins.
     bool Aborted() const { return Aborted_; }
     // The page being printed, from 1; after a document, its last page until the next one
@@ -167,6 +176,7 @@ private:
     bool Selected_ = false;
     std::string Name_;
     std::string OutputFile_;
+    QIODevice* OutputDevice_ = nullptr;
     QPageLayout Layout_;
     int Resolution_ = 0;
     QImage* Preview_ = nullptr;

@@ -166,6 +166,13 @@ void TXPrint::EndJob() {
     InJob_ = false;
 }
 
+void TXPrint::NewPage() {
+    if (!HasPrinter())
+        return;
+    Printer_.NewPage();
+    ApplyMapping();
+}
+
 void TXPrint::AbortJob() {
     if (!HasPrinter())
         return;

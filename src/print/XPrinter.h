@@ -73,6 +73,8 @@ public:
     // Abandons the job: nothing is printed, the canvas font is restored and the printer
     // is free for the next job.
     void AbortJob();
+    // Ends the job's page and begins the next, mapped as the first.
+    void NewPage();
     // Sizes the canvas font in points; inside a scaled job converted to logical units.
     void SetFontSize(int size);
 

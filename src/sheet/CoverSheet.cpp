@@ -295,6 +295,10 @@ TSheetLayout LayoutOnPaper(TXPrint& print, TSheetLayout layout) {
     return layout;
 }
 
+void ComposeSheetPage(TXPrint& print, const TSheetContent& content) {
+    ComposeSheet(print, content);
+}
+
 void PrintCoverSheet(TXPrint& print, const TSheetContent& content) {
     TSheetContent onPaper = content;
     onPaper.Layout = LayoutOnPaper(print, content.Layout);

@@ -153,3 +153,8 @@ TSheetLayout LayoutOnPaper(TXPrint& print, TSheetLayout layout);
 // begun abandons the job before it is passed on, so nothing half-drawn is printed and the printer
 // is free for the next command.
 void PrintCoverSheet(TXPrint& print, const TSheetContent& content);
+
+// Draws a whole sheet, footer included, on the page of print's open job; content's layout
+// is already on the paper (LayoutOnPaper, before the job began). For documents of many
+// sheets, one a page.
+void ComposeSheetPage(TXPrint& print, const TSheetContent& content);
