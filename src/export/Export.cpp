@@ -1,4 +1,5 @@
 #include "export/Export.h"
+#include "export/SheetExport.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -6,6 +7,8 @@
 #include <QPainter>
 #include <cctype>
 #include <charconv>
+#include <iostream>
+#include <unistd.h>
 
 #include <QPageSize>
 
@@ -38,6 +41,10 @@ constexpr TMsg Usage{QT_TRANSLATE_NOOP(
     "        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] "
     "[--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]\n"
     "        vellacour-export disc --sheets\n"
+    "        vellacour-export album ORDNER -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] "
+    "[--dpi N]\n"
+    "        vellacour-export collection ORDNER -o AUSGABE.pdf [--frames] "
+    "[--paper A4|Letter|Legal] [--dpi N]\n"
     "        vellacour-export --help | --version\n")};
 // Large enough for any print resolution of a cover, small enough to stay in memory.
 constexpr long MaxSide = 30000;
@@ -47,8 +54,6 @@ constexpr TMsg BadPaper{QT_TRANSLATE_NOOP("Msg", "Unbekanntes Papierformat: %s")
 constexpr TMsg BadResolution{QT_TRANSLATE_NOOP("Msg", "Ungültige Auflösung: %s")};
 constexpr int MinDpi = 72;
 constexpr int MaxDpi = 4800;
-constexpr TMsg Warning{QT_TRANSLATE_NOOP("Msg", "Warnung: ")};
-constexpr TMsg CreateError{QT_TRANSLATE_NOOP("Msg", "Datei %s kann nicht erstellt werden")};
 constexpr TMsg UnknownLabelSheet{QT_TRANSLATE_NOOP(
     "Msg", "Einen Etikettenbogen namens „%s“ gibt es nicht; vellacour-export disc --sheets "
            "nennt alle")};
@@ -84,7 +89,7 @@ void WritePng(const QImage& image, const std::string& path, const std::string& i
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!QImageWriter(&buffer, "png").write(image))
-        throw EWriteError(Format(CreateError, path.c_str()));
+        throw EWriteError(Format(Msg::ExportCreateError, path.c_str()));
     switch (
         ReplaceOutputFile(path, std::string_view(png.constData(), size_t(png.size())), {input})) {
     case TOutputResult::Written:
@@ -96,7 +101,7 @@ void WritePng(const QImage& image, const std::string& path, const std::string& i
     case TOutputResult::Failed:
         break;
     }
-    throw EWriteError(Format(CreateError, path.c_str()));
+    throw EWriteError(Format(Msg::ExportCreateError, path.c_str()));
 }
 } // namespace
 
@@ -151,16 +156,6 @@ int ExportPicture(const std::vector<std::string>& args, std::ostream& err) {
     return 0;
 }
 
-namespace {
-struct TSheetOptions {
-    std::string Layout;
-    std::string Output;
-    bool Frames = false;
-    QPageSize::PageSizeId Paper = QPageSize::A4;
-    int Dpi = 600;
-};
-
-// Reads the options of "sheet"; on a usage error writes the message and returns false.
 bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& options,
                        std::ostream& err) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -205,12 +200,7 @@ bool ParseSheetOptions(const std::vector<std::string>& args, TSheetOptions& opti
     return true;
 }
 
-struct TSheetPictures {
-    TPicture Cover;
-    TPicture Back;
-    TPicture Wrap;
-};
-
+namespace {
 // Prints the sheet into the output file, which is put in place only when the whole sheet
 // was printed and written.
 void PrintSheetFile(TPrinter& printer, const TSheetOptions& options, const TSheetPictures& pictures,
@@ -244,7 +234,7 @@ void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, const TShee
     const std::vector<TCut> cuts = cutsOf(layout);
     if (cuts.empty())
         return;
-    err << Warning.Text() << OutsidePrintableText(cuts);
+    err << Msg::ExportWarning.Text() << OutsidePrintableText(cuts);
     TXPrint print(printer);
     const std::string advice = FitAdvice(LayoutOnPaper(print, layout), options.Frames, cutsOf);
     if (!advice.empty())
@@ -260,7 +250,8 @@ void LoadSheetPicture(TPicture& picture, const std::string& layoutFile, const TL
         throw EFOpenError(
             Format(Msg::FOpenError, LocateLayoutPicture(layoutFile, part.File()).Path.c_str()));
     if (moved)
-        err << Warning.Text() << Format(Msg::PictureFoundBeside, part.File().c_str()) << "\n";
+        err << Msg::ExportWarning.Text() << Format(Msg::PictureFoundBeside, part.File().c_str())
+            << "\n";
     if (!part.Resolved.empty())
         picture.LoadByExtension(part.Resolved);
 }
@@ -272,7 +263,7 @@ void WarnIfCoarse(std::ostream& err, TSheetPart part, const std::string& file,
     const std::optional<TPrintResolution> resolution =
         DescribePrintResolution(file, picture, printed, placement);
     if (resolution && resolution->Low)
-        err << Warning.Text() << PartName(part) << ": " << resolution->Text << "\n";
+        err << Msg::ExportWarning.Text() << PartName(part) << ": " << resolution->Text << "\n";
 }
 } // namespace
 
@@ -287,34 +278,41 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err) {
         LoadSheetPicture(pictures.Cover, options.Layout, document.Cover, found.CoverMoved, err);
         LoadSheetPicture(pictures.Back, options.Layout, document.Back, found.BackMoved, err);
         LoadSheetPicture(pictures.Wrap, options.Layout, document.Wrap, found.WrapMoved, err);
-        TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
-        TSheetLayout layout;
-        {
-            TXPrint print(printer);
-            layout = LayoutOnPaper(print, document.Settings.Layout());
-        }
-        const TSheetGeometry sheet = SheetGeometry(layout);
-        const TLayoutPlacements& placements = document.Placements;
-        if (!document.ShowsWrap()) {
-            WarnIfCoarse(err, TSheetPart::Cover, document.Cover.File(), pictures.Cover, sheet.Cover,
-                         placements.Cover.Placement);
-            WarnIfCoarse(err, TSheetPart::Back, document.Back.File(), pictures.Back, sheet.Back,
-                         placements.Back.Placement);
-        }
-        if (const std::string limited = BleedLimitedText(layout); !limited.empty())
-            err << Warning.Text() << limited << "\n";
-        const TCoverText& text = document.Text;
-        for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
-            err << Warning.Text() << warning << "\n";
-        printer.Inputs = PictureFiles(document);
-        printer.Inputs.push_back(options.Layout);
-        PrintSheetFile(printer, options, pictures, document);
-        WarnOfCutParts(printer, options, document.Settings.Layout(), err);
+        std::vector<std::string> inputs = PictureFiles(document);
+        inputs.push_back(options.Layout);
+        PrintDocumentSheet(options, document, pictures, std::move(inputs), err);
     } catch (const std::exception& error) {
         err << ErrorDisplayText(ErrorMessage(error)) << "\n";
         return 1;
     }
     return 0;
+}
+
+void PrintDocumentSheet(const TSheetOptions& options, const TLayoutDocument& document,
+                        const TSheetPictures& pictures, std::vector<std::string> inputs,
+                        std::ostream& err) {
+    TPrinter printer(options.Output, QPageSize(options.Paper), options.Dpi);
+    TSheetLayout layout;
+    {
+        TXPrint print(printer);
+        layout = LayoutOnPaper(print, document.Settings.Layout());
+    }
+    const TSheetGeometry sheet = SheetGeometry(layout);
+    const TLayoutPlacements& placements = document.Placements;
+    if (!document.ShowsWrap()) {
+        WarnIfCoarse(err, TSheetPart::Cover, document.Cover.File(), pictures.Cover, sheet.Cover,
+                     placements.Cover.Placement);
+        WarnIfCoarse(err, TSheetPart::Back, document.Back.File(), pictures.Back, sheet.Back,
+                     placements.Back.Placement);
+    }
+    if (const std::string limited = BleedLimitedText(layout); !limited.empty())
+        err << Msg::ExportWarning.Text() << limited << "\n";
+    const TCoverText& text = document.Text;
+    for (const std::string& warning : CoverTextWarnings(text, CoverTextAreas(layout)))
+        err << Msg::ExportWarning.Text() << warning << "\n";
+    printer.Inputs = std::move(inputs);
+    PrintSheetFile(printer, options, pictures, document);
+    WarnOfCutParts(printer, options, document.Settings.Layout(), err);
 }
 
 namespace {
@@ -423,7 +421,7 @@ bool ParseDiscOptions(const std::vector<std::string>& args, TDiscOptions& option
 const TLabelSheets& LabelSheetsWarned(std::ostream& err) {
     const TLabelSheets& sheets = LabelSheets();
     for (const std::string& message : sheets.Messages)
-        err << Warning.Text() << message << "\n";
+        err << Msg::ExportWarning.Text() << message << "\n";
     return sheets;
 }
 
@@ -488,7 +486,7 @@ int ExportDisc(const std::vector<std::string>& args, std::ostream& out, std::ost
                      document.Placements.Disc.Placement);
         for (const std::string& warning :
              LayoutWarnings(LayoutDiscWithFonts(PrintedDiscLabel(*content), QPointF(0, 0))))
-            err << Warning.Text() << warning << "\n";
+            err << Msg::ExportWarning.Text() << warning << "\n";
         TPrinter printer(options.Output, QPageSize(DiscPaper(options, *content)), options.Dpi);
         printer.Title = TApplication::Title();
         printer.Inputs = PictureFiles(document);
@@ -522,6 +520,11 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return ExportSheet({args.begin() + 1, args.end()}, err);
     if (!args.empty() && args[0] == "disc")
         return ExportDisc({args.begin() + 1, args.end()}, out, err);
+    if (!args.empty() && args[0] == "album")
+        return ExportAlbum({args.begin() + 1, args.end()}, err);
+    if (!args.empty() && args[0] == "collection")
+        return ExportCollection({args.begin() + 1, args.end()}, err,
+                                &err == &std::cerr && ::isatty(STDERR_FILENO) != 0);
     err << Usage.Text();
     return 2;
 }

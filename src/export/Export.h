@@ -9,7 +9,7 @@
 
 // Runs one command line (without the program name); a listing asked for goes to out,
 // messages go to err. Returns the exit status: 0 done, 1 failed (nothing written), 2 wrong
-// usage.
+// usage, 3 written but with parts that failed ("collection").
 int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // "--help" and "--version", each as the only argument: writes the usage or the version
@@ -33,3 +33,15 @@ int ExportSheet(const std::vector<std::string>& args, std::ostream& err);
 // otherwise. "disc --sheets" lists the label sheets on out, one a line: the name, a blank
 // and the description.
 int ExportDisc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// "album FOLDER -o OUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]": prints the cover
+// sheet the album folder gives (its tracks, title and artist, its cover art) exactly as the
+// window prints it after reading the folder.
+int ExportAlbum(const std::vector<std::string>& args, std::ostream& err);
+
+// "collection ROOT -o OUT.pdf [sheet options]": one page a album folder found under ROOT,
+// in the order of their paths, into one PDF written as it is drawn. Progress goes to err (a
+// bar when err is a terminal's, progressBar), and the folders that failed are named at the
+// end with their reasons. Returns 0 when every album printed, 3 when the PDF was written
+// but some folders failed, 1 (OUT untouched) when none printed or the run broke off.
+int ExportCollection(const std::vector<std::string>& args, std::ostream& err, bool progressBar);
