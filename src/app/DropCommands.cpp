@@ -1,16 +1,19 @@
 // Files dropped on the main window: one picture file on the front cover or the back inlay
 // (or on a wrap's picture across it) is inserted there as the insert commands insert it,
-// one layout file anywhere is opened as the open command opens it. Anything else is
+// one layout file anywhere is opened as the open command opens it, an album folder anywhere
+// is read as "Aus Musikordner..." reads it. Anything else is
 // refused while it is still being dragged.
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 
 #include "app/MainForm.h"
+#include "music/AlbumFolder.h"
 #include "picture/Picture.h"
 #include "toolkit/Application.h"
 
@@ -35,7 +38,7 @@ bool Contains(const QWidget& widget, const QWidget& window, QPointF position) {
            widget.rect().contains(widget.mapFrom(&window, position.toPoint()));
 }
 
-enum class TFileKind { None, Picture, Layout };
+enum class TFileKind { None, Picture, Layout, AlbumFolder };
 
 struct TDroppedFile {
     TFileKind Kind = TFileKind::None;
@@ -51,6 +54,9 @@ TDroppedFile DroppedFile(const QMimeData* data) {
     if (urls.size() != 1 || !urls.front().isLocalFile() || !urls.front().host().isEmpty())
         return {};
     std::string name = QFile::encodeName(urls.front().toLocalFile()).toStdString();
+    if (QFileInfo(urls.front().toLocalFile()).isDir())
+        return IsAlbumFolder(name) ? TDroppedFile{TFileKind::AlbumFolder, std::move(name)}
+                                   : TDroppedFile{};
     const std::string extension = ExtractExtension(name);
     if (LowerCaseExtension(extension) == LayoutExtension)
         return {TFileKind::Layout, std::move(name)};
@@ -65,6 +71,8 @@ TfrmMain::TDrop TfrmMain::DropAt(const QDropEvent& event) const {
     switch (file.Kind) {
     case TFileKind::Layout:
         return {TDropTarget::Layout, std::move(file.Name)};
+    case TFileKind::AlbumFolder:
+        return {TDropTarget::AlbumFolder, std::move(file.Name)};
     case TFileKind::Picture:
         if (Contains(*Cover, *this, event.position()))
             return {TDropTarget::Cover, std::move(file.Name)};
@@ -121,6 +129,12 @@ void TfrmMain::RunDrop(const TDrop& drop) {
     case TDropTarget::Layout:
         if (OfferToSave(false))
             LoadCover(drop.FileName);
+        break;
+    case TDropTarget::AlbumFolder:
+        if (Document.Text.Empty() || AskYesNo(tr("Die Beschriftung durch die des Albums "
+                                                 "ersetzen? Sie wird vorher noch angezeigt.")
+                                                  .toStdString()))
+            ImportAlbumFolder(drop.FileName);
         break;
     case TDropTarget::None:
         break;

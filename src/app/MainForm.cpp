@@ -162,6 +162,14 @@ void TfrmMain::CreateMenu() {
     Beschriftung = AddItem(Einfuegen, tr("&Beschriftung..."), QKeySequence(Qt::Key_F4),
                            tr("Rückentitel, Titelliste und Titel bearbeiten"), -1,
                            &TfrmMain::BeschriftungClick);
+    AusMusikordner = AddItem(Einfuegen, tr("Aus &Musikordner..."), QKeySequence(),
+                             tr("Titel, Zeiten und Cover-Bild aus einem Album-Ordner übernehmen"),
+                             -1, &TfrmMain::AusMusikordnerClick);
+    AusMusikordner->setObjectName("AusMusikordner");
+    AusCueDatei = AddItem(Einfuegen, tr("Aus C&UE-Datei..."), QKeySequence(),
+                          tr("Titel und Zeiten aus einer CUE-Datei übernehmen"), -1,
+                          &TfrmMain::AusCueDateiClick);
+    AusCueDatei->setObjectName("AusCueDatei");
 
     DiscEtikett = AddItem(Einfuegen, tr("Disc-E&tikett..."), QKeySequence(Qt::Key_F5),
                           tr("Größe, Farbe und Beschriftung des Disc-Etiketts bearbeiten"), -1,

@@ -83,6 +83,8 @@ public:
     QMenu* Anordnung = nullptr;
     QMenu* Beschnittzugabe = nullptr;
     QAction* Beschriftung = nullptr;
+    QAction* AusMusikordner = nullptr;
+    QAction* AusCueDatei = nullptr;
     // The disc label: its picture, taking it away, its dialog, and printing it on plain paper
     // or a label sheet.
     QAction* DiscBild = nullptr;
@@ -155,6 +157,14 @@ public:
     void DruckerkorrekturClick();
     // The text dialog; its words replace the layout's when confirmed.
     void BeschriftungClick();
+    // The words (and, from a folder, the pictures) an album folder or a CUE sheet gives,
+    // shown in the words dialog before they replace anything; one step.
+    void AusMusikordnerClick();
+    void AusCueDateiClick();
+    void ImportAlbumFolder(const std::string& folder);
+    void ImportCueSheet(const std::string& fileName);
+    void ReviewImport(TLayoutDocument next, const std::vector<std::string>& notes,
+                      const QString& step);
     // Undo and redo: the step before or after the current one.
     void RueckgaengigClick();
     void WiederherstellenClick();
@@ -303,8 +313,8 @@ private:
 
     // What a file dropped on the window does: a picture on the front cover or the back
     // inlay (or on the picture across a wrap, or on the disc label) is inserted there, a
-    // layout anywhere is opened.
-    enum class TDropTarget { None, Cover, Back, Wrap, Disc, Layout };
+    // layout anywhere is opened, an album folder anywhere is read as its menu item reads it.
+    enum class TDropTarget { None, Cover, Back, Wrap, Disc, Layout, AlbumFolder };
     struct TDrop {
         TDropTarget Target = TDropTarget::None;
         std::string FileName;
