@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sys/stat.h>
 #include <taglib/aifffile.h>
 #include <taglib/apeitem.h>
 #include <taglib/apetag.h>
@@ -385,6 +386,13 @@ TagLib::ByteVector MemoryBytes(std::string_view bytes) {
                               static_cast<unsigned>(std::min<size_t>(bytes.size(), 0x7fffffff)));
 }
 
+// Only a regular file is opened: a pipe or a device named like an audio file would block
+// the reader or never end.
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 } // namespace
 
 bool IsAudioFileName(std::string_view name) {
@@ -411,7 +419,7 @@ int DiscFolderNumber(std::string_view name) {
 
 std::optional<TAudioTrack> ReadAudioTrack(const std::string& path) {
     const TKind kind = KindOf(ExtensionOf(path));
-    if (kind == TKind::None)
+    if (kind == TKind::None || !IsRegularFile(path))
         return std::nullopt;
     TagLib::FileStream stream(path.c_str(), true);
     if (!stream.isOpen())
@@ -425,7 +433,7 @@ std::optional<TAudioTrack> ReadAudioTrack(const std::string& path) {
 
 std::optional<TEmbeddedArt> ReadEmbeddedArt(const std::string& path) {
     const TKind kind = KindOf(ExtensionOf(path));
-    if (kind == TKind::None)
+    if (kind == TKind::None || !IsRegularFile(path))
         return std::nullopt;
     TagLib::FileStream stream(path.c_str(), true);
     if (!stream.isOpen())

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <sys/stat.h>
 
 #include "music/AudioTags.h"
 #include "music/TextEncoding.h"
@@ -223,6 +224,10 @@ std::vector<int> TCueSheet::Seconds() const {
 }
 
 TCueSheet ReadCueSheet(const std::string& path) {
+    // Only a regular file: a pipe would block the reading, a device never end it.
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        throw EMusicError(Format(Msg::CueUnreadable, path.c_str()));
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw EMusicError(Format(Msg::CueUnreadable, path.c_str()));

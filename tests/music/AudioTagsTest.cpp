@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 
 #include "AudioFixtures.h"
 
@@ -110,6 +111,10 @@ TEST_F(AudioTagsTest, WhatIsNoAudioGivesNothingAndDamageNoCrash) {
     EXPECT_FALSE(ReadAudioTrack(dir.File("text.flac")));
     EXPECT_FALSE(ReadAudioTrack(dir.File("notes.txt")));
     EXPECT_FALSE(ReadAudioTrack(dir.File("missing.flac")));
+    // A pipe named like audio would block the reader for good.
+    ASSERT_EQ(mkfifo(dir.File("pipe.flac").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadAudioTrack(dir.File("pipe.flac")));
+    EXPECT_FALSE(ReadEmbeddedArt(dir.File("pipe.flac")));
     EXPECT_FALSE(ReadEmbeddedArt(dir.File("text.mp3")));
     // Each tagged file cut short at several places: read or refused, never a crash.
     for (const TFormat& format : Formats) {
