@@ -689,6 +689,42 @@ Print anyway?</translation>
         <source>Vektorgrafik</source>
         <translation>vector graphic</translation>
     </message>
+    <message>
+        <source>Im Ordner %s wurde keine lesbare Audiodatei gefunden</source>
+        <translation>No readable audio file was found in the folder %s</translation>
+    </message>
+    <message>
+        <source>Der Ordner %s kann nicht gelesen werden</source>
+        <translation>The folder %s cannot be read</translation>
+    </message>
+    <message>
+        <source>%s übergangen: keine lesbare Audiodatei</source>
+        <translation>%s skipped: not a readable audio file</translation>
+    </message>
+    <message>
+        <source>Die CUE-Datei %s kann nicht gelesen werden</source>
+        <translation>The CUE file %s cannot be read</translation>
+    </message>
+    <message>
+        <source>Die CUE-Datei %s ist zu groß (mehr als %d KiB)</source>
+        <translation>The CUE file %s is too large (more than %d KiB)</translation>
+    </message>
+    <message>
+        <source>Nur das erste MiB der CUE-Datei wurde gelesen</source>
+        <translation>Only the first MiB of the CUE file was read</translation>
+    </message>
+    <message>
+        <source>Zeile %d übergangen: %s</source>
+        <translation>Line %d skipped: %s</translation>
+    </message>
+    <message>
+        <source>Mehr als %d Titel: die übrigen wurden übergangen</source>
+        <translation>More than %d tracks: the rest were skipped</translation>
+    </message>
+    <message>
+        <source>Die Titelliste fasst %d Zeilen: %d weitere Zeilen wurden weggelassen.</source>
+        <translation>The track list holds %d lines: %d more lines were left out.</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>
