@@ -147,7 +147,7 @@ void PlaceHeldPicture(TLayoutPicture& picture, const fs::path& folder,
 void CopyMadePicture(TLayoutPicture& picture, const fs::path& folder,
                      std::vector<std::string>& made) {
     const fs::path source(picture.Resolved);
-    if (FolderOf(picture.Resolved) == folder)
+    if (FolderOf(picture.Resolved) == folder || !source.has_extension())
         return;
     struct stat info {};
     const int fd = OpenRegularFile(picture.Resolved, info);
@@ -244,9 +244,15 @@ TLayoutPicture HeldLayoutPicture(std::string bytes, std::string extension, std::
     held->Extension = LowerCaseExtension(extension);
     held->Origin = std::move(origin);
     TLayoutPicture picture;
-    picture.Entry = std::string(UntitledPictureName) + "." + held->Hash + "." + held->Extension;
+    picture.Entry = HeldPictureName({}, *held);
     picture.Held = std::move(held);
     return picture;
+}
+
+std::string HeldPictureName(const std::string& layoutFile, const THeldPicture& held) {
+    const std::string name =
+        layoutFile.empty() ? UntitledPictureName : fs::path(layoutFile).stem().string();
+    return name + "." + held.Hash + "." + held.Extension;
 }
 
 void LoadLayoutPicture(TPicture& picture, const TLayoutPicture& part) {
@@ -354,6 +360,7 @@ TLayoutDocument SaveLayoutDocument(const std::string& fileName, const TLayoutDoc
     const fs::path folder = FolderOf(fileName);
     const bool moved = !oldFile.empty() && FolderOf(oldFile) != folder;
     TLayoutDocument saving = moved ? RebasedDocument(document, oldFile, fileName) : document;
+    // The name HeldPictureName gives, without its hash and extension.
     const std::string layoutName = fs::path(fileName).stem().string();
     std::vector<std::string> made;
     try {

@@ -48,6 +48,10 @@ struct TLayoutPicture {
 // the layout it is saved with gives it that layout's name.
 TLayoutPicture HeldLayoutPicture(std::string bytes, std::string extension, std::string origin);
 
+// The name a held picture gets beside layoutFile: "NAME.<hash>.<extension>", NAME the
+// layout's base name, or "Bild" while the layout is untitled.
+std::string HeldPictureName(const std::string& layoutFile, const THeldPicture& held);
+
 // Loads the part's picture into picture: its held bytes, else the file it was found at.
 // A part without a picture, or with one found nowhere, leaves picture as it was.
 void LoadLayoutPicture(TPicture& picture, const TLayoutPicture& part);
