@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -51,7 +52,7 @@ std::optional<TfrmMain::TPictureSlot> TfrmMain::AskPasteTarget() {
     }
     buttons.front().first->setChecked(true);
     auto* box = new QDialogButtonBox(&dialog);
-    box->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+    box->addButton(tr("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
     box->addButton(tr("Abbrechen"), QDialogButtonBox::RejectRole);
     connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
