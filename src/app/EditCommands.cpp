@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QMenuBar>
 #include <QUndoStack>
+#include <map>
 
 #include "app/MainForm.h"
 #include "picture/Picture.h"
@@ -31,7 +32,12 @@ public:
     }
 
     void undo() override { Window.ShowDocument(Before); }
-    void redo() override { Window.ShowDocument(After); }
+    void redo() override {
+        // A step put back onto a trimmed history is already shown.
+        if (std::exchange(Replayed, false))
+            return;
+        Window.ShowDocument(After);
+    }
     int id() const override { return Id; }
 
     // A move of the same drag joins it; other view changes join one another while they
@@ -57,13 +63,32 @@ public:
         After = RebasedDocument(After, oldFile, newFile);
     }
 
+    // The same step for a history built anew: it does not show its document when pushed,
+    // and merges with nothing.
+    TLayoutStep* Replay() const {
+        auto* step = new TLayoutStep(Window, Before, After, text(), -1, 0);
+        step->Replayed = true;
+        return step;
+    }
+
+    // Adds the held pictures of both documents to held, by hash.
+    void AddHeld(std::map<std::string, size_t>& held) const {
+        for (const TLayoutDocument* document : {&Before, &After})
+            for (const TPictureSlot slot :
+                 {TfrmMain::CoverSlot, TfrmMain::BackSlot, TfrmMain::WrapSlot, TfrmMain::DiscSlot})
+                if (const auto& picture = document->*TfrmMain::SlotPicture[slot]; picture.Held)
+                    held[picture.Held->Hash] = picture.Held->Bytes.size();
+    }
+
 private:
+    using TPictureSlot = TfrmMain::TPictureSlot;
     TfrmMain& Window;
     TLayoutDocument Before;
     TLayoutDocument After;
     int Id;
     int Drag;
     QElapsedTimer Clock;
+    bool Replayed = false;
 };
 
 void TfrmMain::CreateEditMenu() {
@@ -81,6 +106,11 @@ void TfrmMain::CreateEditMenu() {
     Wiederherstellen->setObjectName("Wiederherstellen");
     Wiederherstellen->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    Bearbeiten->addSeparator();
+    BildEinfuegen =
+        AddItem(Bearbeiten, tr("Bild &einfügen"), QKeySequence(Qt::CTRL | Qt::Key_V),
+                tr("Das Bild aus der Zwischenablage einfügen"), -1, &TfrmMain::BildEinfuegenClick);
+    BildEinfuegen->setObjectName("BildEinfuegen");
     connect(History, &QUndoStack::indexChanged, this, [this] { UpdateEditMenu(); });
     UpdateEditMenu();
 }
@@ -117,6 +147,32 @@ void TfrmMain::ChangeDocument(const TLayoutDocument& next, const QString& step, 
     // Pushing runs the step, which shows the new document.
     History->push(
         new TLayoutStep(*this, Document, next, step, id, view ? ImageOf(part).Drag() : 0));
+    TrimHistory();
+}
+
+void TfrmMain::TrimHistory() {
+    // Right after a push every step is one to undo, so none to redo is lost. QUndoStack
+    // cannot drop its oldest steps, so the kept ones are put onto it anew.
+    const auto heldBytes = [this](int first) {
+        std::map<std::string, size_t> held;
+        for (int i = first; i < History->count(); ++i)
+            static_cast<const TLayoutStep*>(History->command(i))->AddHeld(held);
+        size_t total = 0;
+        for (const auto& [hash, size] : held)
+            total += size;
+        return total;
+    };
+    int first = 0;
+    while (first < History->count() - 1 && heldBytes(first) > HeldHistoryBudget)
+        ++first;
+    if (first == 0)
+        return;
+    std::vector<TLayoutStep*> kept;
+    for (int i = first; i < History->count(); ++i)
+        kept.push_back(static_cast<const TLayoutStep*>(History->command(i))->Replay());
+    History->clear();
+    for (TLayoutStep* step : kept)
+        History->push(step);
 }
 
 void TfrmMain::RebaseHistory(const std::string& oldFile, const std::string& newFile) {
@@ -170,23 +226,33 @@ std::string TfrmMain::ShowPicture(TPictureSlot slot) {
     const bool wanted = slot != WrapSlot || Document.ShowsWrap();
     TImage& image = ImageIn(slot);
     const TPicture* shown = nullptr;
+    const std::string key = PictureKey(picture);
     try {
-        if (wanted && !picture.Resolved.empty())
-            shown = &Pictures.Load(picture.Resolved);
+        if (wanted && picture.Held)
+            shown = &Pictures.LoadBytes(key, picture.Held->Bytes, picture.Held->Extension);
+        else if (wanted && !key.empty())
+            shown = &Pictures.Load(key);
     } catch (const std::exception&) {
         // A file that went away or broke since the step was made: the part shows it as
         // missing, as a layout opened without it would; the document stays the step's.
     }
-    Unavailable[slot] = wanted && !picture.Resolved.empty() && !shown;
+    Unavailable[slot] = wanted && !key.empty() && !shown;
     // The picture is set only when another decoding is to be shown, so that a placement
     // step (a drag above all) does not draw it anew.
-    const uint64_t generation = shown ? Pictures.Generation(picture.Resolved) : 0;
+    const uint64_t generation = shown ? Pictures.Generation(key) : 0;
     if (generation != ShownGenerations[slot] || !shown) {
         image.SetPicture(shown ? *shown : Image_Empty->Picture());
         ShownGenerations[slot] = generation;
     }
     ShowMissing(image, wanted && ShowsMissing(slot), picture.File());
-    return shown ? picture.Resolved : std::string();
+    return shown ? key : std::string();
+}
+
+std::string TfrmMain::PictureKey(const TLayoutPicture& picture) {
+    // A file's path holds no zero byte.
+    if (picture.Held)
+        return std::string(1, '\0') + picture.Held->Hash + "." + picture.Held->Extension;
+    return picture.Resolved;
 }
 
 bool TfrmMain::ShowsMissing(TPictureSlot slot) const {

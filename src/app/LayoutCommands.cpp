@@ -144,7 +144,10 @@ void TfrmMain::InsertPicture(TPictureSlot slot, const std::string& fileName) {
     // cannot be loaded changes nothing.
     Pictures.Load(fileName, true);
     TLayoutDocument next = Document;
-    next.*SlotPicture[slot] = {fileName, fileName, false};
+    TLayoutPicture& picture = next.*SlotPicture[slot];
+    picture = {};
+    picture.Entry = fileName;
+    picture.Resolved = fileName;
     if (next == Document)
         ShowDocument(Document); // the same file again: no step, but shown as it is now
     else
@@ -154,18 +157,23 @@ void TfrmMain::InsertPicture(TPictureSlot slot, const std::string& fileName) {
 }
 
 void TfrmMain::UpdatePictureHints() {
-    const auto hint = [](const std::string& file, TImage& image, const TRect& printed) {
+    // A picture that is no file yet says where it came from above its resolution.
+    const auto hint = [](const TLayoutPicture& picture, TImage& image, const TRect& printed) {
         const std::optional<TPrintResolution> described =
-            DescribePrintResolution(file, image.Picture(), printed, image.Placement());
-        return described ? QString::fromUtf8(described->Text) : QString();
+            DescribePrintResolution(picture.File(), image.Picture(), printed, image.Placement());
+        const QString text = described ? QString::fromUtf8(described->Text) : QString();
+        if (!picture.Held)
+            return text;
+        const QString origin = QString::fromStdString(picture.Held->Origin);
+        return text.isEmpty() ? origin : origin + "\n" + text;
     };
     // The parts as the layout's sheet has them: the jewel case's, or a wrap's panels.
     const TSheetGeometry sheet = SheetGeometry(Document.Settings.Layout());
-    Cover->setToolTip(hint(Document.Cover.File(), *Cover, sheet.Cover));
-    Back->setToolTip(hint(Document.Back.File(), *Back, sheet.Back));
-    Wrap->setToolTip(hint(Document.Wrap.File(), *Wrap, sheet.Wrap));
+    Cover->setToolTip(hint(Document.Cover, *Cover, sheet.Cover));
+    Back->setToolTip(hint(Document.Back, *Back, sheet.Back));
+    Wrap->setToolTip(hint(Document.Wrap, *Wrap, sheet.Wrap));
     const int outer = pnlDisc->Label().Outer;
-    Disc->setToolTip(hint(Document.Disc.File(), *Disc, {0, 0, outer, outer}));
+    Disc->setToolTip(hint(Document.Disc, *Disc, {0, 0, outer, outer}));
 }
 
 void TfrmMain::btnNewClick() {
@@ -223,16 +231,19 @@ void TfrmMain::SaveCover(const std::string& fileName) {
     for (const std::string& picture : PictureFiles(Document))
         if (SameFile(fileName, picture))
             throw EWriteError(Format(Msg::SaveOntoPicture, fileName.c_str()));
-    // Under another name in another folder, relative entries are rewritten to name the
-    // same pictures from there, in the steps of the history too.
+    // Held pictures are written beside the layout first. Under another name in another
+    // folder, the pictures the program made are copied along and other relative entries
+    // are rewritten to name the same pictures from there, in the steps of the history too.
     const bool moved = !LayoutFile.empty() && fileName != LayoutFile;
-    const TLayoutDocument written = WriteLayoutDocument(
-        fileName, moved ? RebasedDocument(Document, LayoutFile, fileName) : Document);
+    const TLayoutDocument written = SaveLayoutDocument(fileName, Document, LayoutFile);
     if (moved)
         RebaseHistory(LayoutFile, fileName);
-    // What was written is what the file now holds for each setting; saving is no step,
-    // and no later step merges into the one the file was saved at.
+    // What was written is what the file now holds for each setting, its pictures files; the
+    // history keeps the held bytes, so undoing to before the save shows them again (and
+    // saving again finds their files). Saving is no step, and no later step merges into the
+    // one the file was saved at.
     Document = written;
+    UpdatePictureHints();
     History->setClean();
     SetCaption(fileName);
     LayoutFile = fileName;

@@ -59,6 +59,9 @@ public:
     QMenu* Bearbeiten = nullptr;
     QAction* Rueckgaengig = nullptr;
     QAction* Wiederherstellen = nullptr;
+    // Pastes the clipboard's picture: into the picture control that has focus, else where
+    // a small dialog asks.
+    QAction* BildEinfuegen = nullptr;
     QFrame* ToolBar = nullptr;
     QList<QIcon> ImageList;
     QToolButton* btnPrint = nullptr;
@@ -168,6 +171,15 @@ public:
     // Undo and redo: the step before or after the current one.
     void RueckgaengigClick();
     void WiederherstellenClick();
+    // "Bild einfügen": the clipboard's picture into the control that has focus, else into
+    // the part the user chooses; one step.
+    void BildEinfuegenClick();
+
+    // The undo history keeps at most this many bytes of distinct held pictures (pasted or
+    // embedded ones not saved yet), besides the document's own: beyond it, the oldest steps
+    // are dropped. A budget is needed because each paste of another picture keeps its
+    // bytes for as long as a step can bring it back.
+    size_t HeldHistoryBudget = size_t{256} << 20;
 
     // The layout file the document is tied to; empty while untitled.
     std::string LayoutFile;
@@ -283,6 +295,18 @@ private:
     // Whether a slot shows the placeholder of a picture found nowhere: missing when the
     // layout was opened, or not loadable when its step was undone or redone.
     bool ShowsMissing(TPictureSlot slot) const;
+    // What the picture cache keeps a part's picture under: its file, or for held bytes a
+    // key no file name can be; empty for none.
+    static std::string PictureKey(const TLayoutPicture& picture);
+    // Drops the oldest steps while the history holds more held bytes than its budget.
+    void TrimHistory();
+    // Pasting: the slot whose control has focus, the slot the user chooses (none when the
+    // dialog was cancelled), and pasting the clipboard's picture into a slot.
+    std::optional<TPictureSlot> FocusedSlot() const;
+    std::optional<TPictureSlot> AskPasteTarget();
+    void PastePicture(std::optional<TPictureSlot> slot);
+    // The item that pastes into slot, for a control's context menu.
+    void AddPasteItem(QMenu* menu, TPictureSlot slot);
     // A new document with no history: after New and Open.
     void StartDocument(const TLayoutDocument& document);
     // After the layout was saved from oldFile as newFile: every step's entries as

@@ -58,6 +58,10 @@ void TfrmMain::CreatePlacementMenus() {
                     QMenu menu(this);
                     menu.setObjectName("PlacementMenu");
                     AddPlacementItems(&menu, part);
+                    menu.addSeparator();
+                    AddPasteItem(&menu, part == TSheetPart::Cover  ? CoverSlot
+                                        : part == TSheetPart::Back ? BackSlot
+                                                                   : DiscSlot);
                     menu.exec(image.mapToGlobal(pos));
                 });
         image.OnViewChange = [this, part](const TPlacementView& view) {
@@ -66,6 +70,14 @@ void TfrmMain::CreatePlacementMenus() {
             SetPlacement(part, placement, tr("Ausschnitt"), TStepKind::ViewChange);
         };
     }
+    // The picture across a wrap is not placed; its menu only pastes.
+    Wrap->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Wrap, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.setObjectName("PlacementMenu");
+        AddPasteItem(&menu, WrapSlot);
+        menu.exec(Wrap->mapToGlobal(pos));
+    });
     ShowPlacements();
 }
 

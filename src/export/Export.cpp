@@ -242,8 +242,8 @@ void WarnOfCutParts(TPrinter& printer, const TSheetOptions& options, const TShee
     err << "\n";
 }
 
-// Loads a part's picture for the sheet: a picture found nowhere fails as a missing file,
-// one found only in the layout's folder is named.
+// Loads a part's picture for the sheet (a held one from its bytes): a picture found nowhere
+// fails as a missing file, one found only in the layout's folder is named.
 void LoadSheetPicture(TPicture& picture, const std::string& layoutFile, const TLayoutPicture& part,
                       bool moved, std::ostream& err) {
     if (part.Missing)
@@ -252,8 +252,7 @@ void LoadSheetPicture(TPicture& picture, const std::string& layoutFile, const TL
     if (moved)
         err << Msg::ExportWarning.Text() << Format(Msg::PictureFoundBeside, part.File().c_str())
             << "\n";
-    if (!part.Resolved.empty())
-        picture.LoadByExtension(part.Resolved);
+    LoadLayoutPicture(picture, part);
 }
 
 // Names a picture that would print coarsely at its part's size; the sheet is printed all

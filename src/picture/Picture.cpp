@@ -6,6 +6,7 @@
 #include "picture/Metafile.h"
 #include "toolkit/AsciiText.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Stream.h"
 
 TFileFormatsList::TFileFormatsList() {
     AddFormat("wmf", Msg::MetafileDescription.Text(), TMetafile::Class);
@@ -93,6 +94,14 @@ void TPicture::LoadByExtension(const std::string& path) {
             error.SetFileName(path);
         throw;
     }
+    Install(std::move(graphic));
+}
+
+void TPicture::LoadFromBytes(std::string_view bytes, std::string_view extension) {
+    std::unique_ptr<TGraphic> graphic = KindByExtension("." + std::string(extension)).Create();
+    graphic->OnProgress = OnProgress;
+    TBytesStream stream(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    graphic->ReadFrom(stream);
     Install(std::move(graphic));
 }
 

@@ -67,6 +67,9 @@ public:
     // Replaces the content with the file's picture, the kind chosen by the extension.
     // On failure raises and keeps the previous content.
     void LoadByExtension(const std::string& path);
+    // Replaces the content with the picture the bytes encode, the kind chosen by extension
+    // ("png", "jpg"), with the same guards and messages as a file of that kind.
+    void LoadFromBytes(std::string_view bytes, std::string_view extension);
     // Takes over the other picture's content (sharing its image data), or becomes empty.
     void CopyFrom(const TPicture* source);
     void CopyFrom(const TGraphic* source);

@@ -14,20 +14,30 @@ TPictureCache::TPictureCache() = default;
 
 TPictureCache::~TPictureCache() = default;
 
-const TPicture& TPictureCache::Load(const std::string& file, bool fresh) {
+template <typename Loader>
+const TPicture& TPictureCache::Keep(const std::string& key, bool fresh, Loader load) {
     auto found = std::find_if(Entries_.begin(), Entries_.end(),
-                              [&](const TEntry& entry) { return entry.File == file; });
+                              [&](const TEntry& entry) { return entry.File == key; });
     if (found != Entries_.end() && !fresh) {
         Entries_.splice(Entries_.begin(), Entries_, found);
         return *Entries_.front().Picture;
     }
     auto picture = std::make_unique<TPicture>();
-    picture->LoadByExtension(file);
+    load(*picture);
     if (found != Entries_.end())
         Entries_.erase(found);
-    Entries_.push_front({file, std::move(picture), ++LastGeneration_});
+    Entries_.push_front({key, std::move(picture), ++LastGeneration_});
     Trim();
     return *Entries_.front().Picture;
+}
+
+const TPicture& TPictureCache::Load(const std::string& file, bool fresh) {
+    return Keep(file, fresh, [&](TPicture& picture) { picture.LoadByExtension(file); });
+}
+
+const TPicture& TPictureCache::LoadBytes(const std::string& key, std::string_view bytes,
+                                         std::string_view extension) {
+    return Keep(key, false, [&](TPicture& picture) { picture.LoadFromBytes(bytes, extension); });
 }
 
 uint64_t TPictureCache::Generation(const std::string& file) const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 
 class TPicture;
 
@@ -26,6 +27,11 @@ public:
     // that a file chosen again is read as it is now). Raises the picture layer's error
     // when the file cannot be loaded; what is kept then stays as it was.
     const TPicture& Load(const std::string& file, bool fresh = false);
+    // A picture that is no file, kept under key (one no file name can be, such as one
+    // holding a zero byte) and decoded from bytes of the extension's kind when it is not
+    // kept. Raises as Load does.
+    const TPicture& LoadBytes(const std::string& key, std::string_view bytes,
+                              std::string_view extension);
     // The files now in use; the others beyond KeptUnused are let go, those used longest
     // ago first.
     void SetInUse(std::set<std::string> files);
@@ -37,6 +43,9 @@ public:
 
 private:
     struct TEntry;
+    // The entry kept under key, decoded by load when it is not kept or fresh is set.
+    template <typename Loader>
+    const TPicture& Keep(const std::string& key, bool fresh, Loader load);
     void Trim();
 
     std::list<TEntry> Entries_; // the one used last first

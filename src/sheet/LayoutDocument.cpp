@@ -1,8 +1,11 @@
 #include "sheet/LayoutDocument.h"
 
+#include <QCryptographicHash>
+#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "picture/Picture.h"
 #include "sheet/CoverTextFile.h"
@@ -19,6 +22,15 @@ constexpr const char* CoverKey = "cover";
 constexpr const char* BackKey = "back";
 constexpr const char* WrapKey = "wrap";
 constexpr const char* DiscKey = "disc";
+// Which of the keys above name a file the program made from held bytes ("cover,disc").
+constexpr const char* MadeKey = "made";
+// The name a held picture has while the layout is untitled.
+constexpr const char* UntitledPictureName = "Bild";
+// How many other names a held picture tries when a different file has taken its name.
+constexpr int MaxNameTries = 100;
+// A picture file copied along with its layout is read whole; one larger than this is no
+// picture the picture layer would load.
+constexpr uint64_t MaxCopiedPicture = uint64_t{2} << 30;
 
 // A layout is a few lines; anything this large is some other file.
 constexpr uint64_t MaxLayoutSize = uint64_t{1} << 20;
@@ -59,6 +71,99 @@ fs::path FolderOf(const std::string& file) {
     return (error ? folder : absolute).lexically_normal();
 }
 
+// The document's pictures with their keys, in the order the file lists them.
+template <typename Document> auto PictureKeys(Document& document) {
+    return std::array{std::pair{CoverKey, &document.Cover}, std::pair{BackKey, &document.Back},
+                      std::pair{WrapKey, &document.Wrap}, std::pair{DiscKey, &document.Disc}};
+}
+
+// Whether the comma-separated list names key.
+bool ListsKey(std::string_view list, std::string_view key) {
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        std::string_view item = list.substr(0, comma);
+        while (!item.empty() && item.front() == ' ')
+            item.remove_prefix(1);
+        while (!item.empty() && item.back() == ' ')
+            item.remove_suffix(1);
+        if (item == key)
+            return true;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return false;
+}
+
+// Whether path is a regular file holding exactly bytes.
+bool HoldsBytes(const fs::path& path, std::string_view bytes) {
+    struct stat info {};
+    const int fd = OpenRegularFile(path.string(), info);
+    if (fd < 0)
+        return false;
+    TFd file(fd);
+    std::string text;
+    return uint64_t(info.st_size) == bytes.size() && ReadAll(file.Get(), text, bytes.size()) &&
+           text == bytes;
+}
+
+// Puts bytes into folder as "base.extension", or "base-2.extension" … where another file
+// has taken that name; an identical file is used as it is. Answers the name; a file it made
+// is added to made, so a failed save can remove it again.
+std::string PlacePictureFile(const fs::path& folder, const std::string& base,
+                             const std::string& extension, std::string_view bytes,
+                             std::vector<std::string>& made) {
+    for (int n = 1; n <= MaxNameTries; ++n) {
+        const std::string name = base + (n == 1 ? "" : "-" + std::to_string(n)) + "." + extension;
+        const fs::path path = folder / name;
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(path, error))) {
+            if (HoldsBytes(path, bytes))
+                return name;
+            continue;
+        }
+        const TReplaceTarget target = ExamineTarget(path.string());
+        if (target.State != TTargetState::New || !ReplaceFile(target.Path, bytes, nullptr))
+            throw EWriteError(Format(Msg::PictureWriteError, path.string().c_str()));
+        made.push_back(path.string());
+        return name;
+    }
+    throw EWriteError(
+        Format(Msg::PictureWriteError, (folder / (base + "." + extension)).string().c_str()));
+}
+
+// Makes a held picture the file it becomes beside the layout in folder.
+void PlaceHeldPicture(TLayoutPicture& picture, const fs::path& folder,
+                      const std::string& layoutName, std::vector<std::string>& made) {
+    const THeldPicture& held = *picture.Held;
+    const std::string name =
+        PlacePictureFile(folder, layoutName + "." + held.Hash, held.Extension, held.Bytes, made);
+    picture.Entry = name;
+    picture.Resolved = (folder / name).string();
+    picture.Missing = false;
+    picture.Held.reset();
+    picture.Made = true;
+}
+
+// Copies a picture the program made into folder, under its name, when it lies elsewhere.
+void CopyMadePicture(TLayoutPicture& picture, const fs::path& folder,
+                     std::vector<std::string>& made) {
+    const fs::path source(picture.Resolved);
+    if (FolderOf(picture.Resolved) == folder || !source.has_extension())
+        return;
+    struct stat info {};
+    const int fd = OpenRegularFile(picture.Resolved, info);
+    if (fd < 0)
+        throw EFOpenError(Format(Msg::FOpenError, picture.Resolved.c_str()));
+    TFd file(fd);
+    std::string bytes;
+    if (!ReadAll(file.Get(), bytes, MaxCopiedPicture))
+        throw EReadError(Format(Msg::FOpenError, picture.Resolved.c_str()));
+    const std::string extension = source.extension().string().substr(1);
+    const std::string name =
+        PlacePictureFile(folder, source.stem().string(), extension, bytes, made);
+    picture.Entry = name;
+    picture.Resolved = (folder / name).string();
+}
+
 void LocatePicture(TLayoutPicture& picture, const std::string& layoutFile, bool& moved) {
     picture.Resolved.clear();
     picture.Missing = false;
@@ -80,6 +185,15 @@ void LocatePicture(TLayoutPicture& picture, const std::string& layoutFile, bool&
     }
 }
 
+// The "made" list: the keys whose pictures the program made.
+std::string MadeList(const TLayoutDocument& document) {
+    std::string made;
+    for (const auto& [key, picture] : PictureKeys(document))
+        if (picture->Made && !picture->File().empty())
+            made += (made.empty() ? "" : ",") + std::string(key);
+    return made;
+}
+
 // The picture entries, the placements and the sheet settings of the layout's section, as
 // edits of the text current holds.
 TIniEdit LayoutEdit(const TIniText& current, const TLayoutDocument& document) {
@@ -94,6 +208,10 @@ TIniEdit LayoutEdit(const TIniText& current, const TLayoutDocument& document) {
         else
             edit.Values.emplace_back(key, picture->File());
     }
+    if (const std::string made = MadeList(document); made.empty())
+        edit.Removals.emplace_back(MadeKey);
+    else
+        edit.Values.emplace_back(MadeKey, made);
     AddSheetSettingEdits(current, section, document.Settings, edit.Values, edit.Removals);
     const TLayoutPlacements& placements = document.Placements;
     AddPlacementEdits(current, section, PlacementKeysOf(TSheetPart::Cover), placements.Cover,
@@ -106,6 +224,43 @@ TIniEdit LayoutEdit(const TIniText& current, const TLayoutDocument& document) {
     return edit;
 }
 } // namespace
+
+std::string PictureHash(const std::string& bytes) {
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha256);
+    return digest.toHex().left(16).toStdString();
+}
+
+bool TLayoutPicture::operator==(const TLayoutPicture& other) const {
+    const bool sameHeld = Held && other.Held ? *Held == *other.Held : Held == other.Held;
+    return Entry == other.Entry && Resolved == other.Resolved && Missing == other.Missing &&
+           Made == other.Made && sameHeld;
+}
+
+TLayoutPicture HeldLayoutPicture(std::string bytes, std::string extension, std::string origin) {
+    auto held = std::make_shared<THeldPicture>();
+    held->Hash = PictureHash(bytes);
+    held->Bytes = std::move(bytes);
+    held->Extension = LowerCaseExtension(extension);
+    held->Origin = std::move(origin);
+    TLayoutPicture picture;
+    picture.Entry = HeldPictureName({}, *held);
+    picture.Held = std::move(held);
+    return picture;
+}
+
+std::string HeldPictureName(const std::string& layoutFile, const THeldPicture& held) {
+    const std::string name =
+        layoutFile.empty() ? UntitledPictureName : fs::path(layoutFile).stem().string();
+    return name + "." + held.Hash + "." + held.Extension;
+}
+
+void LoadLayoutPicture(TPicture& picture, const TLayoutPicture& part) {
+    if (part.Held)
+        picture.LoadFromBytes(part.Held->Bytes, part.Held->Extension);
+    else if (!part.Resolved.empty())
+        picture.LoadByExtension(part.Resolved);
+}
 
 TDiscLabel TLayoutDocument::DiscLabel() const {
     TDiscLabel label;
@@ -129,6 +284,9 @@ TLayoutDocument ParseLayoutDocument(const TIniText& text) {
     document.Back.Entry = text.Value(section, BackKey);
     document.Wrap.Entry = text.Value(section, WrapKey);
     document.Disc.Entry = text.Value(section, DiscKey);
+    const std::string made = text.Value(section, MadeKey).value_or("");
+    for (const auto& [key, picture] : PictureKeys(document))
+        picture->Made = ListsKey(made, key);
     document.Placements = ReadLayoutPlacements(text, section);
     document.Settings = ReadSheetSettings(text, section);
     document.Text = ReadCoverText(text);
@@ -197,7 +355,34 @@ TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDo
     return written;
 }
 
+TLayoutDocument SaveLayoutDocument(const std::string& fileName, const TLayoutDocument& document,
+                                   const std::string& oldFile) {
+    const fs::path folder = FolderOf(fileName);
+    const bool moved = !oldFile.empty() && FolderOf(oldFile) != folder;
+    TLayoutDocument saving = moved ? RebasedDocument(document, oldFile, fileName) : document;
+    // The name HeldPictureName gives, without its hash and extension.
+    const std::string layoutName = fs::path(fileName).stem().string();
+    std::vector<std::string> made;
+    try {
+        for (const auto& [key, picture] : PictureKeys(saving)) {
+            if (picture->Held)
+                PlaceHeldPicture(*picture, folder, layoutName, made);
+            else if (moved && picture->Made && !picture->Resolved.empty())
+                CopyMadePicture(*picture, folder, made);
+        }
+        return WriteLayoutDocument(fileName, saving);
+    } catch (...) {
+        // Pictures of a layout that was not saved would be files nothing refers to.
+        for (const std::string& file : made)
+            ::unlink(file.c_str());
+        throw;
+    }
+}
+
 bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& document) {
+    for (const auto& [key, picture] : PictureKeys(document))
+        if (picture->Held)
+            return true;
     const TLayoutDocument stored =
         layoutFile.empty() ? TLayoutDocument{} : ParseLayoutDocument(TIniFile(layoutFile).Read());
     return document.Cover.File() != stored.Cover.File() ||
@@ -220,7 +405,7 @@ TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::stri
     if (oldFolder == newFolder)
         return rebased;
     for (TLayoutPicture* picture : {&rebased.Cover, &rebased.Back, &rebased.Wrap, &rebased.Disc}) {
-        if (!DependsOnFolder(picture->Entry))
+        if (picture->Held || !DependsOnFolder(picture->Entry))
             continue;
         const fs::path target = (oldFolder / *picture->Entry).lexically_normal();
         const fs::path relative = target.lexically_relative(newFolder);

@@ -4,16 +4,19 @@
 // only its own keys. The window keeps one document, and earlier ones for undo.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "sheet/CoverSheet.h"
 #include "sheet/CoverText.h"
+#include "sheet/HeldPicture.h"
 #include "sheet/LayoutFile.h"
 #include "sheet/PlacementKeys.h"
 
 class TIniText;
+class TPicture;
 struct TIniEdit;
 
 // A picture of the layout: what the file holds for its part and where it was found.
@@ -26,11 +29,32 @@ struct TLayoutPicture {
     // Named, but found neither at its path nor in the layout's folder: the part stays empty
     // and the entry is kept.
     bool Missing = false;
+    // Set while the picture is these bytes and no file yet: Entry is then the name it will
+    // get beside the layout and Resolved is empty. Shared between the documents of the
+    // undo history, so a step costs no copy of the bytes.
+    std::shared_ptr<const THeldPicture> Held;
+    // Whether the program made the picture's file beside the layout (from held bytes):
+    // such a file goes along when the layout is saved into another folder.
+    bool Made = false;
 
     // The entry as it is saved: empty for no picture.
     std::string File() const { return Entry.value_or(""); }
-    bool operator==(const TLayoutPicture&) const = default;
+    // Held pictures compare by content, so two documents holding the same bytes are equal.
+    bool operator==(const TLayoutPicture& other) const;
 };
+
+// A part's picture made of encoded bytes (a kind the picture layer reads by extension),
+// with where they came from for the tooltip. Its entry is "Bild.<hash>.<extension>" until
+// the layout it is saved with gives it that layout's name.
+TLayoutPicture HeldLayoutPicture(std::string bytes, std::string extension, std::string origin);
+
+// The name a held picture gets beside layoutFile: "NAME.<hash>.<extension>", NAME the
+// layout's base name, or "Bild" while the layout is untitled.
+std::string HeldPictureName(const std::string& layoutFile, const THeldPicture& held);
+
+// Loads the part's picture into picture: its held bytes, else the file it was found at.
+// A part without a picture, or with one found nowhere, leaves picture as it was.
+void LoadLayoutPicture(TPicture& picture, const TLayoutPicture& part);
 
 struct TLayoutDocument {
     TLayoutPicture Cover;
@@ -114,9 +138,22 @@ std::vector<TIniEdit> LayoutDocumentEdits(const TIniText& current, const TLayout
 // layout can read back.
 TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDocument& document);
 
-// Whether the document differs from what layoutFile holds now, read afresh: the pictures'
-// entries byte for byte, the placements, the sheet settings and the words. An untitled
-// layout (no file) is changed when anything is away from the empty document.
+// Saves the document as fileName with its pictures, as one step: first each held picture
+// is written into the layout's folder as "NAME.<hash>.<extension>" (NAME the layout's base
+// name; an identical file already there is used as it is, another file of that name is
+// never overwritten), and, when the layout comes from another folder (oldFile), each
+// picture the program made is copied there under its name; then the layout, with other
+// relative entries rebased as RebasedDocument does. When the layout cannot be written,
+// the picture files written in this step are removed again and the error is raised as
+// WriteLayoutDocument raises it; a picture that cannot be written raises EWriteError
+// naming it. Answers the document as saved: every picture a file (Held cleared, Resolved
+// set) and those the program made marked Made.
+TLayoutDocument SaveLayoutDocument(const std::string& fileName, const TLayoutDocument& document,
+                                   const std::string& oldFile = {});
+// Whether the document differs from what layoutFile holds now, read afresh: a held picture
+// (not saved yet) is a change, then the pictures' entries byte for byte, the placements, the sheet
+// settings and the words. An untitled layout (no file) is changed when anything is away from the
+// empty document.
 bool LayoutChanged(const std::string& layoutFile, const TLayoutDocument& document);
 
 // The files the document's pictures are loaded from: what writing its sheet, or the layout
@@ -132,6 +169,6 @@ inline std::vector<std::string> PictureFiles(const TLayoutDocument& document) {
 
 // The document as saved under newFile instead of oldFile: a relative entry is rewritten
 // relative to newFile's folder so it names the same file (or made absolute where no
-// relative path leads there); absolute entries stay as they are.
+// relative path leads there); absolute entries and held pictures stay as they are.
 TLayoutDocument RebasedDocument(const TLayoutDocument& document, const std::string& oldFile,
                                 const std::string& newFile);

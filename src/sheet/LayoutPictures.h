@@ -26,6 +26,8 @@ inline constexpr TMsg PictureFoundBeside{
     QT_TRANSLATE_NOOP("Msg", "Das Bild %s wurde im Ordner der Layoutdatei gefunden")};
 inline constexpr TMsg SaveOntoPicture{
     QT_TRANSLATE_NOOP("Msg", "%s ist ein Bild dieses Layouts und wird nicht überschrieben")};
+inline constexpr TMsg PictureWriteError{
+    QT_TRANSLATE_NOOP("Msg", "Das Bild %s kann nicht geschrieben werden")};
 } // namespace Msg
 
 // Whether a stored path was written the Windows way: a drive letter ("C:") or a network

@@ -387,3 +387,39 @@ TEST(CopyFrom, FailedCopyKeepsPreviousContent) {
     EXPECT_EQ(p.Picture.Content(), before);
     EXPECT_EQ(p.Changes, 1);
 }
+
+// Bytes load like a file of their kind: the kind by the extension in any case, the same
+// refusals and messages, the previous content kept on failure.
+TEST(LoadFromBytes, BytesLoadAsAFileOfTheirKindWould) {
+    RegisteredFake fake("fake");
+    const std::vector<uint8_t> bitmap = Bmp24(ThreeByTwo());
+    const struct {
+        std::string Bytes;
+        const char* Extension;
+        int Width; // 0: refused with Message
+        std::string Message;
+    } cases[] = {
+        {"vier", "fake", 4, ""},
+        {"zwei", "FAKE", 4, ""},
+        {std::string(bitmap.begin(), bitmap.end()), "bmp", 3, ""},
+        {"FAIL", "fake", 0, "Fake ist ungültig"},
+        {"", "bmp", 0, "Bitmap ist ungültig"},
+        {"ok", "gif", 0, "Unbekannte Bilddateierweiterung (.gif)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Extension + (": " + c.Bytes.substr(0, 4)));
+        PictureWithCounter p;
+        p.Picture.CopyFrom(MakeBitmap(5, 4).get());
+        if (c.Width == 0) {
+            EXPECT_EQ(
+                MessageOf<EInvalidGraphic>([&] { p.Picture.LoadFromBytes(c.Bytes, c.Extension); }),
+                c.Message);
+            EXPECT_EQ(p.Picture.Width(), 5);
+            EXPECT_EQ(p.Changes, 1);
+        } else {
+            p.Picture.LoadFromBytes(c.Bytes, c.Extension);
+            EXPECT_EQ(p.Picture.Width(), c.Width);
+            EXPECT_EQ(p.Changes, 2);
+        }
+    }
+}

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "toolkit/SafeFile.h"
 
 namespace {
@@ -195,4 +196,89 @@ TEST_F(LayoutDocument, ARebasedLayoutFindsItsPicturesFromItsNewFolder) {
     EXPECT_FALSE(found.CoverMoved);
     EXPECT_FALSE(moved.Cover.Missing);
     EXPECT_TRUE(fs::equivalent(moved.Cover.Resolved, Dir.File("alt/bilder/vorne.bmp")));
+}
+
+// Held pictures become files beside the layout named after their content: another picture
+// gets another name and leaves the first file alone, the same picture (an undone step saved
+// again) finds its file, and a stranger's file that has taken the name is never overwritten.
+TEST_F(LayoutDocument, HeldPicturesAreSavedBesideTheLayoutUnderTheirContent) {
+    fs::create_directories(Dir.Path() / "cd");
+    const std::string layout = Dir.File("cd/Album.vco");
+    const std::string firstName = "Album." + PictureHash("erstes") + ".png";
+    const std::string secondName = "Album." + PictureHash("zweites") + ".jpg";
+    // Someone else's file under the name the third picture would get first.
+    const std::string thirdName = "Album." + PictureHash("drittes") + ".png";
+    WriteFileText(Dir.File("cd/" + thirdName), "fremd");
+    const struct {
+        const char* Bytes;
+        const char* Extension;
+        std::string Entry;
+    } saves[] = {
+        {"erstes", "png", firstName},
+        {"zweites", "JPG", secondName},
+        {"erstes", "png", firstName},
+        {"drittes", "png", "Album." + PictureHash("drittes") + "-2.png"},
+    };
+    for (const auto& save : saves) {
+        SCOPED_TRACE(save.Bytes);
+        TLayoutDocument document;
+        document.Cover = HeldLayoutPicture(save.Bytes, save.Extension, "eingefügt");
+        EXPECT_TRUE(LayoutChanged(layout, document));
+        const TLayoutDocument saved = SaveLayoutDocument(layout, document);
+        EXPECT_EQ(saved.Cover.Entry, save.Entry);
+        EXPECT_EQ(saved.Cover.Held, nullptr);
+        EXPECT_TRUE(saved.Cover.Made);
+        EXPECT_TRUE(fs::equivalent(saved.Cover.Resolved, Dir.File("cd/" + save.Entry)));
+        EXPECT_EQ(ReadFileText(Dir.File("cd/" + save.Entry)), save.Bytes);
+        EXPECT_EQ(ReadFileText(layout),
+                  "[Vellacour]\ncover=" + save.Entry + "\nback=\nmade=cover\n");
+        EXPECT_FALSE(LayoutChanged(layout, saved));
+    }
+    EXPECT_EQ(ReadFileText(Dir.File("cd/" + firstName)), "erstes");
+    EXPECT_EQ(ReadFileText(Dir.File("cd/" + thirdName)), "fremd");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path() / "cd"), fs::directory_iterator()),
+              5);
+}
+
+// A layout that cannot be written leaves no picture files made for it, and says so as a
+// layout write always does.
+TEST_F(LayoutDocument, AFailedLayoutWriteLeavesNoPictureFiles) {
+    fs::create_directories(Dir.Path() / "cd" / "Album.vco");
+    TLayoutDocument document;
+    document.Cover = HeldLayoutPicture("vorne", "png", "eingefügt");
+    document.Disc = HeldLayoutPicture("disc", "jpg", "eingebettet");
+    EXPECT_THROW(SaveLayoutDocument(Dir.File("cd/Album.vco"), document), EIniFileException);
+    for (const auto& entry : fs::directory_iterator(Dir.Path() / "cd"))
+        EXPECT_EQ(entry.path().filename(), "Album.vco");
+}
+
+// Pictures the program made go with their layout: a folder copied whole reopens with them,
+// and saving into another folder copies them there (other relative entries are rebased).
+TEST_F(LayoutDocument, MadePicturesTravelWithTheirLayout) {
+    fs::create_directories(Dir.Path() / "alt" / "bilder");
+    fs::create_directories(Dir.Path() / "neu");
+    WriteBmp(Dir.File("alt/bilder/hinten.bmp"), 2, 2, 0xFF0000);
+    const std::string oldFile = Dir.File("alt/Album.vco");
+    const std::string name = "Album." + PictureHash("vorne") + ".bmp";
+    TLayoutDocument document;
+    document.Cover = HeldLayoutPicture("vorne", "bmp", "eingebettet");
+    document.Back.Entry = "bilder/hinten.bmp";
+    document.Back.Resolved = Dir.File("alt/bilder/hinten.bmp");
+    const TLayoutDocument saved = SaveLayoutDocument(oldFile, document);
+
+    fs::copy(Dir.Path() / "alt", Dir.Path() / "kopie", fs::copy_options::recursive);
+    TLayoutDocument copied = ReadLayoutDocument(Dir.File("kopie/Album.vco"));
+    LocatePictures(copied, Dir.File("kopie/Album.vco"));
+    EXPECT_TRUE(copied.Cover.Made);
+    EXPECT_FALSE(copied.Back.Made);
+    EXPECT_TRUE(fs::equivalent(copied.Cover.Resolved, Dir.File("kopie/" + name)));
+    EXPECT_TRUE(fs::equivalent(copied.Back.Resolved, Dir.File("kopie/bilder/hinten.bmp")));
+
+    const std::string newFile = Dir.File("neu/Anders.vco");
+    const TLayoutDocument moved = SaveLayoutDocument(newFile, saved, oldFile);
+    EXPECT_EQ(ReadFileText(newFile),
+              "[Vellacour]\ncover=" + name + "\nback=../alt/bilder/hinten.bmp\nmade=cover\n");
+    EXPECT_EQ(ReadFileText(Dir.File("neu/" + name)), "vorne");
+    EXPECT_TRUE(fs::equivalent(moved.Cover.Resolved, Dir.File("neu/" + name)));
+    EXPECT_EQ(ReadFileText(Dir.File("alt/" + name)), "vorne");
 }
