@@ -19,6 +19,7 @@
 #include "music/AlbumFolder.h"
 #include "sheet/AlbumDocument.h"
 #include "sheet/LayoutDocument.h"
+#include "toolkit/Application.h"
 
 extern char** environ;
 
@@ -117,6 +118,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    TApplication::SetTitle("Vellacour");
     benchmark::Initialize(&argc, argv);
     MakeAlbums("few", Albums);
     TRatioReporter reporter;

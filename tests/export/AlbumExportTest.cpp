@@ -12,6 +12,7 @@
 #include "music/AlbumFolder.h"
 #include "sheet/AlbumDocument.h"
 #include "sheet/LayoutDocument.h"
+#include "toolkit/Application.h"
 
 namespace fs = std::filesystem;
 
@@ -51,6 +52,7 @@ TEST(ExportAlbum, PrintsTheSheetOfTheLayoutTheFolderGives) {
     ASSERT_EQ(printed.Status, 0) << printed.Errors;
 
     // The same sheet through a layout file made from the folder.
+    TApplication::SetTitle("Vellacour");
     const std::string layout = dir.File("album.vco");
     WriteLayoutDocument(layout, AlbumDocument(ReadAlbumFolder(folder), TLayoutDocument{}));
     const std::string sheet = dir.File("sheet.pdf");
