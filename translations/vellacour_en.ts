@@ -725,6 +725,18 @@ Print anyway?</translation>
         <source>Die Titelliste fasst %d Zeilen: %d weitere Zeilen wurden weggelassen.</source>
         <translation>The track list holds %d lines: %d more lines were left out.</translation>
     </message>
+    <message>
+        <source>Die Zwischenablage enthält kein Bild.</source>
+        <translation>The clipboard holds no picture.</translation>
+    </message>
+    <message>
+        <source>Aus der Zwischenablage eingefügt</source>
+        <translation>Pasted from the clipboard</translation>
+    </message>
+    <message>
+        <source>Das Bild %s kann nicht geschrieben werden</source>
+        <translation>The picture %s cannot be written</translation>
+    </message>
 </context>
 <context>
     <name>TfrmCalibration</name>
@@ -1258,6 +1270,26 @@ Print anyway?</translation>
     <message>
         <source>&amp;Disc-Etikett</source>
         <translation>&amp;Disc label</translation>
+    </message>
+    <message>
+        <source>Bild &amp;einfügen</source>
+        <translation>&amp;Paste picture</translation>
+    </message>
+    <message>
+        <source>Das Bild aus der Zwischenablage einfügen</source>
+        <translation>Paste the picture from the clipboard</translation>
+    </message>
+    <message>
+        <source>Wohin soll das Bild aus der Zwischenablage?</source>
+        <translation>Where should the picture from the clipboard go?</translation>
+    </message>
+    <message>
+        <source>&amp;Umschlagbild</source>
+        <translation>&amp;Wrap picture</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
