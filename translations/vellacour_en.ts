@@ -564,20 +564,6 @@ Print anyway?</translation>
         <translation>This wrap has no spine: the spine title is not printed.</translation>
     </message>
     <message>
-        <source>Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]
-        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
-        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]
-        vellacour-export disc --sheets
-        vellacour-export --help | --version
-</source>
-        <translation>Usage: vellacour-export picture FILE -o OUTPUT.png [--size WxH]
-       vellacour-export sheet LAYOUT.vco -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
-       vellacour-export disc LAYOUT.vco -o OUTPUT.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]
-       vellacour-export disc --sheets
-       vellacour-export --help | --version
-</translation>
-    </message>
-    <message>
         <source>Einen Etikettenbogen namens „%s“ gibt es nicht; vellacour-export disc --sheets nennt alle</source>
         <translation>There is no label sheet named “%s”; vellacour-export disc --sheets lists them all</translation>
     </message>
@@ -736,6 +722,44 @@ Print anyway?</translation>
     <message>
         <source>Das Bild %s kann nicht geschrieben werden</source>
         <translation>The picture %s cannot be written</translation>
+    </message>
+    <message>
+        <source>Unter %s wurde kein Album-Ordner gefunden</source>
+        <translation>No album folder was found under %s</translation>
+    </message>
+    <message>
+        <source>Diese Ordner wurden nicht gedruckt:</source>
+        <translation>These folders were not printed:</translation>
+    </message>
+    <message>
+        <source>Kein Album wurde gedruckt; %s bleibt, wie es war</source>
+        <translation>No album was printed; %s stays as it was</translation>
+    </message>
+    <message>
+        <source>%d von %d Alben gedruckt nach %s</source>
+        <translation>%d of %d albums printed into %s</translation>
+    </message>
+    <message>
+        <source>Aufruf: vellacour-export picture DATEI -o AUSGABE.png [--size BxH]
+        vellacour-export sheet LAYOUT.vco -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]
+        vellacour-export disc --sheets
+        vellacour-export album ORDNER -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+        vellacour-export collection ORDNER -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+        vellacour-export --help | --version
+</source>
+        <translation>Usage: vellacour-export picture FILE -o OUTPUT.png [--size WxH]
+       vellacour-export sheet LAYOUT.vco -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+       vellacour-export disc LAYOUT.vco -o OUTPUT.pdf [--sheet NAME] [--positions 1,2] [--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]
+       vellacour-export disc --sheets
+       vellacour-export album FOLDER -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+       vellacour-export collection FOLDER -o OUTPUT.pdf [--frames] [--paper A4|Letter|Legal] [--dpi N]
+       vellacour-export --help | --version
+</translation>
+    </message>
+    <message>
+        <source>Cover-Bild aus %s</source>
+        <translation>Cover picture from %s</translation>
     </message>
 </context>
 <context>
@@ -1290,6 +1314,46 @@ Print anyway?</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Die Beschriftung durch die des Albums ersetzen? Sie wird vorher noch angezeigt.</source>
+        <translation>Replace the words with the album&apos;s? They are shown first.</translation>
+    </message>
+    <message>
+        <source>Aus &amp;Musikordner...</source>
+        <translation>From &amp;music folder...</translation>
+    </message>
+    <message>
+        <source>Titel, Zeiten und Cover-Bild aus einem Album-Ordner übernehmen</source>
+        <translation>Take titles, times and cover picture from an album folder</translation>
+    </message>
+    <message>
+        <source>Aus C&amp;UE-Datei...</source>
+        <translation>From C&amp;UE file...</translation>
+    </message>
+    <message>
+        <source>Titel und Zeiten aus einer CUE-Datei übernehmen</source>
+        <translation>Take titles and times from a CUE file</translation>
+    </message>
+    <message>
+        <source>Album-Ordner wählen</source>
+        <translation>Choose album folder</translation>
+    </message>
+    <message>
+        <source>CUE-Datei öffnen</source>
+        <translation>Open CUE file</translation>
+    </message>
+    <message>
+        <source>CUE-Dateien (*.cue *.CUE);;Alle Dateien (*)</source>
+        <translation>CUE files (*.cue *.CUE);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Aus Musikordner</source>
+        <translation>From music folder</translation>
+    </message>
+    <message>
+        <source>Aus CUE-Datei</source>
+        <translation>From CUE file</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,10 @@ const char* const ExportUsage =
     "        vellacour-export disc LAYOUT.vco -o AUSGABE.pdf [--sheet NAME] [--positions 1,2] "
     "[--paper A4|Letter] [--frames] [--overprint MM] [--dpi N]\n"
     "        vellacour-export disc --sheets\n"
+    "        vellacour-export album ORDNER -o AUSGABE.pdf [--frames] [--paper A4|Letter|Legal] "
+    "[--dpi N]\n"
+    "        vellacour-export collection ORDNER -o AUSGABE.pdf [--frames] "
+    "[--paper A4|Letter|Legal] [--dpi N]\n"
     "        vellacour-export --help | --version\n";
 
 struct TCall {
