@@ -137,6 +137,18 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
     Make("cwebp", {"-quiet", "-q", "90", png, "-o", Path("plain.webp")});
     Make("webpmux",
          {"-set", "exif", Path("rotated.exif"), Path("plain.webp"), "-o", Path("rotated.webp")});
+    // Alpha kept as it is, not premultiplied: the right half is blue at half opacity.
+    QImage seeThrough = TwoHalves().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < seeThrough.height(); ++y)
+        for (int x = 32; x < seeThrough.width(); ++x)
+            seeThrough.setPixel(x, y, qRgba(0, 0, 255, 128));
+    ASSERT_TRUE(seeThrough.save(Path("alpha.png")));
+    Make("cwebp", {"-quiet", "-lossless", "-exact", Path("alpha.png"), "-o", Path("alpha.webp")});
+    // An animation shows its first frame, not a later one.
+    SolidImage(64, 32, qRgb(0, 255, 0)).save(Path("green.png"));
+    Make("cwebp", {"-quiet", Path("green.png"), "-o", Path("green.webp")});
+    Make("webpmux", {"-frame", Path("plain.webp"), "+100", "-frame", Path("green.webp"), "+100",
+                     "-o", Path("animated.webp")});
     Make("convert", {png, Path("plain.tif")});
     Make("convert", {png, "-orient", "RightTop", Path("rotated.tiff")});
     Make("convert", {png, Path("plain.gif")});
@@ -152,9 +164,12 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
         int Height;
         QRgb TopLeft;
         QRgb BottomRight;
+        int BottomRightAlpha = 255;
     } cases[] = {
         {"plain.webp", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"rotated.webp", 32, 64, qRgb(255, 0, 0), qRgb(0, 0, 255)},
+        {"alpha.webp", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255), 128},
+        {"animated.webp", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"rotated.tiff", 32, 64, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"plain.gif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"cmyk.tif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
@@ -173,6 +188,7 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
         EXPECT_TRUE(Near(image.pixel(2, 2), c.TopLeft)) << std::hex << image.pixel(2, 2);
         EXPECT_TRUE(Near(image.pixel(c.Width - 3, c.Height - 3), c.BottomRight))
             << std::hex << image.pixel(c.Width - 3, c.Height - 3);
+        EXPECT_EQ(qAlpha(image.pixel(c.Width - 3, c.Height - 3)), c.BottomRightAlpha);
     }
 }
 
