@@ -20,8 +20,6 @@
 #endif
 
 namespace {
-// The largest picture (1 GiB of pixels), its converted copy and the libraries fit in this.
-constexpr rlim_t MemoryLimit = rlim_t(4) << 30;
 // Seconds of processor time; the program's wall-clock timeout is the longer one.
 constexpr rlim_t CpuSeconds = 20;
 constexpr size_t MaxInput = size_t(1) << 30;
@@ -33,7 +31,9 @@ void LimitResources() {
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
 #ifndef VC_ADDRESS_SANITIZER
-    // AddressSanitizer reserves terabytes of address space for its shadow memory.
+    // AddressSanitizer reserves terabytes of address space for its shadow memory. The
+    // largest picture (1 GiB of pixels), its converted copy and the libraries fit in this.
+    constexpr rlim_t MemoryLimit = rlim_t(4) << 30;
     const rlimit memory{MemoryLimit, MemoryLimit};
     setrlimit(RLIMIT_AS, &memory);
 #endif
