@@ -279,6 +279,23 @@ TEST_F(DecodedImage, ThePixelLimitIsTheProgramsAndCheckedBeforeDecoding) {
     EXPECT_EQ(fits, "");
 }
 
+TEST_F(DecodedImage, TheHelperStartsWithLibwebpAloneAndHandsTheOtherKindsOn) {
+    // What the helper links is loaded at every start; for WebP only libwebp is needed.
+    if (QStandardPaths::findExecutable("readelf").isEmpty())
+        GTEST_SKIP() << "readelf is not installed";
+    QProcess readelf;
+    readelf.start("readelf", {"--dynamic", QString::fromStdString(DecodeHelperPath())});
+    ASSERT_TRUE(readelf.waitForFinished(30000));
+    const QString needed = QString::fromUtf8(readelf.readAllStandardOutput());
+    EXPECT_TRUE(needed.contains("libwebp")) << needed.toStdString();
+    for (const char* library : {"libQt6", "libavif", "libde265"})
+        EXPECT_FALSE(needed.contains(library)) << library;
+    // The other kinds still decode, through the program it hands them to.
+    Make("convert", {Path("halves.png"), Path("good.gif")});
+    EXPECT_EQ(LoadMessage(Dir.File("good.gif")), "");
+    EXPECT_EQ(Picture.Width(), 64);
+}
+
 TEST_F(DecodedImage, AHelperThatCrashesHangsOrOverrunsIsReportedAndThePictureKept) {
     Make("convert", {Path("halves.png"), Path("good.gif")});
     ASSERT_EQ(LoadMessage(Dir.File("good.gif")), "");
