@@ -23,7 +23,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${changelog}.gz DESTINAT
 # programs, as Debian's own packages have them.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program vellacour vellacour-export vellacour-decode)
+        foreach(program vellacour vellacour-export vellacour-decode vellacour-decode-all)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
                 COMMAND_ERROR_IS_FATAL ANY)

@@ -72,11 +72,6 @@ THelperAnswer DecodeWithQt(std::span<const uint8_t> bytes, const char* format, i
     return Decoded(image);
 }
 
-THelperAnswer DecodeWebP(std::span<const uint8_t> bytes) {
-    // Qt's WebP reader ignores the orientation the file's Exif data records.
-    return DecodeWithQt(bytes, "webp", WebPExifOrientation(bytes));
-}
-
 THelperAnswer DecodeTiff(std::span<const uint8_t> bytes) {
     // A multi-page file shows its first page: the reader starts there.
     return DecodeWithQt(bytes, "tiff", ExifUpright);
@@ -143,8 +138,7 @@ struct TKindDecoder {
     THelperAnswer (*Decode)(std::span<const uint8_t>);
 };
 
-constexpr std::array<TKindDecoder, 6> Decoders{{
-    {"webp", DecodeWebP},
+constexpr std::array<TKindDecoder, 5> Decoders{{
     {"tiff", DecodeTiff},
     {"gif", DecodeGif},
     {"svg", DecodeSvg},

@@ -18,6 +18,6 @@ struct THelperAnswer {
     QByteArray Drawing; // a QPicture stream
 };
 
-// Decodes the bytes as the kind ("webp", "tiff", "gif", "svg", "heif", "avif"); an unknown
-// kind is Unsupported.
+// Decodes the bytes as the kind ("tiff", "gif", "svg", "heif", "avif"); an unknown kind is
+// Unsupported. WebP is decoded without Qt, by AnswerWebP (WebPDecode.h).
 THelperAnswer DecodeFile(std::string_view kind, std::span<const uint8_t> bytes);

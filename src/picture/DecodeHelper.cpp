@@ -8,9 +8,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -84,9 +86,20 @@ pid_t Spawn(const std::string& path, const char* kind, int input, int answer) {
     return error == 0 ? pid : -1;
 }
 
+// Ends the helper that outlived the timeout and collects it.
+void Kill(pid_t pid) {
+    kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
 // The helper's wait status, or none when it outlived the timeout (it is then killed).
+// Where the kernel gives a descriptor for the process, the wait ends the moment the helper
+// does; otherwise the helper is looked at in growing pauses.
 std::optional<int> WaitFor(pid_t pid, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const TFd process(int(syscall(SYS_pidfd_open, pid, 0)));
     auto pause = std::chrono::microseconds(200);
     for (;;) {
         int status = 0;
@@ -95,11 +108,16 @@ std::optional<int> WaitFor(pid_t pid, int timeoutMs) {
             return status;
         if (done < 0 && errno != EINTR)
             return status;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            Kill(pid);
             return std::nullopt;
+        }
+        if (process.Fd >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            pollfd ended{process.Fd, POLLIN, 0};
+            poll(&ended, 1, int(std::min<int64_t>(left, INT32_MAX)));
+            continue;
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(10000));

@@ -18,6 +18,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected="bin/vellacour
 bin/vellacour-decode
+bin/vellacour-decode-all
 bin/vellacour-export
 share/applications/org.vellacour.Vellacour.desktop
 share/doc/vellacour/changelog.gz
@@ -35,7 +36,7 @@ share/mime/packages/vellacour.xml"
 installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
 [[ "$installed" == "$expected" ]] || fail "installed files differ:
 $(diff <(echo "$expected") <(echo "$installed"))"
-for program in vellacour vellacour-decode vellacour-export; do
+for program in vellacour vellacour-decode vellacour-decode-all vellacour-export; do
     [[ -x "$prefix/bin/$program" ]] || fail "$program is not executable"
 done
 

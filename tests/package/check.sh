@@ -35,6 +35,7 @@ lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports er
 # Exactly the program's files, under /usr; no test program among them.
 expected="./usr/bin/vellacour
 ./usr/bin/vellacour-decode
+./usr/bin/vellacour-decode-all
 ./usr/bin/vellacour-export
 ./usr/share/applications/org.vellacour.Vellacour.desktop
 ./usr/share/doc/vellacour/changelog.gz

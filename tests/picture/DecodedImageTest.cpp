@@ -14,6 +14,7 @@
 #include "picture/Canvas.h"
 #include "picture/DecodeHelper.h"
 #include "picture/DecodedImage.h"
+#include "picture/ExifOrientation.h"
 #include "picture/Picture.h"
 #include "toolkit/Dib.h"
 #include "toolkit/Errors.h"
@@ -35,15 +36,15 @@ bool RunTool(const QString& program, const QStringList& args) {
            process.exitCode() == 0;
 }
 
-// A TIFF block holding only the orientation 6 ("the picture's top is the stored pixels'
-// right side"), for the EXIF chunk of a WebP file.
-std::vector<uint8_t> ExifRotated() {
+// A TIFF block holding only the orientation (6: "the picture's top is the stored pixels'
+// left side"), for the EXIF chunk of a WebP file.
+std::vector<uint8_t> ExifOriented(uint32_t orientation) {
     std::vector<uint8_t> exif = {'I', 'I', 42, 0, 8, 0, 0, 0};
     Put16(exif, 1);      // one entry
     Put16(exif, 0x0112); // orientation
     Put16(exif, 3);      // SHORT
     Put32(exif, 1);      // one value
-    Put16(exif, 6);      // the value
+    Put16(exif, orientation);
     Put16(exif, 0);
     Put32(exif, 0); // no next directory
     return exif;
@@ -83,6 +84,17 @@ std::vector<uint8_t> HugeTiff() {
     }
     Put32(tiff, 0);
     return tiff;
+}
+
+// The picture's pixels, row by row, as hexadecimal RGB values (alpha left out).
+std::string Pixels(const QImage& image) {
+    std::string text;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            text += QString::number(image.pixel(x, y) & 0xFFFFFF, 16).toStdString() + " ";
+        text += "/ ";
+    }
+    return text;
 }
 
 // Whether the colours are within 40 of each other in every channel (lossy coding).
@@ -132,11 +144,23 @@ protected:
 
 TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
     const QString png = Path("halves.png");
-    std::vector<uint8_t> exif = ExifRotated();
+    std::vector<uint8_t> exif = ExifOriented(6);
     WriteFileBytes(Dir.File("rotated.exif"), exif);
     Make("cwebp", {"-quiet", "-q", "90", png, "-o", Path("plain.webp")});
     Make("webpmux",
          {"-set", "exif", Path("rotated.exif"), Path("plain.webp"), "-o", Path("rotated.webp")});
+    // Alpha kept as it is, not premultiplied: the right half is blue at half opacity.
+    QImage seeThrough = TwoHalves().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < seeThrough.height(); ++y)
+        for (int x = 32; x < seeThrough.width(); ++x)
+            seeThrough.setPixel(x, y, qRgba(0, 0, 255, 128));
+    ASSERT_TRUE(seeThrough.save(Path("alpha.png")));
+    Make("cwebp", {"-quiet", "-lossless", "-exact", Path("alpha.png"), "-o", Path("alpha.webp")});
+    // An animation shows its first frame, not a later one.
+    SolidImage(64, 32, qRgb(0, 255, 0)).save(Path("green.png"));
+    Make("cwebp", {"-quiet", Path("green.png"), "-o", Path("green.webp")});
+    Make("webpmux", {"-frame", Path("plain.webp"), "+100", "-frame", Path("green.webp"), "+100",
+                     "-o", Path("animated.webp")});
     Make("convert", {png, Path("plain.tif")});
     Make("convert", {png, "-orient", "RightTop", Path("rotated.tiff")});
     Make("convert", {png, Path("plain.gif")});
@@ -152,9 +176,12 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
         int Height;
         QRgb TopLeft;
         QRgb BottomRight;
+        int BottomRightAlpha = 255;
     } cases[] = {
         {"plain.webp", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"rotated.webp", 32, 64, qRgb(255, 0, 0), qRgb(0, 0, 255)},
+        {"alpha.webp", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255), 128},
+        {"animated.webp", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"rotated.tiff", 32, 64, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"plain.gif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"cmyk.tif", 64, 32, qRgb(255, 0, 0), qRgb(0, 0, 255)},
@@ -173,6 +200,29 @@ TEST_F(DecodedImage, ReadsEachKindWithItsSizeOrientationAndColours) {
         EXPECT_TRUE(Near(image.pixel(2, 2), c.TopLeft)) << std::hex << image.pixel(2, 2);
         EXPECT_TRUE(Near(image.pixel(c.Width - 3, c.Height - 3), c.BottomRight))
             << std::hex << image.pixel(c.Width - 3, c.Height - 3);
+        EXPECT_EQ(qAlpha(image.pixel(c.Width - 3, c.Height - 3)), c.BottomRightAlpha);
+    }
+}
+
+TEST_F(DecodedImage, WebPTurnsAndMirrorsAsEachExifOrientationSays) {
+    // Every pixel its own colour, stored losslessly, so any turn or mirror taken for
+    // another shows; JPEG's orientations are the measure.
+    QImage stored(4, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            stored.setPixel(x, y, qRgb(60 * x, 200 * y, 30 + 50 * x));
+    ASSERT_TRUE(stored.save(Path("stored.png")));
+    Make("cwebp", {"-quiet", "-lossless", "-exact", Path("stored.png"), "-o", Path("stored.webp")});
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        WriteFileBytes(Dir.File("turn.exif"), ExifOriented(uint32_t(orientation)));
+        Make("webpmux",
+             {"-set", "exif", Path("turn.exif"), Path("stored.webp"), "-o", Path("turned.webp")});
+        ASSERT_EQ(LoadMessage(Dir.File("turned.webp")), "");
+        const auto* bitmap = dynamic_cast<const TBitmap*>(Picture.Content());
+        ASSERT_NE(bitmap, nullptr);
+        const QImage expected = stored.transformed(ExifTransform(orientation, stored.size()));
+        EXPECT_EQ(Pixels(bitmap->Image()), Pixels(expected));
     }
 }
 
@@ -227,6 +277,23 @@ TEST_F(DecodedImage, ThePixelLimitIsTheProgramsAndCheckedBeforeDecoding) {
     SetPixelMemoryLimit(limit);
     EXPECT_EQ(tooLarge, "WebP-Bild ist zu groß (64 x 32 Pixel) und kann nicht geladen werden");
     EXPECT_EQ(fits, "");
+}
+
+TEST_F(DecodedImage, TheHelperStartsWithLibwebpAloneAndHandsTheOtherKindsOn) {
+    // What the helper links is loaded at every start; for WebP only libwebp is needed.
+    if (QStandardPaths::findExecutable("readelf").isEmpty())
+        GTEST_SKIP() << "readelf is not installed";
+    QProcess readelf;
+    readelf.start("readelf", {"--dynamic", QString::fromStdString(DecodeHelperPath())});
+    ASSERT_TRUE(readelf.waitForFinished(30000));
+    const QString needed = QString::fromUtf8(readelf.readAllStandardOutput());
+    EXPECT_TRUE(needed.contains("libwebp")) << needed.toStdString();
+    for (const char* library : {"libQt6", "libavif", "libde265"})
+        EXPECT_FALSE(needed.contains(library)) << library;
+    // The other kinds still decode, through the program it hands them to.
+    Make("convert", {Path("halves.png"), Path("good.gif")});
+    EXPECT_EQ(LoadMessage(Dir.File("good.gif")), "");
+    EXPECT_EQ(Picture.Width(), 64);
 }
 
 TEST_F(DecodedImage, AHelperThatCrashesHangsOrOverrunsIsReportedAndThePictureKept) {
