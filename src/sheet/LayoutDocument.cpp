@@ -367,7 +367,7 @@ TLayoutDocument SaveLayoutDocument(const std::string& fileName, const TLayoutDoc
         for (const auto& [key, picture] : PictureKeys(saving)) {
             if (picture->Held)
                 PlaceHeldPicture(*picture, folder, layoutName, made);
-            else if (moved && picture->Made && !picture->Resolved.empty())
+            else if (picture->Made && !picture->Resolved.empty())
                 CopyMadePicture(*picture, folder, made);
         }
         return WriteLayoutDocument(fileName, saving);

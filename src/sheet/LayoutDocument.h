@@ -141,8 +141,9 @@ TLayoutDocument WriteLayoutDocument(const std::string& fileName, const TLayoutDo
 // Saves the document as fileName with its pictures, as one step: first each held picture
 // is written into the layout's folder as "NAME.<hash>.<extension>" (NAME the layout's base
 // name; an identical file already there is used as it is, another file of that name is
-// never overwritten), and, when the layout comes from another folder (oldFile), each
-// picture the program made is copied there under its name; then the layout, with other
+// never overwritten), and each picture the program made that lies in another folder (the
+// layout came from oldFile's folder, or an undone step named it there) is copied there
+// under its name; then the layout, with other
 // relative entries rebased as RebasedDocument does. When the layout cannot be written,
 // the picture files written in this step are removed again and the error is raised as
 // WriteLayoutDocument raises it; a picture that cannot be written raises EWriteError

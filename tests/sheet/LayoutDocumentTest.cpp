@@ -281,4 +281,14 @@ TEST_F(LayoutDocument, MadePicturesTravelWithTheirLayout) {
     EXPECT_EQ(ReadFileText(Dir.File("neu/" + name)), "vorne");
     EXPECT_TRUE(fs::equivalent(moved.Cover.Resolved, Dir.File("neu/" + name)));
     EXPECT_EQ(ReadFileText(Dir.File("alt/" + name)), "vorne");
+
+    // A step of the history still names the picture in the old folder: saved, it is
+    // brought beside the layout too.
+    fs::remove(Dir.File("neu/" + name));
+    const TLayoutDocument undone = RebasedDocument(saved, oldFile, newFile);
+    ASSERT_EQ(undone.Cover.Entry, "../alt/" + name);
+    SaveLayoutDocument(newFile, undone, newFile);
+    EXPECT_EQ(ReadFileText(Dir.File("neu/" + name)), "vorne");
+    EXPECT_EQ(ReadFileText(newFile),
+              "[Vellacour]\ncover=" + name + "\nback=../alt/bilder/hinten.bmp\nmade=cover\n");
 }
