@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
-#include "MusicTestSupport.h"
 #include "TestSupport.h"
 #include "app/MainForm.h"
 #include "app/TextForm.h"
+#include "music/AudioFixtures.h"
 #include "print/Printer.h"
 #include "toolkit/Application.h"
 
@@ -39,8 +39,8 @@ protected:
 TEST_F(MusicImport, AnAlbumFolderFillsWordsAndPicturesInOneStep) {
     const std::string folder = Dir.File("Herbst");
     fs::create_directories(folder);
-    WriteSilentWav(folder + "/02 - Nebel.wav", 2);
-    WriteSilentWav(folder + "/01 - Laub.wav", 1);
+    WriteSilence(folder + "/02 - Nebel.wav", 2);
+    WriteSilence(folder + "/01 - Laub.wav", 1);
     QImage(16, 16, QImage::Format_RGB32)
         .save(QString::fromStdString(folder + "/folder.jpg"), "JPG");
 
@@ -73,7 +73,7 @@ TEST_F(MusicImport, ACueSheetInWindows1252FillsTheTracks) {
         cue, "PERFORMER \"Die B\xe4nde\"\r\nTITLE \"Caf\xe9 live\"\r\nFILE \"live.wav\" WAVE\r\n"
              "  TRACK 01 AUDIO\r\n    TITLE \"Auftakt\"\r\n    INDEX 01 00:00:00\r\n"
              "  TRACK 02 AUDIO\r\n    TITLE \"Zugabe\"\r\n    INDEX 01 01:30:00\r\n");
-    WriteSilentWav(Dir.File("live.wav"), 100);
+    WriteSilence(Dir.File("live.wav"), 100);
     DialogScript script;
     Confirm(script.Choose(cue));
     Form->AusCueDateiClick();
@@ -82,5 +82,36 @@ TEST_F(MusicImport, ACueSheetInWindows1252FillsTheTracks) {
     EXPECT_NE(Form->Document.Text.Tracks[1].find("Zugabe 0:10"), std::string::npos);
     EXPECT_EQ(Form->Document.Text.Title, "Café live");
     EXPECT_EQ(Form->Document.Text.Spine, "Die Bände – Café live");
+    EXPECT_EQ(script.Pending(), 0);
+}
+
+TEST_F(MusicImport, EmbeddedArtIsSavedBesideTheLayoutAndTravelsWithItsFolder) {
+    const std::string album = Dir.File("Platte");
+    fs::create_directories(album);
+    const std::string art = Dir.File("art.jpg");
+    MakePicture(art, 24, 24);
+    if (!MakeAudio(album + "/01.flac", {"Eins", "Band", "Platte", "", 1, 0}, art))
+        GTEST_SKIP() << "flac is not installed";
+
+    DialogScript script;
+    Confirm(script.Choose(album));
+    Form->AusMusikordnerClick();
+    ASSERT_TRUE(Form->Document.Cover.Held);
+    EXPECT_EQ(Form->Document.Cover.Held->Extension, "jpg");
+    EXPECT_EQ(Form->Document.Cover.Held->Origin, "Cover-Bild aus 01.flac");
+
+    const std::string layoutFolder = Dir.File("Layouts");
+    fs::create_directories(layoutFolder);
+    Form->SaveCover(layoutFolder + "/platte.vco");
+    const std::string saved = Form->Document.Cover.File();
+    EXPECT_TRUE(fs::exists(fs::path(layoutFolder) / saved)) << saved;
+
+    // The folder copied whole elsewhere opens with its picture.
+    const std::string copy = Dir.File("Kopie");
+    fs::copy(layoutFolder, copy, fs::copy_options::recursive);
+    fs::remove_all(layoutFolder);
+    Form->LoadCover(copy + "/platte.vco");
+    EXPECT_EQ(Form->Document.Cover.Resolved, copy + "/" + saved);
+    EXPECT_FALSE(Form->Document.Cover.Missing);
     EXPECT_EQ(script.Pending(), 0);
 }

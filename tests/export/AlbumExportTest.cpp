@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "MusicTestSupport.h"
 #include "RunExport.h"
 #include "SheetCheck.h"
 #include "TestSupport.h"
 #include "music/AlbumFolder.h"
+#include "music/AudioFixtures.h"
 #include "sheet/AlbumDocument.h"
 #include "sheet/LayoutDocument.h"
 #include "toolkit/Application.h"
@@ -25,7 +25,7 @@ std::string MakeAlbum(const TempDir& dir, const std::string& name, int tracks, b
     const fs::path folder = fs::path(dir.File(name));
     fs::create_directories(folder);
     for (int i = 1; i <= tracks; ++i)
-        WriteSilentWav(
+        WriteSilence(
             (folder / ("0" + std::to_string(i) + " Lied " + std::to_string(i) + ".wav")).string());
     if (art) {
         SolidImage(8, 8, Red).save(QString::fromStdString((folder / "Cover.PNG").string()), "PNG");
