@@ -174,6 +174,25 @@ void TCueParser::Line(std::string_view line, int number) {
 
 } // namespace
 
+namespace {
+
+// The audio file a sheet names; a sheet written beside a WAV file often names it still after
+// the audio was compressed, so the same name with another audio extension is tried too.
+std::optional<TAudioTrack> ReadSheetAudio(const std::string& path) {
+    if (std::optional<TAudioTrack> track = ReadAudioTrack(path))
+        return track;
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
+    for (const char* ext : {"flac", "wv", "m4a", "mp3", "ogg", "opus", "wav", "aiff"})
+        if (std::optional<TAudioTrack> track = ReadAudioTrack(path.substr(0, dot + 1) + ext))
+            return track;
+    return std::nullopt;
+}
+
+} // namespace
+
 TCueSheet ParseCueSheet(std::string_view bytes) {
     bool cut = false;
     if (bytes.size() > MaxCueBytes) {
@@ -253,7 +272,7 @@ TCueSheet ReadCueSheet(const std::string& path) {
         const std::string audio = name.starts_with('/') || slash == std::string::npos
                                       ? name
                                       : path.substr(0, slash + 1) + name;
-        const std::optional<TAudioTrack> file = ReadAudioTrack(audio);
+        const std::optional<TAudioTrack> file = ReadSheetAudio(audio);
         const int start = (track.StartFrames + FramesPerSecond / 2) / FramesPerSecond;
         if (file && file->Seconds >= start)
             track.FileEndSeconds = file->Seconds - start;

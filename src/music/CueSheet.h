@@ -36,7 +36,7 @@ inline constexpr size_t MaxCueBytes = 1u << 20;
 TCueSheet ParseCueSheet(std::string_view bytes);
 
 // Reads the sheet from the file, and the length of each FILE's last track from that audio
-// file (named relative to the sheet), where it can be read: one file for the whole disc or
-// one for each track. Throws EMusicError when the file cannot be read or is larger
-// than MaxCueBytes.
+// file (named relative to the sheet, or the same name with another audio extension), where
+// it can be read: one file for the whole disc or one for each track. Throws EMusicError when the
+// file cannot be read or is larger than MaxCueBytes.
 TCueSheet ReadCueSheet(const std::string& path);

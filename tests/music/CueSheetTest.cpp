@@ -117,6 +117,7 @@ TEST(CueSheetTest, LastTrackOfEachFileTakesItsLengthFromTheAudio) {
          "FILE \"Eins.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
          "FILE \"Teil\\Zwei.flac\" WAVE\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n",
          {2, 1}},
+        {"Umbenannt.cue", "FILE \"Ganz.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n", {4}},
         {"Fehlt.cue", "FILE \"Fehlt.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", {-1}},
     };
     for (const auto& c : cases) {
