@@ -29,15 +29,16 @@ std::optional<TEntries> List(const std::string& folder) {
     for (; it != fs::directory_iterator(); it.increment(error)) {
         if (error)
             break;
-        std::error_code statError;
-        const fs::file_status status = it->status(statError);
-        if (statError)
+        // The entry's type comes with the listing; only a link costs a look at its target.
+        std::error_code typeError;
+        const bool folder = it->is_directory(typeError);
+        const bool file = !typeError && !folder && it->is_regular_file(typeError);
+        if (typeError)
             continue;
-        std::string name = it->path().filename().string();
-        if (fs::is_directory(status))
-            entries.Folders.push_back(std::move(name));
-        else if (fs::is_regular_file(status))
-            entries.Files.push_back(std::move(name));
+        if (folder)
+            entries.Folders.push_back(it->path().filename().string());
+        else if (file)
+            entries.Files.push_back(it->path().filename().string());
     }
     std::sort(entries.Files.begin(), entries.Files.end());
     std::sort(entries.Folders.begin(), entries.Folders.end());

@@ -5,6 +5,7 @@
 #include "music/TextEncoding.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <taglib/aifffile.h>
@@ -30,6 +31,7 @@
 #include <taglib/wavfile.h>
 #include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
+#include <unistd.h>
 
 namespace {
 
@@ -386,11 +388,24 @@ TagLib::ByteVector MemoryBytes(std::string_view bytes) {
                               static_cast<unsigned>(std::min<size_t>(bytes.size(), 0x7fffffff)));
 }
 
-// Only a regular file is opened: a pipe or a device named like an audio file would block
-// the reader or never end.
-bool IsRegularFile(const std::string& path) {
+// The file opened for reading, or nullptr. Only a regular file is read: a pipe or a device
+// named like an audio file would block the reader or never end. Opening without blocking and
+// asking the open file costs one lookup of the path, not two.
+std::unique_ptr<TagLib::FileStream> OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    auto stream = std::make_unique<TagLib::FileStream>(fd, true);
+    if (!stream->isOpen()) {
+        ::close(fd);
+        return nullptr;
+    }
+    return stream;
 }
 
 } // namespace
@@ -419,13 +434,13 @@ int DiscFolderNumber(std::string_view name) {
 
 std::optional<TAudioTrack> ReadAudioTrack(const std::string& path) {
     const TKind kind = KindOf(ExtensionOf(path));
-    if (kind == TKind::None || !IsRegularFile(path))
+    if (kind == TKind::None)
         return std::nullopt;
-    TagLib::FileStream stream(path.c_str(), true);
-    if (!stream.isOpen())
+    const std::unique_ptr<TagLib::FileStream> stream = OpenRegularFile(path);
+    if (!stream)
         return std::nullopt;
     bool ok = false;
-    TAudioTrack track = ReadTrack(&stream, kind, path, ok);
+    TAudioTrack track = ReadTrack(stream.get(), kind, path, ok);
     if (!ok)
         return std::nullopt;
     return track;
@@ -433,12 +448,12 @@ std::optional<TAudioTrack> ReadAudioTrack(const std::string& path) {
 
 std::optional<TEmbeddedArt> ReadEmbeddedArt(const std::string& path) {
     const TKind kind = KindOf(ExtensionOf(path));
-    if (kind == TKind::None || !IsRegularFile(path))
+    if (kind == TKind::None)
         return std::nullopt;
-    TagLib::FileStream stream(path.c_str(), true);
-    if (!stream.isOpen())
+    const std::unique_ptr<TagLib::FileStream> stream = OpenRegularFile(path);
+    if (!stream)
         return std::nullopt;
-    return ReadArt(&stream, kind, path);
+    return ReadArt(stream.get(), kind, path);
 }
 
 std::optional<TAudioTrack> ReadAudioTrackFromBytes(std::string_view bytes,

@@ -1,6 +1,7 @@
 // The CUE sheet parser: one command a line, its arguments quoted or bare.
 #include "music/CueSheet.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -173,6 +174,25 @@ void TCueParser::Line(std::string_view line, int number) {
 
 } // namespace
 
+namespace {
+
+// The audio file a sheet names; a sheet written beside a WAV file often names it still after
+// the audio was compressed, so the same name with another audio extension is tried too.
+std::optional<TAudioTrack> ReadSheetAudio(const std::string& path) {
+    if (std::optional<TAudioTrack> track = ReadAudioTrack(path))
+        return track;
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
+    for (const char* ext : {"flac", "wv", "m4a", "mp3", "ogg", "opus", "wav", "aiff"})
+        if (std::optional<TAudioTrack> track = ReadAudioTrack(path.substr(0, dot + 1) + ext))
+            return track;
+    return std::nullopt;
+}
+
+} // namespace
+
 TCueSheet ParseCueSheet(std::string_view bytes) {
     bool cut = false;
     if (bytes.size() > MaxCueBytes) {
@@ -208,14 +228,14 @@ TCueSheet ParseCueSheet(std::string_view bytes) {
 std::vector<int> TCueSheet::Seconds() const {
     std::vector<int> seconds;
     for (size_t i = 0; i < Tracks.size(); ++i) {
-        if (i + 1 == Tracks.size()) {
-            seconds.push_back(LastSeconds);
-            break;
-        }
         const TCueTrack& track = Tracks[i];
+        if (i + 1 == Tracks.size() || Tracks[i + 1].File != track.File) {
+            seconds.push_back(track.FileEndSeconds);
+            continue;
+        }
         const TCueTrack& next = Tracks[i + 1];
         const int frames = next.StartFrames - track.StartFrames;
-        if (track.StartFrames < 0 || next.StartFrames < 0 || track.File != next.File || frames < 0)
+        if (track.StartFrames < 0 || next.StartFrames < 0 || frames < 0)
             seconds.push_back(-1);
         else
             seconds.push_back((frames + FramesPerSecond / 2) / FramesPerSecond);
@@ -239,23 +259,23 @@ TCueSheet ReadCueSheet(const std::string& path) {
     if (bytes.size() > MaxCueBytes)
         throw EMusicError(Format(Msg::CueTooLarge, path.c_str(), int(MaxCueBytes / 1024)));
     TCueSheet sheet = ParseCueSheet(bytes);
-    if (sheet.Tracks.empty() || sheet.Tracks.back().File.empty() ||
-        sheet.Tracks.back().StartFrames < 0)
-        return sheet;
-    // The sheet names its audio file relative to itself, with either kind of slash.
-    std::string name = sheet.Tracks.back().File;
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
     const size_t slash = path.find_last_of('/');
-    const std::string audio = name.starts_with('/') || slash == std::string::npos
-                                  ? name
-                                  : path.substr(0, slash + 1) + name;
-    if (const std::optional<TAudioTrack> track = ReadAudioTrack(audio);
-        track && track->Seconds >= 0) {
-        const int start = (sheet.Tracks.back().StartFrames + FramesPerSecond / 2) / FramesPerSecond;
-        if (track->Seconds >= start)
-            sheet.LastSeconds = track->Seconds - start;
+    for (size_t i = 0; i < sheet.Tracks.size(); ++i) {
+        TCueTrack& track = sheet.Tracks[i];
+        const bool lastOfFile =
+            i + 1 == sheet.Tracks.size() || sheet.Tracks[i + 1].File != track.File;
+        if (!lastOfFile || track.File.empty() || track.StartFrames < 0)
+            continue;
+        // Named relative to the sheet, with either kind of slash.
+        std::string name = track.File;
+        std::replace(name.begin(), name.end(), '\\', '/');
+        const std::string audio = name.starts_with('/') || slash == std::string::npos
+                                      ? name
+                                      : path.substr(0, slash + 1) + name;
+        const std::optional<TAudioTrack> file = ReadSheetAudio(audio);
+        const int start = (track.StartFrames + FramesPerSecond / 2) / FramesPerSecond;
+        if (file && file->Seconds >= start)
+            track.FileEndSeconds = file->Seconds - start;
     }
     return sheet;
 }

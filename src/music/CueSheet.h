@@ -12,16 +12,18 @@ struct TCueTrack {
     std::string Title, Performer;
     int StartFrames = -1; // INDEX 01 within its file, in frames of 1/75 s; -1 none
     std::string File;     // the FILE the track is in, as the sheet names it
+    // The length of the last track of a FILE, from the audio file's length where that is
+    // known; -1 otherwise.
+    int FileEndSeconds = -1;
 };
 
 struct TCueSheet {
     std::string Title, Performer;
     std::vector<TCueTrack> Tracks;  // at most MaxCueTracks
     std::vector<std::string> Notes; // lines passed over and why
-    int LastSeconds = -1; // the last track's length, where its audio file's length is known
 
     // Each track's length in whole seconds, from its start to the next track's start in the
-    // same file; -1 where that is unknown. The last track's is LastSeconds.
+    // same file; the last track of a file has its FileEndSeconds.
     std::vector<int> Seconds() const;
 };
 
@@ -33,7 +35,8 @@ inline constexpr size_t MaxCueBytes = 1u << 20;
 // no valid UTF-8. Lines it does not understand are noted and passed over.
 TCueSheet ParseCueSheet(std::string_view bytes);
 
-// Reads the sheet from the file and the last track's length from its audio file beside the
-// sheet, where that can be read. Throws EMusicError when the file cannot be read or is larger
-// than MaxCueBytes.
+// Reads the sheet from the file, and the length of each FILE's last track from that audio
+// file (named relative to the sheet, or the same name with another audio extension), where
+// it can be read: one file for the whole disc or one for each track. Throws EMusicError when the
+// file cannot be read or is larger than MaxCueBytes.
 TCueSheet ReadCueSheet(const std::string& path);

@@ -96,19 +96,38 @@ TEST(CueSheetTest, GarbageAndHugeInputEndQuietly) {
     }
 }
 
-TEST(CueSheetTest, LastTrackLengthFromItsAudioFile) {
+TEST(CueSheetTest, LastTrackOfEachFileTakesItsLengthFromTheAudio) {
     if (!HasTool("flac"))
         GTEST_SKIP() << "flac missing";
     TempDir dir;
     ASSERT_TRUE(MakeAudio(dir.File("Ganz.flac"), {}, "", 5));
-    WriteFileText(dir.File("Ganz.cue"),
-                  "FILE \"Ganz.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                  "TRACK 02 AUDIO\nINDEX 01 00:02:00\n");
-    WriteFileText(dir.File("Fehlt.cue"),
-                  "FILE \"Fehlt.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    EXPECT_EQ(ReadCueSheet(dir.File("Ganz.cue")).Seconds(), (std::vector<int>{2, 3}));
-    EXPECT_EQ(ReadCueSheet(dir.File("Fehlt.cue")).Seconds(), std::vector<int>{-1});
+    fs::create_directories(dir.File("Teil"));
+    ASSERT_TRUE(MakeAudio(dir.File("Eins.flac"), {}, "", 2));
+    ASSERT_TRUE(MakeAudio(dir.File("Teil/Zwei.flac"), {}, "", 1));
+    const struct {
+        const char* Name;
+        const char* Text;
+        std::vector<int> Seconds;
+    } cases[] = {
+        {"Ganz.cue",
+         "FILE \"Ganz.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+         "TRACK 02 AUDIO\nINDEX 01 00:02:00\n",
+         {2, 3}},
+        {"Einzeln.cue",
+         "FILE \"Eins.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+         "FILE \"Teil\\Zwei.flac\" WAVE\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n",
+         {2, 1}},
+        {"Umbenannt.cue", "FILE \"Ganz.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n", {4}},
+        {"Fehlt.cue", "FILE \"Fehlt.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", {-1}},
+    };
+    for (const auto& c : cases) {
+        WriteFileText(dir.File(c.Name), c.Text);
+        EXPECT_EQ(ReadCueSheet(dir.File(c.Name)).Seconds(), c.Seconds) << c.Name;
+    }
+}
 
+TEST(CueSheetTest, UnreadableOrHugeSheetIsAnError) {
+    TempDir dir;
     WriteFileText(dir.File("Riesig.cue"), std::string(MaxCueBytes + 1, ' '));
     ASSERT_EQ(mkfifo(dir.File("Rohr.cue").c_str(), 0600), 0);
     for (const char* name : {"Riesig.cue", "Nirgends.cue", "Rohr.cue"}) {

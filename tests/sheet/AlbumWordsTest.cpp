@@ -111,7 +111,7 @@ TEST(AlbumWordsTest, CueSheetLines) {
     cue.Tracks = {{1, "Auf", "Anna", 0, "a.flac"},
                   {2, "Ab", "Bert", 75 * 200, "a.flac"},
                   {3, "", "", 75 * 260, "a.flac"}};
-    cue.LastSeconds = 3599;
+    cue.Tracks.back().FileEndSeconds = 3599;
     const TCoverText text = CueWords(cue, TCoverText{});
     EXPECT_EQ(text.Tracks,
               (std::vector<std::string>{"01. Auf 3:20", "02. Ab – Bert 1:00", "03. 59:59"}));
