@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "app/MainForm.h"
 #include "app/TextForm.h"
+#include "picture/Jpeg.h"
 #include "music/AudioFixtures.h"
 #include "print/Printer.h"
 #include "toolkit/Application.h"
@@ -19,6 +20,7 @@ class MusicImport : public testing::Test {
 protected:
     void SetUp() override {
         TApplication::SetTitle("Vellacour");
+        RegisterJpegFormat();
         Form = std::make_unique<TfrmMain>(Printer());
     }
 
