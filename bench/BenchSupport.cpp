@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -89,4 +91,12 @@ void TRatioReporter::PrintRatio(const char* label, const std::string& ours,
     std::printf("ratio %s: %.3f real, %.3f CPU\n", label,
                 (a->second.Real / a->second.Runs) / (b->second.Real / b->second.Runs),
                 (a->second.Cpu / a->second.Runs) / (b->second.Cpu / b->second.Runs));
+}
+
+std::filesystem::path ScratchFolder(const std::string& name) {
+    namespace fs = std::filesystem;
+    fs::path path = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    path /= "vellacour-bench-" + name + "-" + std::to_string(getpid());
+    fs::create_directories(path);
+    return path;
 }

@@ -9,9 +9,14 @@
 #include <jpeglib.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
+
+// A folder of this run's own for a benchmark's files, made on first use: in shared memory
+// where there is one, so disk speed counts on neither side of a ratio.
+std::filesystem::path ScratchFolder(const std::string& name);
 
 // A width × height baseline JPEG (quality 90) of smooth gradients, a few hard edges and
 // sensor-like noise; seed varies the picture.

@@ -31,12 +31,7 @@ constexpr int Albums = 12;
 constexpr int Tracks = 12;
 
 fs::path Folder() {
-    static const fs::path folder = [] {
-        fs::path path = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        path /= "vellacour-bench-collection-" + std::to_string(getpid());
-        fs::create_directories(path);
-        return path;
-    }();
+    static const fs::path folder = ScratchFolder("collection");
     return folder;
 }
 

@@ -23,14 +23,8 @@ namespace fs = std::filesystem;
 constexpr int Width = 4000;
 constexpr int Height = 3000;
 
-// The files live in shared memory, so disk speed counts on neither side.
 fs::path Folder() {
-    static const fs::path folder = [] {
-        fs::path path = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        path /= "vellacour-bench-helper-" + std::to_string(getpid());
-        fs::create_directories(path);
-        return path;
-    }();
+    static const fs::path folder = ScratchFolder("helper");
     return folder;
 }
 

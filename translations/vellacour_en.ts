@@ -1328,7 +1328,7 @@ Print anyway?</translation>
         <translation>Take titles, times and cover picture from an album folder</translation>
     </message>
     <message>
-        <source>Aus C&amp;UE-Datei...</source>
+        <source>&amp;Aus CUE-Datei...</source>
         <translation>From C&amp;UE file...</translation>
     </message>
     <message>

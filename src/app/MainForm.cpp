@@ -166,7 +166,7 @@ void TfrmMain::CreateMenu() {
                              tr("Titel, Zeiten und Cover-Bild aus einem Album-Ordner übernehmen"),
                              -1, &TfrmMain::AusMusikordnerClick);
     AusMusikordner->setObjectName("AusMusikordner");
-    AusCueDatei = AddItem(Einfuegen, tr("Aus C&UE-Datei..."), QKeySequence(),
+    AusCueDatei = AddItem(Einfuegen, tr("&Aus CUE-Datei..."), QKeySequence(),
                           tr("Titel und Zeiten aus einer CUE-Datei übernehmen"), -1,
                           &TfrmMain::AusCueDateiClick);
     AusCueDatei->setObjectName("AusCueDatei");

@@ -1,5 +1,6 @@
 // Album folders: which files are the album's tracks and pictures, and what the tracks agree on.
 #include "music/AlbumFolder.h"
+#include "toolkit/AsciiText.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -70,16 +71,9 @@ bool IsDiscFolder(const std::string& parent, const std::string& name) {
     return entries && HoldsAudio(*entries);
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Whether the name is STEM.jpg, .jpeg or .png for one of the stems, in any letter case.
 bool IsPictureNamed(const std::string& name, std::initializer_list<const char*> stems) {
-    const std::string lower = Lower(name);
+    const std::string lower = AsciiLowerCase(name);
     const size_t dot = lower.find_last_of('.');
     if (dot == std::string::npos)
         return false;

@@ -1,6 +1,7 @@
 // Audio files through TagLib. Each kind is opened by its own TagLib class, chosen by the
 // file's extension, over a stream: a file on disk and bytes in memory take the same path.
 #include "music/AudioTags.h"
+#include "toolkit/AsciiText.h"
 
 #include "music/TextEncoding.h"
 
@@ -37,14 +38,6 @@ namespace {
 
 enum class TKind { None, Mpeg, Flac, Ogg, Opus, Mp4, WavPack, Wav, Aiff };
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 std::string_view ExtensionOf(std::string_view name) {
     const size_t slash = name.find_last_of('/');
     if (slash != std::string_view::npos)
@@ -54,7 +47,7 @@ std::string_view ExtensionOf(std::string_view name) {
 }
 
 TKind KindOf(std::string_view extension) {
-    const std::string ext = Lower(extension);
+    const std::string ext = AsciiLowerCase(extension);
     if (ext == "mp3")
         return TKind::Mpeg;
     if (ext == "flac")
@@ -415,7 +408,7 @@ bool IsAudioFileName(std::string_view name) {
 }
 
 int DiscFolderNumber(std::string_view name) {
-    const std::string lower = Lower(name);
+    const std::string lower = AsciiLowerCase(name);
     size_t pos = 0;
     for (const char* word : {"disc", "disk", "cd"})
         if (lower.starts_with(word)) {

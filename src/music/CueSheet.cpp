@@ -1,5 +1,6 @@
 // The CUE sheet parser: one command a line, its arguments quoted or bare.
 #include "music/CueSheet.h"
+#include "toolkit/AsciiText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,14 +14,6 @@
 namespace {
 
 constexpr int FramesPerSecond = 75;
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 bool Blank(char c) {
     return c == ' ' || c == '\t';
@@ -120,7 +113,7 @@ void TCueParser::Line(std::string_view line, int number) {
     const std::vector<std::string> words = Words(line);
     if (words.empty())
         return;
-    const std::string command = Lower(words[0]);
+    const std::string command = AsciiLowerCase(words[0]);
     const auto value = [&]() -> std::string {
         return words.size() > 1 ? words[1] : "";
     };

@@ -15,6 +15,13 @@ constexpr char AsciiUpper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+inline std::string AsciiLowerCase(std::string_view s) {
+    std::string lower(s);
+    for (char& c : lower)
+        c = AsciiLower(c);
+    return lower;
+}
+
 inline std::string AsciiUpperCase(std::string_view s) {
     std::string upper(s);
     for (char& c : upper)

@@ -171,7 +171,7 @@ TEST_F(MainWindow, MenuHasEveryItemWithCaptionShortcutAndHint) {
     EXPECT_EQ(captions(Form->Einfuegen),
               QString::fromUtf8("&Cover|&Rückseite|&Umschlagbild...|Umschlagbild "
                                 "&entfernen|&Disc-Bild...|Disc-Bild ent&fernen||&Beschriftung..."
-                                "|Disc-E&tikett..."));
+                                "|Aus &Musikordner...|&Aus CUE-Datei...|Disc-E&tikett..."));
     EXPECT_EQ(captions(Form->Ansicht), QString::fromUtf8("&Hülle|&Disc-Etikett"));
     EXPECT_EQ(captions(Form->Anordnung), "&nebeneinander|&untereinander");
     EXPECT_EQ(captions(Form->Beschnittzugabe), "&keine|0,5 mm|&1 mm|1,5 mm|&2 mm|2,5 mm|&3 mm");
