@@ -161,7 +161,7 @@ void TfrmMain::UpdatePictureHints() {
     const auto hint = [](const TLayoutPicture& picture, TImage& image, const TRect& printed) {
         const std::optional<TPrintResolution> described =
             DescribePrintResolution(picture.File(), image.Picture(), printed, image.Placement());
-        const QString text = described ? QString::fromUtf8(described->Text) : QString();
+        QString text = described ? QString::fromUtf8(described->Text) : QString();
         if (!picture.Held)
             return text;
         const QString origin = QString::fromStdString(picture.Held->Origin);

@@ -57,8 +57,14 @@ public:
         constexpr size_t Width = 30;
         const size_t filled = Total_ ? done * Width / Total_ : Width;
         std::string name = folder.substr(folder.rfind('/') + 1);
-        if (name.size() > 40)
-            name = name.substr(0, 39) + "…";
+        if (name.size() > 40) {
+            // Cut at a character's start, so the terminal is not handed half a character.
+            size_t cut = 39;
+            while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+                --cut;
+            name.resize(cut);
+            name += "…";
+        }
         Err_ << "\r\033[K[" << std::string(filled, '#') << std::string(Width - filled, '.') << "] "
              << count << " " << name << std::flush;
     }

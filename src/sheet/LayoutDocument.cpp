@@ -112,7 +112,11 @@ std::string PlacePictureFile(const fs::path& folder, const std::string& base,
                              const std::string& extension, std::string_view bytes,
                              std::vector<std::string>& made) {
     for (int n = 1; n <= MaxNameTries; ++n) {
-        const std::string name = base + (n == 1 ? "" : "-" + std::to_string(n)) + "." + extension;
+        std::string name = base;
+        if (n > 1)
+            name += "-" + std::to_string(n);
+        name += ".";
+        name += extension;
         const fs::path path = folder / name;
         std::error_code error;
         if (fs::exists(fs::symlink_status(path, error))) {
@@ -237,7 +241,8 @@ bool TLayoutPicture::operator==(const TLayoutPicture& other) const {
            Made == other.Made && sameHeld;
 }
 
-TLayoutPicture HeldLayoutPicture(std::string bytes, std::string extension, std::string origin) {
+TLayoutPicture HeldLayoutPicture(std::string bytes, const std::string& extension,
+                                 std::string origin) {
     auto held = std::make_shared<THeldPicture>();
     held->Hash = PictureHash(bytes);
     held->Bytes = std::move(bytes);

@@ -46,7 +46,8 @@ struct TLayoutPicture {
 // A part's picture made of encoded bytes (a kind the picture layer reads by extension),
 // with where they came from for the tooltip. Its entry is "Bild.<hash>.<extension>" until
 // the layout it is saved with gives it that layout's name.
-TLayoutPicture HeldLayoutPicture(std::string bytes, std::string extension, std::string origin);
+TLayoutPicture HeldLayoutPicture(std::string bytes, const std::string& extension,
+                                 std::string origin);
 
 // The name a held picture gets beside layoutFile: "NAME.<hash>.<extension>", NAME the
 // layout's base name, or "Bild" while the layout is untitled.
